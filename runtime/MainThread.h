@@ -1,0 +1,32 @@
+#pragma once
+// The main-thread queue: work that other threads (and posted window messages) hand to the
+// main thread. Headless code drains it with ProcessPending/WaitAndProcess; the window layer
+// installs a wake hook so that the Qt event loop drains it.
+#include <chrono>
+#include <cstddef>
+#include <functional>
+
+namespace rt {
+
+class MainThread {
+public:
+    // The calling thread becomes the main thread (the first thread that uses the queue is
+    // the main thread by default).
+    static void Adopt();
+    static bool IsCurrent();
+
+    // Any thread: queue fn to run on the main thread, in order.
+    static void Post(std::function<void()> fn);
+
+    // Main thread: run everything queued now (also what is queued while running). Returns
+    // the count run. Re-entrant: a queued item may itself drain the queue.
+    static std::size_t ProcessPending();
+
+    // Main thread: wait until something is queued or the timeout passes, then drain.
+    static std::size_t WaitAndProcess(std::chrono::milliseconds timeout);
+
+    // Called from the posting thread after each Post (the window layer wakes its loop).
+    static void SetWakeHook(std::function<void()> hook);
+};
+
+} // namespace rt
