@@ -1,6 +1,11 @@
 # One static library per folder: every .cpp of the folder (not of its subfolders).
 function(coldpoint_layer name dir)
   file(GLOB _src CONFIGURE_DEPENDS "${dir}/*.cpp")
+  if(NOT _src)
+    # A layer that has no sources yet still links.
+    set(_src "${CMAKE_CURRENT_BINARY_DIR}/${name}_empty.cpp")
+    file(WRITE "${_src}" "")
+  endif()
   add_library(${name} STATIC ${_src})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARGN})
