@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test: the main build, then the
+# layers without Qt under ThreadSanitizer and under AddressSanitizer + UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs" --timeout 300
+
+for san in thread address; do
+  cmake -S . -B "build-$san" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCOLDPOINT_WITH_QT=OFF -DCOLDPOINT_SANITIZE=$san
+  cmake --build "build-$san" -j "$jobs"
+  TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+  ASAN_OPTIONS="halt_on_error=1 detect_leaks=1" \
+  UBSAN_OPTIONS="halt_on_error=1 print_stacktrace=1" \
+    ctest --test-dir "build-$san" --output-on-failure -j "$jobs" --timeout 600
+done
