@@ -27,6 +27,15 @@ public:
 
     // Called from the posting thread after each Post (the window layer wakes its loop).
     static void SetWakeHook(std::function<void()> hook);
+
+    // Any thread: wake a thread blocked in WaitAndProcess or ServiceUntil so it looks again
+    // (call after changing what a ServiceUntil condition reads).
+    static void Wake();
+
+    // Main thread: run queued work as it comes until done() is true, blocking (no polling)
+    // between items; done() is tested with the queue's lock held, so whoever makes it true
+    // must call Wake() afterwards.
+    static void ServiceUntil(const std::function<bool()>& done);
 };
 
 } // namespace rt
