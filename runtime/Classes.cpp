@@ -1,0 +1,172 @@
+#include "runtime/Classes.h"
+
+#include <memory>
+
+#include "runtime/MainThread.h"
+#include "runtime/SysUtils.h"
+
+namespace rt {
+
+TThread::TThread(bool CreateSuspended) {
+    if (!CreateSuspended)
+        Resume();
+}
+
+TThread::~TThread() {
+    bool running;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        running = started_ && !finished_.load();
+    }
+    if (running && std::this_thread::get_id() != ThreadID()) {
+        Terminate();
+        WaitFor();
+    }
+    std::lock_guard<std::mutex> lock(joinMutex_);
+    if (thread_.joinable()) {
+        if (thread_.get_id() == std::this_thread::get_id())
+            thread_.detach();
+        else
+            thread_.join();
+    }
+}
+
+void TThread::Resume() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (started_)
+        return;
+    started_ = true;
+    thread_ = std::thread([this] { Run(); });
+    threadId_ = thread_.get_id();
+}
+
+void TThread::Terminate() {
+    terminated_.store(true);
+}
+
+bool TThread::Suspended() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return !started_;
+}
+
+bool TThread::FreeOnTerminate() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return freeOnTerminate_;
+}
+
+void TThread::SetFreeOnTerminate(bool value) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    freeOnTerminate_ = value;
+}
+
+std::exception_ptr TThread::FatalException() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return fatal_;
+}
+
+std::thread::id TThread::ThreadID() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return threadId_;
+}
+
+void TThread::Run() {
+    std::exception_ptr fatal;
+    try {
+        if (!Terminated())
+            Execute();
+    } catch (...) {
+        fatal = std::current_exception();
+    }
+    try {
+        DoTerminate();
+    } catch (...) {
+        if (!fatal)
+            fatal = std::current_exception();
+    }
+    bool selfFree;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        fatal_ = fatal;
+        selfFree = freeOnTerminate_;
+        finished_.store(true);
+        ended_.notify_all();
+    }
+    MainThread::Wake();
+    if (selfFree) {
+        {
+            std::lock_guard<std::mutex> lock(joinMutex_);
+            thread_.detach();
+        }
+        delete this;
+    }
+}
+
+void TThread::DoTerminate() {
+    if (OnTerminate.Assigned())
+        Synchronize([this] { OnTerminate(this); });
+}
+
+void TThread::Join() {
+    std::lock_guard<std::mutex> lock(joinMutex_);
+    if (thread_.joinable())
+        thread_.join();
+}
+
+std::uint32_t TThread::WaitFor() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!started_)
+            throw EThread("Cannot wait for a thread that was never started");
+        if (threadId_ == std::this_thread::get_id())
+            throw EThread("A thread cannot wait for itself");
+    }
+    if (MainThread::IsCurrent()) {
+        MainThread::ServiceUntil([this] { return finished_.load(); });
+    } else {
+        std::unique_lock<std::mutex> lock(mutex_);
+        ended_.wait(lock, [this] { return finished_.load(); });
+    }
+    Join();
+    return ReturnValue();
+}
+
+namespace {
+
+struct HandOver {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    std::exception_ptr error;
+};
+
+} // namespace
+
+void TThread::Synchronize(const std::function<void()>& method) {
+    if (MainThread::IsCurrent()) {
+        method();
+        return;
+    }
+    auto handOver = std::make_shared<HandOver>();
+    MainThread::Post([handOver, &method] {
+        std::exception_ptr error;
+        try {
+            method();
+        } catch (...) {
+            error = std::current_exception();
+        }
+        std::lock_guard<std::mutex> lock(handOver->mutex);
+        handOver->error = error;
+        handOver->finished = true;
+        handOver->done.notify_all();
+    });
+    std::unique_lock<std::mutex> lock(handOver->mutex);
+    handOver->done.wait(lock, [&] { return handOver->finished; });
+    if (handOver->error)
+        std::rethrow_exception(handOver->error);
+}
+
+void TThread::Synchronize(TThreadMethod method) {
+    Synchronize(std::function<void()>([method] { method(); }));
+}
+
+} // namespace rt

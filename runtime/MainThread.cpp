@@ -1,0 +1,124 @@
+#include "runtime/MainThread.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <utility>
+
+namespace rt {
+namespace {
+
+struct Queue {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<std::function<void()>> items;
+    std::function<void()> wakeHook;
+};
+
+Queue& TheQueue() {
+    static Queue queue;
+    return queue;
+}
+
+std::atomic<std::thread::id> g_mainId{};
+
+void ClaimIfUnset() {
+    std::thread::id none;
+    g_mainId.compare_exchange_strong(none, std::this_thread::get_id());
+}
+
+// The thread that starts the process is the main thread unless another one is adopted.
+const bool g_initialClaim = (ClaimIfUnset(), true);
+
+bool PopFront(std::function<void()>& fn) {
+    Queue& q = TheQueue();
+    std::lock_guard<std::mutex> lock(q.mutex);
+    if (q.items.empty())
+        return false;
+    fn = std::move(q.items.front());
+    q.items.pop_front();
+    return true;
+}
+
+} // namespace
+
+void MainThread::Adopt() {
+    g_mainId.store(std::this_thread::get_id());
+}
+
+bool MainThread::IsCurrent() {
+    ClaimIfUnset();
+    return g_mainId.load() == std::this_thread::get_id();
+}
+
+void MainThread::Post(std::function<void()> fn) {
+    Queue& q = TheQueue();
+    std::function<void()> hook;
+    {
+        std::lock_guard<std::mutex> lock(q.mutex);
+        q.items.push_back(std::move(fn));
+        hook = q.wakeHook;
+    }
+    q.changed.notify_all();
+    if (hook)
+        hook();
+}
+
+std::size_t MainThread::ProcessPending() {
+    if (!IsCurrent())
+        return 0;
+    std::size_t count = 0;
+    std::function<void()> fn;
+    // An item that raises leaves here; the rest stays queued for the next drain.
+    while (PopFront(fn)) {
+        auto item = std::move(fn);
+        fn = nullptr;
+        ++count;
+        item();
+    }
+    return count;
+}
+
+std::size_t MainThread::WaitAndProcess(std::chrono::milliseconds timeout) {
+    if (!IsCurrent())
+        return 0;
+    Queue& q = TheQueue();
+    {
+        std::unique_lock<std::mutex> lock(q.mutex);
+        q.changed.wait_for(lock, timeout, [&] { return !q.items.empty(); });
+    }
+    return ProcessPending();
+}
+
+void MainThread::SetWakeHook(std::function<void()> hook) {
+    Queue& q = TheQueue();
+    std::lock_guard<std::mutex> lock(q.mutex);
+    q.wakeHook = std::move(hook);
+}
+
+void MainThread::Wake() {
+    Queue& q = TheQueue();
+    {
+        // Taking the lock orders this wake after a waiter's test of its condition.
+        std::lock_guard<std::mutex> lock(q.mutex);
+    }
+    q.changed.notify_all();
+}
+
+void MainThread::ServiceUntil(const std::function<bool()>& done) {
+    Queue& q = TheQueue();
+    const bool servicing = IsCurrent();
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> lock(q.mutex);
+            q.changed.wait(lock, [&] { return done() || (servicing && !q.items.empty()); });
+            if (done())
+                return;
+        }
+        ProcessPending();
+    }
+}
+
+} // namespace rt
