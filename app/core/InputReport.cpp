@@ -1,0 +1,285 @@
+#include "app/core/InputReport.h"
+
+#include "app/core/NumberText.h"
+#include "runtime/Math.h"
+#include "runtime/SysUtils.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace core {
+
+namespace {
+
+constexpr std::uint8_t kReplyControllerDump = 0x55;
+constexpr std::uint8_t kReplyEepromRead = 0x82;
+constexpr std::uint8_t kReplyEepromByte = 0x84;
+
+constexpr std::size_t kStatusBytes = 41;          // up to byte 40
+constexpr std::size_t kStatusBytesNoAux = 40;     // up to byte 39
+constexpr std::size_t kControllerDumpBytes = 51;  // up to byte 50
+constexpr std::size_t kEepromByteBytes = 6;       // up to byte 5
+constexpr std::size_t kEepromHeaderBytes = 5;     // up to the selector, byte 4
+constexpr std::size_t kEepromDataAt = 6;
+
+std::uint32_t U32(const std::uint8_t* p)
+{
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
+           std::uint32_t(p[3]) << 24;
+}
+
+float Single(const std::uint8_t* p) { return static_cast<float>(DecodeSingle(p)); }
+
+std::string FloatText(const std::uint8_t* p) { return rt::FloatToStr(DecodeSingle(p)); }
+
+// One selector of the 0x82 table: up to three floats at data offsets 0, 4, 8.
+struct TSelector {
+    std::uint8_t Selector;
+    const char* Edits[3];
+};
+constexpr TSelector kFloatSelectors[] = {
+    {10, {"Edit1", "Edit2", nullptr}},
+    {11, {"Edit3", "Edit4", nullptr}},
+    {12, {"Edit5", nullptr, nullptr}},
+    {13, {"Edit6", nullptr, nullptr}},
+    {15, {"Edit7", nullptr, nullptr}},
+    {16, {"Edit9", nullptr, nullptr}},
+    {17, {"gr_df", nullptr, nullptr}},
+    {18, {"Edit11", nullptr, nullptr}},
+    {19, {"Edit12", nullptr, nullptr}},
+    {20, {"Edit13", nullptr, nullptr}},
+    {21, {"Edit17", "Edit18", "Edit19"}},
+};
+constexpr std::uint8_t kPidSelector = 21;
+constexpr std::uint8_t kDumpSelector = 0;
+constexpr std::uint8_t kCountSelector = 14;
+
+const TSelector* FindSelector(std::uint8_t selector, const TParseRules& rules)
+{
+    if (selector == kPidSelector && !rules.PidTerms)
+        return nullptr;
+    for (const auto& s : kFloatSelectors)
+        if (s.Selector == selector)
+            return &s;
+    return nullptr;
+}
+
+std::size_t EditCount(const TSelector& s)
+{
+    std::size_t n = 0;
+    while (n < 3 && s.Edits[n])
+        ++n;
+    return n;
+}
+
+} // namespace
+
+bool TEditText::operator==(const TEditText& o) const
+{
+    return std::strcmp(Edit, o.Edit) == 0 && Text == o.Text;
+}
+
+double DecodeSingle(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2, std::uint8_t b3)
+{
+    if (b0 == 0xFF && b1 == 0xFF && b2 == 0xFF)
+        return 0;
+    const bool negative = (b3 & 0x80) != 0;
+    const int exponent = ((b3 << 1) | (b2 >> 7)) & 0xFF;
+    const std::uint32_t mantissa = std::uint32_t(b2 & 0x7F) << 16 | std::uint32_t(b1) << 8 | b0;
+    // No subnormal, infinity or NaN forms: every exponent scales 1.M.
+    const double magnitude = std::ldexp(1.0 + mantissa / 8388608.0, exponent - 127);
+    double r = 0;
+    if (!rt::TryRoundTo(magnitude, 4, r) || r == 0)
+        return 0;
+    return negative ? -r : r;
+}
+
+double DecodeSingle(const std::uint8_t* bytes)
+{
+    return DecodeSingle(bytes[0], bytes[1], bytes[2], bytes[3]);
+}
+
+TReportKind ClassifyReport(const std::uint8_t* Data, std::size_t Size)
+{
+    if (Size == 0)
+        return TReportKind::Status;
+    switch (Data[0]) {
+    case kReplyControllerDump: return TReportKind::ControllerDump;
+    case kReplyEepromRead: return TReportKind::EepromRead;
+    case kReplyEepromByte: return TReportKind::EepromByte;
+    default: return TReportKind::Status;
+    }
+}
+
+std::size_t BytesUsed(const std::uint8_t* Data, std::size_t Size, const TParseRules& rules)
+{
+    switch (ClassifyReport(Data, Size)) {
+    case TReportKind::ControllerDump:
+        return kControllerDumpBytes;
+    case TReportKind::EepromByte:
+        return kEepromByteBytes;
+    case TReportKind::Status:
+        return rules.AuxByte ? kStatusBytes : kStatusBytesNoAux;
+    case TReportKind::EepromRead:
+        break;
+    }
+    if (Size < kEepromHeaderBytes)
+        return kEepromHeaderBytes;
+    const std::uint8_t selector = Data[4];
+    if (selector == kDumpSelector)
+        return kEepromDataAt + 32;
+    if (selector == kCountSelector)
+        return kEepromDataAt + 2;
+    if (const TSelector* s = FindSelector(selector, rules))
+        return kEepromDataAt + 4 * EditCount(*s);
+    return kEepromHeaderBytes;
+}
+
+bool IsShortReport(const std::uint8_t* Data, std::size_t Size, const TParseRules& rules)
+{
+    return Size < BytesUsed(Data, Size, rules);
+}
+
+std::string HexLogLine(const std::uint8_t* Data, std::size_t Size)
+{
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string line;
+    line.reserve(3 * Size);
+    for (std::size_t i = 0; i < Size; ++i) {
+        line.push_back(kDigits[Data[i] >> 4]);
+        line.push_back(kDigits[Data[i] & 0x0F]);
+        line.push_back(' ');
+    }
+    return line;
+}
+
+TStatusLayout ChooseStatusLayout(std::uint16_t versionNumber, std::uint8_t byte39,
+                                 const TParseRules& rules)
+{
+    if (byte39 == 2 || (rules.VersionSelectsLayout && versionNumber == 3))
+        return TStatusLayout::A;
+    return TStatusLayout::B;
+}
+
+std::optional<TStatusReport> DecodeStatusReport(const std::uint8_t* Data, std::size_t Size,
+                                                std::uint16_t versionNumber,
+                                                const TParseRules& rules)
+{
+    if (ClassifyReport(Data, Size) != TReportKind::Status || IsShortReport(Data, Size, rules))
+        return std::nullopt;
+    const TStatusLayout layout = ChooseStatusLayout(versionNumber, Data[39], rules);
+    TStatusReport r;
+    r.ModeByte = Data[25];
+    r.State = Data[0];
+    r.Temperature = Single(Data + 1);
+    r.Th = Single(Data + 5);
+    r.Signal = layout == TStatusLayout::A ? static_cast<float>(U32(Data + 9)) : Single(Data + 9);
+    r.CloudPoint = Single(Data + 13);
+    r.PourPoint = Single(Data + 17);
+    r.FilterPoint = Single(Data + 21);
+    r.Additive = static_cast<float>(Data[30]);
+    r.Dt = Single(Data + 31);
+    r.Df = layout == TStatusLayout::A
+               ? static_cast<float>(static_cast<std::int32_t>(U32(Data + 35)))
+               : Single(Data + 35);
+    if (rules.AuxByte)
+        r.AuxByte = Data[40];
+    return r;
+}
+
+void ApplyStatusReport(TMeasurement& m, const TStatusReport& r, const TParseRules& rules)
+{
+    m.ModeByte = r.ModeByte;
+    m.State = r.State;
+    m.PrevTemperature = m.Temperature;
+    m.Temperature = r.Temperature;
+    m.Th = r.Th;
+    m.PrevSignal = m.Signal;
+    m.Signal = r.Signal;
+    m.CloudPoint = r.CloudPoint;
+    m.PourPoint = r.PourPoint;
+    m.FilterPoint = r.FilterPoint;
+    m.Additive = r.Additive;
+    m.Dt = r.Dt;
+    m.Df = r.Df;
+    if (rules.AuxByte)
+        m.AuxByte = r.AuxByte;
+}
+
+TStatusDisplays StatusDisplayTexts(const TMeasurement& m)
+{
+    TStatusDisplays d;
+    d.AdditivePanel = RoundedText(m.Additive, 1);
+    d.MemoLine = "t=" + RoundedText(m.Temperature, 1) + " f=" + RoundedText(m.Signal, 3);
+    d.TemperatureLabel = ResultText(m.Temperature);
+    d.CloudLabel = ResultText(m.CloudPoint);
+    d.PourLabel = ResultText(m.PourPoint);
+    d.FilterLabel = ResultText(m.FilterPoint);
+    d.StatusLine = "Th=" + RoundedText(m.Th, 1) + " f=" + RoundedText(m.Signal, 3) +
+                   " df=" + RoundedText(m.Df, 3) + " dt=" + RoundedText(m.Dt, 2);
+    d.AuxPanel = rt::IntToStr(m.AuxByte);
+    return d;
+}
+
+std::optional<std::vector<TEditText>> ControllerDumpEdits(const std::uint8_t* Data, std::size_t Size)
+{
+    if (ClassifyReport(Data, Size) != TReportKind::ControllerDump || Size < kControllerDumpBytes)
+        return std::nullopt;
+    const unsigned count = Data[41] + 256u * Data[42];
+    return std::vector<TEditText>{
+        {"Edit5", FloatText(Data + 13)}, {"Edit6", FloatText(Data + 17)},
+        {"Edit7", FloatText(Data + 21)}, {"Edit1", FloatText(Data + 25)},
+        {"Edit2", FloatText(Data + 29)}, {"Edit3", FloatText(Data + 33)},
+        {"Edit4", FloatText(Data + 37)}, {"Edit8", rt::IntToStr(count)},
+        {"Edit9", FloatText(Data + 43)}, {"gr_df", FloatText(Data + 47)},
+    };
+}
+
+std::string DumpAddressText(unsigned address) { return rt::IntToHex(address, 2) + " "; }
+
+std::vector<TDumpRow> DumpRows(std::uint16_t address, const std::uint8_t* data32)
+{
+    std::vector<TDumpRow> rows;
+    const int first = address / 16 + 1;
+    for (int half = 0; half < 2; ++half) {
+        TDumpRow row;
+        row.Row = first + half;
+        if (row.Row >= kDumpGridRows)
+            break;
+        row.Cells[0] = DumpAddressText(address + 16u * half);
+        for (int i = 0; i < 16; ++i)
+            row.Cells[1 + i] = HexLogLine(data32 + 16 * half + i, 1);
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+std::optional<TEepromReply> DecodeEepromReply(const std::uint8_t* Data, std::size_t Size,
+                                              const TParseRules& rules)
+{
+    if (ClassifyReport(Data, Size) != TReportKind::EepromRead || IsShortReport(Data, Size, rules))
+        return std::nullopt;
+    TEepromReply r;
+    r.Address = static_cast<std::uint16_t>(Data[1] * 256 + Data[2]);
+    r.Selector = Data[4];
+    const std::uint8_t* data = Data + kEepromDataAt;
+    if (r.Selector == kDumpSelector) {
+        r.Dump = DumpRows(r.Address, data);
+    } else if (r.Selector == kCountSelector) {
+        r.Edits.push_back({"Edit8", rt::IntToStr(data[0] + 256u * data[1])});
+    } else if (const TSelector* s = FindSelector(r.Selector, rules)) {
+        for (std::size_t i = 0; i < EditCount(*s); ++i)
+            r.Edits.push_back({s->Edits[i], FloatText(data + 4 * i)});
+    }
+    return r;
+}
+
+std::optional<std::string> EepromByteText(const std::uint8_t* Data, std::size_t Size)
+{
+    if (ClassifyReport(Data, Size) != TReportKind::EepromByte || Size < kEepromByteBytes ||
+        Data[4] != 0)
+        return std::nullopt;
+    return rt::IntToStr(Data[5]);
+}
+
+} // namespace core

@@ -1,0 +1,118 @@
+#include "app/core/OutputReport.h"
+
+#include <cstdio>
+#include <initializer_list>
+
+namespace core {
+
+namespace {
+
+TOutputReport Command(std::uint8_t code, std::initializer_list<std::uint8_t> args = {})
+{
+    TOutputReport r{};
+    r[2] = code;
+    std::size_t i = 3;
+    for (std::uint8_t a : args)
+        r[i++] = a;
+    return r;
+}
+
+std::uint8_t High(std::uint16_t v) { return static_cast<std::uint8_t>(v >> 8); }
+std::uint8_t Low(std::uint16_t v) { return static_cast<std::uint8_t>(v & 0xFF); }
+
+// Drops whole UTF-8 characters beyond the first max.
+std::string_view FirstCharacters(std::string_view s, std::size_t max)
+{
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) {
+            if (count == max)
+                return s.substr(0, i);
+            ++count;
+        }
+    }
+    return s;
+}
+
+} // namespace
+
+TOutputReport PollReport() { return TOutputReport{}; }
+TOutputReport RunControlReport(std::uint8_t action) { return Command(cmdRunControl, {action}); }
+TOutputReport PreStartReport() { return Command(cmdPreStart, {1}); }
+
+TOutputReport WriteControllerByteReport(std::uint8_t address, std::uint8_t value)
+{
+    return Command(cmdWriteControllerByte, {address, value});
+}
+
+TOutputReport DumpControllerReport()
+{
+    TOutputReport r = Command(cmdDumpController);
+    r[1] = cmdDumpController;
+    return r;
+}
+
+TOutputReport ApplyReport() { return Command(cmdApply); }
+TOutputReport ResetReport() { return Command(cmdReset); }
+TOutputReport Ccpr1lReport(std::uint8_t value) { return Command(cmdCcpr1l, {value}); }
+
+TOutputReport ReadEepromReport(std::uint16_t address, std::uint8_t control, std::uint8_t selector)
+{
+    return Command(cmdReadEeprom, {High(address), Low(address), control, selector});
+}
+
+TOutputReport WriteEepromByteReport(std::uint8_t control, std::uint16_t address, std::uint8_t value)
+{
+    return Command(cmdWriteEepromByte, {control, High(address), Low(address), value});
+}
+
+TOutputReport ReadEepromByteReport(std::uint8_t control, std::uint16_t address)
+{
+    return Command(cmdReadEepromByte, {control, High(address), Low(address), 0});
+}
+
+TOutputReport WriteEepromPageReport(std::uint8_t control, std::uint16_t address,
+                                    const std::array<std::uint8_t, kEepromPageSize>& data)
+{
+    TOutputReport r = Command(cmdWriteEepromPage, {control, High(address), Low(address)});
+    for (std::size_t i = 0; i < kEepromPageSize; ++i)
+        r[6 + i] = data[i];
+    // byte 38 stays 0
+    return r;
+}
+
+bool ReportLengthSupported(std::size_t length)
+{
+    return length >= 1 && length <= kOutputReportSize;
+}
+
+std::string UnsupportedReportLengthMessage(std::size_t length)
+{
+    return "Output report length " + std::to_string(length) + " is not supported";
+}
+
+std::string CleanErrorMessage(std::string_view message)
+{
+    std::string_view s = FirstCharacters(message, 256);
+    while (!s.empty()) {
+        char c = s.back();
+        if (c != ' ' && c != '\r' && c != '\n' && c != '.')
+            break;
+        s.remove_suffix(1);
+    }
+    return std::string(s);
+}
+
+std::string WriteErrorText(std::string_view message, std::uint32_t code)
+{
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "%X", static_cast<unsigned>(code));
+    return "WRITE ERROR: " + CleanErrorMessage(message) + " (" + hex + ")";
+}
+
+std::string WriteErrorBoxText(std::size_t bytesWritten, std::string_view message, std::uint32_t code)
+{
+    return std::to_string(bytesWritten) + " = " + WriteErrorText(message, code);
+}
+
+} // namespace core

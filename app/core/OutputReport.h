@@ -1,0 +1,74 @@
+#pragma once
+// Output reports of the analyzer protocol: the 65-byte buffer of every command, and the
+// texts a failed write shows.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace core {
+
+constexpr std::size_t kOutputReportSize = 65;
+using TOutputReport = std::array<std::uint8_t, kOutputReportSize>;
+
+// Command codes (byte 2 of the report).
+enum : std::uint8_t {
+    cmdPoll = 0x00,
+    cmdRunControl = 0x08,
+    cmdPreStart = 0x09,
+    cmdWriteControllerByte = 0x0A,
+    cmdDumpController = 0x0B,
+    cmdApply = 0x0C,
+    cmdReset = 0x64,
+    cmdCcpr1l = 0x65,
+    cmdReadEeprom = 0x82,
+    cmdWriteEepromByte = 0x83,
+    cmdReadEepromByte = 0x84,
+    cmdWriteEepromPage = 0x85,
+};
+
+// Arguments of command 0x08.
+enum : std::uint8_t { runEndDrain = 0, runStart = 1, runStop = 2, runDrain = 3 };
+
+constexpr std::size_t kEepromPageSize = 32;
+constexpr std::uint8_t kParameterControlByte = 160;
+
+// Every byte 0.
+TOutputReport PollReport();
+// 0x08: byte 3 = runStart, runStop, runDrain or runEndDrain.
+TOutputReport RunControlReport(std::uint8_t action);
+// 0x09, sent right before the start: byte 3 = 1.
+TOutputReport PreStartReport();
+// 0x0A: byte 3 = address, byte 4 = value.
+TOutputReport WriteControllerByteReport(std::uint8_t address, std::uint8_t value);
+// 0x0B: the code in byte 1 as well as byte 2.
+TOutputReport DumpControllerReport();
+TOutputReport ApplyReport();                       // 0x0C
+TOutputReport ResetReport();                       // 0x64
+TOutputReport Ccpr1lReport(std::uint8_t value);    // 0x65: byte 3 = value
+// 0x82: address high, address low, control byte, selector.
+TOutputReport ReadEepromReport(std::uint16_t address, std::uint8_t control, std::uint8_t selector);
+// 0x83: control byte, address high, address low, value.
+TOutputReport WriteEepromByteReport(std::uint8_t control, std::uint16_t address, std::uint8_t value);
+// 0x84: control byte, address high, address low, 0.
+TOutputReport ReadEepromByteReport(std::uint8_t control, std::uint16_t address);
+// 0x85: control byte, address high, address low, 32 data bytes, 0.
+TOutputReport WriteEepromPageReport(std::uint8_t control, std::uint16_t address,
+                                    const std::array<std::uint8_t, kEepromPageSize>& data);
+
+// A report length the buffer can be written with: 1 to 65 bytes. Anything else (0 when the
+// capabilities cannot be read, or longer than the buffer) is refused and nothing is written.
+bool ReportLengthSupported(std::size_t length);
+// Our own error text for a refused length.
+std::string UnsupportedReportLengthMessage(std::size_t length);
+
+// The system's message text as the write error shows it: at most 256 characters, with the
+// trailing blanks, line breaks and full stops removed.
+std::string CleanErrorMessage(std::string_view message);
+// "WRITE ERROR: %s (%x)" filled with the cleaned message and the code in upper-case hex.
+std::string WriteErrorText(std::string_view message, std::uint32_t code);
+// The text of the write-error box: the decimal count of bytes written, " = ", the error text.
+std::string WriteErrorBoxText(std::size_t bytesWritten, std::string_view message, std::uint32_t code);
+
+} // namespace core
