@@ -120,13 +120,26 @@ std::uint32_t TThread::WaitFor() {
         if (threadId_ == std::this_thread::get_id())
             throw EThread("A thread cannot wait for itself");
     }
+    std::exception_ptr serviceError;
     if (MainThread::IsCurrent()) {
-        MainThread::ServiceUntil([this] { return finished_.load(); });
+        // A queued item that raises does not cut the wait short: the first such exception
+        // is raised again once the thread has ended.
+        for (;;) {
+            try {
+                MainThread::ServiceUntil([this] { return finished_.load(); });
+                break;
+            } catch (...) {
+                if (!serviceError)
+                    serviceError = std::current_exception();
+            }
+        }
     } else {
         std::unique_lock<std::mutex> lock(mutex_);
         ended_.wait(lock, [this] { return finished_.load(); });
     }
     Join();
+    if (serviceError)
+        std::rethrow_exception(serviceError);
     return ReturnValue();
 }
 

@@ -36,7 +36,8 @@ public:
     bool Terminated() const { return terminated_.load(); }
     // Waits until the thread has ended and returns ReturnValue. On the main thread the wait
     // keeps running the main-thread queue (hand-overs of Synchronize). Raises EThread when
-    // called by the thread itself or for a thread never started.
+    // called by the thread itself or for a thread never started. A queued item that raises
+    // during the wait does not end it: the exception is raised again after the thread ended.
     std::uint32_t WaitFor();
 
     bool Suspended() const;

@@ -98,6 +98,24 @@ TEST_F(ThreadClass, WaitForOnTheMainThreadServicesHandOvers) {
     EXPECT_EQ(offMain.load(), 0);
 }
 
+TEST_F(ThreadClass, RaisingQueuedItemDoesNotCutWaitForShort) {
+    int delivered = 0;
+    TTestThread thread([&](TTestThread& t) {
+        MainThread::Post([] { throw EConvertError("posted"); });
+        for (int i = 0; i < 3; ++i)
+            t.Synchronize([&] { ++delivered; });
+    });
+    thread.Resume();
+    try {
+        thread.WaitFor();
+        ADD_FAILURE() << "the posted item's exception was lost";
+    } catch (const EConvertError& e) {
+        EXPECT_EQ(e.Message(), "posted");
+    }
+    EXPECT_TRUE(thread.Finished());
+    EXPECT_EQ(delivered, 3);
+}
+
 TEST_F(ThreadClass, SynchronizeReraisesInTheCaller) {
     std::string caught;
     bool sameKind = false;
