@@ -169,23 +169,23 @@ RegistryProperties RegistryPropertiesOf(const UdevRecord& r,
     const auto& usbAttrs = r.usbDevice.attributes;
 
     if (auto a = AttributesOf(r))
-        out[property::HardwareId] = RegistryStringList(HardwareIds(r, *a));
-    out[property::CompatibleIds] = RegistryStringList(CompatibleIds(descriptor));
-    PutString(out, property::Mfg,
+        out[SPDRP_HARDWAREID] = RegistryStringList(HardwareIds(r, *a));
+    out[SPDRP_COMPATIBLEIDS] = RegistryStringList(CompatibleIds(descriptor));
+    PutString(out, SPDRP_MFG,
               FirstOf({ValueOr(usbAttrs, "manufacturer"),
                        ValueOr(usbProps, "ID_VENDOR_FROM_DATABASE")}));
-    PutString(out, property::DeviceDesc,
+    PutString(out, SPDRP_DEVICEDESC,
               FirstOf({ValueOr(usbAttrs, "product"),
                        ValueOr(usbProps, "ID_MODEL_FROM_DATABASE"),
                        OnUsb(r) ? std::string() : ValueOr(hid, "HID_NAME")}));
-    PutString(out, property::FriendlyName, ValueOr(hid, "HID_NAME"));
-    PutString(out, property::LocationInformation, ValueOr(hid, "HID_PHYS"));
-    PutString(out, property::Driver, ValueOr(hid, "DRIVER"));
-    PutString(out, property::Service, ValueOr(r.transport.properties, "DRIVER"));
-    PutString(out, property::PhysicalDeviceObjectName,
+    PutString(out, SPDRP_FRIENDLYNAME, ValueOr(hid, "HID_NAME"));
+    PutString(out, SPDRP_LOCATION_INFORMATION, ValueOr(hid, "HID_PHYS"));
+    PutString(out, SPDRP_DRIVER, ValueOr(hid, "DRIVER"));
+    PutString(out, SPDRP_SERVICE, ValueOr(r.transport.properties, "DRIVER"));
+    PutString(out, SPDRP_PHYSICAL_DEVICE_OBJECT_NAME,
               ValueOr(r.hidraw.properties, "DEVPATH"));
-    out[property::Class] = RegistryString("HIDClass");
-    out[property::EnumeratorName] = RegistryString("HID");
+    out[SPDRP_CLASS] = RegistryString("HIDClass");
+    out[SPDRP_ENUMERATOR_NAME] = RegistryString("HID");
     return out;
 }
 

@@ -2,6 +2,7 @@
 // What udev and sysfs tell of one hidraw node, recorded once per enumeration, and how that
 // becomes the interface's instance number, registry properties, attributes and strings.
 // Pure functions over the record, so they are tested with recorded values.
+#include "platform/WinApi.h"
 #include "platform/linux/ReportDescriptor.h"
 
 #include <cstdint>
@@ -32,16 +33,7 @@ struct UdevRecord {
     std::vector<std::uint8_t> reportDescriptor;
 };
 
-// Property codes of the device-setup registry properties that the record fills.
-namespace property {
-inline constexpr std::uint32_t DeviceDesc = 0, HardwareId = 1, CompatibleIds = 2,
-                               Service = 4, Class = 7, ClassGuid = 8, Driver = 9, Mfg = 11,
-                               FriendlyName = 12, LocationInformation = 13,
-                               PhysicalDeviceObjectName = 14, Capabilities = 15,
-                               UiNumber = 16, BusNumber = 21, EnumeratorName = 22;
-}
-
-// Registry properties by code, as the ANSI query returns them: strings NUL-terminated,
+// Registry properties by code (SPDRP_...), as the ANSI query returns them: strings NUL-terminated,
 // string lists as NUL-terminated texts with a closing NUL, numbers 4 bytes little-endian,
 // texts in Windows-1251. A property that udev has no value for is left out.
 using RegistryProperties = std::map<std::uint32_t, std::string>;

@@ -5,7 +5,6 @@
 namespace {
 
 using namespace hidraw;
-namespace prop = hidraw::property;
 
 // The analyzer as udev records it on a USB port (values as udevadm shows them).
 UdevRecord Analyzer() {
@@ -88,31 +87,31 @@ std::vector<std::string> List(const RegistryProperties& p, std::uint32_t code) {
 
 TEST(UdevRecord, AnalyzerRegistryProperties) {
     const auto p = RegistryPropertiesOf(Analyzer(), VendorCollection());
-    EXPECT_EQ(List(p, prop::HardwareId),
+    EXPECT_EQ(List(p, SPDRP_HARDWAREID),
               (std::vector<std::string>{"HID\\VID_0925&PID_1299&REV_0003",
                                         "HID\\VID_0925&PID_1299"}));
-    EXPECT_EQ(List(p, prop::CompatibleIds),
+    EXPECT_EQ(List(p, SPDRP_COMPATIBLEIDS),
               (std::vector<std::string>{"HID_DEVICE_UP:FF00_U:0001", "HID_DEVICE"}));
-    EXPECT_EQ(Str(p, prop::Mfg), "Orvane");
-    EXPECT_EQ(Str(p, prop::DeviceDesc), "Kelvane A");
-    EXPECT_EQ(Str(p, prop::FriendlyName), "Orvane Kelvane A");
-    EXPECT_EQ(Str(p, prop::LocationInformation), "usb-0000:00:14.0-2/input0");
-    EXPECT_EQ(Str(p, prop::Driver), "hid-generic");
-    EXPECT_EQ(Str(p, prop::Service), "usbhid");
-    EXPECT_EQ(Str(p, prop::Class), "HIDClass");
-    EXPECT_EQ(Str(p, prop::EnumeratorName), "HID");
-    EXPECT_EQ(Str(p, prop::PhysicalDeviceObjectName),
+    EXPECT_EQ(Str(p, SPDRP_MFG), "Orvane");
+    EXPECT_EQ(Str(p, SPDRP_DEVICEDESC), "Kelvane A");
+    EXPECT_EQ(Str(p, SPDRP_FRIENDLYNAME), "Orvane Kelvane A");
+    EXPECT_EQ(Str(p, SPDRP_LOCATION_INFORMATION), "usb-0000:00:14.0-2/input0");
+    EXPECT_EQ(Str(p, SPDRP_DRIVER), "hid-generic");
+    EXPECT_EQ(Str(p, SPDRP_SERVICE), "usbhid");
+    EXPECT_EQ(Str(p, SPDRP_CLASS), "HIDClass");
+    EXPECT_EQ(Str(p, SPDRP_ENUMERATOR_NAME), "HID");
+    EXPECT_EQ(Str(p, SPDRP_PHYSICAL_DEVICE_OBJECT_NAME),
               "/devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0/0003:0925:1299.000A/"
               "hidraw/hidraw3");
     // Nothing on Linux stands for these: the query fails, the readers give empty or 0.
-    for (std::uint32_t code : {prop::ClassGuid, prop::Capabilities, prop::UiNumber,
-                               prop::BusNumber, 10u, 17u, 18u, 19u, 24u, 25u, 26u, 27u, 28u, 30u})
+    for (std::uint32_t code : {SPDRP_CLASSGUID, SPDRP_CAPABILITIES, SPDRP_UI_NUMBER,
+                               SPDRP_BUSNUMBER, 10u, 17u, 18u, 19u, 24u, 25u, 26u, 27u, 28u, 30u})
         EXPECT_EQ(p.count(code), 0u) << "property " << code;
 }
 
 TEST(UdevRecord, StringListEncodingEndsInDoubleNul) {
     const auto p = RegistryPropertiesOf(Analyzer(), VendorCollection());
-    const std::string raw = Text(p, prop::HardwareId);
+    const std::string raw = Text(p, SPDRP_HARDWAREID);
     ASSERT_GE(raw.size(), 2u);
     EXPECT_EQ(raw.substr(raw.size() - 2), std::string(2, '\0'));
     EXPECT_EQ(RegistryStringList({}), std::string(1, '\0'));
@@ -126,17 +125,17 @@ TEST(UdevRecord, MissingValuesAreLeftOut) {
     r.usbDevice.attributes.erase("manufacturer");
     r.usbDevice.properties.clear();
     const auto p = RegistryPropertiesOf(r, ReportDescriptorInfo{});
-    EXPECT_EQ(p.count(prop::FriendlyName), 0u);
-    EXPECT_EQ(p.count(prop::Mfg), 0u);
+    EXPECT_EQ(p.count(SPDRP_FRIENDLYNAME), 0u);
+    EXPECT_EQ(p.count(SPDRP_MFG), 0u);
     // An unreadable descriptor leaves only the generic compatible ID.
-    EXPECT_EQ(List(p, prop::CompatibleIds), std::vector<std::string>{"HID_DEVICE"});
+    EXPECT_EQ(List(p, SPDRP_COMPATIBLEIDS), std::vector<std::string>{"HID_DEVICE"});
 }
 
 TEST(UdevRecord, CyrillicTextsAreWindows1251) {
     UdevRecord r = Analyzer();
     r.usbDevice.attributes["product"] = "Анализатор";
     const auto p = RegistryPropertiesOf(r, VendorCollection());
-    EXPECT_EQ(Str(p, prop::DeviceDesc), "\xC0\xED\xE0\xEB\xE8\xE7\xE0\xF2\xEE\xF0");
+    EXPECT_EQ(Str(p, SPDRP_DEVICEDESC), "\xC0\xED\xE0\xEB\xE8\xE7\xE0\xF2\xEE\xF0");
     EXPECT_EQ(ProductString(r), std::u16string(u"Анализатор"));
 }
 
@@ -145,7 +144,7 @@ TEST(UdevRecord, CompositeDeviceNamesTheInterface) {
     r.usbDevice.attributes["bNumInterfaces"] = " 2";
     r.transport.attributes["bInterfaceNumber"] = "01";
     const auto p = RegistryPropertiesOf(r, VendorCollection());
-    EXPECT_EQ(List(p, prop::HardwareId),
+    EXPECT_EQ(List(p, SPDRP_HARDWAREID),
               (std::vector<std::string>{"HID\\VID_0925&PID_1299&REV_0003&MI_01",
                                         "HID\\VID_0925&PID_1299&MI_01"}));
 }
@@ -192,8 +191,8 @@ TEST(UdevRecord, Strings) {
     EXPECT_EQ(SerialNumberString(BluetoothKeyboard()), std::u16string(u"f1:e2:d3:c4:b5:a6"));
 
     const auto bt = RegistryPropertiesOf(BluetoothKeyboard(), VendorCollection());
-    EXPECT_EQ(List(bt, prop::HardwareId), std::vector<std::string>{"HID\\VID_046D&PID_B342"});
-    EXPECT_EQ(Str(bt, prop::DeviceDesc), "Keyboard K380");
+    EXPECT_EQ(List(bt, SPDRP_HARDWAREID), std::vector<std::string>{"HID\\VID_046D&PID_B342"});
+    EXPECT_EQ(Str(bt, SPDRP_DEVICEDESC), "Keyboard K380");
 }
 
 TEST(UdevRecord, InstanceNumber) {
