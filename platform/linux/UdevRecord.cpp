@@ -205,4 +205,10 @@ std::optional<std::u16string> SerialNumberString(const UdevRecord& record) {
     return rt::Utf8ToUtf16(text);
 }
 
+std::optional<std::u16string> ManufacturerString(const UdevRecord& record) {
+    const std::string text = ValueOr(record.usbDevice.attributes, "manufacturer");
+    if (text.empty()) return std::nullopt;
+    return rt::Utf8ToUtf16(text);
+}
+
 } // namespace hidraw

@@ -58,6 +58,8 @@ RegistryProperties RegistryPropertiesOf(const UdevRecord& record,
 // No value where the device has none.
 std::optional<std::u16string> ProductString(const UdevRecord& record);
 std::optional<std::u16string> SerialNumberString(const UdevRecord& record);
+// The USB device's manufacturer string; none off USB.
+std::optional<std::u16string> ManufacturerString(const UdevRecord& record);
 
 // Encodings of the registry values.
 std::string RegistryString(const std::string& utf8);

@@ -1,0 +1,141 @@
+#include "platform/linux/HidrawConnection.h"
+
+#include "platform/linux/Errors.h"
+#include "platform/linux/ReportIdBytes.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+namespace hidraw {
+
+HIDP_CAPS CapsOf(const ReportDescriptorInfo& d) {
+    HIDP_CAPS caps;
+    std::memset(&caps, 0, sizeof caps);
+    caps.Usage = d.usage;
+    caps.UsagePage = d.usagePage;
+    caps.InputReportByteLength = d.inputReportByteLength;
+    caps.OutputReportByteLength = d.outputReportByteLength;
+    caps.FeatureReportByteLength = d.featureReportByteLength;
+    caps.NumberLinkCollectionNodes = d.collectionCount;
+    return caps;
+}
+
+HidrawConnection::HidrawConnection(std::shared_ptr<UdevSource> source, UdevRecord record,
+                                   ReportDescriptorInfo descriptor, int fd, DWORD access,
+                                   platform::InputSink* sink)
+    : source_(std::move(source)), record_(std::move(record)),
+      descriptor_(std::move(descriptor)), fd_(fd), access_(access), sink_(sink) {
+    if (sink_ && fd_ >= 0) {
+        stopFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+        if (stopFd_ >= 0) reader_ = std::thread([this] { ReadLoop(); });
+    }
+}
+
+HidrawConnection::~HidrawConnection() {
+    if (reader_.joinable()) {
+        const std::uint64_t one = 1;
+        while (write(stopFd_, &one, sizeof one) < 0 && errno == EINTR) {}
+        if (reader_.get_id() == std::this_thread::get_id())
+            reader_.detach();   // closed from inside the sink: the loop ends on return
+        else
+            reader_.join();
+    }
+    if (stopFd_ >= 0) close(stopFd_);
+    if (fd_ >= 0) close(fd_);
+}
+
+void HidrawConnection::ReadLoop() {
+    // One buffer for the life of the handle, large enough for any report the kernel sends.
+    std::vector<std::uint8_t> buffer(kMaxReportBytes + 1);
+    const bool numbered = descriptor_.numberedReports;
+    for (;;) {
+        pollfd fds[2] = {{fd_, POLLIN, 0}, {stopFd_, POLLIN, 0}};
+        if (poll(fds, 2, -1) < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        if (fds[1].revents) return;   // closing: no call of the sink follows
+        if (fds[0].revents & POLLIN) {
+            const auto area = KernelReadArea(buffer, numbered);
+            const ssize_t n = read(fd_, area.data(), area.size());
+            if (n > 0) {
+                const std::size_t seen = FinishRead(buffer, std::size_t(n), numbered,
+                                                    descriptor_.inputReportByteLength);
+                sink_->InputReport(buffer.data(), seen);
+                continue;
+            }
+            if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+            break;   // end of file or an error: the device has gone
+        }
+        if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) break;
+    }
+    sink_->Disconnected();
+}
+
+DWORD HidrawConnection::Gone() const {
+    return source_->Present(record_) ? ERROR_SUCCESS : ERROR_DEVICE_NOT_CONNECTED;
+}
+
+DWORD HidrawConnection::Write(const std::uint8_t* data, std::size_t length) {
+    if (fd_ < 0 || !(access_ & GENERIC_WRITE)) return ERROR_ACCESS_DENIED;
+    if (!data || !IsWritableReport({data, length}, descriptor_.numberedReports))
+        return ERROR_INVALID_PARAMETER;
+    for (;;) {
+        // Byte 0 is the report number; hidraw leaves a 0 out itself.
+        const ssize_t n = write(fd_, data, length);
+        if (n == static_cast<ssize_t>(length)) return ERROR_SUCCESS;
+        if (n >= 0) return ERROR_GEN_FAILURE;
+        if (errno == EINTR) continue;
+        return ErrorFromIo(errno);
+    }
+}
+
+DWORD HidrawConnection::GetAttributes(HIDD_ATTRIBUTES& attributes) {
+    if (DWORD e = Gone()) return e;
+    const auto a = AttributesOf(record_);
+    if (!a) return ERROR_NOT_SUPPORTED;
+    attributes.VendorID = a->vendorId;
+    attributes.ProductID = a->productId;
+    attributes.VersionNumber = a->versionNumber;
+    return ERROR_SUCCESS;
+}
+
+DWORD HidrawConnection::GetCaps(HIDP_CAPS& caps) {
+    if (DWORD e = Gone()) return e;
+    if (!descriptor_.valid) return ERROR_INVALID_DATA;
+    caps = CapsOf(descriptor_);
+    return ERROR_SUCCESS;
+}
+
+DWORD HidrawConnection::Answer(const std::optional<std::u16string>& value,
+                               std::u16string& text) const {
+    if (DWORD e = Gone()) return e;
+    if (!value) return ERROR_NOT_SUPPORTED;
+    text = *value;
+    return ERROR_SUCCESS;
+}
+
+DWORD HidrawConnection::GetProductString(std::u16string& text) {
+    return Answer(ProductString(record_), text);
+}
+
+DWORD HidrawConnection::GetManufacturerString(std::u16string& text) {
+    return Answer(ManufacturerString(record_), text);
+}
+
+DWORD HidrawConnection::GetSerialNumberString(std::u16string& text) {
+    return Answer(SerialNumberString(record_), text);
+}
+
+DWORD HidrawConnection::GetIndexedString(ULONG, std::u16string&) {
+    // Neither sysfs nor hidraw gives string descriptors by index (descriptor 0 included).
+    if (DWORD e = Gone()) return e;
+    return ERROR_NOT_SUPPORTED;
+}
+
+} // namespace hidraw

@@ -1,0 +1,49 @@
+#pragma once
+// One open handle on a hidraw node. Queries answer from the udev record and the report
+// descriptor; a handle opened without access has no descriptor and serves only queries. A
+// handle with read access and a sink runs a reader thread that waits in poll(2) on the node
+// and hands every report, report ID first, to the sink.
+#include "platform/DeviceBus.h"
+#include "platform/linux/ReportDescriptor.h"
+#include "platform/linux/UdevSource.h"
+
+#include <memory>
+#include <thread>
+
+namespace hidraw {
+
+class HidrawConnection final : public platform::BusConnection {
+public:
+    // fd: -1 for a query-only handle, else owned. sink: null unless the handle reads.
+    HidrawConnection(std::shared_ptr<UdevSource> source, UdevRecord record,
+                     ReportDescriptorInfo descriptor, int fd, DWORD access,
+                     platform::InputSink* sink);
+    ~HidrawConnection() override;
+
+    DWORD Write(const std::uint8_t* data, std::size_t length) override;
+    DWORD GetAttributes(HIDD_ATTRIBUTES& attributes) override;
+    DWORD GetCaps(HIDP_CAPS& caps) override;
+    DWORD GetProductString(std::u16string& text) override;
+    DWORD GetManufacturerString(std::u16string& text) override;
+    DWORD GetSerialNumberString(std::u16string& text) override;
+    DWORD GetIndexedString(ULONG index, std::u16string& words) override;
+
+private:
+    DWORD Gone() const;   // ERROR_SUCCESS while the device is present
+    DWORD Answer(const std::optional<std::u16string>& value, std::u16string& text) const;
+    void ReadLoop();
+
+    std::shared_ptr<UdevSource> source_;
+    UdevRecord record_;
+    ReportDescriptorInfo descriptor_;
+    int fd_;
+    DWORD access_;
+    platform::InputSink* sink_;
+    int stopFd_ = -1;
+    std::thread reader_;
+};
+
+// The HID capabilities a parsed descriptor gives.
+HIDP_CAPS CapsOf(const ReportDescriptorInfo& descriptor);
+
+} // namespace hidraw
