@@ -14,6 +14,9 @@ std::string ReadFileBytes(const std::string& path);
 // is raised.
 void ReplaceFileAtomically(const std::string& path, std::string_view bytes);
 
+// True when the path names an existing file (not a directory).
+bool FileExists(const std::string& path);
+
 // The directory part of a path with its trailing '/', or "" when it has none.
 std::string DirectoryOf(const std::string& path);
 

@@ -110,6 +110,15 @@ TEST(FileIO, JournalFileRoundTrip)
     EXPECT_EQ(ReadFileBytes(file).size(), SerializeJournal(rows).size());
 }
 
+TEST(FileIO, FileExists)
+{
+    TempDir dir;
+    EXPECT_FALSE(FileExists(dir / "gr1.txt"));
+    TempDir::Write(dir / "gr1.txt", "");
+    EXPECT_TRUE(FileExists(dir / "gr1.txt"));
+    EXPECT_FALSE(FileExists(dir.path()));
+}
+
 TEST(FileIO, DirectoryOf)
 {
     EXPECT_EQ(DirectoryOf("/opt/cp/coldpoint"), "/opt/cp/");
