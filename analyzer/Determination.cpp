@@ -371,8 +371,9 @@ void Determination::PickDemoRun()
         lowest = sample_.filterPoint;
     else if (method_ == Method::AllThree)
         lowest = sample_.pourPoint;
-    const double span = parameters_.Get(Parameter::HeatingTemperature) - lowest +
-                        parameters_.Get(Parameter::Reverse);
+    // the run starts about where the sample is now: warm enough to be ready
+    const double from = std::max(temperature_, kReadyTemperature);
+    const double span = std::max(from - lowest + parameters_.Get(Parameter::Reverse), 1.0);
     const double modelSeconds = span / parameters_.Get(Parameter::CoolingSpeed) * 60.0;
     demoSpeedUp_ = std::clamp(modelSeconds / std::max(demo_.realSecondsPerRun, 1.0), 1.0, 1000.0);
 }
