@@ -79,6 +79,8 @@ protected:
 
 // Chooses the bus (at start, before any handle is opened). A replaced bus is kept alive.
 void SetDeviceBus(std::unique_ptr<DeviceBus> bus);
+// Chooses the bus only if none is chosen yet; true when this one was taken.
+bool SetDefaultDeviceBus(std::unique_ptr<DeviceBus> bus);
 // The chosen bus, or null (then no interface is present and no path opens).
 DeviceBus* CurrentDeviceBus();
 

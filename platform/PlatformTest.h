@@ -36,6 +36,7 @@ void ResetCallCounts();
 struct Call {
     std::string routine;
     std::uint64_t argument;  // the property code, the module handle, ... or 0
+    std::string text;        // the module or routine name of LoadLibraryA / GetProcAddress
 };
 // Records calls while enabled (off at start); starting clears the log.
 void StartCallLog();

@@ -51,7 +51,7 @@ constexpr HANDLE INVALID_HANDLE_VALUE = -1;
 constexpr DWORD INFINITE = 0xFFFFFFFFu;
 
 // A routine looked up by name; cast it to its own type before calling it.
-using FARPROC = std::intptr_t (*)();
+using FARPROC = void (*)();
 
 struct GUID {
     std::uint32_t Data1;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,9 @@ public:
     }
 
     bool IsPlugged() const;
+    // The device instance number and path given at the first plug (0 and empty before).
+    std::uint32_t InstanceNumber() const;
+    std::string Path() const;
 
 private:
     friend class VirtualBus;
@@ -69,6 +73,7 @@ public:
     void ClearWritten();
 private:
     mutable std::vector<std::vector<std::uint8_t>> written_;
+    mutable std::mutex writtenMutex_;
 };
 
 class VirtualBus {
@@ -84,6 +89,10 @@ public:
     void Reset();
 
     std::vector<std::shared_ptr<VirtualDevice>> Devices() const;
+
+    // Makes this bus the one the platform runs on (the first use does so when no other bus
+    // was chosen).
+    static void Choose();
 };
 
 } // namespace sim
