@@ -1,5 +1,6 @@
 #include "app/core/OutputReport.h"
 
+#include <bit>
 #include <cstdio>
 #include <initializer_list>
 
@@ -80,6 +81,18 @@ TOutputReport WriteEepromPageReport(std::uint8_t control, std::uint16_t address,
     // byte 38 stays 0
     return r;
 }
+
+std::array<std::uint8_t, 4> SingleBytes(float value)
+{
+    const auto bits = std::bit_cast<std::uint32_t>(value);
+    return {static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8),
+            static_cast<std::uint8_t>(bits >> 16), static_cast<std::uint8_t>(bits >> 24)};
+}
+
+std::array<std::uint8_t, 2> Word16Bytes(std::uint16_t value) { return {Low(value), High(value)}; }
+
+std::uint8_t LowByte(std::int64_t value) { return static_cast<std::uint8_t>(value & 0xFF); }
+std::uint16_t LowWord(std::int64_t value) { return static_cast<std::uint16_t>(value & 0xFFFF); }
 
 bool ReportLengthSupported(std::size_t length)
 {

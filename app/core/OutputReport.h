@@ -57,6 +57,15 @@ TOutputReport ReadEepromByteReport(std::uint8_t control, std::uint16_t address);
 TOutputReport WriteEepromPageReport(std::uint8_t control, std::uint16_t address,
                                     const std::array<std::uint8_t, kEepromPageSize>& data);
 
+// Values stored one byte per command, lowest address first: a float's IEEE single bits 0-7
+// first and 24-31 last; a 16-bit integer low byte first.
+std::array<std::uint8_t, 4> SingleBytes(float value);
+std::array<std::uint8_t, 2> Word16Bytes(std::uint16_t value);
+// Values typed into edits are not range-checked: a byte keeps the low 8 bits, an address or
+// 16-bit value the low 16 bits.
+std::uint8_t LowByte(std::int64_t value);
+std::uint16_t LowWord(std::int64_t value);
+
 // A report length the buffer can be written with: 1 to 65 bytes. Anything else (0 when the
 // capabilities cannot be read, or longer than the buffer) is refused and nothing is written.
 bool ReportLengthSupported(std::size_t length);

@@ -118,3 +118,15 @@ TEST(OutputReport, MessageIsCutTo256CharactersBeforeTrimming)
         cyr += "Ж";
     EXPECT_EQ(CleanErrorMessage(cyr).size(), 256u * 2);
 }
+
+TEST(OutputReport, StoredValueBytes)
+{
+    using B4 = std::array<std::uint8_t, 4>;
+    EXPECT_EQ(SingleBytes(77.0f), (B4{0x00, 0x00, 0x9A, 0x42}));
+    EXPECT_EQ(SingleBytes(-2.5f), (B4{0x00, 0x00, 0x20, 0xC0}));
+    EXPECT_EQ(Word16Bytes(300), (std::array<std::uint8_t, 2>{0x2C, 0x01}));
+    EXPECT_EQ(LowWord(70000), 4464);
+    EXPECT_EQ(LowWord(-1), 65535);
+    EXPECT_EQ(LowByte(300), 44);
+    EXPECT_EQ(LowByte(-1), 255);
+}
