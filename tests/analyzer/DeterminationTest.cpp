@@ -167,10 +167,12 @@ TEST_P(DeterminationRunTest, WalksItsStatesAndFindsItsResultsInOrder)
     EXPECT_EQ(host.last.cloud, 77);
     EXPECT_EQ(host.last.filter, 77);
     EXPECT_EQ(host.last.pour, 77);
-    if (c.method == Method::Cfpp)
+    if (c.method == Method::Cfpp) {
         EXPECT_TRUE(host.filtrationPlotted && !host.filtrationQuiet);
-    if (c.method == Method::CfppOptical)
+    }
+    if (c.method == Method::CfppOptical) {
         EXPECT_TRUE(host.filtrationQuiet && !host.filtrationPlotted);
+    }
 }
 
 constexpr bool X = true, o = false;
