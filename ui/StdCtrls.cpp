@@ -1,0 +1,314 @@
+#include "ui/StdCtrls.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
+#include <QTextBlock>
+#include <QTextCursor>
+
+#include "ui/Forms.h"
+#include "ui/QtBridge.h"
+
+namespace ui {
+
+namespace {
+
+TMouseButton ButtonOf(Qt::MouseButton b) {
+    switch (b) {
+    case Qt::RightButton: return mbRight;
+    case Qt::MiddleButton: return mbMiddle;
+    default: return mbLeft;
+    }
+}
+
+TShiftState ShiftOf(const QMouseEvent* e) {
+    TShiftState s = 0;
+    if (e->modifiers() & Qt::ShiftModifier) s |= ssShift;
+    if (e->modifiers() & Qt::AltModifier) s |= ssAlt;
+    if (e->modifiers() & Qt::ControlModifier) s |= ssCtrl;
+    const auto b = e->buttons() | e->button();
+    if (b & Qt::LeftButton) s |= ssLeft;
+    if (b & Qt::RightButton) s |= ssRight;
+    if (b & Qt::MiddleButton) s |= ssMiddle;
+    return s;
+}
+
+TForm* FormOfControl(TControl* c) {
+    for (TControl* p = c; p; p = p->Parent())
+        if (auto* f = dynamic_cast<TForm*>(p))
+            return f;
+    return nullptr;
+}
+
+} // namespace
+
+// ---- TLabel ---------------------------------------------------------------------------------
+
+TLabel::TLabel(TComponent* AOwner) : TControl(AOwner, NewWidget<QLabel>()) {
+    Label()->setTextFormat(Qt::PlainText);
+    ApplyAlignment();
+}
+
+QLabel* TLabel::Label() const { return static_cast<QLabel*>(Widget()); }
+
+void TLabel::SetAlignment(TAlignment a) {
+    alignment_ = a;
+    ApplyAlignment();
+}
+
+void TLabel::SetLayout(TTextLayout l) {
+    layout_ = l;
+    ApplyAlignment();
+}
+
+void TLabel::ApplyAlignment() {
+    Qt::Alignment h = alignment_ == taCenter ? Qt::AlignHCenter
+                      : alignment_ == taRightJustify ? Qt::AlignRight
+                                                     : Qt::AlignLeft;
+    Qt::Alignment v = layout_ == tlCenter ? Qt::AlignVCenter
+                      : layout_ == tlBottom ? Qt::AlignBottom
+                                            : Qt::AlignTop;
+    Label()->setAlignment(h | v);
+}
+
+void TLabel::SetAutoSize(bool on) {
+    autoSize_ = on;
+    Fit();
+}
+
+void TLabel::SetWordWrap(bool on) { Label()->setWordWrap(on); }
+
+void TLabel::SetTransparent(bool on) {
+    Label()->setAutoFillBackground(!on && Color() != clDefault);
+}
+
+void TLabel::CaptionChanged() {
+    Label()->setText(ToQ(Caption()));
+    Fit();
+}
+
+void TLabel::FontChanged() {
+    TControl::FontChanged();
+    Fit();
+}
+
+void TLabel::Fit() {
+    if (!autoSize_ || Label()->wordWrap())
+        return;
+    const QSize s = Label()->sizeHint();
+    switch (Align()) {
+    case alNone: SetBounds(Left(), Top(), s.width(), s.height()); break;
+    case alTop:
+    case alBottom: SetHeight(s.height()); break;
+    case alLeft:
+    case alRight: SetWidth(s.width()); break;
+    case alClient: break;
+    }
+}
+
+// ---- TEdit ----------------------------------------------------------------------------------
+
+TEdit::TEdit(TComponent* AOwner) : TWinControl(AOwner, NewWidget<QLineEdit>()) {
+    Widget()->resize(121, 21);
+    QObject::connect(Edit(), &QLineEdit::textChanged, Widget(), [this] {
+        if (OnChange)
+            Dispatch([&] { OnChange(this); });
+    });
+}
+
+QLineEdit* TEdit::Edit() const { return static_cast<QLineEdit*>(Widget()); }
+std::string TEdit::Text() const { return FromQ(Edit()->text()); }
+void TEdit::SetText(const std::string& text) { Edit()->setText(ToQ(text)); }
+bool TEdit::ReadOnly() const { return Edit()->isReadOnly(); }
+void TEdit::SetReadOnly(bool on) { Edit()->setReadOnly(on); }
+
+// ---- TButton --------------------------------------------------------------------------------
+
+// Reports presses and releases of any mouse button; the click comes before the release event.
+class PushButton : public QPushButton {
+public:
+    explicit PushButton(TButton* owner) : owner_(owner) {}
+    TButton* owner_;
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override {
+        QPushButton::mousePressEvent(e);
+        e->accept();
+        const QPoint p = e->position().toPoint();
+        if (owner_)
+            owner_->MouseDown(ButtonOf(e->button()), ShiftOf(e), p.x(), p.y());
+    }
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        QPointer<PushButton> self(this);
+        QPushButton::mouseReleaseEvent(e);
+        if (!self)
+            return;
+        e->accept();
+        const QPoint p = e->position().toPoint();
+        if (owner_)
+            owner_->MouseUp(ButtonOf(e->button()), ShiftOf(e), p.x(), p.y());
+    }
+};
+
+TButton::TButton(TComponent* AOwner) : TWinControl(AOwner, NewWidget<PushButton>(this)) {
+    WatchMouse(false);
+    Widget()->resize(75, 25);
+    QObject::connect(Button(), &QPushButton::clicked, Widget(), [this] { Click(); });
+}
+
+QPushButton* TButton::Button() const { return static_cast<QPushButton*>(Widget()); }
+
+void TButton::SetDefault(bool on) {
+    default_ = on;
+    Button()->setDefault(on);
+}
+
+void TButton::Click() {
+    if (modalResult_ != 0)
+        if (TForm* f = FormOfControl(this))
+            f->SetModalResult(modalResult_);
+    TControl::Click();
+}
+
+void TButton::CaptionChanged() { Button()->setText(ToQ(Caption())); }
+
+void TButton::FontChanged() {
+    TControl::FontChanged();
+    ApplyStyle();
+}
+
+void TButton::ColorChanged() { ApplyStyle(); }
+
+void TButton::ApplyStyle() {
+    QString sheet;
+    if (Color() != clDefault)
+        sheet += QStringLiteral("background-color: %1; border: 1px solid #707070; border-radius: 3px; padding: 3px;")
+                     .arg(ToQColor(Color()).name());
+    if (Font().Color != clWindowText)
+        sheet += QStringLiteral("color: %1;").arg(ToQColor(Font().Color).name());
+    Button()->setStyleSheet(sheet.isEmpty() ? QString() : QStringLiteral("QPushButton { %1 }").arg(sheet));
+}
+
+// ---- TCheckBox ------------------------------------------------------------------------------
+
+TCheckBox::TCheckBox(TComponent* AOwner) : TWinControl(AOwner, NewWidget<QCheckBox>()) {
+    Widget()->resize(97, 17);
+    QObject::connect(CheckBox(), &QCheckBox::toggled, Widget(), [this] { Click(); });
+}
+
+QCheckBox* TCheckBox::CheckBox() const { return static_cast<QCheckBox*>(Widget()); }
+bool TCheckBox::Checked() const { return CheckBox()->isChecked(); }
+void TCheckBox::SetChecked(bool on) { CheckBox()->setChecked(on); }
+void TCheckBox::CaptionChanged() { CheckBox()->setText(ToQ(Caption())); }
+
+// ---- TGroupBox ------------------------------------------------------------------------------
+
+TGroupBox::TGroupBox(TComponent* AOwner) : TWinControl(AOwner, NewWidget<QGroupBox>()) {
+    Widget()->resize(185, 105);
+}
+
+QGroupBox* TGroupBox::GroupBox() const { return static_cast<QGroupBox*>(Widget()); }
+
+void TGroupBox::CaptionChanged() { GroupBox()->setTitle(ToQ(Caption())); }
+
+TRect TGroupBox::ClientRect() const {
+    QGroupBox* g = GroupBox();
+    QStyleOptionGroupBox opt;
+    opt.initFrom(g);
+    opt.text = g->title();
+    opt.lineWidth = 1;
+    opt.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+    const QRect r = g->style()->subControlRect(QStyle::CC_GroupBox, &opt,
+                                               QStyle::SC_GroupBoxContents, g);
+    return TRect{r.left() + 2, r.top() + 2, r.right() - 1, r.bottom() - 1};
+}
+
+// ---- TMemo ----------------------------------------------------------------------------------
+
+class TMemo::MemoLines : public TStrings {
+public:
+    explicit MemoLines(QPlainTextEdit* e) : edit_(e) {}
+
+    int Count() const override { return empty_ ? 0 : edit_->document()->blockCount(); }
+    std::string Get(int index) const override {
+        Check(index);
+        return FromQ(edit_->document()->findBlockByNumber(index).text());
+    }
+    void Put(int index, const std::string& s) override {
+        Check(index);
+        QTextCursor c(edit_->document()->findBlockByNumber(index));
+        c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        c.insertText(ToQ(s));
+    }
+    int Add(const std::string& s) override {
+        if (empty_) {
+            empty_ = false;
+            edit_->setPlainText(ToQ(s));
+        } else {
+            edit_->appendPlainText(ToQ(s));
+        }
+        return Count() - 1;
+    }
+    void Clear() override {
+        edit_->clear();
+        empty_ = true;
+    }
+    void Delete(int index) override {
+        Check(index);
+        if (Count() == 1) {
+            Clear();
+            return;
+        }
+        QTextCursor c(edit_->document()->findBlockByNumber(index));
+        c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        // Take the line break too: the one after, or the one before the last line.
+        if (!c.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor)) {
+            c.movePosition(QTextCursor::StartOfBlock);
+            c.movePosition(QTextCursor::PreviousCharacter);
+            c.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        }
+        c.removeSelectedText();
+    }
+
+private:
+    void Check(int index) const {
+        if (index < 0 || index >= Count())
+            throw std::out_of_range("list index out of bounds");
+    }
+    QPlainTextEdit* edit_;
+    bool empty_ = true;
+};
+
+TMemo::TMemo(TComponent* AOwner) : TWinControl(AOwner, NewWidget<QPlainTextEdit>()) {
+    Widget()->resize(185, 89);
+    lines_ = std::make_unique<MemoLines>(TextEdit());
+    TextEdit()->setMaximumBlockCount(0);
+}
+
+TMemo::~TMemo() = default;
+
+TStrings& TMemo::Lines() { return *lines_; }
+void TMemo::Clear() { lines_->Clear(); }
+
+QPlainTextEdit* TMemo::TextEdit() const { return static_cast<QPlainTextEdit*>(Widget()); }
+bool TMemo::ReadOnly() const { return TextEdit()->isReadOnly(); }
+void TMemo::SetReadOnly(bool on) { TextEdit()->setReadOnly(on); }
+
+void TMemo::SetScrollBars(TScrollStyle s) {
+    const bool h = s == ssHorizontal || s == ssBoth;
+    const bool v = s == ssVertical || s == ssBoth;
+    TextEdit()->setHorizontalScrollBarPolicy(h ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    TextEdit()->setVerticalScrollBarPolicy(v ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+}
+
+void TMemo::SetWordWrap(bool on) {
+    TextEdit()->setLineWrapMode(on ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+}
+
+} // namespace ui
