@@ -1,0 +1,72 @@
+#pragma once
+// The texts that differ between the builds, in one place per build. The window's design
+// texts are the Russian ones; a build that shows other texts hands its own table to UseTexts
+// before it creates its windows, and its FormCreate sets the captions from it.
+#include <array>
+
+namespace app {
+
+struct TTexts {
+    // Not-connected notices: the command write (status panel 0), the poll and the run
+    // display (message line).
+    const char* NotConnectedCommand;
+    const char* NotConnectedPoll;
+    const char* NotConnectedRun;
+
+    // Run messages by analyzer state.
+    const char* StateRecovering;   // 0, sample temperature below 10
+    const char* StateReady;        // 0, 10 or above
+    const char* State1;
+    const char* State2;
+    const char* State3;
+    const char* State4;
+    const char* State5;
+    const char* State20;
+    const char* State30;
+    const char* State40;
+    const char* State50;
+    const char* State100;
+
+    // Prefix of the run seconds in status panel 1.
+    const char* RunSecondsPrefix;
+
+    // Journal header, columns 0 to 5.
+    std::array<const char*, 6> JournalHeader;
+
+    // Captions.
+    const char* FormCaption;
+    const char* TabSheet1;
+    const char* TabSheet2;
+    const char* TabSheet3;
+    const char* GroupBox1;   // sample temperature
+    const char* GroupBox4;   // optical transmission
+    const char* GroupBox2;   // cloud point
+    const char* GroupBox3;   // pour point
+    const char* GroupBox5;   // filterability temperature
+    const char* N1;          // main menu
+    const char* N3;          // prints a measurement
+    const char* N2;          // closes
+    const char* ToolButton4;
+    const char* ToolButton2;
+    const char* ToolButton1;
+    const char* BitBtn3;     // drain
+    const char* BitBtn2;     // stop
+    const char* BitBtn1;     // start
+    const char* Chart1Title;
+    const char* Chart1Foot;
+    const char* Chart1LeftAxis;
+    const char* Chart2Title;
+    const char* Chart2Foot;
+    const char* Chart2LeftAxis;
+    const char* Chart3Title;
+    const char* Chart3Foot;
+    const char* Chart3LeftAxis;
+};
+
+extern const TTexts RussianTexts;
+
+// The texts of this build (the Russian ones unless UseTexts chose others).
+const TTexts& Texts();
+void UseTexts(const TTexts& texts);
+
+} // namespace app

@@ -1,0 +1,201 @@
+// Empty bodies of the window's handlers whose own file has not landed yet, one block per
+// function. The owner file deletes a block when it defines that function.
+#include "app/Unit1.h"
+
+// owner: app/Unit1Run.cpp
+void TForm1::Timer2Timer(ui::TObject*) {}
+
+// owner: app/Unit1Run.cpp
+void TForm1::Timer3Timer(ui::TObject*) {}
+
+// owner: app/Unit1Journal.cpp
+void TForm1::LoadJournal() {}
+
+// owner: app/Unit1Journal.cpp
+void TForm1::SaveJournal() {}
+
+// owner: app/Unit1Journal.cpp
+void TForm1::AppendRecord() {}
+
+// owner: app/Unit1Journal.cpp
+void TForm1::CreateGraphBoxes() {}
+
+// owner: app/Unit1Journal.cpp
+void TForm1::RemoveGraphBoxes() {}
+
+// owner: app/Unit1Journal.cpp
+void TForm1::AttachCurveFiles() {}
+
+// owner: app/Unit1Journal.cpp
+void TForm1::ToolButton1Click(ui::TObject*) {}
+
+// owner: app/Unit1Journal.cpp
+void TForm1::ToolButton4Click(ui::TObject*) {}
+
+// owner: app/Unit1Journal.cpp
+void TForm1::StringGrid1SelectCell(ui::TObject*, int, int, bool&) {}
+
+// owner: app/Unit1Journal.cpp
+void TForm1::StringGrid1DrawCell(ui::TObject*, int, int, const ui::TRect&, ui::TGridDrawState) {}
+
+// owner: app/Unit1Journal.cpp
+void TForm1::StringGrid1Click(ui::TObject*) {}
+
+// owner: app/Unit1Journal.cpp
+void TForm1::CheckBox1Click(ui::TObject*) {}
+
+// owner: app/Unit1Journal.cpp
+void TForm1::N8Click(ui::TObject*) {}
+
+// owner: app/Unit1Journal.cpp
+void TForm1::N9Click(ui::TObject*) {}
+
+// owner: app/Unit1Journal.cpp
+void TForm1::N10Click(ui::TObject*) {}
+
+// owner: app/Unit1Journal.cpp
+void TForm1::N11Click(ui::TObject*) {}
+
+// owner: app/Unit1Print.cpp
+void TForm1::PrintMeasurement() {}
+
+// owner: app/Unit1Print.cpp
+void TForm1::PrintJournal(ui::TStringGrid*) {}
+
+// owner: app/Unit1Print.cpp
+void TForm1::N3Click(ui::TObject*) {}
+
+// owner: app/Unit1Print.cpp
+void TForm1::ToolButton2Click(ui::TObject*) {}
+
+// owner: app/Unit1Print.cpp
+void TForm1::WebNavigateComplete2(ui::TObject*, const std::string&) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::WriteControllerByte(std::uint8_t, std::uint8_t) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::WriteEepromByte(std::uint8_t, std::uint8_t) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::Button2Click(ui::TObject*) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::Button3Click(ui::TObject*) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::Button5Click(ui::TObject*) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::Button7Click(ui::TObject*) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::Button14Click(ui::TObject*) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::Button15Click(ui::TObject*) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::Button16Click(ui::TObject*) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::Button19Click(ui::TObject*) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::Button29Click(ui::TObject*) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::Button31Click(ui::TObject*) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::Button33Click(ui::TObject*) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::Button35Click(ui::TObject*) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::Button4Click(ui::TObject*) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::Button6Click(ui::TObject*) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::Button8Click(ui::TObject*) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::Button9Click(ui::TObject*) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::Button10Click(ui::TObject*) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::Button11Click(ui::TObject*) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::Button12Click(ui::TObject*) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::Button26Click(ui::TObject*) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::Button30Click(ui::TObject*) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::Button32Click(ui::TObject*) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::Button34Click(ui::TObject*) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::Button36Click(ui::TObject*) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::Button1Click(ui::TObject*) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::Button17Click(ui::TObject*) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::Button18Click(ui::TObject*) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::FormKeyPress(ui::TObject*, char16_t&) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::Button20Click(ui::TObject*) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::Button21Click(ui::TObject*) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::Button22Click(ui::TObject*) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::Button23Click(ui::TObject*) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::Button25Click(ui::TObject*) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::Button27Click(ui::TObject*) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::Button28Click(ui::TObject*) {}
+
+// owner: app/Unit1Service.cpp
+void TForm1::Button13Click(ui::TObject*) {}
+
+// owner: app/Unit1Life.cpp
+void TForm1::FormCreate(ui::TObject*) {}
+
+// owner: app/Unit1Life.cpp
+void TForm1::FormResize(ui::TObject*) {}
+
+// owner: app/Unit1Life.cpp
+void TForm1::FormClose(ui::TObject*, ui::TCloseAction&) {}
+
+// owner: app/Unit1Life.cpp
+void TForm1::N2Click(ui::TObject*) {}
+
+// owner: app/Unit1Life.cpp
+void TForm1::N7Click(ui::TObject*) {}
