@@ -1,15 +1,12 @@
+#include "FakeNodes.h"
+
 #include "platform/linux/HidrawBus.h"
 #include "platform/linux/HidrawConnection.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <condition_variable>
-#include <cstdlib>
 #include <filesystem>
 #include <mutex>
 #include <set>
@@ -17,129 +14,30 @@
 namespace {
 
 using namespace hidraw;
-using Bytes = std::vector<std::uint8_t>;
-
-const Bytes kVendor64 = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x15, 0x00, 0x26, 0xFF,
-                         0x00, 0x75, 0x08, 0x95, 0x40, 0x09, 0x01, 0x81, 0x02, 0x95, 0x40,
-                         0x09, 0x01, 0x91, 0x02, 0xC0};
-
-UdevRecord AnalyzerAt(const std::string& devNode, const std::string& hidName) {
-    UdevRecord r;
-    r.devNode = devNode;
-    r.sysPath = "/sys/devices/usb1/1-2/1-2:1.0/" + hidName + "/hidraw/x";
-    r.hidraw = {true, "x", {{"DEVNAME", devNode}}, {}};
-    r.hid = {true, hidName,
-             {{"HID_ID", "0003:00000925:00001299"}, {"HID_NAME", "Orvane Kelvane A"},
-              {"DRIVER", "hid-generic"}},
-             {}};
-    r.transport = {true, "1-2:1.0", {{"DRIVER", "usbhid"}}, {{"bInterfaceNumber", "00"}}};
-    r.usbDevice = {true, "1-2", {},
-                   {{"idVendor", "0925"}, {"idProduct", "1299"}, {"bcdDevice", "0003"},
-                    {"product", "Kelvane A"}}};
-    r.reportDescriptor = kVendor64;
-    return r;
-}
-
-// Recorded nodes; a node is present while its sysPath is in the set.
-class FakeSource final : public UdevSource {
-public:
-    std::vector<UdevRecord> Records() override {
-        std::lock_guard lock(mutex);
-        return records;
-    }
-    std::optional<UdevRecord> Record(const std::string& devNode) override {
-        std::lock_guard lock(mutex);
-        for (const auto& r : records)
-            if (r.devNode == devNode) return r;
-        return std::nullopt;
-    }
-    bool Present(const UdevRecord& record) override {
-        std::lock_guard lock(mutex);
-        for (const auto& r : records)
-            if (r.sysPath == record.sysPath) return true;
-        return false;
-    }
-    void Set(std::vector<UdevRecord> r) {
-        std::lock_guard lock(mutex);
-        records = std::move(r);
-    }
-
-    std::mutex mutex;
-    std::vector<UdevRecord> records;
-};
-
-// Collects what a read handle delivers; waits on a condition, never on a clock alone.
-class Collector final : public platform::InputSink {
-public:
-    void InputReport(const std::uint8_t* data, std::size_t length) override {
-        std::lock_guard lock(mutex_);
-        reports_.emplace_back(data, data + length);
-        changed_.notify_all();
-    }
-    void Disconnected() override {
-        std::lock_guard lock(mutex_);
-        ++disconnects_;
-        changed_.notify_all();
-    }
-    bool WaitForReports(std::size_t n) {
-        std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, std::chrono::seconds(20),
-                                 [&] { return reports_.size() >= n; });
-    }
-    bool WaitForDisconnect() {
-        std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, std::chrono::seconds(20),
-                                 [&] { return disconnects_ > 0; });
-    }
-    std::vector<Bytes> Reports() {
-        std::lock_guard lock(mutex_);
-        return reports_;
-    }
-    int Disconnects() {
-        std::lock_guard lock(mutex_);
-        return disconnects_;
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::vector<Bytes> reports_;
-    int disconnects_ = 0;
-};
+using namespace hidraw::testing_nodes;
 
 class HidrawBusTest : public testing::Test {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/coldpoint-hidraw-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
+        ASSERT_FALSE(nodes_.Dir().empty());
         source_ = std::make_shared<FakeSource>();
         bus_ = std::make_unique<HidrawBus>(source_, false);
     }
-    void TearDown() override {
-        bus_.reset();
-        std::filesystem::remove_all(dir_);
-    }
+    void TearDown() override { bus_.reset(); }
 
-    // A FIFO in place of the node: what the test writes into it arrives as reports, what
-    // the handle writes the test reads back. The test's own end keeps it open.
     std::string MakeNode(const std::string& name) {
-        const std::string path = dir_ + "/" + name;
-        EXPECT_EQ(mkfifo(path.c_str(), 0600), 0);
-        testEnd_ = open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
-        EXPECT_GE(testEnd_, 0);
+        std::string path = nodes_.Make(name);
+        EXPECT_FALSE(path.empty());
+        testEnd_ = nodes_.TestEnd();
         return path;
     }
-    void CloseTestEnd() {
-        if (testEnd_ >= 0) close(testEnd_);
-        testEnd_ = -1;
-    }
+    void CloseTestEnd() { nodes_.CloseTestEnd(); }
     DWORD Open(const std::string& path, DWORD access, platform::InputSink* sink,
                std::unique_ptr<platform::BusConnection>& c) {
         return bus_->Open(path, access, sink, c);
     }
 
-    std::string dir_;
+    FifoNodes nodes_;
     int testEnd_ = -1;
     std::shared_ptr<FakeSource> source_;
     std::unique_ptr<HidrawBus> bus_;
@@ -218,9 +116,9 @@ TEST_F(HidrawBusTest, UnknownOrMissingNodes) {
     std::unique_ptr<platform::BusConnection> c;
     EXPECT_EQ(Open("/dev/hidraw9", 0, nullptr, c), ERROR_FILE_NOT_FOUND);
     // udev lists it, but the node cannot be opened: open(2)'s error decides.
-    source_->Set({AnalyzerAt(dir_ + "/missing", "0003:0925:1299.000A")});
+    source_->Set({AnalyzerAt(nodes_.Dir() + "/missing", "0003:0925:1299.000A")});
     bus_->Interfaces();
-    EXPECT_EQ(Open(dir_ + "/missing", GENERIC_READ | GENERIC_WRITE, nullptr, c),
+    EXPECT_EQ(Open(nodes_.Dir() + "/missing", GENERIC_READ | GENERIC_WRITE, nullptr, c),
               ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(c, nullptr);
 }

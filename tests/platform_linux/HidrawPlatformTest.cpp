@@ -1,0 +1,181 @@
+// The hidraw bus behind the platform's exports: the calls the HID layer makes, on FIFO nodes.
+#include "FakeNodes.h"
+
+#include "platform/DeviceApi.h"
+#include "platform/linux/HidrawBus.h"
+#include "runtime/MainThread.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstring>
+
+namespace {
+
+using namespace hidraw;
+using namespace hidraw::testing_nodes;
+
+// The bus is chosen once for this program; each test sets the nodes it needs.
+struct ChosenBus {
+    std::shared_ptr<FakeSource> source = std::make_shared<FakeSource>();
+    HidrawBus* bus = nullptr;
+    ChosenBus() {
+        auto b = std::make_unique<HidrawBus>(source, false);
+        bus = b.get();
+        platform::SetDeviceBus(std::move(b));
+    }
+};
+
+ChosenBus& Chosen() {
+    static ChosenBus chosen;
+    return chosen;
+}
+
+template <class F>
+F Routine(const char* module, const char* name) {
+    const HMODULE m = LoadLibraryA(module);
+    EXPECT_NE(m, 0) << module;
+    const FARPROC p = GetProcAddress(m, name);
+    EXPECT_NE(p, nullptr) << name;
+    return reinterpret_cast<F>(reinterpret_cast<void*>(p));
+}
+
+DWORD g_completions = 0;
+void CountCompletion(DWORD, DWORD, LPOVERLAPPED) { ++g_completions; }
+
+class HidrawPlatform : public testing::Test {
+protected:
+    void SetUp() override {
+        rt::MainThread::Adopt();
+        node_ = nodes_.Make("hidraw0");
+        ASSERT_FALSE(node_.empty());
+        Chosen().source->Set({AnalyzerAt(node_, "0003:0925:1299.000A")});
+        Chosen().bus->Interfaces();
+        g_completions = 0;
+    }
+    void TearDown() override { Chosen().source->Set({}); }
+
+    HANDLE OpenReadHandle() {
+        return CreateFileA(node_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, 0);
+    }
+    // The alertable wait returns as soon as the read's routine has run; the bound is generous.
+    bool WaitForCompletion() {
+        return SleepEx(20000, TRUE) == WAIT_IO_COMPLETION && g_completions == 1;
+    }
+
+    FifoNodes nodes_;
+    std::string node_;
+};
+
+TEST_F(HidrawPlatform, OverlappedReadEndsInTheAlertableWait) {
+    const HANDLE h = OpenReadHandle();
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    std::uint8_t buffer[65];
+    std::memset(buffer, 0xEE, sizeof buffer);
+    OVERLAPPED ov{};
+    ASSERT_TRUE(ReadFileEx(h, buffer, sizeof buffer, &ov, CountCompletion));
+
+    std::uint8_t report[64];
+    for (int i = 0; i < 64; ++i) report[i] = std::uint8_t(i + 1);
+    ASSERT_EQ(write(nodes_.TestEnd(), report, sizeof report), 64);
+    ASSERT_TRUE(WaitForCompletion());
+
+    DWORD bytes = 0;
+    ASSERT_TRUE(GetOverlappedResult(h, &ov, &bytes, FALSE));
+    EXPECT_EQ(bytes, 65u);
+    EXPECT_EQ(buffer[0], 0);
+    EXPECT_EQ(std::memcmp(buffer + 1, report, 64), 0);
+    EXPECT_TRUE(CloseHandle(h));
+}
+
+TEST_F(HidrawPlatform, VanishedDeviceEndsThePendingRead) {
+    const HANDLE h = OpenReadHandle();
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    std::uint8_t buffer[65] = {};
+    OVERLAPPED ov{};
+    ASSERT_TRUE(ReadFileEx(h, buffer, sizeof buffer, &ov, CountCompletion));
+    nodes_.CloseTestEnd();   // the node hangs up
+    ASSERT_TRUE(WaitForCompletion());
+    DWORD bytes = 7;
+    EXPECT_FALSE(GetOverlappedResult(h, &ov, &bytes, FALSE));
+    EXPECT_EQ(bytes, 0u);
+    EXPECT_TRUE(CloseHandle(h));
+}
+
+TEST_F(HidrawPlatform, QueriesThroughTheHidRoutines) {
+    const HANDLE h = CreateFileA(node_.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, 0, 0);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    auto getAttributes = Routine<THidD_GetAttributes>("HID.dll", "HidD_GetAttributes");
+    auto getPreparsed = Routine<THidD_GetPreparsedData>("HID.dll", "HidD_GetPreparsedData");
+    auto freePreparsed = Routine<THidD_FreePreparsedData>("HID.dll", "HidD_FreePreparsedData");
+    auto getCaps = Routine<THidP_GetCaps>("HID.dll", "HidP_GetCaps");
+    auto getProduct = Routine<THidD_GetProductString>("HID.dll", "HidD_GetProductString");
+    auto getIndexed = Routine<THidD_GetIndexedString>("HID.dll", "HidD_GetIndexedString");
+
+    HIDD_ATTRIBUTES a{};
+    a.Size = 12;
+    ASSERT_TRUE(getAttributes(h, &a));
+    EXPECT_EQ(a.VendorID, 0x0925);
+    EXPECT_EQ(a.ProductID, 0x1299);
+    EXPECT_EQ(a.VersionNumber, 3);
+
+    PHIDP_PREPARSED_DATA data = nullptr;
+    ASSERT_TRUE(getPreparsed(h, &data));
+    HIDP_CAPS caps{};
+    EXPECT_EQ(getCaps(data, &caps), HIDP_STATUS_SUCCESS);
+    EXPECT_EQ(caps.InputReportByteLength, 65);
+    EXPECT_EQ(caps.OutputReportByteLength, 65);
+    freePreparsed(data);
+
+    char16_t text[254] = {};
+    ASSERT_TRUE(getProduct(h, text, sizeof text));
+    EXPECT_EQ(std::u16string(text), u"Kelvane A");
+    std::uint16_t words[254];
+    EXPECT_FALSE(getIndexed(h, 0, words, sizeof words));
+
+    const std::uint8_t report[65] = {};
+    DWORD written = 0;
+    EXPECT_FALSE(WriteFile(h, report, sizeof report, &written, nullptr));
+    EXPECT_TRUE(CloseHandle(h));
+}
+
+TEST_F(HidrawPlatform, ReadWriteHandleWritesTheReport) {
+    const HANDLE h = CreateFileA(node_.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                 0, 0);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    std::uint8_t report[65] = {};
+    report[2] = 0x08;
+    report[3] = 0x01;
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(h, report, sizeof report, &written, nullptr));
+    EXPECT_EQ(written, 65u);
+    std::uint8_t got[100];
+    ASSERT_EQ(read(nodes_.TestEnd(), got, sizeof got), 65);
+    EXPECT_EQ(std::memcmp(got, report, 65), 0);
+    EXPECT_TRUE(CloseHandle(h));
+}
+
+TEST_F(HidrawPlatform, UnknownNodeIsNotFound) {
+    EXPECT_EQ(CreateFileA("/dev/hidraw-none", GENERIC_READ | GENERIC_WRITE, 3, nullptr,
+                          OPEN_EXISTING, 0, 0),
+              INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND));
+}
+
+TEST_F(HidrawPlatform, DeviceChangeReachesTheUtilityWindows) {
+    int changes = 0;
+    const HWND wnd = AllocateHWnd([&](TMessage& m) {
+        if (m.Msg == WM_DEVICECHANGE && m.WParam == DBT_DEVNODES_CHANGED) ++changes;
+    });
+    rt::MainThread::ProcessPending();
+    Chosen().bus->DevicesChanged();   // what the hot-plug monitor calls on every event
+    rt::MainThread::ProcessPending();
+    EXPECT_EQ(changes, 1);
+    DeallocateHWnd(wnd);
+}
+
+} // namespace
