@@ -1,6 +1,11 @@
 #pragma once
 // The stand-in analyzer plugged into the virtual HID bus: vendor 0x0925, product 0x1299,
 // 64-byte input and output reports (65 with the report ID).
+//
+//   auto analyzer = std::make_shared<analyzer::AnalyzerDevice>(3);   // layout A
+//   analyzer->Model().SetDemo({.enabled = true, .seed = 1});          // or SetSample/SetMethod
+//   sim::VirtualBus::Instance().Plug(analyzer);
+//   ... every timer tick: analyzer->AdvanceReal(elapsedRealSeconds); // tests: Advance(s)
 #include "analyzer/AnalyzerModel.h"
 #include "platform/sim/VirtualBus.h"
 

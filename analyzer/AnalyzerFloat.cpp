@@ -1,5 +1,6 @@
 #include "analyzer/AnalyzerFloat.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 
@@ -9,6 +10,8 @@ FloatBytes EncodeSingle(float value)
 {
     if (!std::isfinite(value))
         value = 0.0f;
+    // the host's decoding gives 0 from about 9.22e14 up
+    value = std::clamp(value, -kLargestSingle, kLargestSingle);
     std::uint32_t bits = std::bit_cast<std::uint32_t>(value);
     if ((bits & 0x00FFFFFFu) == 0x00FFFFFFu)
         --bits; // the mantissa ends in all ones: one step towards zero, same sign

@@ -9,9 +9,13 @@ namespace analyzer {
 
 using FloatBytes = std::array<std::uint8_t, 4>;
 
+// The largest magnitude sent; the host reads larger ones as 0.
+inline constexpr float kLargestSingle = 9e14f;
+
 // The bytes of a value, least significant first. Values the host cannot read back are
-// never produced: a non-finite value becomes 0, and a pattern whose three low bytes are
-// all 0xFF (the host's erased-memory mark) is moved one step towards zero.
+// never produced: a non-finite value becomes 0, a larger magnitude than kLargestSingle
+// is brought down to it, and a pattern whose three low bytes are all 0xFF (the host's
+// erased-memory mark) is moved one step towards zero.
 FloatBytes EncodeSingle(float value);
 
 // The value of four stored bytes; empty for an erased pattern (three low bytes 0xFF)

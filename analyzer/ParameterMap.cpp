@@ -33,7 +33,17 @@ constexpr std::array<GroupRead, 12> kGroupReads{{
     {50, 16}, {56, 17}, {60, 18}, {71, 19}, {66, 20}, {75, 21},
 }};
 
-std::size_t IndexOf(Parameter parameter) { return static_cast<std::size_t>(parameter); }
+constexpr std::size_t IndexOf(Parameter parameter) { return static_cast<std::size_t>(parameter); }
+
+// the map lists every parameter once, in the order of the enumeration
+constexpr bool InOrder()
+{
+    for (std::size_t i = 0; i < kMap.size(); ++i)
+        if (IndexOf(kMap[i].parameter) != i)
+            return false;
+    return true;
+}
+static_assert(InOrder());
 
 } // namespace
 
@@ -45,6 +55,7 @@ std::span<const GroupRead> GroupReads() { return kGroupReads; }
 
 WorkingParameters::WorkingParameters()
 {
+    static_assert(kMap.size() == kCount);
     for (const ParameterPlace& place : kMap)
         values_[IndexOf(place.parameter)] = place.factory;
 }

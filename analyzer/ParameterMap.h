@@ -1,6 +1,8 @@
 #pragma once
 // Where the analyzer keeps its working parameters in its two EEPROMs, and the values it
 // works with.
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -65,7 +67,8 @@ public:
     void Load(std::span<const std::uint8_t> image, bool controller);
 
 private:
-    double values_[16];
+    static constexpr std::size_t kCount = 16;
+    std::array<double, kCount> values_{};
 };
 
 } // namespace analyzer

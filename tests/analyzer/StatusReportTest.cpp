@@ -45,6 +45,10 @@ TEST(AnalyzerFloatTest, NoValueLooksErasedOrNonFinite)
     const float negative = std::bit_cast<float>(0xBFFFFFFFu);
     EXPECT_DOUBLE_EQ(HostDecodeSingle(EncodeSingle(negative).data()), -2.0);
 
+    // too large for the host's rounding: sent as the largest value it still reads
+    EXPECT_DOUBLE_EQ(HostDecodeSingle(EncodeSingle(1e15f).data()), double(kLargestSingle));
+    EXPECT_DOUBLE_EQ(HostDecodeSingle(EncodeSingle(-3e38f).data()), -double(kLargestSingle));
+
     for (float v : {std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(),
                     std::numeric_limits<float>::quiet_NaN()})
         EXPECT_EQ(Of(EncodeSingle(v)), (Bytes{0, 0, 0, 0}));
