@@ -70,13 +70,22 @@ double TChartValueList::operator[](int index) const
 
 // ---- TLineSeries ----
 
-TLineSeries::TLineSeries(TComponent* AOwner) : TComponent(AOwner), line_(new QLineSeries)
+TLineSeries::TLineSeries(TComponent* AOwner) : TComponent(AOwner) { NewQtSeries(); }
+
+TLineSeries::~TLineSeries()
 {
-    line_->setPointsVisible(false);
-    ApplyPen();
+    SetParentChart(nullptr);
+    delete line_.data();
 }
 
-TLineSeries::~TLineSeries() { SetParentChart(nullptr); }
+void TLineSeries::NewQtSeries()
+{
+    line_ = new QLineSeries;
+    line_->setPointsVisible(false);
+    line_->setName(QString::fromStdString(title_));
+    ApplyPen();
+    rebuild_ = true;
+}
 
 void TLineSeries::SetParentChart(TChart* chart)
 {
@@ -252,15 +261,9 @@ TChart::~TChart()
 
 void TChart::ViewGone()
 {
-    // The QChart took the Qt series of attached ones with it: give them fresh ones.
-    for (TLineSeries* s : series_) {
-        s->line_.release();
-        s->line_.reset(new QLineSeries);
-        s->line_->setPointsVisible(false);
-        s->line_->setName(QString::fromStdString(s->title_));
-        s->ApplyPen();
-        s->rebuild_ = true;
-    }
+    // The QChart takes the Qt series of the attached ones with it: give them fresh ones.
+    for (TLineSeries* s : series_)
+        s->NewQtSeries();
     view_ = nullptr;
     chart_ = nullptr;
     bottom_ = nullptr;
@@ -286,7 +289,7 @@ void TChart::Attach(TLineSeries* s)
     series_.push_back(s);
     s->rebuild_ = true;
     if (chart_) {
-        chart_->addSeries(s->line_.get());
+        chart_->addSeries(s->line_);
         s->line_->attachAxis(bottom_);
         s->line_->attachAxis(left_);
     }
@@ -297,7 +300,7 @@ void TChart::Detach(TLineSeries* s)
 {
     series_.erase(std::remove(series_.begin(), series_.end(), s), series_.end());
     if (chart_ && s->line_->chart() == chart_)
-        chart_->removeSeries(s->line_.get()); // hands the Qt series back
+        chart_->removeSeries(s->line_); // hands the Qt series back
     ScheduleFlush();
 }
 

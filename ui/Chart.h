@@ -4,6 +4,8 @@
 // from the event loop, so long curves stay cheap to build.
 #include <QColor>
 #include <QImage>
+#include <QLineSeries>
+#include <QPointer>
 #include <QSize>
 
 #include <functional>
@@ -17,7 +19,6 @@
 
 class QChart;
 class QChartView;
-class QLineSeries;
 class QObject;
 class QValueAxis;
 
@@ -72,16 +73,17 @@ public:
     TChartValueList YValues() const { return TChartValueList(y_); }
 
     // The Qt series that draws this one.
-    QLineSeries* QtSeries() const { return line_.get(); }
+    QLineSeries* QtSeries() const { return line_; }
 
 private:
     friend class TChart;
     void Changed(bool tailOnly);
     void Push();
     void ApplyPen();
+    void NewQtSeries();
 
     TChart* chart_ = nullptr;
-    std::unique_ptr<QLineSeries> line_; // released to the QChart while attached
+    QPointer<QLineSeries> line_; // the QChart owns it while attached, the series otherwise
     std::vector<double> x_;
     std::vector<double> y_;
     std::size_t nanTail_ = 0; // points with a NaN X, after the ordered ones
