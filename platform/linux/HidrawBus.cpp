@@ -105,4 +105,6 @@ DWORD HidrawBus::Open(const std::string& path, DWORD access, platform::InputSink
     return ERROR_SUCCESS;
 }
 
+bool UseHidrawBus() { return platform::SetDefaultDeviceBus(std::make_unique<HidrawBus>()); }
+
 } // namespace hidraw

@@ -45,4 +45,8 @@ private:
     std::unique_ptr<HotplugMonitor> monitor_;     // last: stops first
 };
 
+// Chooses the hidraw bus unless a bus has been chosen already; the two programs call it at
+// start. True when it was taken.
+bool UseHidrawBus();
+
 } // namespace hidraw
