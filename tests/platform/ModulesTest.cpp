@@ -1,0 +1,219 @@
+// Built-in modules: names, reference counts, exports, module sets without chosen names.
+#include "PlatformFixture.h"
+
+#include <set>
+
+namespace platform_test {
+namespace {
+
+using ModulesTest = PlatformTest;
+using platform::test::CallCount;
+using platform::test::ModuleRefCount;
+
+TEST_F(ModulesTest, ModuleNamesCompareWithoutCaseAndShareOneCount) {
+    const HMODULE a = LoadLibraryA("SetupApi.dll");
+    const HMODULE b = LoadLibraryA("SETUPAPI.DLL");
+    const HMODULE c = LoadLibraryA("setupapi");
+    ASSERT_NE(a, 0);
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(a, c);
+    EXPECT_EQ(ModuleRefCount("SetupApi.dll"), 3);
+    EXPECT_TRUE(FreeLibrary(a));
+    EXPECT_TRUE(FreeLibrary(a));
+    EXPECT_EQ(ModuleRefCount("setupapi.dll"), 1);
+    EXPECT_NE(GetProcAddress(a, "SetupDiGetClassDevsA"), nullptr);
+    EXPECT_TRUE(FreeLibrary(a));
+    EXPECT_EQ(ModuleRefCount("SetupApi.dll"), 0);
+    // Unloaded: the handle no longer works.
+    EXPECT_EQ(GetProcAddress(a, "SetupDiGetClassDevsA"), nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
+    EXPECT_FALSE(FreeLibrary(a));
+    EXPECT_EQ(ModuleRefCount("SetupApi.dll"), 0);
+}
+
+TEST_F(ModulesTest, UnknownModuleFailsToLoad) {
+    EXPECT_EQ(LoadLibraryA("user32.dll"), 0);
+    EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
+    EXPECT_EQ(LoadLibraryA(nullptr), 0);
+}
+
+TEST_F(ModulesTest, Kernel32StaysLoaded) {
+    const int before = ModuleRefCount("kernel32.dll");
+    ASSERT_GE(before, 1);
+    HMODULE k = 0;
+    for (int i = 0; i < 3; ++i) {
+        k = LoadLibraryA("kernel32.dll");
+        ASSERT_NE(k, 0);
+        EXPECT_TRUE(FreeLibrary(k));
+    }
+    EXPECT_EQ(ModuleRefCount("kernel32.dll"), before);
+    EXPECT_TRUE(FreeLibrary(k));  // more frees than loads leave it loaded all the same
+    EXPECT_EQ(reinterpret_cast<TCancelIo>(GetProcAddress(k, "CancelIo")), &CancelIo);
+}
+
+TEST_F(ModulesTest, RoutineNamesCompareWithCase) {
+    const HMODULE hid = LoadLibraryA("HID.dll");
+    ASSERT_NE(hid, 0);
+    EXPECT_NE(GetProcAddress(hid, "HidD_GetHidGuid"), nullptr);
+    EXPECT_EQ(GetProcAddress(hid, "hidd_gethidguid"), nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_PROC_NOT_FOUND);
+    EXPECT_EQ(GetProcAddress(hid, "HidD_NoSuchRoutine"), nullptr);
+    FreeLibrary(hid);
+}
+
+TEST_F(ModulesTest, EveryNameOfTheBindingTablesIsExportedOnce) {
+    const auto& setup = platform::SetupApiExportNames();
+    const auto& hid = platform::HidExportNames();
+    EXPECT_EQ(setup.size(), 271u);
+    EXPECT_EQ(std::set<std::string>(setup.begin(), setup.end()).size(), 271u);
+    EXPECT_EQ(hid.size(), 41u);
+    EXPECT_EQ(setup.front(), "SetupGetInfInformationA");
+    EXPECT_EQ(setup.back(), "SetupDiGetActualSectionToInstallW");
+    for (const char* extra : {"HidD_GetInputReport", "HidD_SetOutputReport",
+                              "HidP_GetExtendedAttributes", "HidP_InitializeReportForID"})
+        EXPECT_NE(std::find(hid.begin(), hid.end(), extra), hid.end()) << extra;
+
+    struct Case {
+        const char* module;
+        const std::vector<std::string>* names;
+    };
+    for (const Case& c : {Case{"SetupApi.dll", &setup}, Case{"HID.dll", &hid}}) {
+        const HMODULE m = LoadLibraryA(c.module);
+        ASSERT_NE(m, 0);
+        std::set<FARPROC> codes;
+        for (const auto& name : *c.names) {
+            FARPROC code = GetProcAddress(m, name.c_str());
+            EXPECT_NE(code, nullptr) << name;
+            codes.insert(code);
+        }
+        // Each name has its own routine, so a binding into the wrong place shows.
+        EXPECT_EQ(codes.size(), c.names->size()) << c.module;
+        FreeLibrary(m);
+    }
+}
+
+TEST_F(ModulesTest, RoutinesNothingCallsFailAsNotImplemented) {
+    const HMODULE setup = LoadLibraryA("SetupApi.dll");
+    auto open = reinterpret_cast<BOOL (*)()>(GetProcAddress(setup, "SetupOpenMasterInf"));
+    ASSERT_NE(open, nullptr);
+    SetLastError(0);
+    EXPECT_EQ(open(), FALSE);
+    EXPECT_EQ(GetLastError(), ERROR_CALL_NOT_IMPLEMENTED);
+    EXPECT_EQ(CallCount("SetupOpenMasterInf"), 1u);
+    FreeLibrary(setup);
+}
+
+TEST_F(ModulesTest, ModuleSetWithoutAChosenName) {
+    const std::vector<std::string>& names = platform::SetupApiExportNames();
+    for (const std::string& missing : {names.front(), names[names.size() / 2], names.back()}) {
+        platform::test::ScopedModuleSet set;
+        set.Without("setupapi.dll", missing);
+        const HMODULE m = LoadLibraryA("SetupApi.dll");
+        ASSERT_NE(m, 0);
+        std::size_t found = 0;
+        for (const auto& name : names)
+            found += GetProcAddress(m, name.c_str()) != nullptr;
+        EXPECT_EQ(found, names.size() - 1) << missing;
+        EXPECT_EQ(GetProcAddress(m, missing.c_str()), nullptr);
+        FreeLibrary(m);
+    }
+    // Restored once the set has gone.
+    const HMODULE m = LoadLibraryA("SetupApi.dll");
+    EXPECT_NE(GetProcAddress(m, names.front().c_str()), nullptr);
+    FreeLibrary(m);
+}
+
+TEST_F(ModulesTest, ModuleSetWithoutAModuleOrWithAReplacement) {
+    static int called;
+    called = 0;
+    struct Fake {
+        static void Guid(LPGUID guid) {
+            ++called;
+            *guid = GUID{1, 2, 3, {4, 5, 6, 7, 8, 9, 10, 11}};
+        }
+    };
+    {
+        platform::test::ScopedModuleSet set;
+        set.WithoutModule("HID.dll")
+            .Replace("SetupApi.dll", "SetupNoSuchName", reinterpret_cast<FARPROC>(&Fake::Guid));
+        EXPECT_EQ(LoadLibraryA("hid.dll"), 0);
+        const HMODULE setup = LoadLibraryA("SetupApi.dll");
+        EXPECT_NE(GetProcAddress(setup, "SetupNoSuchName"), nullptr);
+        FreeLibrary(setup);
+    }
+    platform::test::ScopedModuleSet set;
+    set.Replace("HID.dll", "HidD_GetHidGuid", reinterpret_cast<FARPROC>(&Fake::Guid));
+    const HMODULE hid = LoadLibraryA("HID.dll");
+    ASSERT_NE(hid, 0);
+    auto guid = reinterpret_cast<THidD_GetHidGuid>(GetProcAddress(hid, "HidD_GetHidGuid"));
+    GUID g{};
+    guid(&g);
+    EXPECT_EQ(called, 1);
+    EXPECT_EQ(g.Data1, 1u);
+    FreeLibrary(hid);
+}
+
+TEST_F(ModulesTest, CallsAreCountedAndLogged) {
+    platform::test::StartCallLog();
+    const HMODULE hid = LoadLibraryA("HID.dll");
+    GetProcAddress(hid, "HidD_GetAttributes");
+    FreeLibrary(hid);
+    platform::test::StopCallLog();
+    EXPECT_EQ(CallCount("LoadLibraryA"), 1u);
+    EXPECT_EQ(CallCount("GetProcAddress"), 1u);
+    EXPECT_EQ(CallCount("FreeLibrary"), 1u);
+    const auto log = platform::test::CallLog();
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_EQ(log[0].routine, "LoadLibraryA");
+    EXPECT_EQ(log[0].text, "HID.dll");
+    EXPECT_EQ(log[1].text, "HidD_GetAttributes");
+    EXPECT_EQ(log[2].argument, static_cast<std::uint32_t>(hid));
+    platform::test::ResetCallCounts();
+    EXPECT_EQ(CallCount("LoadLibraryA"), 0u);
+}
+
+TEST_F(ModulesTest, HidGuidIsTheHidInterfaceClass) {
+    const HMODULE hid = LoadLibraryA("HID.dll");
+    auto guid = reinterpret_cast<THidD_GetHidGuid>(GetProcAddress(hid, "HidD_GetHidGuid"));
+    GUID g{};
+    guid(&g);
+    const GUID expected = {0x4D1E55B2, 0xF16F, 0x11CF,
+                           {0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
+    EXPECT_EQ(g, expected);
+    FreeLibrary(hid);
+}
+
+TEST_F(ModulesTest, VersionAsReportedOrFailing) {
+    OSVERSIONINFOA info{};
+    info.dwOSVersionInfoSize = sizeof info;
+    ASSERT_TRUE(GetVersionExA(&info));
+    EXPECT_EQ(info.dwPlatformId, VER_PLATFORM_WIN32_NT);
+
+    platform::test::SetReportedVersion(platform::test::MakeVersion(2, 6, 0));
+    ASSERT_TRUE(GetVersionExA(&info));
+    EXPECT_EQ(info.dwMajorVersion, 6u);
+    EXPECT_EQ(info.dwMinorVersion, 0u);
+
+    platform::test::SetReportedVersion(std::nullopt);
+    EXPECT_FALSE(GetVersionExA(&info));
+
+    platform::test::Reset();
+    info.dwOSVersionInfoSize = 12;  // a wrong size field is refused
+    EXPECT_FALSE(GetVersionExA(&info));
+}
+
+TEST_F(ModulesTest, ErrorTexts) {
+    EXPECT_EQ(SysErrorMessage(ERROR_DEVICE_NOT_CONNECTED), "The device is not connected.");
+    char buffer[128];
+    const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, ERROR_ACCESS_DENIED, 0, buffer, sizeof buffer, nullptr);
+    EXPECT_EQ(std::string(buffer, n), "Access denied.\r\n");
+    EXPECT_EQ(FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, ERROR_ACCESS_DENIED, 0, buffer,
+                             5, nullptr),
+              0u);
+    EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+    EXPECT_FALSE(SysErrorMessage(123456).empty());
+}
+
+} // namespace
+} // namespace platform_test
