@@ -99,9 +99,11 @@ DWORD HidrawBus::Open(const std::string& path, DWORD access, platform::InputSink
     }
     if (record->reportDescriptor.empty()) record->reportDescriptor = DescriptorFromNode(fd);
     auto descriptor = ParseReportDescriptor(record->reportDescriptor);
-    connection = std::make_unique<HidrawConnection>(source_, std::move(*record),
-                                                    std::move(descriptor), fd, access,
-                                                    reads ? sink : nullptr);
+    auto opened = std::make_unique<HidrawConnection>(source_, std::move(*record),
+                                                     std::move(descriptor), fd, access,
+                                                     reads ? sink : nullptr);
+    if (reads && !opened->Reading()) return ERROR_NOT_ENOUGH_MEMORY;
+    connection = std::move(opened);
     return ERROR_SUCCESS;
 }
 

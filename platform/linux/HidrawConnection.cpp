@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <system_error>
 #include <vector>
 
 namespace hidraw {
@@ -32,7 +33,13 @@ HidrawConnection::HidrawConnection(std::shared_ptr<UdevSource> source, UdevRecor
       descriptor_(std::move(descriptor)), fd_(fd), access_(access), sink_(sink) {
     if (sink_ && fd_ >= 0) {
         stopFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-        if (stopFd_ >= 0) reader_ = std::thread([this] { ReadLoop(); });
+        if (stopFd_ >= 0) {
+            try {
+                reader_ = std::thread([this] { ReadLoop(); });
+            } catch (const std::system_error&) {
+                // No thread: Reading() tells the bus, which fails the open.
+            }
+        }
     }
 }
 

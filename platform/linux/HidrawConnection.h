@@ -20,6 +20,9 @@ public:
                      platform::InputSink* sink);
     ~HidrawConnection() override;
 
+    // A handle with a sink has its reader thread running.
+    bool Reading() const { return reader_.joinable(); }
+
     DWORD Write(const std::uint8_t* data, std::size_t length) override;
     DWORD GetAttributes(HIDD_ATTRIBUTES& attributes) override;
     DWORD GetCaps(HIDP_CAPS& caps) override;
