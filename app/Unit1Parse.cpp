@@ -1,0 +1,110 @@
+// Input reports of the analyzer: the hex log, the replies that fill the service tabs and the
+// status report that fills the measurement fields and the live displays.
+#include "app/Unit1.h"
+
+namespace {
+
+core::TMeasurement MeasurementOf(const TForm1& f) {
+    core::TMeasurement m;
+    m.State = f.FState;
+    m.Temperature = f.FTemperature;
+    m.PrevTemperature = f.FPrevTemperature;
+    m.Th = f.FTh;
+    m.Signal = f.FSignal;
+    m.PrevSignal = f.FPrevSignal;
+    m.CloudPoint = f.FCloudPoint;
+    m.PourPoint = f.FPourPoint;
+    m.FilterPoint = f.FFilterPoint;
+    m.ModeByte = f.FModeByte;
+    m.Additive = f.FAdditive;
+    m.Dt = f.FDt;
+    m.Df = f.FDf;
+    m.AuxByte = f.FAuxByte;
+    return m;
+}
+
+void Store(TForm1& f, const core::TMeasurement& m) {
+    f.FModeByte = m.ModeByte;
+    f.FState = m.State;
+    f.FPrevTemperature = m.PrevTemperature;
+    f.FTemperature = m.Temperature;
+    f.FTh = m.Th;
+    f.FPrevSignal = m.PrevSignal;
+    f.FSignal = m.Signal;
+    f.FCloudPoint = m.CloudPoint;
+    f.FPourPoint = m.PourPoint;
+    f.FFilterPoint = m.FilterPoint;
+    f.FAdditive = m.Additive;
+    f.FDt = m.Dt;
+    f.FDf = m.Df;
+    f.FAuxByte = m.AuxByte;
+}
+
+} // namespace
+
+void TForm1::ParseDeviceReport(hid::THidDevice*, std::uint8_t, const void* Data,
+                               std::uint16_t Size) {
+    const auto* data = static_cast<const std::uint8_t*>(Data);
+    const std::size_t size = data ? Size : 0;
+    const std::string hex = core::HexLogLine(data, size);
+    Memo1->Lines().Add(hex);
+    // A report shorter than its kind uses is only logged.
+    if (core::IsShortReport(data, size, FParseRules))
+        return;
+
+    switch (core::ClassifyReport(data, size)) {
+    case core::TReportKind::ControllerDump:
+        Memo1->Lines().Add(hex);
+        if (auto edits = core::ControllerDumpEdits(data, size))
+            for (const core::TEditText& e : *edits)
+                if (ui::TEdit* edit = EditByName(e.Edit))
+                    edit->SetText(e.Text);
+        break;
+    case core::TReportKind::EepromRead:
+        Memo1->Lines().Add(hex);
+        if (auto reply = core::DecodeEepromReply(data, size, FParseRules))
+            ShowEepromReply(*reply);
+        break;
+    case core::TReportKind::EepromByte:
+        if (auto text = core::EepromByteText(data, size))
+            data_one_byte->SetText(*text);
+        break;
+    case core::TReportKind::Status:
+        ShowStatusReport(data, size);
+        break;
+    }
+}
+
+void TForm1::ShowEepromReply(const core::TEepromReply& Reply) {
+    for (const core::TEditText& e : Reply.Edits)
+        if (ui::TEdit* edit = EditByName(e.Edit))
+            edit->SetText(e.Text);
+    for (const core::TDumpRow& row : Reply.Dump) {
+        if (row.Row < 1 || row.Row >= StringGrid2->RowCount())
+            continue;
+        for (int col = 0; col < core::kDumpGridColumns; ++col)
+            StringGrid2->SetCells(col, row.Row, row.Cells[static_cast<std::size_t>(col)]);
+    }
+}
+
+void TForm1::ShowStatusReport(const std::uint8_t* Data, std::size_t Size) {
+    const std::uint16_t version = FCurrentDevice ? FCurrentDevice->Attributes().VersionNumber : 0;
+    const auto report = core::DecodeStatusReport(Data, Size, version, FParseRules);
+    if (!report)
+        return;
+    core::TMeasurement m = MeasurementOf(*this);
+    core::ApplyStatusReport(m, *report, FParseRules);
+    Store(*this, m);
+
+    const core::TStatusDisplays t = core::StatusDisplayTexts(m);
+    StatusBar1->Panels(3).SetText(t.AdditivePanel);
+    Memo1->Lines().Add(t.MemoLine);
+    Label1->SetCaption(t.TemperatureLabel);
+    Label2->SetCaption(t.CloudLabel);
+    Label3->SetCaption(t.PourLabel);
+    Label6->SetCaption(t.FilterLabel);
+    ShowStatus(t.StatusLine);
+    if (FParseRules.AuxByte)
+        StatusBar1->Panels(2).SetText(t.AuxPanel);
+    Memo1->Lines().Add(t.MemoLine);
+}

@@ -1,0 +1,100 @@
+// The sending side of the analyzer protocol: every command goes through WriteReport; the
+// poll runs once a second from Timer1; the three run buttons.
+#include "app/Unit1.h"
+
+#include "app/Texts.h"
+#include "runtime/SysUtils.h"
+
+#include <algorithm>
+
+namespace {
+
+struct TWriteResult {
+    bool Ok = false;
+    DWORD Written = 0;     // bytes written (0 when nothing was)
+    std::string Error;     // the error text of a failure
+};
+
+// The system's text for an error code; empty when it has none.
+std::string ErrorMessageText(DWORD code) {
+    char buffer[257] = {};
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code, 0, buffer,
+                                        sizeof buffer - 1, nullptr);
+    return std::string(buffer, std::min<std::size_t>(length, sizeof buffer - 1));
+}
+
+// Writes the report with the device's output report length. A length the 65-byte buffer
+// cannot be written with (0 when the capabilities cannot be read, or more than 65) writes
+// nothing and fails with our own text.
+TWriteResult Send(hid::THidDevice* device, core::TOutputReport report) {
+    HIDP_CAPS caps{};
+    device->GetCaps(caps);
+    const std::size_t length = caps.OutputReportByteLength;
+    TWriteResult result;
+    if (!core::ReportLengthSupported(length)) {
+        result.Error = core::UnsupportedReportLengthMessage(length);
+        return result;
+    }
+    report[0] = 0;
+    DWORD written = 0;
+    if (device->SyncWrite(report.data(), static_cast<DWORD>(length), written)) {
+        result.Ok = true;
+        result.Written = written;
+        return result;
+    }
+    const DWORD code = GetLastError();
+    result.Written = written;
+    result.Error = core::WriteErrorText(ErrorMessageText(code), code);
+    return result;
+}
+
+} // namespace
+
+void TForm1::WriteReport(const core::TOutputReport& Report) {
+    if (!FCurrentDevice) {
+        StatusBar1->Panels(0).SetText(app::Texts().NotConnectedCommand);
+        return;
+    }
+    const TWriteResult result = Send(FCurrentDevice, Report);
+    if (result.Ok)
+        return;
+    // The box runs its own message loop: polls and reports go on behind it.
+    ui::Application->MessageBox(rt::IntToStr(std::uint64_t{result.Written}) + " = " + result.Error,
+                                "", ui::MB_OK);
+}
+
+void TForm1::ShowStatus(const std::string& Text) {
+    StatusBar1->Panels(0).SetText(Text);
+}
+
+void TForm1::Timer1Timer(ui::TObject*) {
+    if (!FCurrentDevice) {
+        Label4->SetCaption(app::Texts().NotConnectedPoll);
+        return;
+    }
+    const TWriteResult result = Send(FCurrentDevice, core::PollReport());
+    if (result.Ok)
+        Timer2->SetEnabled(true);
+    else
+        ShowStatus(result.Error);
+}
+
+void TForm1::BitBtn1Click(ui::TObject*) {
+    WriteReport(core::PreStartReport());
+    WriteReport(core::RunControlReport(core::runStart));
+}
+
+void TForm1::BitBtn2Click(ui::TObject*) {
+    WriteReport(core::RunControlReport(core::runStop));
+}
+
+void TForm1::BitBtn3MouseDown(ui::TObject*, ui::TMouseButton, ui::TShiftState, int, int) {
+    WriteReport(core::RunControlReport(core::runDrain));
+}
+
+void TForm1::BitBtn3MouseUp(ui::TObject*, ui::TMouseButton, ui::TShiftState, int, int) {
+    WriteReport(core::RunControlReport(core::runEndDrain));
+}
+
+// The drain runs only while a mouse button holds it: a click (Space, Enter) sends nothing.
+void TForm1::BitBtn3Click(ui::TObject*) {}
