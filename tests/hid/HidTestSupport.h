@@ -69,11 +69,39 @@ protected:
         sim::VirtualBus::Instance().Plug(device);
         return device;
     }
-    // Plugs without the broadcast reaching the controller yet (it is queued).
+    // Unplugs; the controller hears of it when the queue runs.
     void Unplug(const std::shared_ptr<sim::RecordingDevice>& device) {
         sim::VirtualBus::Instance().Unplug(device);
     }
 };
+
+// The record of the interface at the member index, read as the enumeration reads it (the
+// device-setup library must be bound).
+inline std::unique_ptr<hid::THidPnPInfo> MakePnPInfo(DWORD member = 0) {
+    GUID hidClass = GUID_DEVINTERFACE_HID;
+    const HDEVINFO set =
+        hid::SetupDiGetClassDevs(&hidClass, nullptr, 0, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+    if (set == INVALID_HANDLE_VALUE)
+        return nullptr;
+    std::unique_ptr<hid::THidPnPInfo> info;
+    SP_DEVICE_INTERFACE_DATA interfaceData{};
+    interfaceData.cbSize = kDeviceInterfaceDataSize;
+    if (hid::SetupDiEnumDeviceInterfaces(set, nullptr, &hidClass, member, &interfaceData)) {
+        SP_DEVINFO_DATA devData{};
+        devData.cbSize = kDevInfoDataSize;
+        DWORD required = 0;
+        hid::SetupDiGetDeviceInterfaceDetailA(set, &interfaceData, nullptr, 0, &required,
+                                              &devData);
+        std::vector<DWORD> buffer(required / 4 + 2, 0);
+        auto* detail = reinterpret_cast<PSP_DEVICE_INTERFACE_DETAIL_DATA_A>(buffer.data());
+        detail->cbSize = kDeviceInterfaceDetailDataSize;
+        if (hid::SetupDiGetDeviceInterfaceDetailA(set, &interfaceData, detail, required,
+                                                  &required, &devData))
+            info = std::make_unique<hid::THidPnPInfo>(set, devData, detail->DevicePath);
+    }
+    hid::SetupDiDestroyDeviceInfoList(set);
+    return info;
+}
 
 // Records what the controller and its devices report, in order.
 struct TEventLog {
@@ -82,6 +110,7 @@ struct TEventLog {
     std::vector<hid::THidDevice*> Removed;
     std::vector<bool> InCallbackSeen;
     std::vector<std::int32_t> CountSeen;
+    std::vector<std::u16string> Products;  // read during the arrival
     hid::THidDeviceController* Controller = nullptr;
 
     void Arrival(hid::THidDevice* HidDev) {
@@ -89,6 +118,7 @@ struct TEventLog {
         Arrived.push_back(HidDev);
         InCallbackSeen.push_back(HidDev->InCallback());
         CountSeen.push_back(Controller ? Controller->Count() : -1);
+        Products.push_back(HidDev->GetProductName());
     }
     void Removal(hid::THidDevice* HidDev) {
         Events.push_back("removal");
@@ -109,6 +139,7 @@ struct TEventLog {
         Removed.clear();
         InCallbackSeen.clear();
         CountSeen.clear();
+        Products.clear();
     }
 };
 
