@@ -10,6 +10,7 @@
 #include <map>
 #include <mutex>
 #include <set>
+#include <string_view>
 #include <unistd.h>
 #include <unordered_map>
 
@@ -115,7 +116,7 @@ std::string ModuleKey(const std::string& fileName) {
 
 struct Counts {
     std::mutex mutex;
-    std::unordered_map<std::string, unsigned> counts;
+    std::map<std::string, unsigned, std::less<>> counts;  // looked up without a copy
     bool logging = false;
     std::vector<platform::test::Call> log;
 };
@@ -128,7 +129,11 @@ Counts& TheCounts() {
 void Record(const char* routine, std::uint64_t argument, const char* text) {
     Counts& c = TheCounts();
     std::lock_guard<std::mutex> lock(c.mutex);
-    ++c.counts[routine];
+    const std::string_view name(routine);
+    auto it = c.counts.find(name);
+    if (it == c.counts.end())
+        it = c.counts.emplace(std::string(name), 0).first;
+    ++it->second;
     if (c.logging)
         c.log.push_back({routine, argument, text ? text : ""});
 }
@@ -299,6 +304,13 @@ void ResetCallCounts() {
     Counts& c = TheCounts();
     std::lock_guard<std::mutex> lock(c.mutex);
     c.counts.clear();
+}
+
+void ResetCallLog() {
+    Counts& c = TheCounts();
+    std::lock_guard<std::mutex> lock(c.mutex);
+    c.logging = false;
+    c.log.clear();
 }
 
 void StartCallLog() {

@@ -42,6 +42,8 @@ struct Call {
 void StartCallLog();
 void StopCallLog();
 std::vector<Call> CallLog();
+// Stops the log and clears it.
+void ResetCallLog();
 
 // The module's reference count as the platform keeps it (0: not loaded).
 int ModuleRefCount(const std::string& module);

@@ -180,9 +180,7 @@ void Reset() {
     }
     SetReportedVersion(MakeVersion(VER_PLATFORM_WIN32_NT, 5, 1, 2600));
     ResetCallCounts();
-    StopCallLog();
-    StartCallLog();
-    StopCallLog();
+    ResetCallLog();
 }
 
 } // namespace platform::test

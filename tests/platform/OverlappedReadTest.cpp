@@ -122,6 +122,9 @@ TEST_F(OverlappedReadTest, FullQueueDropsTheOldest) {
     ReadRecord none;
     ASSERT_TRUE(none.Start(handle_));
     EXPECT_EQ(SleepEx(0, TRUE), 0u);
+    // The record must outlive its read: end it before it goes.
+    ASSERT_TRUE(CancelIo(handle_));
+    EXPECT_EQ(SleepEx(0, TRUE), WAIT_IO_COMPLETION);
     FreeLibrary(hid);
 }
 
@@ -257,6 +260,31 @@ TEST_F(OverlappedReadTest, ClosedHandleAnswersNothing) {
     EXPECT_EQ(SleepEx(kGenerousMs, TRUE), WAIT_IO_COMPLETION);
     EXPECT_EQ(read.error, ERROR_OPERATION_ABORTED);
     handle_ = INVALID_HANDLE_VALUE;
+}
+
+TEST_F(OverlappedReadTest, AThreadThatEndsTakesItsPendingReadsWithIt) {
+    auto read = std::make_unique<ReadRecord>();
+    std::thread reader([&] { ASSERT_TRUE(read->Start(handle_)); });
+    reader.join();
+    read.reset();  // its buffer is gone: the report must not land there
+    Send(0x77);
+    ReadRecord next;
+    ASSERT_TRUE(next.Start(handle_));
+    EXPECT_EQ(SleepEx(kGenerousMs, TRUE), WAIT_IO_COMPLETION);
+    EXPECT_EQ(next.buffer[1], 0x77);
+}
+
+TEST_F(OverlappedReadTest, GetOverlappedResultWaitsForTheEnd) {
+    ReadRecord read;
+    ASSERT_TRUE(read.Start(handle_));
+    std::thread sender([&] { Send(0x88); });
+    DWORD bytes = 0;
+    EXPECT_TRUE(GetOverlappedResult(handle_, &read.overlapped, &bytes, TRUE));
+    EXPECT_EQ(bytes, 65u);
+    sender.join();
+    EXPECT_EQ(read.calls, 0);  // the routine still waits for an alertable wait
+    EXPECT_EQ(SleepEx(kGenerousMs, TRUE), WAIT_IO_COMPLETION);
+    EXPECT_EQ(read.calls, 1);
 }
 
 TEST_F(OverlappedReadTest, ManyReportsFromAnotherThreadArriveInOrder) {
