@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <QPointer>
+#include <QWidget>
 
 #include "ui/Classes.h"
 #include "ui/Graphics.h"

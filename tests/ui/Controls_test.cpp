@@ -1,0 +1,310 @@
+// Controls: buttons with mouse down/up for any button, key preview and the default button,
+// aligned layout, page control tabs, status panels, memo lines, radio group, menus, grab.
+#include <filesystem>
+
+#include <QCheckBox>
+#include <QAction>
+#include <QImage>
+#include <QLabel>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include <gtest/gtest.h>
+
+#include "UiTestSupport.h"
+#include "ui/Buttons.h"
+#include "ui/ComCtrls.h"
+#include "ui/ExtCtrls.h"
+#include "ui/Forms.h"
+#include "ui/Grab.h"
+#include "ui/Menus.h"
+#include "ui/StdCtrls.h"
+
+using namespace ui;
+
+namespace {
+
+class FormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form = new TForm(nullptr);
+        form->SetBounds(0, 0, 600, 400);
+    }
+    void TearDown() override { delete form; }
+
+    void Mouse(QWidget* w, QEvent::Type type, Qt::MouseButton b) {
+        const QPointF p(5, 5);
+        QMouseEvent e(type, p, w->mapToGlobal(p), b,
+                      type == QEvent::MouseButtonPress ? b : Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &e);
+    }
+    void Key(QWidget* w, int key, const QString& text) {
+        QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QCoreApplication::sendEvent(w, &e);
+    }
+
+    TForm* form = nullptr;
+    ModalRecorder boxes;
+};
+
+TEST_F(FormTest, ButtonReportsEveryMouseButtonAndClicksOnlyOnLeftAndSpace) {
+    auto* b = new TBitBtn(form);
+    b->SetParent(form);
+    b->SetCaption("СЛИВ");
+    std::vector<std::string> log;
+    b->OnClick = [&](TObject*) { log.push_back("click"); };
+    b->OnMouseDown = [&](TObject*, TMouseButton m, TShiftState, int, int) {
+        log.push_back(m == mbRight ? "down right" : "down left");
+    };
+    b->OnMouseUp = [&](TObject*, TMouseButton m, TShiftState, int, int) {
+        log.push_back(m == mbRight ? "up right" : "up left");
+    };
+    form->Show();
+    Mouse(b->Widget(), QEvent::MouseButtonPress, Qt::LeftButton);
+    Mouse(b->Widget(), QEvent::MouseButtonRelease, Qt::LeftButton);
+    Mouse(b->Widget(), QEvent::MouseButtonPress, Qt::RightButton);
+    Mouse(b->Widget(), QEvent::MouseButtonRelease, Qt::RightButton);
+    EXPECT_EQ(log, (std::vector<std::string>{"down left", "click", "up left", "down right",
+                                             "up right"}));
+    log.clear();
+    // Space on the focused button: a click and no mouse events.
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " ");
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, " ");
+    QCoreApplication::sendEvent(b->Widget(), &press);
+    QCoreApplication::sendEvent(b->Widget(), &release);
+    EXPECT_EQ(log, std::vector<std::string>{"click"});
+}
+
+TEST_F(FormTest, KeyPreviewSeesTypedCharactersBeforeTheFocusedEdit) {
+    auto* edit = new TEdit(form);
+    edit->SetParent(form);
+    std::u16string seen;
+    form->SetKeyPreview(true);
+    form->OnKeyPress = [&](TObject*, char16_t& k) {
+        seen += k;
+        if (k == u'x')
+            k = 0; // dropped
+    };
+    form->Show();
+    Key(edit->Widget(), Qt::Key_1, "1");
+    Key(edit->Widget(), Qt::Key_Left, ""); // no character: not previewed (the edit moves)
+    Key(edit->Widget(), Qt::Key_X, "x");
+    Key(edit->Widget(), Qt::Key_7, "7");
+    EXPECT_EQ(seen, u"1x7");
+    EXPECT_EQ(edit->Text(), "71");
+    // Without key preview the form's handler sees nothing.
+    form->SetKeyPreview(false);
+    Key(edit->Widget(), Qt::Key_2, "2");
+    EXPECT_EQ(seen, u"1x7");
+    EXPECT_EQ(edit->Text(), "721");
+}
+
+TEST_F(FormTest, EnterPressesTheDefaultButtonUnlessTheFocusTakesIt) {
+    auto* panel = new TPanel(form);
+    panel->SetParent(form);
+    auto* start = new TBitBtn(form);
+    start->SetParent(panel);
+    start->SetDefault(true);
+    auto* stop = new TBitBtn(form);
+    stop->SetParent(panel);
+    auto* edit = new TEdit(form);
+    edit->SetParent(form);
+    auto* memo = new TMemo(form);
+    memo->SetParent(form);
+    int starts = 0, stops = 0;
+    start->OnClick = [&](TObject*) { ++starts; };
+    stop->OnClick = [&](TObject*) { ++stops; };
+    form->Show();
+    EXPECT_EQ(form->DefaultButton(), start);
+    Key(edit->Widget(), Qt::Key_Return, "\r");
+    EXPECT_EQ(starts, 1);
+    Key(memo->Widget(), Qt::Key_Return, "\r");
+    EXPECT_EQ(starts, 1);
+    Key(stop->Widget(), Qt::Key_Return, "\r"); // a focused button presses itself
+    EXPECT_EQ(stops, 1);
+    EXPECT_EQ(starts, 1);
+    start->SetEnabled(false);
+    Key(edit->Widget(), Qt::Key_Return, "\r");
+    EXPECT_EQ(starts, 1);
+}
+
+TEST_F(FormTest, AlignedControlsShareTheClientArea) {
+    auto* top = new TPanel(form);
+    auto* bottom = new TPanel(form);
+    auto* left = new TPanel(form);
+    auto* client = new TPanel(form);
+    auto* status = new TStatusBar(form);
+    for (TControl* c : std::initializer_list<TControl*>{top, bottom, left, client, status})
+        c->SetParent(form);
+    top->SetHeight(30);
+    top->SetAlign(alTop);
+    bottom->SetHeight(40);
+    bottom->SetAlign(alBottom);
+    left->SetWidth(100);
+    left->SetAlign(alLeft);
+    client->SetAlign(alClient);
+    form->Realign();
+    const int w = form->ClientWidth(), h = form->ClientHeight();
+    EXPECT_EQ(top->Top(), 0);
+    EXPECT_EQ(top->Width(), w);
+    // The status bar (bottom aligned by default) was placed first: it is the lowest.
+    EXPECT_EQ(status->Top() + status->Height(), h);
+    EXPECT_EQ(bottom->Top() + bottom->Height(), status->Top());
+    EXPECT_EQ(left->Left(), 0);
+    EXPECT_EQ(left->Top(), 30);
+    EXPECT_EQ(left->Height(), bottom->Top() - 30);
+    EXPECT_EQ(client->Left(), 100);
+    EXPECT_EQ(client->Width(), w - 100);
+    EXPECT_EQ(client->Height(), left->Height());
+    // Resizing the form lays them out again.
+    form->SetBounds(0, 0, 800, 500);
+    EXPECT_EQ(top->Width(), form->ClientWidth());
+    EXPECT_EQ(client->Width(), form->ClientWidth() - 100);
+}
+
+TEST_F(FormTest, PageControlHidesAndShowsTabsAndKeepsTheActivePage) {
+    auto* pc = new TPageControl(form);
+    pc->SetParent(form);
+    TTabSheet* sheets[4];
+    const char* captions[] = {"Температура", "Опт. проницаемость/температура", "Коррекции", "eeprom"};
+    for (int i = 0; i < 4; ++i) {
+        sheets[i] = new TTabSheet(form);
+        sheets[i]->SetCaption(captions[i]);
+        sheets[i]->SetPageControl(pc);
+    }
+    sheets[2]->SetTabVisible(false);
+    sheets[3]->SetTabVisible(false);
+    pc->SetActivePage(sheets[1]);
+    EXPECT_EQ(pc->PageCount(), 4);
+    EXPECT_EQ(pc->ActivePage(), sheets[1]);
+    EXPECT_FALSE(pc->Tabs()->isTabVisible(2));
+    EXPECT_EQ(pc->Tabs()->tabText(0), QString::fromUtf8("Температура"));
+    sheets[2]->SetTabVisible(true);
+    sheets[3]->SetTabVisible(true);
+    EXPECT_TRUE(pc->Tabs()->isTabVisible(3));
+    EXPECT_EQ(pc->ActivePage(), sheets[1]);
+    EXPECT_EQ(sheets[3]->PageIndex(), 3);
+}
+
+TEST_F(FormTest, StatusPanelsHoldTheirTextsAndWidths) {
+    auto* sb = new TStatusBar(form);
+    sb->SetParent(form);
+    for (int w : {300, 300, 100, 100, 50})
+        sb->AddPanel(w);
+    sb->Panels(0).SetText("Прибор не подключен !");
+    EXPECT_EQ(sb->PanelCount(), 5);
+    EXPECT_EQ(sb->Panels(0).Text(), "Прибор не подключен !");
+    EXPECT_EQ(sb->Panels(0).Label()->text(), QString::fromUtf8("Прибор не подключен !"));
+    EXPECT_EQ(sb->Panels(4).Width(), 50);
+    EXPECT_THROW(sb->Panels(5), std::out_of_range);
+}
+
+TEST(MemoTest, LinesAreAddedReadAndCleared) {
+    TMemo memo(nullptr);
+    EXPECT_EQ(memo.Lines().Count(), 0);
+    memo.Lines().Add("00 01 02");
+    memo.Lines().Add("");
+    memo.Lines().Add("FF");
+    EXPECT_EQ(memo.Lines().Count(), 3);
+    EXPECT_EQ(memo.Lines()[0], "00 01 02");
+    EXPECT_EQ(memo.Lines()[1], "");
+    EXPECT_EQ(memo.Lines()[2], "FF");
+    EXPECT_EQ(memo.TextEdit()->maximumBlockCount(), 0); // never trimmed
+    memo.Lines().Delete(1);
+    EXPECT_EQ(memo.Lines().Text(), "00 01 02\r\nFF\r\n");
+    EXPECT_THROW(memo.Lines().Get(2), std::out_of_range);
+    memo.Clear();
+    EXPECT_EQ(memo.Lines().Count(), 0);
+}
+
+TEST(RadioGroupTest, NoItemSelectedUntilOneIsPickedAndClickSeesTheIndex) {
+    TRadioGroup g(nullptr);
+    g.Items().Add("Помутнение");
+    g.Items().Add("Помутнение+Застывание+ПТФ");
+    int seen = -2, clicks = 0;
+    g.OnClick = [&](TObject*) {
+        ++clicks;
+        seen = g.ItemIndex();
+    };
+    EXPECT_EQ(g.ItemIndex(), -1);
+    g.SetItemIndex(-1);
+    EXPECT_EQ(clicks, 0);
+    auto buttons = g.Widget()->findChildren<QAbstractButton*>();
+    ASSERT_EQ(buttons.size(), 2);
+    buttons[1]->click();
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(seen, 1);
+    buttons[1]->click(); // already selected: no change, no click
+    EXPECT_EQ(clicks, 1);
+    g.SetItemIndex(-1);
+    EXPECT_EQ(g.ItemIndex(), -1);
+    EXPECT_FALSE(buttons[0]->isChecked() || buttons[1]->isChecked());
+}
+
+TEST(MenuTest, ItemsRunTheirHandlerAndADashIsASeparator) {
+    TForm form(nullptr);
+    auto* menu = new TMainMenu(&form);
+    auto* file = new TMenuItem(&form);
+    auto* print = new TMenuItem(&form);
+    auto* dashes = new TMenuItem(&form);
+    auto* sep = new TMenuItem(&form);
+    file->SetCaption("Файл");
+    print->SetCaption("Печать...");
+    dashes->SetCaption("---------------");
+    sep->SetCaption("-");
+    menu->Items()->Add(file);
+    file->Add(print);
+    file->Add(dashes);
+    file->Add(sep);
+    form.SetMenu(menu);
+    int n = 0;
+    print->OnClick = [&](TObject* s) {
+        EXPECT_EQ(s, print);
+        ++n;
+    };
+    print->Action()->trigger();
+    dashes->Action()->trigger(); // no handler: nothing
+    EXPECT_EQ(n, 1);
+    EXPECT_FALSE(dashes->Action()->isSeparator());
+    EXPECT_TRUE(sep->Action()->isSeparator());
+    EXPECT_EQ(file->Count(), 3);
+    EXPECT_GT(form.ClientRect().Top, 0); // the bar takes the top
+}
+
+TEST(GrabTest, WritesAPictureOfTheFormAtTheGivenSize) {
+    TForm form(nullptr);
+    auto* l = new TLabel(&form);
+    l->SetParent(&form);
+    l->SetCaption("Температура пробы  С°");
+    const auto path = std::filesystem::temp_directory_path() / "coldpoint-ui-grab.png";
+    std::filesystem::remove(path);
+    ASSERT_TRUE(GrabToPng(&form, path.string(), 320, 200));
+    QImage img(QString::fromStdString(path.string()));
+    EXPECT_EQ(img.size(), QSize(320, 200));
+    std::filesystem::remove(path);
+}
+
+TEST(ComponentTest, OwnerDestroysItsComponentsAndAControlLeavesItsParent) {
+    auto* form = new TForm(nullptr);
+    auto* panel = new TPanel(form);
+    panel->SetParent(form);
+    auto* label = new TLabel(form);
+    label->SetParent(panel);
+    EXPECT_EQ(panel->ControlCount(), 1);
+    delete label;
+    EXPECT_EQ(panel->ControlCount(), 0);
+    EXPECT_EQ(form->ComponentCount(), 1);
+    // A control owned elsewhere outlives the panel it was placed on.
+    TLabel outside(nullptr);
+    outside.SetParent(panel);
+    delete form;
+    EXPECT_EQ(outside.Parent(), nullptr);
+    outside.SetCaption("still here");
+    EXPECT_NE(outside.Widget(), nullptr);
+}
+
+} // namespace

@@ -1,0 +1,205 @@
+// The string grid: cells and objects, fixed row and column, options with editing, the
+// current cell with OnSelectCell, the top row, and OnDrawCell painting on the canvas.
+#include <stdexcept>
+
+#include <QAbstractItemModel>
+#include <QHeaderView>
+#include <QImage>
+#include <QTableView>
+
+#include <gtest/gtest.h>
+
+#include "UiTestSupport.h"
+#include "ui/Forms.h"
+#include "ui/Grids.h"
+#include "ui/StdCtrls.h"
+
+using namespace ui;
+
+namespace {
+
+const TGridOptions kJournal = TGridOptions() << goFixedVertLine << goFixedHorzLine << goVertLine
+                                             << goHorzLine << goRangeSelect << goDrawFocusSelected;
+
+// The journal's grid: 6 columns, a header row, no fixed column.
+class GridTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form = new TForm(nullptr);
+        grid = new TStringGrid(form);
+        grid->SetParent(form);
+        grid->SetColCount(6);
+        grid->SetRowCount(2);
+        grid->SetFixedCols(0);
+        grid->SetOptions(kJournal << goEditing);
+    }
+    void TearDown() override { delete form; }
+    QAbstractItemModel* Model() const { return grid->View()->model(); }
+
+    TForm* form = nullptr;
+    TStringGrid* grid = nullptr;
+    ModalRecorder boxes;
+};
+
+TEST_F(GridTest, HeaderRowIsTheViewsHeaderAndRecordRowsAreTheModel) {
+    grid->SetCells(0, 0, "№");
+    grid->SetCells(5, 0, "Комментарий");
+    grid->SetCells(0, 1, "1");
+    EXPECT_EQ(Model()->rowCount(), 1);
+    EXPECT_EQ(Model()->columnCount(), 6);
+    EXPECT_EQ(Model()->headerData(0, Qt::Horizontal).toString(), QString::fromUtf8("№"));
+    EXPECT_EQ(Model()->headerData(5, Qt::Horizontal).toString(), QString::fromUtf8("Комментарий"));
+    EXPECT_EQ(Model()->data(Model()->index(0, 0)).toString(), "1");
+    EXPECT_FALSE(grid->View()->verticalHeader()->isVisible() && grid->FixedCols() == 0);
+}
+
+TEST_F(GridTest, RowCountGrowsAndShrinksKeepingTexts) {
+    grid->SetRowCount(4);
+    grid->SetCells(2, 3, "-12.3");
+    grid->SetCells(2, 1, "x");
+    EXPECT_EQ(Model()->rowCount(), 3);
+    grid->SetRowCount(3);
+    EXPECT_EQ(grid->RowCount(), 3);
+    EXPECT_EQ(grid->Cells(2, 1), "x");
+    EXPECT_THROW(grid->Cells(2, 3), std::out_of_range);
+    grid->SetRowCount(4);
+    EXPECT_EQ(grid->Cells(2, 3), ""); // a new row starts empty
+}
+
+TEST_F(GridTest, CellsOutsideTheGridThrowAndObjectsAreKept) {
+    EXPECT_THROW(grid->SetCells(6, 1, "x"), std::out_of_range);
+    EXPECT_THROW(grid->Objects(0, 2), std::out_of_range);
+    EXPECT_THROW(grid->Cells(-1, 0), std::out_of_range);
+    TCheckBox box(nullptr);
+    grid->SetObjects(5, 1, &box);
+    EXPECT_EQ(grid->Objects(5, 1), &box);
+    EXPECT_EQ(dynamic_cast<TCheckBox*>(grid->Objects(5, 1)), &box);
+    EXPECT_EQ(grid->Objects(4, 1), nullptr);
+}
+
+TEST_F(GridTest, EditingFollowsTheOptionsAndNeverTouchesTheHeader) {
+    struct {
+        TGridOptions options;
+        int col, row;
+        bool editable;
+    } cases[] = {
+        {kJournal << goEditing, 5, 1, true},
+        {kJournal << goEditing, 0, 1, true},
+        {kJournal << goEditing, 5, 0, false}, // the header row is fixed
+        {kJournal, 5, 1, false},
+    };
+    for (const auto& c : cases) {
+        grid->SetOptions(c.options);
+        EXPECT_EQ(grid->CellEditable(c.col, c.row), c.editable);
+        if (c.row >= 1) {
+            const QModelIndex i = Model()->index(c.row - 1, c.col);
+            EXPECT_EQ(bool(Model()->flags(i) & Qt::ItemIsEditable), c.editable);
+            EXPECT_EQ(Model()->setData(i, "typed", Qt::EditRole), c.editable);
+            EXPECT_EQ(grid->Cells(c.col, c.row) == "typed", c.editable);
+            grid->SetCells(c.col, c.row, "");
+        }
+    }
+}
+
+TEST_F(GridTest, SelectCellAsksFirstAndCanSwitchEditingForTheNewCell) {
+    grid->SetRowCount(3);
+    std::vector<std::pair<int, int>> asked;
+    grid->OnSelectCell = [&](TObject*, int col, int row, bool& can) {
+        asked.emplace_back(col, row);
+        grid->SetOptions(col == 5 ? kJournal << goEditing : kJournal);
+        can = true;
+    };
+    EXPECT_EQ(grid->Row(), 1);
+    EXPECT_EQ(grid->Col(), 0);
+    EXPECT_TRUE(grid->SelectCell(5, 2));
+    EXPECT_TRUE(grid->CellEditable(5, 2));
+    EXPECT_TRUE(grid->SelectCell(3, 2));
+    EXPECT_FALSE(grid->CellEditable(3, 2));
+    EXPECT_EQ(asked, (std::vector<std::pair<int, int>>{{5, 2}, {3, 2}}));
+    EXPECT_EQ(grid->Row(), 2);
+    EXPECT_EQ(grid->Col(), 3);
+    // A click in the view goes the same way.
+    grid->View()->setCurrentIndex(Model()->index(0, 5));
+    EXPECT_EQ(grid->Row(), 1);
+    EXPECT_EQ(grid->Col(), 5);
+    EXPECT_EQ(asked.size(), 3u);
+}
+
+TEST_F(GridTest, ARefusedSelectionLeavesTheCurrentCell) {
+    grid->SetRowCount(3);
+    grid->OnSelectCell = [](TObject*, int, int row, bool& can) { can = row != 2; };
+    EXPECT_FALSE(grid->SelectCell(1, 2));
+    EXPECT_EQ(grid->Row(), 1);
+    grid->View()->setCurrentIndex(Model()->index(1, 1));
+    EXPECT_EQ(grid->Row(), 1);
+    EXPECT_EQ(grid->View()->currentIndex().row(), 0);
+    // Fixed cells and cells outside are never selected.
+    EXPECT_FALSE(grid->SelectCell(1, 0));
+    EXPECT_FALSE(grid->SelectCell(6, 1));
+}
+
+TEST_F(GridTest, TopRowIsKeptWithinTheRecordRows) {
+    grid->SetRowCount(50);
+    grid->SetTopRow(49);
+    EXPECT_EQ(grid->TopRow(), 49);
+    grid->SetTopRow(0);
+    EXPECT_EQ(grid->TopRow(), 1);
+    grid->SetTopRow(30);
+    grid->SetRowCount(10);
+    EXPECT_EQ(grid->TopRow(), 9);
+}
+
+TEST_F(GridTest, ColumnWidthsAreAppliedAsComputed) {
+    grid->SetColWidths(0, 50);
+    grid->SetColWidths(1, 110);
+    grid->SetColWidths(5, -20);
+    EXPECT_EQ(grid->ColWidths(0), 50);
+    EXPECT_EQ(grid->ColWidths(1), 110);
+    EXPECT_EQ(grid->ColWidths(5), -20);
+    EXPECT_EQ(grid->View()->horizontalHeader()->sectionSize(1), 110);
+    EXPECT_EQ(grid->View()->horizontalHeader()->sectionSize(5), 0);
+    EXPECT_THROW(grid->SetColWidths(6, 10), std::out_of_range);
+}
+
+TEST_F(GridTest, OnDrawCellFillsAndWritesOnTheCanvas) {
+    form->SetBounds(0, 0, 500, 200);
+    grid->SetAlign(alClient);
+    grid->SetRowCount(3);
+    grid->SetCells(0, 2, "2");
+    int calls = 0;
+    grid->OnDrawCell = [&](TObject*, int, int row, const TRect& r, TGridDrawState) {
+        ++calls;
+        ASSERT_NE(grid->Canvas(), nullptr);
+        if (row != 2)
+            return;
+        grid->Canvas()->Brush.Color = 0xCCCCFF;
+        grid->Canvas()->FillRect(r);
+        grid->Canvas()->Font.Color = clBlack;
+        grid->Canvas()->TextOut(r.Left, r.Top, "2");
+    };
+    form->Show();
+    const QImage img = grid->View()->viewport()->grab().toImage();
+    EXPECT_GT(calls, 0);
+    EXPECT_EQ(grid->Canvas(), nullptr);
+    const QRect second = grid->View()->visualRect(Model()->index(1, 3));
+    const QRect first = grid->View()->visualRect(Model()->index(0, 3));
+    const QColor marked = img.pixelColor(second.center());
+    EXPECT_EQ(marked, QColor(0xFF, 0xCC, 0xCC));
+    EXPECT_NE(img.pixelColor(first.center()), QColor(0xFF, 0xCC, 0xCC));
+}
+
+TEST_F(GridTest, AnErrorInOnDrawCellIsShownOnceAfterThePaint) {
+    form->SetBounds(0, 0, 400, 200);
+    grid->SetAlign(alClient);
+    grid->OnDrawCell = [](TObject*, int, int, const TRect&, TGridDrawState) {
+        throw std::runtime_error("draw failed");
+    };
+    form->Show();
+    grid->View()->viewport()->grab();
+    EXPECT_EQ(boxes.Count(), 0); // not inside the paint
+    EXPECT_TRUE(uitest::RunUntil([&] { return boxes.Count() >= 1; }));
+    EXPECT_EQ(boxes.Requests().front().text, "draw failed");
+    grid->OnDrawCell = nullptr;
+}
+
+} // namespace
