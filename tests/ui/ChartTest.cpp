@@ -2,7 +2,9 @@
 
 #include <QChart>
 #include <QChartView>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QMenu>
 #include <QFile>
 #include <QLineSeries>
 #include <QTemporaryDir>
@@ -16,6 +18,7 @@
 #include <vector>
 
 #include "runtime/SysUtils.h"
+#include "ui/Menus.h"
 
 namespace {
 
@@ -290,6 +293,21 @@ TEST(Chart, TitleFootAndLeftAxisTitle)
     EXPECT_EQ(chart.LeftAxisTitle(), "Температура  °С / Оптическое пропускание %");
     EXPECT_EQ(chart.LeftAxis()->titleText(),
               QString::fromUtf8("Температура  °С / Оптическое пропускание %"));
+}
+
+TEST(Chart, RightClickOnThePlotPopsTheChartsMenu)
+{
+    TChart chart(nullptr);
+    chart.View()->resize(300, 200);
+    ui::TPopupMenu menu(nullptr);
+    int popped = 0;
+    menu.OnPopup = [&](ui::TObject*) { ++popped; };
+    chart.SetPopupMenu(&menu);
+
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(150, 100), QPoint(150, 100));
+    QCoreApplication::sendEvent(chart.View()->viewport(), &click);
+    EXPECT_EQ(popped, 1);
+    menu.Menu()->hide();
 }
 
 class ChartPicture : public ::testing::Test {
