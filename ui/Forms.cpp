@@ -364,7 +364,9 @@ void TForm::KeyPress(char16_t key) {
 
 bool TForm::PreviewKey(QWidget* receiver, char16_t& key) {
     if (keyPreview_ && OnKeyPress) {
-        Dispatch([&] { OnKeyPress(this, key); });
+        // A handler that raises uses the key up.
+        if (!Dispatch([&] { OnKeyPress(this, key); }))
+            return true;
         if (key == 0)
             return true;
     }
@@ -481,11 +483,7 @@ void TApplication::Initialize() {
     EnsureApplication();
 }
 
-void TApplication::SetTitle(const std::string& title) {
-    title_ = title;
-    if (initialized_ || QApplication::instance())
-        QApplication::setApplicationDisplayName(ToQ(title));
-}
+void TApplication::SetTitle(const std::string& title) { title_ = title; }
 
 void TApplication::Run() {
     Initialize();
