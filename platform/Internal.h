@@ -31,6 +31,7 @@ bool SetInputBuffers(HANDLE handle, ULONG count);
 
 std::size_t DeviceInfoSetCount();
 std::size_t FileHandleCount();
+std::size_t UtilityWindowCount();
 
 // Posts WM_DEVICECHANGE / DBT_DEVNODES_CHANGED to every utility window.
 void BroadcastDeviceChange();

@@ -179,7 +179,7 @@ std::shared_ptr<BusConnection> FileConnection(HANDLE handle) {
         std::shared_ptr<FileObject> file;
         std::shared_ptr<BusConnection> connection;  // destroyed first
     };
-    auto held = std::make_shared<Held>(Held{K().files[handle], file->connection});
+    auto held = std::make_shared<Held>(Held{K().files.at(handle), file->connection});
     return std::shared_ptr<BusConnection>(held, held->connection.get());
 }
 

@@ -16,8 +16,6 @@ bool operator==(const GUID& a, const GUID& b) {
 }
 
 namespace platform::detail {
-std::size_t UtilityWindowCountImpl();
-
 namespace {
 
 struct Version {
@@ -170,7 +168,7 @@ std::size_t OpenHandleCount() {
 }
 
 std::size_t UtilityWindowCount() {
-    return UtilityWindowCountImpl();
+    return detail::UtilityWindowCount();
 }
 
 void Reset() {

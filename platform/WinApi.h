@@ -45,8 +45,12 @@ using HINSTANCE = std::int32_t;
 using HWND = std::int32_t;
 using HDEVINFO = HANDLE;
 
+#ifndef TRUE
 constexpr BOOL TRUE = 1;
+#endif
+#ifndef FALSE
 constexpr BOOL FALSE = 0;
+#endif
 constexpr HANDLE INVALID_HANDLE_VALUE = -1;
 constexpr DWORD INFINITE = 0xFFFFFFFFu;
 

@@ -61,7 +61,7 @@ void BroadcastDeviceChange() {
         Post(wnd, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
 }
 
-std::size_t UtilityWindowCountImpl() {
+std::size_t UtilityWindowCount() {
     Windows& w = TheWindows();
     std::lock_guard<std::mutex> lock(w.mutex);
     return w.windows.size();

@@ -84,6 +84,21 @@ TEST_F(UtilityWindowTest, DefaultProcedure) {
     EXPECT_EQ(DefWindowProcA(0, WM_USER, 0, 0), 0);
 }
 
+TEST_F(UtilityWindowTest, BroadcastHandleReachesEveryWindow) {
+    const std::size_t before = platform::test::UtilityWindowCount();
+    std::vector<Received> a, b;
+    const HWND wa = Make(a);
+    const HWND wb = Make(b);
+    EXPECT_EQ(platform::test::UtilityWindowCount(), before + 2);
+    ASSERT_TRUE(PostMessageA(HWND_BROADCAST, WM_USER, 3, 4));
+    rt::MainThread::ProcessPending();
+    EXPECT_EQ(a.size(), 1u);
+    EXPECT_EQ(b.size(), 1u);
+    DeallocateHWnd(wa);
+    DeallocateHWnd(wb);
+    EXPECT_EQ(platform::test::UtilityWindowCount(), before);
+}
+
 TEST_F(UtilityWindowTest, PlugAndUnplugBroadcastToEveryWindow) {
     std::vector<Received> a, b;
     const HWND wa = Make(a);
