@@ -26,54 +26,58 @@ HIDP_CAPS CapsOf(const ReportDescriptorInfo& d) {
     return caps;
 }
 
+HidrawConnection::Node::~Node() {
+    if (stopFd >= 0) close(stopFd);
+    if (fd >= 0) close(fd);
+}
+
 HidrawConnection::HidrawConnection(std::shared_ptr<UdevSource> source, UdevRecord record,
                                    ReportDescriptorInfo descriptor, int fd, DWORD access,
                                    platform::InputSink* sink)
     : source_(std::move(source)), record_(std::move(record)),
-      descriptor_(std::move(descriptor)), fd_(fd), access_(access), sink_(sink) {
-    if (sink_ && fd_ >= 0) {
-        stopFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-        if (stopFd_ >= 0) {
-            try {
-                reader_ = std::thread([this] { ReadLoop(); });
-            } catch (const std::system_error&) {
-                // No thread: Reading() tells the bus, which fails the open.
-            }
-        }
+      descriptor_(std::move(descriptor)), node_(std::make_shared<Node>()), access_(access) {
+    node_->fd = fd;
+    if (!sink || fd < 0) return;
+    node_->stopFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (node_->stopFd < 0) return;
+    try {
+        reader_ = std::thread(ReadLoop, node_, sink, descriptor_.numberedReports,
+                              descriptor_.inputReportByteLength);
+    } catch (const std::system_error&) {
+        // No thread: Reading() tells the bus, which fails the open.
     }
 }
 
 HidrawConnection::~HidrawConnection() {
-    if (reader_.joinable()) {
-        const std::uint64_t one = 1;
-        while (write(stopFd_, &one, sizeof one) < 0 && errno == EINTR) {}
-        if (reader_.get_id() == std::this_thread::get_id())
-            reader_.detach();   // closed from inside the sink: the loop ends on return
-        else
-            reader_.join();
-    }
-    if (stopFd_ >= 0) close(stopFd_);
-    if (fd_ >= 0) close(fd_);
+    if (!reader_.joinable()) return;
+    node_->stopping = true;
+    const std::uint64_t one = 1;
+    while (write(node_->stopFd, &one, sizeof one) < 0 && errno == EINTR) {}
+    if (reader_.get_id() == std::this_thread::get_id())
+        reader_.detach();   // closed from inside the sink: the loop ends when the call returns
+    else
+        reader_.join();
 }
 
-void HidrawConnection::ReadLoop() {
+void HidrawConnection::ReadLoop(std::shared_ptr<Node> node, platform::InputSink* sink,
+                                bool numbered, std::size_t reportLength) {
     // One buffer for the life of the handle, large enough for any report the kernel sends.
     std::vector<std::uint8_t> buffer(kMaxReportBytes + 1);
-    const bool numbered = descriptor_.numberedReports;
     for (;;) {
-        pollfd fds[2] = {{fd_, POLLIN, 0}, {stopFd_, POLLIN, 0}};
+        pollfd fds[2] = {{node->fd, POLLIN, 0}, {node->stopFd, POLLIN, 0}};
         if (poll(fds, 2, -1) < 0) {
             if (errno == EINTR) continue;
             break;
         }
-        if (fds[1].revents) return;   // closing: no call of the sink follows
+        if (fds[1].revents || node->stopping) return;   // closing: the sink is not called
         if (fds[0].revents & POLLIN) {
             const auto area = KernelReadArea(buffer, numbered);
-            const ssize_t n = read(fd_, area.data(), area.size());
+            const ssize_t n = read(node->fd, area.data(), area.size());
             if (n > 0) {
-                const std::size_t seen = FinishRead(buffer, std::size_t(n), numbered,
-                                                    descriptor_.inputReportByteLength);
-                sink_->InputReport(buffer.data(), seen);
+                const std::size_t seen =
+                    FinishRead(buffer, std::size_t(n), numbered, reportLength);
+                sink->InputReport(buffer.data(), seen);
+                if (node->stopping) return;
                 continue;
             }
             if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
@@ -81,7 +85,7 @@ void HidrawConnection::ReadLoop() {
         }
         if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) break;
     }
-    sink_->Disconnected();
+    if (!node->stopping) sink->Disconnected();
 }
 
 DWORD HidrawConnection::Gone() const {
@@ -89,12 +93,12 @@ DWORD HidrawConnection::Gone() const {
 }
 
 DWORD HidrawConnection::Write(const std::uint8_t* data, std::size_t length) {
-    if (fd_ < 0 || !(access_ & GENERIC_WRITE)) return ERROR_ACCESS_DENIED;
+    if (node_->fd < 0 || !(access_ & GENERIC_WRITE)) return ERROR_ACCESS_DENIED;
     if (!data || !IsWritableReport({data, length}, descriptor_.numberedReports))
         return ERROR_INVALID_PARAMETER;
     for (;;) {
         // Byte 0 is the report number; hidraw leaves a 0 out itself.
-        const ssize_t n = write(fd_, data, length);
+        const ssize_t n = write(node_->fd, data, length);
         if (n == static_cast<ssize_t>(length)) return ERROR_SUCCESS;
         if (n >= 0) return ERROR_GEN_FAILURE;
         if (errno == EINTR) continue;

@@ -7,6 +7,7 @@
 #include "platform/linux/ReportDescriptor.h"
 #include "platform/linux/UdevSource.h"
 
+#include <atomic>
 #include <memory>
 #include <thread>
 
@@ -32,17 +33,26 @@ public:
     DWORD GetIndexedString(ULONG index, std::u16string& words) override;
 
 private:
+    // What the reader thread uses; shared with it, so that a handle closed from inside its
+    // own sink leaves the thread nothing freed. Closes the descriptors when the last owner
+    // lets go.
+    struct Node {
+        int fd = -1;
+        int stopFd = -1;
+        std::atomic<bool> stopping{false};
+        ~Node();
+    };
+
     DWORD Gone() const;   // ERROR_SUCCESS while the device is present
     DWORD Answer(const std::optional<std::u16string>& value, std::u16string& text) const;
-    void ReadLoop();
+    static void ReadLoop(std::shared_ptr<Node> node, platform::InputSink* sink, bool numbered,
+                         std::size_t reportLength);
 
     std::shared_ptr<UdevSource> source_;
     UdevRecord record_;
     ReportDescriptorInfo descriptor_;
-    int fd_;
+    std::shared_ptr<Node> node_;
     DWORD access_;
-    platform::InputSink* sink_;
-    int stopFd_ = -1;
     std::thread reader_;
 };
 

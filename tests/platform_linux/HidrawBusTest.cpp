@@ -7,6 +7,8 @@
 
 #include <unistd.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <mutex>
 #include <set>
@@ -189,6 +191,42 @@ TEST_F(HidrawBusTest, ClosingAWaitingReadHandleEndsItsThreadWithoutACall) {
     ASSERT_EQ(write(testEnd_, report.data(), report.size()), 64);
     EXPECT_TRUE(sink.Reports().empty());
     EXPECT_EQ(sink.Disconnects(), 0);
+}
+
+// A sink that closes its own handle on the first report (from the reader thread).
+class ClosingSink final : public platform::InputSink {
+public:
+    std::unique_ptr<platform::BusConnection> connection;
+    void InputReport(const std::uint8_t*, std::size_t) override {
+        connection.reset();
+        std::lock_guard lock(mutex_);
+        closed_ = true;
+        changed_.notify_all();
+    }
+    void Disconnected() override {}
+    bool WaitClosed() {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(20), [&] { return closed_; });
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool closed_ = false;
+};
+
+TEST_F(HidrawBusTest, HandleClosedFromItsOwnSinkLeavesTheReaderNothingFreed) {
+    const std::string node = MakeNode("hidraw0");
+    source_->Set({AnalyzerAt(node, "0003:0925:1299.000A")});
+    bus_->Interfaces();
+    // Never freed: the reader thread ends on its own, after the test may have ended.
+    static auto* kept = new std::vector<std::unique_ptr<ClosingSink>>;
+    ClosingSink& sink = *kept->emplace_back(std::make_unique<ClosingSink>());
+    ASSERT_EQ(Open(node, GENERIC_READ, &sink, sink.connection), ERROR_SUCCESS);
+    const Bytes report(64, 1);
+    ASSERT_EQ(write(testEnd_, report.data(), report.size()), 64);
+    ASSERT_TRUE(sink.WaitClosed());
+    ASSERT_EQ(write(testEnd_, report.data(), report.size()), 64);   // read by nobody
 }
 
 TEST_F(HidrawBusTest, WriteHandsTheReportIdByteToTheKernel) {
