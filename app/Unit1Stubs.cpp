@@ -2,12 +2,6 @@
 // function. The owner file deletes a block when it defines that function.
 #include "app/Unit1.h"
 
-// owner: app/Unit1Run.cpp
-void TForm1::Timer2Timer(ui::TObject*) {}
-
-// owner: app/Unit1Run.cpp
-void TForm1::Timer3Timer(ui::TObject*) {}
-
 // owner: app/Unit1Journal.cpp
 void TForm1::LoadJournal() {}
 
@@ -184,18 +178,3 @@ void TForm1::Button28Click(ui::TObject*) {}
 
 // owner: app/Unit1Service.cpp
 void TForm1::Button13Click(ui::TObject*) {}
-
-// owner: app/Unit1Life.cpp
-void TForm1::FormCreate(ui::TObject*) {}
-
-// owner: app/Unit1Life.cpp
-void TForm1::FormResize(ui::TObject*) {}
-
-// owner: app/Unit1Life.cpp
-void TForm1::FormClose(ui::TObject*, ui::TCloseAction&) {}
-
-// owner: app/Unit1Life.cpp
-void TForm1::N2Click(ui::TObject*) {}
-
-// owner: app/Unit1Life.cpp
-void TForm1::N7Click(ui::TObject*) {}

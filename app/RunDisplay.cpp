@@ -1,0 +1,72 @@
+#include "app/RunDisplay.h"
+
+#include "app/core/NumberText.h"
+
+namespace app {
+
+namespace {
+
+// Plotted numbers never raise: a value the rounding cannot take is plotted as it is, so a
+// wild report cannot open an error box on every tick.
+double Round(double x, int decimals) { return core::Rounded(x, decimals); }
+
+} // namespace
+
+bool IsPlottingState(std::uint8_t state, std::uint8_t mode) {
+    return IsRunState(state) || (state == kStateCfppValve && mode >= 2);
+}
+
+std::string StateText(const TTexts& texts, std::uint8_t state, float temperature) {
+    switch (state) {
+    case kStateIdle: return temperature < 10 ? texts.StateRecovering : texts.StateReady;
+    case 1: return texts.State1;
+    case 2: return texts.State2;
+    case 3: return texts.State3;
+    case 4: return texts.State4;
+    case kStateEnd: return texts.State5;
+    case 20: return texts.State20;
+    case 30: return texts.State30;
+    case 40: return texts.State40;
+    case kStateCfppValve: return texts.State50;
+    case kStateNotReady: return texts.State100;
+    default: return {};
+    }
+}
+
+PlotOutput PlotStep(const PlotInput& in) {
+    PlotOutput out;
+    double baseline = in.baseline;
+    const double t = in.temperature;
+    const double f = in.signal;
+    auto pct = [&] { return f * 100.0 / baseline; };
+
+    out.temperature = Round(t, 1);
+    if (baseline != 0)
+        out.transmission = Round(pct(), 1);
+    else
+        baseline = f;
+
+    if (in.mode & 1) {
+        if (baseline != 0)
+            out.chart2Series1 = PlotPoint{Round(t, 1), Round(pct(), 1)};
+        else
+            baseline = f;
+        if (f - static_cast<double>(in.prevSignal) < 20 &&
+            Round(t, 1) != Round(in.prevTemperature, 1))
+            out.chart3Series0 = PlotPoint{Round(t, 2), Round(-static_cast<double>(in.df), 3)};
+    } else {
+        if (baseline != 0)
+            out.chart2Series0 = PlotPoint{Round(t, 1), Round(pct(), 3)};
+        else
+            baseline = f;
+        if (in.df > -50 && in.df < 50 && in.temperature < in.prevTemperature)
+            out.chart3Series1 = PlotPoint{Round(t, 2), Round(-static_cast<double>(in.df), 3)};
+    }
+
+    if (baseline != 0)
+        out.label5 = core::RoundedText(pct(), 1);
+    out.baseline = baseline;
+    return out;
+}
+
+} // namespace app

@@ -1,0 +1,94 @@
+// Run display and state machine: Timer2 turns the last status report into chart points, the
+// message line and journal records; Timer3 counts the seconds of a running determination.
+#include "app/LSgraf.h"
+#include "app/RunDisplay.h"
+#include "app/Texts.h"
+#include "app/Unit1.h"
+#include "runtime/SysUtils.h"
+
+namespace {
+
+void ClearRunCharts(TForm1& f) {
+    ClearChartSeries(arChart{f.Chart1});
+    ClearChartSeries(arChart{f.Chart2});
+    ClearChartSeries(arChart{f.Chart3});
+}
+
+void AddPoint(ui::TLineSeries* series, const std::optional<app::PlotPoint>& p) {
+    if (p)
+        series->AddXY(p->x, p->y);
+}
+
+} // namespace
+
+void TForm1::Timer2Timer(ui::TObject*) {
+    const app::TTexts& texts = app::Texts();
+    if (!FCurrentDevice) {
+        Label4->SetCaption(texts.NotConnectedRun);
+        return;
+    }
+
+    if (app::IsPlottingState(FState, FModeByte)) {
+        const app::PlotOutput out = app::PlotStep({FTemperature, FPrevTemperature, FSignal,
+                                                   FPrevSignal, FDf, FModeByte, FBaseline});
+        Series1->Add(out.temperature);
+        if (out.transmission)
+            Series4->Add(*out.transmission);
+        AddPoint(Series2, out.chart2Series0);
+        AddPoint(Series3, out.chart2Series1);
+        AddPoint(Series5, out.chart3Series0);
+        AddPoint(Series6, out.chart3Series1);
+        FBaseline = out.baseline;
+        if (out.label5)
+            Label5->SetCaption(*out.label5);
+    }
+
+    const std::string text = app::StateText(texts, FState, FTemperature);
+    // The end of a determination: its record, then the flag. A determination that began
+    // while the record was taken (a tick run from an error box) keeps its flag.
+    auto takeRecord = [this] {
+        if (!FRecordPending)
+            return;
+        const std::uint64_t mark = FDeterminationMark;
+        AppendRecord();
+        if (FDeterminationMark == mark)
+            FRecordPending = false;
+    };
+
+    if (FState == app::kStateIdle) {
+        Timer3->SetEnabled(false);
+        FRunSeconds = 0;
+        Label4->SetCaption(text);
+        FBaseline = 0;
+        takeRecord();
+    } else if (app::IsRunState(FState)) {
+        ++FDeterminationMark;
+        Label4->SetCaption(text);
+        Timer3->SetEnabled(true);
+        if (!FRecordPending)
+            ClearRunCharts(*this);
+        FRecordPending = true;
+    } else if (FState == app::kStateCfppValve) {
+        ++FDeterminationMark;
+        Label4->SetCaption(text);
+        Timer3->SetEnabled(true);
+    } else if (app::IsReadyState(FState)) {
+        ++FDeterminationMark;
+        Label4->SetCaption(text);
+        ClearRunCharts(*this);
+        FBaseline = FSignal;
+        FRecordPending = true;
+    } else if (FState == app::kStateEnd) {
+        Label4->SetCaption(text);
+        FBaseline = 0;
+        Timer3->SetEnabled(false);
+        takeRecord();
+    } else {
+        Label4->SetCaption(text);
+    }
+}
+
+void TForm1::Timer3Timer(ui::TObject*) {
+    ++FRunSeconds;
+    StatusBar1->Panels(1).SetText(app::Texts().RunSecondsPrefix + rt::IntToStr(FRunSeconds));
+}
