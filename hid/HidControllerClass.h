@@ -7,6 +7,7 @@
 #include "runtime/SysUtils.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -197,6 +198,9 @@ public:
     explicit THidDeviceReadThread(THidDevice* Device);
     ~THidDeviceReadThread() override;
 
+    // Terminate, and end a pause between failed read starts at once.
+    void Stop();
+
     static constexpr DWORD WaitIoCompletion = WAIT_IO_COMPLETION;
 
 protected:
@@ -208,10 +212,15 @@ private:
     static void ReadCompletionStub(DWORD ErrorCode, DWORD BytesTransferred,
                                    LPOVERLAPPED Overlapped);
 
+    // Waits one wait time, or until Stop.
+    void Pause();
+
     std::uint32_t FLastError = 0;
     THidDevice* FDevice;
     std::uint32_t FBytesRead = 0;
     std::vector<std::uint8_t> FReport;
+    std::mutex FPauseLock;
+    std::condition_variable FPauseEnd;
 };
 
 // ---- controller ---------------------------------------------------------------------------

@@ -276,7 +276,7 @@ void THidDevice::StopReadThread() {
     if (FReadThread == nullptr || FStoppingThread)
         return;
     FStoppingThread = true;
-    FReadThread->Terminate();
+    FReadThread->Stop();
     try {
         FReadThread->WaitFor();
     } catch (...) {

@@ -70,7 +70,7 @@ THidDeviceController::~THidDeviceController() {
         if (device->FCheckedOut.load()) {
             device->Mute();
             if (device->FReadThread)
-                device->FReadThread->Terminate();
+                device->FReadThread->Stop();
         }
     }
     for (THidDevice* device : list) {

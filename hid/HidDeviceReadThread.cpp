@@ -2,6 +2,7 @@
 #include "hid/HidThreadContext.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 namespace hid {
@@ -23,7 +24,7 @@ THidDeviceReadThread::THidDeviceReadThread(THidDevice* Device)
 THidDeviceReadThread::~THidDeviceReadThread() {
     // Execute uses the members below: end it before they go.
     if (!Suspended() && !Finished()) {
-        Terminate();
+        Stop();
         WaitFor();
     }
 }
@@ -53,12 +54,25 @@ void THidDeviceReadThread::Execute() {
             Synchronize(rt::TThreadMethod::Of<&THidDeviceReadThread::DeliverReadError>(this));
             // A read that cannot start (the device has gone) is retried once per wait time,
             // not at once.
-            if (!Terminated())
-                ::Sleep(static_cast<DWORD>(FDevice->ThreadSleepTime()));
+            Pause();
         }
     }
     if (lastWait != WaitIoCompletion)
         FDevice->CancelOverlappedIo();
+}
+
+void THidDeviceReadThread::Stop() {
+    {
+        std::lock_guard<std::mutex> lock(FPauseLock);
+        Terminate();
+    }
+    FPauseEnd.notify_all();
+}
+
+void THidDeviceReadThread::Pause() {
+    std::unique_lock<std::mutex> lock(FPauseLock);
+    FPauseEnd.wait_for(lock, std::chrono::milliseconds(FDevice->ThreadSleepTime()),
+                       [this] { return Terminated(); });
 }
 
 void THidDeviceReadThread::DeliverReport() {
