@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <string>
 #include <vector>
 
@@ -91,6 +93,8 @@ struct LengthCase {
     std::uint16_t input, output, feature;
     std::uint16_t usagePage, usage, collections;
 };
+void PrintTo(const LengthCase& c, std::ostream* os) { *os << c.name; }
+
 
 class ReportLengths : public testing::TestWithParam<LengthCase> {};
 
@@ -157,6 +161,8 @@ struct MalformedCase {
     std::string name;
     Bytes descriptor;
 };
+void PrintTo(const MalformedCase& c, std::ostream* os) { *os << c.name; }
+
 
 class MalformedDescriptor : public testing::TestWithParam<MalformedCase> {};
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cstring>
 #include <vector>
 
@@ -81,6 +83,8 @@ struct WriteCase {
     bool numbered;
     bool writable;
 };
+void PrintTo(const WriteCase& c, std::ostream* os) { *os << c.name; }
+
 
 class WritableReport : public testing::TestWithParam<WriteCase> {};
 
