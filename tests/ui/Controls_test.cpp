@@ -103,6 +103,22 @@ TEST_F(FormTest, KeyPreviewSeesTypedCharactersBeforeTheFocusedEdit) {
     EXPECT_EQ(edit->Text(), "721");
 }
 
+TEST_F(FormTest, KeyPressDeliversToTheFormAndAHandlerErrorUsesTheKeyUp) {
+    form->SetKeyPreview(true);
+    std::u16string seen;
+    form->OnKeyPress = [&](TObject*, char16_t& k) {
+        seen += k;
+        if (k == u'9')
+            throw std::runtime_error("key failed");
+    };
+    form->Show();
+    for (char16_t k : std::u16string(u"1a9"))
+        form->KeyPress(k);
+    EXPECT_EQ(seen, u"1a9");
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.Last().text, "key failed");
+}
+
 TEST_F(FormTest, EnterPressesTheDefaultButtonUnlessTheFocusTakesIt) {
     auto* panel = new TPanel(form);
     panel->SetParent(form);
