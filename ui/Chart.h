@@ -41,7 +41,7 @@ private:
 
 class TLineSeries : public TComponent {
 public:
-    // Without an owner the series goes with the chart it is attached to.
+    // Without an owner the series goes with the chart it is attached to (make it with new).
     explicit TLineSeries(TComponent* AOwner);
     ~TLineSeries() override;
 

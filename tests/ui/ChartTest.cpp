@@ -193,6 +193,27 @@ TEST(Chart, SeriesWithoutOwnerGoWithTheChartOwnedOnesStay)
     EXPECT_EQ(owned->QtSeries()->count(), 1);
 }
 
+TEST(Chart, SeriesOutliveAViewThatGoesFirst)
+{
+    int gone = 0;
+    ui::TComponent owner(nullptr);
+    auto chart = std::make_unique<TChart>(nullptr);
+    auto* owned = new TLineSeries(&owner);
+    owned->SetParentChart(chart.get());
+    (new CountedSeries(nullptr, gone))->SetParentChart(chart.get());
+    owned->Add(1);
+
+    delete chart->View(); // as when the parent window goes first
+    EXPECT_EQ(chart->Widget(), nullptr);
+    owned->Add(2);
+    chart->Flush();
+    EXPECT_EQ(owned->Count(), 2);
+    EXPECT_EQ(chart->Picture().size(), TChart::DefaultPictureSize());
+    chart.reset();
+    EXPECT_EQ(gone, 1);
+    EXPECT_EQ(owned->ParentChart(), nullptr);
+}
+
 TEST(Chart, PointsReachQtFromTheEventLoopInOneBatch)
 {
     TChart chart(nullptr);
