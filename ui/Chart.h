@@ -34,6 +34,8 @@ public:
     int Count() const { return static_cast<int>(values_.size()); }
     double operator[](int index) const;
     double Value(int index) const { return (*this)[index]; }
+    // All values at once, in point order.
+    const std::vector<double>& Values() const { return values_; }
 
 private:
     const std::vector<double>& values_;
