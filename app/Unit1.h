@@ -6,7 +6,8 @@
 //   Unit1Parse.cpp     input reports and the displays
 //   Unit1Binding.cpp   finding and binding the analyzer
 //   Unit1Run.cpp       run display and state machine (Timer2, Timer3)
-//   Unit1Journal.cpp   journal grid, data2.tab, record curve files, chart menus
+//   Unit1Journal.cpp   journal grid, data2.tab, record curve files
+//   Unit1Charts.cpp    the run charts' pop-up menus (curve files)
 //   Unit1Print.cpp     HTML reports and printing
 //   Unit1Service.cpp   service tabs: parameters, EEPROM access, service charts, key sequence
 //   Unit1Life.cpp      creation, resize, close, main menu
@@ -20,6 +21,7 @@
 
 #include "app/core/InputReport.h"
 #include "app/core/OutputReport.h"
+#include "app/Unit1Journal.h"
 #include "hid/HidControllerClass.h"
 #include "ui/Buttons.h"
 #include "ui/Chart.h"
@@ -266,6 +268,7 @@ public:
                              ui::TGridDrawState State);
     void StringGrid1Click(ui::TObject* Sender);
     void CheckBox1Click(ui::TObject* Sender);
+    // Unit1Charts.cpp
     void N8Click(ui::TObject* Sender);
     void N9Click(ui::TObject* Sender);
     void N10Click(ui::TObject* Sender);
@@ -360,6 +363,13 @@ public:
     std::uint64_t FDeterminationMark = 1;
     std::uint64_t FRecordedMark = 0;
 
+    // ---- journal rows' attachments (Unit1Journal.cpp) -------------------------------------
+    // The graph boxes (objects of column 5) and curve-file references (columns 1, 2, 3) of
+    // StringGrid1's record rows; test a cell object with GraphBoxOf / CurveFileRefOf.
+    TJournalAttachments FJournalCells;
+    // The first record row whose graph box is marked, or 0 when none is.
+    int MarkedJournalRow() const;
+
     // Service sequence.
     std::int32_t FServiceKeyCount = 0;
 
@@ -389,6 +399,9 @@ private:
     void ShowStatusReport(const std::uint8_t* Data, std::size_t Size);
     void ShowEepromReply(const core::TEepromReply& Reply);
     ui::TEdit* EditByName(const char* Name) const;
+
+    // Unit1Journal.cpp: empties a row's texts and gives its attachments back.
+    void ClearJournalRow(int Row);
 };
 
 // The main window (set by Application->CreateForm; tests set it themselves).

@@ -2,54 +2,6 @@
 // function. The owner file deletes a block when it defines that function.
 #include "app/Unit1.h"
 
-// owner: app/Unit1Journal.cpp
-void TForm1::LoadJournal() {}
-
-// owner: app/Unit1Journal.cpp
-void TForm1::SaveJournal() {}
-
-// owner: app/Unit1Journal.cpp
-void TForm1::AppendRecord() {}
-
-// owner: app/Unit1Journal.cpp
-void TForm1::CreateGraphBoxes() {}
-
-// owner: app/Unit1Journal.cpp
-void TForm1::RemoveGraphBoxes() {}
-
-// owner: app/Unit1Journal.cpp
-void TForm1::AttachCurveFiles() {}
-
-// owner: app/Unit1Journal.cpp
-void TForm1::ToolButton1Click(ui::TObject*) {}
-
-// owner: app/Unit1Journal.cpp
-void TForm1::ToolButton4Click(ui::TObject*) {}
-
-// owner: app/Unit1Journal.cpp
-void TForm1::StringGrid1SelectCell(ui::TObject*, int, int, bool&) {}
-
-// owner: app/Unit1Journal.cpp
-void TForm1::StringGrid1DrawCell(ui::TObject*, int, int, const ui::TRect&, ui::TGridDrawState) {}
-
-// owner: app/Unit1Journal.cpp
-void TForm1::StringGrid1Click(ui::TObject*) {}
-
-// owner: app/Unit1Journal.cpp
-void TForm1::CheckBox1Click(ui::TObject*) {}
-
-// owner: app/Unit1Journal.cpp
-void TForm1::N8Click(ui::TObject*) {}
-
-// owner: app/Unit1Journal.cpp
-void TForm1::N9Click(ui::TObject*) {}
-
-// owner: app/Unit1Journal.cpp
-void TForm1::N10Click(ui::TObject*) {}
-
-// owner: app/Unit1Journal.cpp
-void TForm1::N11Click(ui::TObject*) {}
-
 // owner: app/Unit1Print.cpp
 void TForm1::PrintMeasurement() {}
 

@@ -1,0 +1,311 @@
+// The journal: StringGrid1's record rows, data2.tab, the record curve files, the graph boxes
+// and the journal's tool buttons and grid events.
+#include "app/Unit1Journal.h"
+
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+
+#include "app/LSgraf.h"
+#include "app/ProgramDir.h"
+#include "app/Unit1.h"
+#include "app/core/FileIO.h"
+#include "app/core/Journal.h"
+#include "app/core/NumberText.h"
+
+// ---- attachments ---------------------------------------------------------------------------
+
+TGraphBox* GraphBoxOf(ui::TObject* cellObject) { return dynamic_cast<TGraphBox*>(cellObject); }
+
+TCurveFileRef* CurveFileRefOf(ui::TObject* cellObject)
+{
+    return dynamic_cast<TCurveFileRef*>(cellObject);
+}
+
+TJournalAttachments::TJournalAttachments() = default;
+TJournalAttachments::~TJournalAttachments() = default;
+
+TGraphBox* TJournalAttachments::NewGraphBox()
+{
+    TGraphBox* box = nullptr;
+    if (!freeBoxes_.empty()) {
+        box = freeBoxes_.back();
+        freeBoxes_.pop_back();
+        free_.erase(box);
+    } else {
+        boxes_.push_back(std::make_unique<TGraphBox>());
+        box = boxes_.back().get();
+        mine_.insert(box);
+    }
+    box->SetChecked(false);
+    box->SetVisible(false);
+    return box;
+}
+
+TCurveFileRef* TJournalAttachments::NewCurveFileRef(const std::string& path)
+{
+    auto ref = std::make_unique<TCurveFileRef>(path);
+    TCurveFileRef* raw = ref.get();
+    refs_.emplace(raw, std::move(ref));
+    return raw;
+}
+
+void TJournalAttachments::Release(ui::TObject* object)
+{
+    if (object == nullptr)
+        return;
+    if (auto* box = GraphBoxOf(object); box && mine_.contains(box)) {
+        if (free_.insert(box).second) {
+            box->SetChecked(false);
+            box->SetVisible(false);
+            freeBoxes_.push_back(box);
+        }
+        return;
+    }
+    refs_.erase(object);
+}
+
+std::string JournalDateTimeText(const QDateTime& when, const QLocale& locale)
+{
+    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
+    // The long form may name the time zone ("t", "tt", ...): the journal keeps the clock only.
+    timeFormat.remove(QLatin1Char('t'));
+    timeFormat = timeFormat.trimmed();
+    const QString date = locale.toString(when.date(), QLocale::ShortFormat);
+    const QString time = locale.toString(when.time(), timeFormat);
+    return core::RecordDateTimeText(date.toStdString(), time.toStdString());
+}
+
+// ---- the window's journal ------------------------------------------------------------------
+
+namespace {
+
+constexpr int kNumberCol = 0;
+constexpr int kDateCol = 1;
+constexpr int kCommentCol = 5;
+// Columns of the curve-file references.
+constexpr int kChart3RefCol = 1;
+constexpr int kChart1RefCol = 2;
+constexpr int kChart2RefCol = 3;
+
+constexpr ui::TColor kMarkedRowColor = 0xCCCCFF;
+
+const ui::TGridOptions kJournalOptions = ui::TGridOptions()
+                                         << ui::goFixedVertLine << ui::goFixedHorzLine
+                                         << ui::goVertLine << ui::goHorzLine << ui::goRangeSelect
+                                         << ui::goDrawFocusSelected;
+
+std::string JournalPath() { return app::ProgramDir() + core::kJournalFileName; }
+
+std::vector<std::string> RowVector(const core::TJournalRow& row)
+{
+    return std::vector<std::string>(row.begin(), row.end());
+}
+
+} // namespace
+
+void TForm1::ClearJournalRow(int Row)
+{
+    for (int c = 0; c < StringGrid1->ColCount(); ++c) {
+        FJournalCells.Release(StringGrid1->Objects(c, Row));
+        StringGrid1->SetObjects(c, Row, nullptr);
+        StringGrid1->SetCells(c, Row, std::string());
+    }
+}
+
+void TForm1::LoadJournal()
+{
+    const std::vector<core::TJournalRow> records = core::LoadJournalFile(JournalPath());
+    if (records.empty())
+        return;
+    // The first record goes into the grid's last row, every later one into a new row below.
+    const int first = StringGrid1->RowCount() - 1;
+    StringGrid1->SetRowCount(first + static_cast<int>(records.size()));
+    for (std::size_t i = 0; i < records.size(); ++i)
+        StringGrid1->SetRowTexts(first + static_cast<int>(i), RowVector(records[i]));
+}
+
+void TForm1::SaveJournal()
+{
+    std::vector<core::TJournalRow> rows;
+    rows.reserve(static_cast<std::size_t>(std::max(0, StringGrid1->RowCount() - 1)));
+    for (int r = 1; r < StringGrid1->RowCount(); ++r) {
+        core::TJournalRow row;
+        for (int c = 0; c < static_cast<int>(core::kJournalColumns); ++c)
+            row[static_cast<std::size_t>(c)] = StringGrid1->Cells(c, r);
+        rows.push_back(std::move(row));
+    }
+    core::SaveJournalFile(JournalPath(), rows);
+}
+
+void TForm1::AppendRecord()
+{
+    // One record per determination: a second call (from a tick that comes while an error box
+    // of this call is open, or after this call failed) adds nothing.
+    if (FRecordedMark == FDeterminationMark)
+        return;
+    FRecordedMark = FDeterminationMark;
+
+    const std::string dateTime = JournalDateTimeText(QDateTime::currentDateTime(), QLocale::system());
+    if (FCloudPoint == core::kNotDetermined)
+        return;
+
+    int last = StringGrid1->RowCount() - 1;
+    if (!core::LastRowReusable(StringGrid1->Cells(kDateCol, last))) {
+        StringGrid1->SetRowCount(StringGrid1->RowCount() + 1);
+        last = StringGrid1->RowCount() - 1;
+    }
+    const std::string number = core::NextRecordNumber(StringGrid1->Cells(kNumberCol, last - 1),
+                                                      StringGrid1->RowCount());
+    const core::TJournalRow texts = core::FillRow(
+        core::NewRecordTexts(number, dateTime, FCloudPoint, FPourPoint, FFilterPoint, FAdditive));
+    ClearJournalRow(last);
+    StringGrid1->SetRowTexts(last, RowVector(texts));
+    StringGrid1->SetTopRow(last);
+
+    const std::string dir = app::ProgramDir();
+    SaveChartSeries({Chart2}, core::RecordCurveFileChart2(dir, number), " ");
+    SaveChartSeries({Chart3}, core::RecordCurveFileChart3(dir, number), " ");
+    SaveChartSeries({Chart1}, core::RecordCurveFileChart1(dir, number), " ");
+
+    CreateGraphBoxes();
+    AttachCurveFiles();
+    SaveJournal();
+}
+
+void TForm1::CreateGraphBoxes()
+{
+    RemoveGraphBoxes();
+    for (int r = 1; r < StringGrid1->RowCount(); ++r)
+        StringGrid1->SetObjects(kCommentCol, r, FJournalCells.NewGraphBox());
+}
+
+void TForm1::RemoveGraphBoxes()
+{
+    for (int r = 1; r < StringGrid1->RowCount(); ++r) {
+        TGraphBox* box = GraphBoxOf(StringGrid1->Objects(kCommentCol, r));
+        if (box == nullptr)
+            continue;
+        box->SetVisible(false);
+        StringGrid1->SetObjects(kCommentCol, r, nullptr);
+        FJournalCells.Release(box);
+    }
+}
+
+void TForm1::AttachCurveFiles()
+{
+    const std::string dir = app::ProgramDir();
+    auto attach = [this](int col, int row, const std::string& path) {
+        if (!core::FileExists(path))
+            return;
+        ui::TObject* old = StringGrid1->Objects(col, row);
+        StringGrid1->SetObjects(col, row, FJournalCells.NewCurveFileRef(path));
+        FJournalCells.Release(old);
+    };
+    for (int r = 1; r < StringGrid1->RowCount(); ++r) {
+        const std::string number = StringGrid1->Cells(kNumberCol, r);
+        attach(kChart3RefCol, r, core::RecordCurveFileChart3(dir, number));
+        attach(kChart1RefCol, r, core::RecordCurveFileChart1(dir, number));
+        attach(kChart2RefCol, r, core::RecordCurveFileChart2(dir, number));
+    }
+}
+
+void TForm1::ToolButton1Click(ui::TObject*)
+{
+    const int r = StringGrid1->Row();
+    const int rows = StringGrid1->RowCount();
+    if (r == 1 && rows <= 2) {
+        // The only record row stays, blanked, with its attachments.
+        for (int c = 0; c < StringGrid1->ColCount(); ++c)
+            StringGrid1->SetCells(c, 1, std::string());
+        return;
+    }
+    if (r < 1 || r >= rows)
+        return;
+    ClearJournalRow(r);
+    for (int j = r; j <= rows - 2; ++j)
+        for (int c = 0; c < StringGrid1->ColCount(); ++c) {
+            StringGrid1->SetCells(c, j, StringGrid1->Cells(c, j + 1));
+            StringGrid1->SetObjects(c, j, StringGrid1->Objects(c, j + 1));
+        }
+    // The last row's objects moved up: take them off before the row goes.
+    for (int c = 0; c < StringGrid1->ColCount(); ++c)
+        StringGrid1->SetObjects(c, rows - 1, nullptr);
+    StringGrid1->SetRowCount(rows - 1);
+}
+
+void TForm1::ToolButton4Click(ui::TObject*)
+{
+    const int current = StringGrid1->Row();
+    for (int r = 1; r < StringGrid1->RowCount(); ++r)
+        if (r != current)
+            if (TGraphBox* box = GraphBoxOf(StringGrid1->Objects(kCommentCol, r)))
+                box->SetChecked(false);
+
+    bool marked = false;
+    std::string chart3File, chart1File, chart2File;
+    if (current >= 1 && current < StringGrid1->RowCount()) {
+        if (TGraphBox* box = GraphBoxOf(StringGrid1->Objects(kCommentCol, current))) {
+            box->SetChecked(!box->Checked());
+            marked = box->Checked();
+        }
+        // Taken now: a load's error box lets other handlers change the grid meanwhile.
+        auto ref = [&](int col) {
+            TCurveFileRef* f = CurveFileRefOf(StringGrid1->Objects(col, current));
+            return f ? f->Caption() : std::string();
+        };
+        chart3File = ref(kChart3RefCol);
+        chart1File = ref(kChart1RefCol);
+        chart2File = ref(kChart2RefCol);
+    }
+    StringGrid1->Repaint();
+
+    ClearChartSeries({Chart1});
+    ClearChartSeries({Chart2});
+    ClearChartSeries({Chart3});
+    if (!marked)
+        return;
+    if (!chart3File.empty())
+        LoadChartSeries({Chart3}, chart3File);
+    if (!chart1File.empty())
+        LoadChartSeries({Chart1}, chart1File);
+    if (!chart2File.empty())
+        LoadChartSeries({Chart2}, chart2File);
+}
+
+void TForm1::StringGrid1SelectCell(ui::TObject*, int ACol, int ARow, bool& CanSelect)
+{
+    if (ARow >= 0 && ARow < StringGrid1->RowCount())
+        StatusBar1->Panels(2).SetText(StringGrid1->Cells(kCommentCol, ARow));
+    StringGrid1->SetOptions(ACol == kCommentCol ? kJournalOptions << ui::goEditing : kJournalOptions);
+    CanSelect = true;
+}
+
+void TForm1::StringGrid1DrawCell(ui::TObject*, int ACol, int ARow, const ui::TRect& Rect,
+                                 ui::TGridDrawState)
+{
+    if (ARow < 1 || ARow >= StringGrid1->RowCount() || ACol < 0 || ACol >= StringGrid1->ColCount())
+        return;
+    TGraphBox* box = GraphBoxOf(StringGrid1->Objects(kCommentCol, ARow));
+    if (box == nullptr || !box->Checked())
+        return;
+    ui::TCanvas* canvas = StringGrid1->Canvas();
+    if (canvas == nullptr)
+        return;
+    canvas->Brush.Color = kMarkedRowColor;
+    canvas->FillRect(Rect);
+    canvas->Font.Color = ui::clBlack;
+    canvas->TextOut(Rect.Left, Rect.Top, StringGrid1->Cells(ACol, ARow));
+}
+
+void TForm1::StringGrid1Click(ui::TObject*) {}
+
+void TForm1::CheckBox1Click(ui::TObject*) {}
+
+int TForm1::MarkedJournalRow() const
+{
+    for (int r = 1; r < StringGrid1->RowCount(); ++r)
+        if (TGraphBox* box = GraphBoxOf(StringGrid1->Objects(kCommentCol, r)); box && box->Checked())
+            return r;
+    return 0;
+}

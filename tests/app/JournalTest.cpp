@@ -1,0 +1,455 @@
+// The journal on the main window: record rows, numbering, deletes, data2.tab, the record
+// curve files, the graph boxes and the grid's events.
+#include "JournalSupport.h"
+
+#include <QColor>
+#include <QImage>
+#include <QPainter>
+
+#include <csignal>
+#include <sys/resource.h>
+
+#include "runtime/CodePage.h"
+
+using namespace apptest;
+
+namespace {
+
+class Journal : public JournalFixture {};
+
+TEST_F(Journal, FirstRecordReusesRowOneWithNumberOneAndItsCurveFiles)
+{
+    Start();
+    FillCharts(1);
+    const auto chart1 = SeriesOf(form_->Chart1);
+    const auto chart2 = SeriesOf(form_->Chart2);
+    const auto chart3 = SeriesOf(form_->Chart3);
+
+    Append(-5.25f, -20.04f, -15.0f);
+
+    ASSERT_EQ(Rows(), 2);
+    EXPECT_EQ(Cell(0, 1), "1");
+    EXPECT_NE(Cell(1, 1).find("  "), std::string::npos);  // date, two blanks, time
+    EXPECT_EQ(Cell(2, 1), "-5.2");                          // ties to the even digit
+    EXPECT_EQ(Cell(3, 1), "-20");
+    EXPECT_EQ(Cell(4, 1), "-15");
+    EXPECT_EQ(Cell(5, 1), " ");
+    EXPECT_EQ(Cell(0, 0), form_->StringGrid1->Cells(0, 0));  // header untouched
+
+    EXPECT_EQ(ReadBytes(Gr("gr1.txt")), core::EncodeCurveFile(" ", chart2));
+    EXPECT_EQ(ReadBytes(Gr("gr1_.txt")), core::EncodeCurveFile(" ", chart3));
+    EXPECT_EQ(ReadBytes(Gr("gr1__.txt")), core::EncodeCurveFile(" ", chart1));
+    EXPECT_EQ(Ref(1, 1), Prog() + "gr/gr1_.txt");
+    EXPECT_EQ(Ref(2, 1), Prog() + "gr/gr1__.txt");
+    EXPECT_EQ(Ref(3, 1), Prog() + "gr/gr1.txt");
+    ASSERT_NE(Box(1), nullptr);
+    EXPECT_FALSE(Box(1)->Checked());
+    EXPECT_FALSE(Box(1)->Visible());
+    EXPECT_EQ(Box(1)->Caption(), "ГРАФИК");
+
+    const auto rows = core::ParseJournal(ReadBytes(JournalFile()));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][0], "1");
+    EXPECT_EQ(rows[0][1], Cell(1, 1));
+    EXPECT_EQ(Boxes().Count(), 0);
+}
+
+TEST_F(Journal, NumbersAfterDeletingTheLastOrAMiddleRecord)
+{
+    struct Case {
+        int deleted;
+        std::vector<std::string> numbers;
+    };
+    for (const Case& c : {Case{3, {"1", "2", "3"}}, Case{2, {"1", "3", "4"}}}) {
+        SCOPED_TRACE(c.deleted);
+        Start();
+        for (int i = 1; i <= 3; ++i) {
+            FillCharts(i);
+            Append(-float(i));
+        }
+        PressDelete(c.deleted);
+        EXPECT_EQ(Rows(), 3);
+        // Deleting touches no file.
+        EXPECT_EQ(core::ParseJournal(ReadBytes(JournalFile())).size(), 3u);
+
+        FillCharts(9);
+        const auto chart2 = SeriesOf(form_->Chart2);
+        Append(-9);
+        EXPECT_EQ(Numbers(), c.numbers);
+        // The new record's curve files replace any of the same number.
+        EXPECT_EQ(ReadBytes(Gr("gr" + c.numbers.back() + ".txt")), core::EncodeCurveFile(" ", chart2));
+        EXPECT_EQ(core::ParseJournal(ReadBytes(JournalFile())).size(), 3u);
+        DestroyWindow();
+    }
+}
+
+TEST_F(Journal, DeletingTheOnlyRecordBlanksItsRowForTheNextRecord)
+{
+    Start();
+    FillCharts(1);
+    Append(-1);
+    TGraphBox* box = Box(1);
+    const std::string ref = Ref(3, 1);
+
+    PressDelete(1);
+    ASSERT_EQ(Rows(), 2);
+    for (int c = 0; c < 6; ++c)
+        EXPECT_EQ(Cell(c, 1), "") << c;
+    EXPECT_EQ(Box(1), box);       // attachments stay
+    EXPECT_EQ(Ref(3, 1), ref);
+
+    Append(-2);
+    ASSERT_EQ(Rows(), 2);
+    EXPECT_EQ(Cell(0, 1), "1");
+    EXPECT_EQ(Cell(2, 1), "-2");
+}
+
+TEST_F(Journal, DeletingTheMarkedRowKeepsItsCurvesAndMovesTheRowsBelowUp)
+{
+    Start();
+    for (int i = 1; i <= 3; ++i) {
+        FillCharts(i);
+        Append(-float(i));
+    }
+    FillCharts(2);
+    const auto shown2 = NonEmptySeriesOf(form_->Chart2);
+    PressShowHide(2);
+    ASSERT_EQ(form_->MarkedJournalRow(), 2);
+    TGraphBox* box3 = Box(3);
+    const std::string ref3 = Ref(1, 3);
+
+    PressDelete(2);
+    EXPECT_EQ(Rows(), 3);
+    EXPECT_EQ(Numbers(), (std::vector<std::string>{"1", "3"}));
+    EXPECT_EQ(form_->MarkedJournalRow(), 0);
+    EXPECT_EQ(NonEmptySeriesOf(form_->Chart2), shown2);
+    EXPECT_EQ(Box(2), box3);
+    EXPECT_EQ(Ref(1, 2), ref3);
+    EXPECT_EQ(Ref(1, 2), Prog() + "gr/gr3_.txt");
+}
+
+TEST_F(Journal, ReadFormsIntoTheGrid)
+{
+    const std::string record = "1\r\n01.02.2026  10:00:00\r\n-5\r\n-20\r\n-15\r\nПрисадка.\r\n\r\n";
+    auto with = [](std::string s, const std::string& eol) {
+        std::string out;
+        for (std::size_t i = 0; i < s.size(); ++i) {
+            if (s.compare(i, 2, "\r\n") == 0) {
+                out += eol;
+                ++i;
+            } else {
+                out += s[i];
+            }
+        }
+        return rt::Utf8ToCp1251(out);
+    };
+    struct Case {
+        const char* name;
+        std::string bytes;
+        int rows;   // grid rows after the load, header included
+    };
+    const Case cases[] = {
+        {"CR LF", with(record + record, "\r\n"), 3},
+        {"CR", with(record + record, "\r"), 3},
+        {"LF", with(record + record, "\n"), 3},
+        {"last record without its seventh line", with(record + record.substr(0, record.size() - 2), "\r\n"), 2},
+        {"empty file", "", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Start(c.bytes);
+        ASSERT_EQ(Rows(), c.rows);
+        if (c.rows > 2) {
+            EXPECT_EQ(form_->StringGrid1->RowTexts(2),
+                      (std::vector<std::string>{"1", "01.02.2026  10:00:00", "-5", "-20", "-15", "Присадка."}));
+        }
+        for (int r = 1; r < Rows(); ++r)
+            EXPECT_NE(Box(r), nullptr);
+        DestroyWindow();
+    }
+}
+
+TEST_F(Journal, SevenEmptyLinesLoadAsOneRowOfBlanks)
+{
+    Start(std::string("\r\n\r\n\r\n\r\n\r\n\r\n\r\n"));
+    ASSERT_EQ(Rows(), 2);
+    EXPECT_EQ(form_->StringGrid1->RowTexts(1), std::vector<std::string>(6, " "));
+
+    Append(-3);
+    ASSERT_EQ(Rows(), 3);
+    EXPECT_EQ(Cell(0, 2), "2");
+}
+
+TEST_F(Journal, LoadAttachesOnlyTheCurveFilesThatExist)
+{
+    WriteBytes(Gr("gr2.txt"), core::EncodeCurveFile(" ", {}));
+    WriteBytes(Gr("gr1_.txt"), core::EncodeCurveFile(" ", {}));
+    Start(JournalOf(2));
+    EXPECT_EQ(Ref(1, 1), Prog() + "gr/gr1_.txt");
+    EXPECT_EQ(Ref(2, 1), "");
+    EXPECT_EQ(Ref(3, 1), "");
+    EXPECT_EQ(Ref(1, 2), "");
+    EXPECT_EQ(Ref(3, 2), Prog() + "gr/gr2.txt");
+}
+
+TEST_F(Journal, NotDeterminedResults)
+{
+    Start(JournalOf(1));
+    const std::string before = ReadBytes(JournalFile());
+    Append(77);
+    EXPECT_EQ(Rows(), 2);
+    EXPECT_EQ(ReadBytes(JournalFile()), before);
+    EXPECT_FALSE(std::filesystem::exists(Gr("gr2.txt")));
+
+    Append(-4, 77, 77);
+    ASSERT_EQ(Rows(), 3);
+    EXPECT_EQ(Cell(2, 2), "-4");
+    EXPECT_EQ(Cell(3, 2), "?");
+    EXPECT_EQ(Cell(4, 2), "?");
+}
+
+TEST_F(Journal, CommentOfTheAdditiveAndTheBlankComment)
+{
+    Start();
+    Append(-1, -20, -15, 1);
+    Append(-2, -20, -15, 0);
+    EXPECT_EQ(Cell(5, 1), "Присадка.");
+    EXPECT_EQ(Cell(5, 2), " ");
+    const std::string bytes = ReadBytes(JournalFile());
+    EXPECT_NE(bytes.find("\r\n" + rt::Utf8ToCp1251("Присадка.") + "\r\n\r\n2\r\n"), std::string::npos);
+    EXPECT_EQ(bytes.substr(bytes.size() - 7), "\r\n \r\n\r\n");
+}
+
+TEST_F(Journal, ShowHideTwiceThenAnotherRow)
+{
+    Start();
+    FillCharts(1);
+    const auto rec1 = NonEmptySeriesOf(form_->Chart1);
+    const auto rec1c2 = NonEmptySeriesOf(form_->Chart2);
+    const auto rec1c3 = NonEmptySeriesOf(form_->Chart3);
+    Append(-1);
+    FillCharts(2);
+    const auto rec2c2 = NonEmptySeriesOf(form_->Chart2);
+    Append(-2);
+
+    PressShowHide(1);
+    EXPECT_EQ(form_->MarkedJournalRow(), 1);
+    EXPECT_EQ(NonEmptySeriesOf(form_->Chart1), rec1);
+    EXPECT_EQ(NonEmptySeriesOf(form_->Chart2), rec1c2);
+    EXPECT_EQ(NonEmptySeriesOf(form_->Chart3), rec1c3);
+    // Loaded after the designed series, which stay first and empty.
+    EXPECT_EQ(form_->Chart2->Series(0), form_->Series2);
+    EXPECT_EQ(form_->Series2->Count(), 0);
+    const ui::TLineSeries* loaded = form_->Chart2->Series(2);
+    EXPECT_EQ(loaded->LinePenColor(), ui::clRed);
+    EXPECT_EQ(loaded->SeriesColor(), 0u);
+    EXPECT_EQ(loaded->LinePenWidth(), 2);
+
+    PressShowHide(1);
+    EXPECT_EQ(form_->MarkedJournalRow(), 0);
+    EXPECT_EQ(PointsOn(form_->Chart1) + PointsOn(form_->Chart2) + PointsOn(form_->Chart3), 0);
+
+    PressShowHide(1);
+    PressShowHide(2);
+    EXPECT_EQ(form_->MarkedJournalRow(), 2);
+    EXPECT_FALSE(Box(1)->Checked());
+    EXPECT_EQ(NonEmptySeriesOf(form_->Chart2), rec2c2);
+    EXPECT_EQ(Boxes().Count(), 0);
+}
+
+TEST_F(Journal, ShowHideGoesOnPastAFileThatCannotBeRead)
+{
+    Start();
+    FillCharts(1);
+    const auto rec1 = NonEmptySeriesOf(form_->Chart1);
+    Append(-1);
+    std::filesystem::remove(Gr("gr1_.txt"));   // Chart3's, loaded first
+
+    PressShowHide(1);
+    ASSERT_EQ(Boxes().Count(), 1);
+    EXPECT_EQ(Boxes().Last().caption, "Error");
+    EXPECT_NE(Boxes().Last().text.find(Prog() + "gr/gr1_.txt"), std::string::npos);
+    EXPECT_EQ(NonEmptySeriesOf(form_->Chart1), rec1);
+    EXPECT_EQ(PointsOn(form_->Chart3), 0);
+}
+
+TEST_F(Journal, OnlyTheCommentColumnIsEditableAfterASelection)
+{
+    Start(JournalOf(2));
+    form_->StringGrid1->SetCells(5, 2, "мой комментарий");
+    Select(5, 2);
+    EXPECT_TRUE(form_->StringGrid1->CellEditable(5, 2));
+    EXPECT_EQ(Panel(2), "мой комментарий");
+    Select(2, 1);
+    EXPECT_FALSE(form_->StringGrid1->CellEditable(2, 1));
+    EXPECT_FALSE(form_->StringGrid1->CellEditable(5, 1));
+    EXPECT_EQ(Panel(2), " ");
+    EXPECT_TRUE(form_->StringGrid1->Options().Contains(ui::goDrawFocusSelected));
+    Select(5, 1);
+    EXPECT_TRUE(form_->StringGrid1->CellEditable(5, 1));
+}
+
+// Runs the cell's drawing event on a white picture; the colour at the middle of the cell.
+QColor DrawnColour(TForm1* f, int col, int row, QImage* picture = nullptr)
+{
+    QImage img(120, 24, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    {
+        QPainter p(&img);
+        f->StringGrid1->DrawCell(&p, col, row, ui::TRect{0, 0, 120, 24}, 0);
+    }
+    if (picture)
+        *picture = img;
+    return img.pixelColor(100, 20);
+}
+
+TEST_F(Journal, MarkedRowIsDrawnOnCCCCFF)
+{
+    Start(JournalOf(2));
+    const QColor marked(0xFF, 0xCC, 0xCC);   // $CCCCFF is blue CC, green CC, red FF
+    EXPECT_EQ(DrawnColour(form_, 2, 1), QColor(Qt::white));
+
+    PressShowHide(1);
+    for (int c = 0; c < 6; ++c)
+        EXPECT_EQ(DrawnColour(form_, c, 1), marked) << c;
+    EXPECT_EQ(DrawnColour(form_, 2, 2), QColor(Qt::white));
+    EXPECT_EQ(DrawnColour(form_, 2, 0), QColor(Qt::white));   // header
+
+    // The text is written in black from the top left corner.
+    QImage img;
+    DrawnColour(form_, 0, 1, &img);
+    bool dark = false;
+    for (int y = 0; y < 12 && !dark; ++y)
+        for (int x = 0; x < 8 && !dark; ++x)
+            dark = qGray(img.pixel(x, y)) < 100;
+    EXPECT_TRUE(dark);
+
+    PressShowHide(1);
+    EXPECT_EQ(DrawnColour(form_, 2, 1), QColor(Qt::white));
+}
+
+TEST_F(Journal, MissingGrFolderShowsTheErrorBoxesAndTheRecordStillLands)
+{
+    Start();
+    std::filesystem::remove_all(Dir() / "gr");
+    Append(-7);
+
+    ASSERT_EQ(Boxes().Count(), 3);
+    const char* order[] = {"gr1.txt", "gr1_.txt", "gr1__.txt"};
+    for (int i = 0; i < 3; ++i) {
+        const ui::ModalRequest& r = Boxes().Requests()[i];
+        EXPECT_EQ(r.caption, "Error");
+        EXPECT_EQ(r.icon, ui::ModalIcon::Error);
+        EXPECT_EQ(r.buttons, std::vector<int>{ui::IDOK});
+        EXPECT_NE(r.text.find(Prog() + "gr/" + order[i]), std::string::npos) << r.text;
+    }
+    EXPECT_EQ(Cell(0, 1), "1");
+    EXPECT_EQ(Ref(1, 1) + Ref(2, 1) + Ref(3, 1), "");
+    ASSERT_NE(Box(1), nullptr);
+    const auto rows = core::ParseJournal(ReadBytes(JournalFile()));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][2], "-7");
+    EXPECT_FALSE(std::filesystem::exists(Dir() / "gr"));
+}
+
+TEST_F(Journal, AppendEnteredAgainWhileItsErrorBoxIsOpenAddsNoRow)
+{
+    Start(JournalOf(1));
+    std::filesystem::remove_all(Dir() / "gr");
+    int inner = 0;
+    Boxes().SetWhileOpen([&](const ui::ModalRequest&) {
+        ++inner;
+        form_->AppendRecord();   // a tick of the same determination
+    });
+    Append(-7);
+    EXPECT_EQ(inner, 3);
+    EXPECT_EQ(Boxes().Count(), 3);   // the inner calls showed nothing
+    EXPECT_EQ(Rows(), 3);
+    EXPECT_EQ(core::ParseJournal(ReadBytes(JournalFile())).size(), 2u);
+}
+
+// The process may write no file beyond limit bytes while it lives.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t limit)
+    {
+        old_handler_ = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &old_);
+        rlimit l = old_;
+        l.rlim_cur = limit;
+        setrlimit(RLIMIT_FSIZE, &l);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, old_handler_);
+    }
+
+private:
+    rlimit old_{};
+    void (*old_handler_)(int) = nullptr;
+};
+
+std::vector<std::string> FilesIn(const std::filesystem::path& dir)
+{
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_F(Journal, FailedWriteKeepsTheOldJournalWholeAndAppendsNoSecondRow)
+{
+    const std::string old = JournalOf(3);
+    Start(old);
+    const auto files = FilesIn(Dir());
+    {
+        // The curve files (a few dozen bytes) fit, the journal does not.
+        FileSizeLimit limit(60);
+        EXPECT_THROW(Append(-8), rt::EFCreateError);
+        EXPECT_EQ(Boxes().Count(), 0);   // the curve files were written
+        EXPECT_EQ(Rows(), 5);
+        EXPECT_EQ(ReadBytes(JournalFile()), old);
+        EXPECT_EQ(FilesIn(Dir()), files);   // no temporary file left
+
+        form_->AppendRecord();   // the next tick of the same determination
+        EXPECT_EQ(Rows(), 5);
+        EXPECT_THROW(form_->SaveJournal(), rt::EFCreateError);
+        EXPECT_EQ(ReadBytes(JournalFile()), old);
+    }
+    form_->SaveJournal();
+    EXPECT_EQ(core::ParseJournal(ReadBytes(JournalFile())).size(), 4u);
+}
+
+TEST_F(Journal, SaveJournalWritesEveryRowAsTheGridHoldsIt)
+{
+    Start(JournalOf(2));
+    form_->StringGrid1->SetCells(5, 1, "правка");
+    form_->StringGrid1->SetCells(3, 2, "");
+    form_->SaveJournal();
+    const auto rows = core::ParseJournal(ReadBytes(JournalFile()));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0][5], "правка");
+    EXPECT_EQ(rows[1][3], " ");   // an empty cell is an empty line, read back as a blank
+    EXPECT_NE(ReadBytes(JournalFile()).find("\r\n-5\r\n\r\n-15\r\n"), std::string::npos);
+}
+
+TEST_F(Journal, EmptyJournalIsWrittenAsSevenEmptyLines)
+{
+    Start(std::nullopt);
+    form_->SaveJournal();
+    EXPECT_EQ(ReadBytes(JournalFile()), std::string("\r\n\r\n\r\n\r\n\r\n\r\n\r\n"));
+}
+
+TEST_F(Journal, RebuildsReuseTheGraphBoxes)
+{
+    Start(JournalOf(50));
+    const std::size_t boxes = form_->FJournalCells.BoxesMade();
+    for (int i = 0; i < 20; ++i)
+        Append(-1);
+    EXPECT_LE(form_->FJournalCells.BoxesMade(), boxes + 20);
+    EXPECT_LE(form_->FJournalCells.RefsHeld(), 3u * (50 + 20));
+}
+
+} // namespace
