@@ -399,3 +399,15 @@ TEST_F(ControllerTest, DestructionStopsLentDevicesAndReleasesTheBindings) {
     Drain();
     EXPECT_TRUE(reports.Reports.empty());
 }
+
+TEST_F(HidFixture, ControllerDestroyedBeforeItsFirstMessage) {
+    Plug();
+    {
+        THidDeviceController controller;
+        EXPECT_NE(controller.WindowHandle(), 0);
+        EXPECT_TRUE(IsHidBound());
+    }
+    Drain();  // the posted message finds no window
+    EXPECT_FALSE(IsHidBound());
+    EXPECT_EQ(SetupApiRefCount, 0);
+}
