@@ -139,6 +139,7 @@ void TControl::SetBounds(int left, int top, int width, int height) {
     // A hidden widget gets its resize event only when shown: lay its children out now.
     if (auto* wc = dynamic_cast<TWinControl*>(this); wc && !widget_->isVisible())
         wc->Realign();
+    BoundsChanged();
 }
 
 void TControl::SetAlign(TAlign align) {

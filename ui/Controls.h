@@ -84,6 +84,8 @@ public:
 
 protected:
     virtual void CaptionChanged() {}
+    // After SetBounds (and the realign it causes).
+    virtual void BoundsChanged() {}
     virtual void FontChanged();
     virtual void ColorChanged();
     // Whether the generic mouse filter reports presses and releases (controls that report

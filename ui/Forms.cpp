@@ -156,6 +156,8 @@ TForm::~TForm() {
         Application->SetMainForm(nullptr);
 }
 
+void TForm::CaptionChanged() { Widget()->setWindowTitle(ToQ(Caption())); }
+
 TRect TForm::ClientRect() const {
     TRect r = TWinControl::ClientRect();
     if (menu_ && menu_->MenuBar() && menu_->MenuBar()->parentWidget() == Widget())

@@ -83,7 +83,11 @@ public:
     TCloseEvent OnClose;
     TKeyPressEvent OnKeyPress;
 
+protected:
+    void CaptionChanged() override;
+
 private:
+
     friend class FormWindow;
     friend class KeyFilter;
     // Key preview and the default button; returns true when the key is used up.

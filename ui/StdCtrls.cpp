@@ -99,8 +99,9 @@ void TLabel::FontChanged() {
 }
 
 void TLabel::Fit() {
-    if (!autoSize_ || Label()->wordWrap())
+    if (!autoSize_ || Label()->wordWrap() || fitting_)
         return;
+    fitting_ = true;
     const QSize s = Label()->sizeHint();
     switch (Align()) {
     case alNone: SetBounds(Left(), Top(), s.width(), s.height()); break;
@@ -110,6 +111,7 @@ void TLabel::Fit() {
     case alRight: SetWidth(s.width()); break;
     case alClient: break;
     }
+    fitting_ = false;
 }
 
 // ---- TEdit ----------------------------------------------------------------------------------

@@ -35,10 +35,12 @@ public:
 protected:
     void CaptionChanged() override;
     void FontChanged() override;
+    void BoundsChanged() override { Fit(); }
 
 private:
     void ApplyAlignment();
     void Fit();
+    bool fitting_ = false;
     TAlignment alignment_ = taLeftJustify;
     TTextLayout layout_ = tlTop;
     bool autoSize_ = true;

@@ -324,3 +324,25 @@ TEST(ComponentTest, OwnerDestroysItsComponentsAndAControlLeavesItsParent) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(LabelTest, AutoSizeFitsTheTextWhateverBoundsAreSet) {
+    TLabel l(nullptr);
+    TFont f;
+    f.Height = 44;
+    f.Bold = true;
+    l.SetFont(f);
+    l.SetCaption("-12,3");
+    l.SetBounds(20, 120, 10, 10);
+    EXPECT_EQ(l.Left(), 20);
+    EXPECT_GE(l.Height(), 44);
+    EXPECT_GT(l.Width(), 10);
+    l.SetAutoSize(false);
+    l.SetBounds(0, 0, 300, 30);
+    l.SetCaption("Прибор не подключен !");
+    EXPECT_EQ(l.Width(), 300);
+    EXPECT_EQ(l.Height(), 30);
+}
+
+} // namespace

@@ -121,6 +121,7 @@ TEST(ModalSeamTest, ModalFormIsAnsweredThroughTheSeam) {
     EXPECT_EQ(boxes.Last().kind, ModalKind::Form);
     EXPECT_EQ(boxes.Last().caption, "О программе");
     EXPECT_FALSE(form.Widget()->isVisible());
+    EXPECT_EQ(form.Widget()->windowTitle(), QString::fromUtf8("О программе"));
 }
 
 TEST(MainThreadQueueTest, WorkPostedFromAnotherThreadRunsFromTheEventLoop) {
