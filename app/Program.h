@@ -1,0 +1,17 @@
+#pragma once
+// The program entry shared by the programs.
+#include <functional>
+
+namespace app {
+
+// The application title: the caption of the task-bar button and of the error boxes.
+inline constexpr const char* kApplicationTitle =
+    "Анализатор помутнения и застывния Kelvane А, KelvaneИ, Dovrel";
+
+// Initialises the application object, sets the title, creates Form1, AboutBox and Form2 in
+// this order, runs the message loop and returns when the main window has closed. setUp runs
+// once the application object is initialised, before the windows are created (a program
+// chooses its bus and plugs its devices there).
+int ProgramEntry(const std::function<void()>& setUp = {});
+
+} // namespace app
