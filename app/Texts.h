@@ -4,6 +4,8 @@
 // before it creates its windows, and its FormCreate sets the captions from it.
 #include <array>
 
+#include "app/core/ReportPage.h"
+
 namespace app {
 
 struct TTexts {
@@ -61,6 +63,9 @@ struct TTexts {
     const char* Chart3Title;
     const char* Chart3Foot;
     const char* Chart3LeftAxis;
+
+    // The lines of the two printed reports that differ between the builds.
+    const core::TReportTexts* Reports = &core::RussianReportTexts();
 };
 
 extern const TTexts RussianTexts;

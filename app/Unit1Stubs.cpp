@@ -2,21 +2,6 @@
 // function. The owner file deletes a block when it defines that function.
 #include "app/Unit1.h"
 
-// owner: app/Unit1Print.cpp
-void TForm1::PrintMeasurement() {}
-
-// owner: app/Unit1Print.cpp
-void TForm1::PrintJournal(ui::TStringGrid*) {}
-
-// owner: app/Unit1Print.cpp
-void TForm1::N3Click(ui::TObject*) {}
-
-// owner: app/Unit1Print.cpp
-void TForm1::ToolButton2Click(ui::TObject*) {}
-
-// owner: app/Unit1Print.cpp
-void TForm1::WebNavigateComplete2(ui::TObject*, const std::string&) {}
-
 // owner: app/Unit1Service.cpp
 void TForm1::WriteControllerByte(std::uint8_t, std::uint8_t) {}
 
