@@ -1,0 +1,258 @@
+// The sending side: what the run buttons and the poll write, and how failures show.
+#include "AppFixture.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPushButton>
+
+#include "app/core/OutputReport.h"
+
+namespace {
+
+using apptest::AppFixture;
+using apptest::DeviceInfo;
+using apptest::RecordingAnalyzer;
+using Bytes = std::vector<std::uint8_t>;
+
+const std::string kNotConnected = "Прибор не подключен !";
+
+Bytes Command(std::uint8_t code, std::uint8_t arg, std::size_t length = 65) {
+    Bytes b(length, 0);
+    b[2] = code;
+    b[3] = arg;
+    return b;
+}
+
+void SendMouse(QWidget* w, QEvent::Type type, Qt::MouseButton button) {
+    const QPointF at(5, 5);
+    QMouseEvent e(type, at, w->mapToGlobal(at), button,
+                  type == QEvent::MouseButtonPress ? button : Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &e);
+}
+
+void SendKey(QWidget* w, QEvent::Type type, int key, const QString& text) {
+    QKeyEvent e(type, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(w, &e);
+}
+
+class ProtocolTest : public AppFixture {
+protected:
+    // A window bound to a recording device with the analyzer's identity.
+    std::shared_ptr<sim::RecordingDevice> Bound(sim::VirtualDeviceInfo info = {}) {
+        if (info.vendorId == 0)
+            info = DeviceInfo(apptest::kAnalyzerVid, apptest::kAnalyzerPid);
+        auto device = std::make_shared<sim::RecordingDevice>(info);
+        sim::VirtualBus::Instance().Plug(device);
+        CreateWindowWithDevices(1);
+        EXPECT_NE(form_->FCurrentDevice, nullptr);
+        return device;
+    }
+};
+
+TEST_F(ProtocolTest, WithoutAnAnalyzerNothingIsSent) {
+    // Another HID device is there, but it is not the analyzer.
+    auto other = std::make_shared<sim::RecordingDevice>(DeviceInfo(0x046D, 0xC077, u"Mouse"));
+    sim::VirtualBus::Instance().Plug(other);
+    TForm1* f = CreateWindowWithDevices(1);
+    ASSERT_EQ(f->FCurrentDevice, nullptr);
+
+    f->BitBtn1->Click();
+    EXPECT_EQ(Panel(0), kNotConnected);
+    f->BitBtn2->Click();
+    f->BitBtn3->MouseDown(ui::mbLeft, 0, 1, 1);
+    f->BitBtn3->MouseUp(ui::mbLeft, 0, 1, 1);
+    EXPECT_EQ(Panel(0), kNotConnected);
+
+    EXPECT_TRUE(f->Timer1->Tick());
+    EXPECT_EQ(f->Label4->Caption(), kNotConnected);
+    EXPECT_FALSE(f->Timer2->Enabled());
+    EXPECT_TRUE(other->Written().empty());
+    EXPECT_EQ(Boxes().Count(), 0);
+}
+
+TEST_F(ProtocolTest, StartSendsPrepareThenStart) {
+    auto device = Bound();
+    form_->BitBtn1->Click();
+    EXPECT_EQ(device->Written(), (std::vector<Bytes>{Command(0x09, 1), Command(0x08, 1)}));
+    EXPECT_EQ(Boxes().Count(), 0);
+}
+
+TEST_F(ProtocolTest, EnterPressesStart) {
+    auto device = Bound();
+    form_->KeyPress(u'\r');
+    EXPECT_EQ(device->Written(), (std::vector<Bytes>{Command(0x09, 1), Command(0x08, 1)}));
+}
+
+TEST_F(ProtocolTest, StopSendsStop) {
+    auto device = Bound();
+    form_->BitBtn2->Click();
+    EXPECT_EQ(device->Written(), std::vector<Bytes>{Command(0x08, 2)});
+}
+
+TEST_F(ProtocolTest, DrainFollowsEitherMouseButton) {
+    auto device = Bound();
+    QWidget* w = form_->BitBtn3->Widget();
+    for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
+        device->ClearWritten();
+        SendMouse(w, QEvent::MouseButtonPress, button);
+        EXPECT_EQ(device->Written(), std::vector<Bytes>{Command(0x08, 3)});
+        SendMouse(w, QEvent::MouseButtonRelease, button);
+        EXPECT_EQ(device->Written(), (std::vector<Bytes>{Command(0x08, 3), Command(0x08, 0)}))
+            << "button " << button;
+    }
+}
+
+TEST_F(ProtocolTest, SpaceOnDrainClicksButSendsNothing) {
+    auto device = Bound();
+    int clicks = 0;
+    auto original = form_->BitBtn3->OnClick;
+    form_->BitBtn3->OnClick = [&](ui::TObject* s) {
+        ++clicks;
+        original(s);
+    };
+    QWidget* w = form_->BitBtn3->Widget();
+    SendKey(w, QEvent::KeyPress, Qt::Key_Space, " ");
+    SendKey(w, QEvent::KeyRelease, Qt::Key_Space, " ");
+    Drain();
+    EXPECT_EQ(clicks, 1);
+    EXPECT_TRUE(device->Written().empty());
+}
+
+TEST_F(ProtocolTest, PollIsAllZeroWithTheOutputLength) {
+    struct Case {
+        std::uint16_t input;
+        std::uint16_t output;
+    };
+    for (Case c : {Case{65, 65}, Case{33, 65}, Case{65, 9}}) {
+        SCOPED_TRACE(testing::Message() << "input " << c.input << " output " << c.output);
+        auto info = DeviceInfo(apptest::kAnalyzerVid, apptest::kAnalyzerPid);
+        info.inputReportLength = c.input;
+        info.outputReportLength = c.output;
+        auto device = Bound(info);
+        EXPECT_TRUE(form_->Timer1->Tick());
+        EXPECT_EQ(device->Written(), std::vector<Bytes>{Bytes(c.output, 0)});
+        EXPECT_TRUE(form_->Timer2->Enabled());
+        form_->BitBtn2->Click();
+        ASSERT_EQ(device->Written().size(), 2u);
+        EXPECT_EQ(device->Written()[1], Command(0x08, 2, c.output));
+        DestroyWindow();
+        sim::VirtualBus::Instance().Reset();
+    }
+}
+
+TEST_F(ProtocolTest, DumpCommandRepeatsItsCodeInByteOne) {
+    auto device = Bound();
+    form_->WriteReport(core::DumpControllerReport());
+    form_->WriteReport(core::ApplyReport());
+    ASSERT_EQ(device->Written().size(), 2u);
+    EXPECT_EQ(device->Written()[0][1], 0x0B);
+    EXPECT_EQ(device->Written()[0][2], 0x0B);
+    EXPECT_EQ(device->Written()[1][1], 0x00);
+    EXPECT_EQ(device->Written()[1][2], 0x0C);
+}
+
+TEST_F(ProtocolTest, ByteZeroIsAlwaysTheReportId) {
+    auto device = Bound();
+    core::TOutputReport report = core::RunControlReport(core::runStop);
+    report[0] = 0x7F;
+    form_->WriteReport(report);
+    ASSERT_EQ(device->Written().size(), 1u);
+    EXPECT_EQ(device->Written()[0], Command(0x08, 2));
+}
+
+// The write-error text for the code shown in the text, as the platform describes the code.
+std::string ExpectedWriteError(const std::string& shown) {
+    const auto open = shown.rfind('(');
+    const auto code = static_cast<DWORD>(std::stoul(shown.substr(open + 1), nullptr, 16));
+    char buffer[257] = {};
+    const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code, 0, buffer, 256,
+                                   nullptr);
+    return core::WriteErrorText(std::string(buffer, n), code);
+}
+
+TEST_F(ProtocolTest, FailedCommandShowsCountAndErrorText) {
+    auto info = DeviceInfo(apptest::kAnalyzerVid, apptest::kAnalyzerPid);
+    info.openMode = sim::OpenMode::QueryOnly;
+    auto device = Bound(info);
+
+    // Both commands of the start run, each with its own box.
+    form_->BitBtn1->Click();
+    ASSERT_EQ(Boxes().Count(), 2);
+    for (const ui::ModalRequest& box : Boxes().Requests()) {
+        EXPECT_EQ(box.kind, ui::ModalKind::MessageBox);
+        EXPECT_EQ(box.caption, ui::Application->Title());
+        EXPECT_EQ(box.icon, ui::ModalIcon::None);
+        EXPECT_EQ(box.buttons, std::vector<int>{ui::IDOK});
+        ASSERT_EQ(box.text.rfind("0 = WRITE ERROR: ", 0), 0u) << box.text;
+        EXPECT_EQ(box.text, "0 = " + ExpectedWriteError(box.text));
+        EXPECT_EQ(box.text.find(". ("), std::string::npos) << "full stop kept: " << box.text;
+    }
+    EXPECT_TRUE(device->Written().empty());
+}
+
+TEST_F(ProtocolTest, UnsupportedReportLengthWritesNothing) {
+    for (std::uint16_t length : {std::uint16_t{0}, std::uint16_t{66}, std::uint16_t{200}}) {
+        SCOPED_TRACE(length);
+        auto info = DeviceInfo(apptest::kAnalyzerVid, apptest::kAnalyzerPid);
+        info.outputReportLength = length;
+        auto device = Bound(info);
+        Boxes().Clear();
+        form_->BitBtn2->Click();
+        ASSERT_EQ(Boxes().Count(), 1);
+        EXPECT_EQ(Boxes().Last().text, "0 = " + core::UnsupportedReportLengthMessage(length));
+        EXPECT_TRUE(form_->Timer1->Tick());
+        EXPECT_EQ(Panel(0), core::UnsupportedReportLengthMessage(length));
+        EXPECT_FALSE(form_->Timer2->Enabled());
+        EXPECT_TRUE(device->Written().empty());
+        DestroyWindow();
+        sim::VirtualBus::Instance().Reset();
+    }
+}
+
+TEST_F(ProtocolTest, Timer2StaysOffWhileEveryPollFails) {
+    auto info = DeviceInfo(apptest::kAnalyzerVid, apptest::kAnalyzerPid);
+    info.openMode = sim::OpenMode::QueryOnly;
+    Bound(info);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(form_->Timer1->Tick());
+        EXPECT_FALSE(form_->Timer2->Enabled());
+        EXPECT_EQ(Panel(0).rfind("WRITE ERROR: ", 0), 0u) << Panel(0);
+        EXPECT_EQ(Panel(0), ExpectedWriteError(Panel(0)));
+    }
+    EXPECT_EQ(Boxes().Count(), 0);
+}
+
+TEST_F(ProtocolTest, Timer2StaysOnOnceAPollSucceeded) {
+    auto device = Bound();
+    EXPECT_TRUE(form_->Timer1->Tick());
+    EXPECT_TRUE(form_->Timer2->Enabled());
+    EXPECT_EQ(Panel(0), "");
+
+    // Unplugged: the window keeps the old object, and the polls fail.
+    sim::VirtualBus::Instance().Unplug(device);
+    Drain();
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_TRUE(form_->Timer1->Tick());
+        EXPECT_EQ(Panel(0).rfind("WRITE ERROR: ", 0), 0u) << Panel(0);
+        EXPECT_TRUE(form_->Timer2->Enabled());
+    }
+    EXPECT_EQ(Boxes().Count(), 0);
+}
+
+TEST_F(ProtocolTest, PollsGoOnBehindAFailureBox) {
+    auto info = DeviceInfo(apptest::kAnalyzerVid, apptest::kAnalyzerPid);
+    info.openMode = sim::OpenMode::QueryOnly;
+    Bound(info);
+    int ticksInside = 0;
+    Boxes().SetWhileOpen([&](const ui::ModalRequest&) {
+        if (form_->Timer1->Tick())
+            ++ticksInside;
+    });
+    form_->BitBtn2->Click();
+    EXPECT_EQ(Boxes().Count(), 1);
+    EXPECT_EQ(ticksInside, 1);
+    EXPECT_EQ(Panel(0).rfind("WRITE ERROR: ", 0), 0u);
+}
+
+} // namespace
