@@ -200,3 +200,15 @@ TEST_F(ReadThreadTest, NoErrorHandlerDeliversNothing) {
     EXPECT_TRUE(reports_.Errors.empty());
     EXPECT_TRUE(reports_.Reports.empty());
 }
+
+TEST_F(ReadThreadTest, ControllerDataHandlerStopsAndStartsThreads) {
+    auto model = Start();
+    controller_->SetOnDeviceData(THidDataEvent());
+    EXPECT_EQ(device_->ReadThread(), nullptr);
+    EXPECT_FALSE(device_->DataHandler());
+    controller_->SetOnDeviceData(reports_.Handler());
+    ASSERT_NE(device_->ReadThread(), nullptr);
+    model->SendInputReport({0, 42});
+    ASSERT_TRUE(WaitUntil([&] { return reports_.Reports.size() == 1; }));
+    EXPECT_EQ(reports_.Reports[0].Data[0], 42);
+}
