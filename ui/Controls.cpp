@@ -40,20 +40,32 @@ TShiftState ShiftOf(const QMouseEvent* e) {
 class MouseFilter : public QObject {
 public:
     MouseFilter(TControl* c, QObject* parent) : QObject(parent), control_(c) {}
-    bool eventFilter(QObject*, QEvent* e) override {
+    bool eventFilter(QObject* obj, QEvent* e) override {
         if (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonRelease) {
             auto* me = static_cast<QMouseEvent*>(e);
             const QPoint p = me->position().toPoint();
-            if (e->type() == QEvent::MouseButtonPress)
+            if (e->type() == QEvent::MouseButtonPress) {
+                leftDown_ = me->button() == Qt::LeftButton;
                 control_->MouseDown(ButtonOf(me->button()), ShiftOf(me), p.x(), p.y());
-            else
+            } else {
+                const bool click = leftDown_ && me->button() == Qt::LeftButton &&
+                                   static_cast<QWidget*>(obj)->rect().contains(p);
+                leftDown_ = false;
+                // The click comes before the release, as on a button.
+                if (click && control_->ClickOnMouse())
+                    control_->Click();
                 control_->MouseUp(ButtonOf(me->button()), ShiftOf(me), p.x(), p.y());
+            }
+            // Forms, panels, labels and group boxes use the press up themselves, so it does
+            // not travel on to their parents.
+            return control_->ClickOnMouse();
         }
         return false;
     }
 
 private:
     TControl* control_;
+    bool leftDown_ = false;
 };
 
 // Realigns a windowed control's children when its client area changes size.

@@ -91,6 +91,14 @@ protected:
     // Whether the generic mouse filter reports presses and releases (controls that report
     // them themselves turn it off).
     void WatchMouse(bool on);
+    // Whether a left press and release on the control runs Click (for controls without a
+    // click of their own: forms, panels, labels, group boxes).
+    void SetClickOnMouse(bool on) { clickOnMouse_ = on; }
+
+public:
+    bool ClickOnMouse() const { return clickOnMouse_; }
+
+protected:
     // Shows or hides the widget as Visible says (once it has a parent).
     virtual void ApplyVisible();
 
@@ -104,6 +112,7 @@ private:
     bool visible_ = true;
     bool enabled_ = true;
     bool ownFont_ = false;
+    bool clickOnMouse_ = false;
     std::string caption_;
     std::string hint_;
     TFont font_;

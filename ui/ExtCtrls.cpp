@@ -36,6 +36,7 @@ protected:
 
 TPanel::TPanel(TComponent* AOwner) : TWinControl(AOwner, NewWidget<PanelFrame>()) {
     Widget()->resize(185, 41);
+    SetClickOnMouse(true);
     ApplyBevel();
 }
 

@@ -139,6 +139,7 @@ void EnsureApplication() {
 
 TForm::TForm(TComponent* AOwner) : TWinControl(AOwner, NewWidget<FormWindow>(this)) {
     Forms()[Widget()] = this;
+    SetClickOnMouse(true);
     SetVisible(false);
     TFont f;
     Widget()->setFont(ToQFont(f));

@@ -52,6 +52,7 @@ TForm* FormOfControl(TControl* c) {
 
 TLabel::TLabel(TComponent* AOwner) : TControl(AOwner, NewWidget<QLabel>()) {
     Label()->setTextFormat(Qt::PlainText);
+    SetClickOnMouse(true);
     ApplyAlignment();
 }
 
@@ -213,6 +214,7 @@ void TCheckBox::CaptionChanged() { CheckBox()->setText(ToQ(Caption())); }
 
 TGroupBox::TGroupBox(TComponent* AOwner) : TWinControl(AOwner, NewWidget<QGroupBox>()) {
     Widget()->resize(185, 105);
+    SetClickOnMouse(true);
 }
 
 QGroupBox* TGroupBox::GroupBox() const { return static_cast<QGroupBox*>(Widget()); }

@@ -346,3 +346,33 @@ TEST(LabelTest, AutoSizeFitsTheTextWhateverBoundsAreSet) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(MouseClickTest, PanelsAndLabelsClickOnALeftPressAndReleaseAndKeepItToThemselves) {
+    TForm form(nullptr);
+    auto* panel = new TPanel(&form);
+    panel->SetParent(&form);
+    auto* label = new TLabel(&form);
+    label->SetParent(panel);
+    label->SetCaption("Label24");
+    std::vector<std::string> log;
+    form.OnClick = [&](TObject*) { log.push_back("form"); };
+    panel->OnClick = [&](TObject*) { log.push_back("panel"); };
+    label->OnClick = [&](TObject*) { log.push_back("label"); };
+    label->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int) { log.push_back("label up"); };
+    form.Show();
+    auto send = [](QWidget* w, QEvent::Type t, Qt::MouseButton b) {
+        const QPointF p(2, 2);
+        QMouseEvent e(t, p, w->mapToGlobal(p), b, t == QEvent::MouseButtonPress ? b : Qt::NoButton,
+                      Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &e);
+    };
+    send(label->Widget(), QEvent::MouseButtonPress, Qt::LeftButton);
+    send(label->Widget(), QEvent::MouseButtonRelease, Qt::LeftButton);
+    send(panel->Widget(), QEvent::MouseButtonPress, Qt::RightButton);
+    send(panel->Widget(), QEvent::MouseButtonRelease, Qt::RightButton);
+    EXPECT_EQ(log, (std::vector<std::string>{"label", "label up"}));
+}
+
+} // namespace
