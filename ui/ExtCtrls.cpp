@@ -5,7 +5,12 @@
 #include <QButtonGroup>
 #include <QFrame>
 #include <QGridLayout>
+#include <QApplication>
 #include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QPixmap>
+#include <QStyle>
 #include <QPainter>
 #include <QRadioButton>
 #include <QTimer>
@@ -165,6 +170,38 @@ void TRadioGroup::Picked(int index) {
     itemIndex_ = index;
     Click();
 }
+
+// ---- TImage ---------------------------------------------------------------------------------
+
+TImage::TImage(TComponent* AOwner) : TControl(AOwner, NewWidget<QLabel>()) {
+    Widget()->resize(105, 105);
+    Label()->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    SetClickOnMouse(true);
+}
+
+QLabel* TImage::Label() const { return static_cast<QLabel*>(Widget()); }
+
+void TImage::SetStretch(bool on) {
+    stretch_ = on;
+    Label()->setScaledContents(on);
+}
+
+bool TImage::LoadFromFile(const std::string& path) {
+    QPixmap p;
+    if (!p.load(ToQ(path)))
+        return false;
+    Label()->setPixmap(p);
+    return true;
+}
+
+void TImage::ShowProgramIcon() {
+    QIcon icon = QApplication::windowIcon();
+    if (icon.isNull())
+        icon = QApplication::style()->standardIcon(QStyle::SP_ComputerIcon);
+    Label()->setPixmap(icon.pixmap(32, 32));
+}
+
+bool TImage::Empty() const { return Label()->pixmap().isNull(); }
 
 // ---- TTimer ---------------------------------------------------------------------------------
 

@@ -6,6 +6,7 @@
 #include "ui/Controls.h"
 
 class QFrame;
+class QLabel;
 class QGroupBox;
 class QTimer;
 class QButtonGroup;
@@ -58,6 +59,25 @@ private:
     QButtonGroup* group_ = nullptr;
     int itemIndex_ = -1;
     int columns_ = 1;
+};
+
+// A picture: a file, or the program's icon.
+class TImage : public TControl {
+public:
+    explicit TImage(TComponent* AOwner);
+    QLabel* Label() const;
+
+    // Stretch: the picture fills the control's bounds.
+    bool Stretch() const { return stretch_; }
+    void SetStretch(bool on);
+    // False when the file does not hold a readable picture (the old one stays).
+    bool LoadFromFile(const std::string& path);
+    // The program's window icon (a stock icon when it has none).
+    void ShowProgramIcon();
+    bool Empty() const;
+
+private:
+    bool stretch_ = false;
 };
 
 // Ticks every Interval ms while enabled and a handler is set. The handler runs from a posted

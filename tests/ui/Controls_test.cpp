@@ -376,3 +376,19 @@ TEST(MouseClickTest, PanelsAndLabelsClickOnALeftPressAndReleaseAndKeepItToThemse
 }
 
 } // namespace
+
+namespace {
+
+TEST(ImageTest, ShowsTheProgramIconStretchedAndRefusesAnUnreadableFile) {
+    TImage img(nullptr);
+    EXPECT_TRUE(img.Empty());
+    img.ShowProgramIcon();
+    EXPECT_FALSE(img.Empty());
+    img.SetStretch(true);
+    img.SetBounds(0, 0, 16, 16);
+    EXPECT_EQ(img.Width(), 16);
+    EXPECT_FALSE(img.LoadFromFile("/nonexistent/icon.png"));
+    EXPECT_FALSE(img.Empty());
+}
+
+} // namespace
