@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Renders the main window at 1280 x 800 with Qt's offscreen platform into out/window.png.
+# Usage: scripts/look-window.sh [build-folder]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build-look}
+cmake -S . -B "$build" -G Ninja > /dev/null
+cmake --build "$build" --target app_tests
+mkdir -p out
+export QT_QPA_PLATFORM=offscreen
+COLDPOINT_LOOK_PNG="$PWD/out/window.png" "$build/tests/app_tests" \
+  --gtest_also_run_disabled_tests --gtest_filter='LookWindow.*'
+echo "out/window.png"

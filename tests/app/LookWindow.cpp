@@ -1,0 +1,50 @@
+// A picture of the main window for looking at it (scripts/look-window.sh runs this with
+// --gtest_also_run_disabled_tests and COLDPOINT_LOOK_PNG set to the file to write).
+#include "AppFixture.h"
+
+#include <cstdlib>
+
+#include "ui/Grab.h"
+
+namespace {
+
+using apptest::PutFloat;
+
+class LookWindow : public apptest::AppFixture {};
+
+TEST_F(LookWindow, DISABLED_Window) {
+    const char* path = std::getenv("COLDPOINT_LOOK_PNG");
+    ASSERT_NE(path, nullptr) << "set COLDPOINT_LOOK_PNG";
+    TForm1* f = CreateWindow();
+
+    // Some of what a running determination shows.
+    std::vector<std::uint8_t> p(64, 0);
+    p[0] = 40;
+    PutFloat(p, 1, -14.6f);
+    PutFloat(p, 5, -13.9f);
+    PutFloat(p, 9, 1873.25f);
+    PutFloat(p, 13, -9.4f);
+    PutFloat(p, 17, 77.0f);
+    PutFloat(p, 21, 77.0f);
+    p[25] = 1;
+    Parse(p);
+    f->Label4->SetCaption("Определение температуры помутнения, застывания, ПТФ.");
+    f->Label5->SetCaption("93.4");
+    for (int i = 0; i < 120; ++i) {
+        const double t = 20.0 - 0.3 * i;
+        f->Series5->AddXY(t, i < 80 ? 0.02 * i : 1.6 + 0.3 * (i - 80));
+        f->Series6->AddXY(t, i < 90 ? 0.01 * i : 0.9 + 0.2 * (i - 90));
+    }
+    const char* header[] = {"№", "Дата", "Помутнение", "Застывание", "ПТФ", "Комментарий"};
+    for (int c = 0; c < 6; ++c)
+        f->StringGrid1->SetCells(c, 0, header[c]);
+    f->StringGrid1->SetRowTexts(1, {"1", "09.12.2026  14:02:11", "-9.4", "-21.3", "-15", " "});
+    f->StringGrid1->SetRowCount(3);
+    f->StringGrid1->SetRowTexts(2, {"2", "10.12.2026  09:41:57", "-8.9", "?", "?", "Присадка."});
+    f->StatusBar1->Panels(1).SetText("Время измерения(сек.)=512");
+
+    f->Show();
+    EXPECT_TRUE(ui::GrabToPng(f, path, 1280, 800));
+}
+
+} // namespace
