@@ -91,7 +91,7 @@ public:
         lastTime_ = ke->timestamp();
         first_ = w;
         TForm* form = FormOf(w);
-        if (!form || ke->text().isEmpty())
+        if (!form || ke->text().isEmpty() || resending_)
             return false;
         char16_t key = ke->text().at(0).unicode();
         const char16_t typed = key;
@@ -100,7 +100,10 @@ public:
         if (key != typed) {
             QKeyEvent changed(QEvent::KeyPress, ke->key(), ke->modifiers(),
                               QString(QChar(key)), ke->isAutoRepeat(), ke->count());
+            // The new key goes to the widget as it is, without a second preview.
+            resending_ = true;
             QCoreApplication::sendEvent(w, &changed);
+            resending_ = false;
             return true;
         }
         return false;
@@ -109,6 +112,7 @@ public:
 private:
     QEvent* last_ = nullptr;
     quint64 lastTime_ = 0;
+    bool resending_ = false;
     QPointer<QWidget> first_;
 };
 

@@ -88,6 +88,8 @@ TEST_F(FormTest, KeyPreviewSeesTypedCharactersBeforeTheFocusedEdit) {
         seen += k;
         if (k == u'x')
             k = 0; // dropped
+        if (k == u'a')
+            k = u'b'; // replaced
     };
     form->Show();
     Key(edit->Widget(), Qt::Key_1, "1");
@@ -96,11 +98,14 @@ TEST_F(FormTest, KeyPreviewSeesTypedCharactersBeforeTheFocusedEdit) {
     Key(edit->Widget(), Qt::Key_7, "7");
     EXPECT_EQ(seen, u"1x7");
     EXPECT_EQ(edit->Text(), "71");
+    Key(edit->Widget(), Qt::Key_A, "a");
+    EXPECT_EQ(seen, u"1x7a"); // the replacement is not previewed again
+    EXPECT_EQ(edit->Text(), "7b1");
     // Without key preview the form's handler sees nothing.
     form->SetKeyPreview(false);
     Key(edit->Widget(), Qt::Key_2, "2");
-    EXPECT_EQ(seen, u"1x7");
-    EXPECT_EQ(edit->Text(), "721");
+    EXPECT_EQ(seen, u"1x7a");
+    EXPECT_EQ(edit->Text(), "7b21");
 }
 
 TEST_F(FormTest, KeyPressDeliversToTheFormAndAHandlerErrorUsesTheKeyUp) {
