@@ -10,8 +10,6 @@
 #include "ui/Classes.h"
 #include "ui/Graphics.h"
 
-class QWidget;
-
 namespace ui {
 
 class TWinControl;
@@ -81,6 +79,7 @@ public:
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
     virtual void Click();
+    bool ClickOnMouse() const { return clickOnMouse_; }
 
 protected:
     virtual void CaptionChanged() {}
@@ -94,11 +93,6 @@ protected:
     // Whether a left press and release on the control runs Click (for controls without a
     // click of their own: forms, panels, labels, group boxes).
     void SetClickOnMouse(bool on) { clickOnMouse_ = on; }
-
-public:
-    bool ClickOnMouse() const { return clickOnMouse_; }
-
-protected:
     // Shows or hides the widget as Visible says (once it has a parent).
     virtual void ApplyVisible();
 
