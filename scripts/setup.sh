@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libqt6svg6 libxkbcommon-dev libgl-dev
   libudev-dev libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation2
-  poppler-utils xvfb xauth
+  poppler-utils xvfb xauth locales
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -18,4 +18,13 @@ if [ ${#missing[@]} -gt 0 ]; then
   [ "$(id -u)" -ne 0 ] && SUDO="sudo"
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The Russian locale, so that numbers are shown with its decimal separator (and tested so).
+if ! locale -a 2>/dev/null | grep -qi '^ru_RU\.utf8$'; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO sed -i 's/^# *ru_RU.UTF-8 UTF-8/ru_RU.UTF-8 UTF-8/' /etc/locale.gen
+  grep -q '^ru_RU.UTF-8 UTF-8' /etc/locale.gen || echo 'ru_RU.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+  $SUDO locale-gen >/dev/null
 fi
