@@ -5,6 +5,8 @@
 #include <QAbstractItemModel>
 #include <QHeaderView>
 #include <QImage>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QTableView>
 
 #include <gtest/gtest.h>
@@ -200,6 +202,42 @@ TEST_F(GridTest, AnErrorInOnDrawCellIsShownOnceAfterThePaint) {
     EXPECT_TRUE(uitest::RunUntil([&] { return boxes.Count() >= 1; }));
     EXPECT_EQ(boxes.Requests().front().text, "draw failed");
     grid->OnDrawCell = nullptr;
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(GridTest, TypingEditsOnlyTheCellsTheOptionsAllow) {
+    form->SetBounds(0, 0, 500, 200);
+    grid->SetAlign(alClient);
+    grid->SetRowCount(3);
+    grid->OnSelectCell = [&](TObject*, int col, int, bool&) {
+        grid->SetOptions(col == 5 ? kJournal << goEditing : kJournal);
+    };
+    auto* start = new TButton(form);
+    start->SetParent(form);
+    start->SetDefault(true);
+    int starts = 0;
+    start->OnClick = [&](TObject*) { ++starts; };
+    form->Show();
+    auto type = [&](QWidget* w, int key, const QString& text) {
+        QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QCoreApplication::sendEvent(w, &e);
+    };
+    ASSERT_TRUE(grid->SelectCell(3, 2));
+    type(grid->View(), Qt::Key_A, "a");
+    EXPECT_EQ(grid->View()->findChild<QLineEdit*>(), nullptr);
+    EXPECT_EQ(grid->Cells(3, 2), "");
+
+    ASSERT_TRUE(grid->SelectCell(5, 2));
+    type(grid->View(), Qt::Key_A, QString::fromUtf8("П"));
+    auto* editor = grid->View()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->text(), QString::fromUtf8("П"));
+    type(editor, Qt::Key_Return, "\r"); // the editor takes Enter: no default button
+    EXPECT_TRUE(uitest::RunUntil([&] { return grid->Cells(5, 2) == "П"; }));
+    EXPECT_EQ(starts, 0);
 }
 
 } // namespace
