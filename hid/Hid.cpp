@@ -13,6 +13,7 @@ const std::vector<TEntryPoint>& HidEntryPoints() {
     return entries;
 }
 
+#if !defined(COLDPOINT_ENGLISH)  // the English build's binding: app/english/hid/
 bool BindHid() {
     if (!LoadModuleHandle(HidModule, "HID.dll"))
         return false;
@@ -22,6 +23,7 @@ bool BindHid() {
     }
     return true;
 }
+#endif
 
 void UnbindHid() {
     FreeModuleHandle(HidModule);

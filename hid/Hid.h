@@ -5,8 +5,14 @@
 
 #include <array>
 
+#if defined(COLDPOINT_ENGLISH)
+// The English build's table: four more routines (app/english/hid/).
+#include "app/english/hid/EnglishHidRoutines.h"
+#endif
+
 namespace hid {
 
+#if !defined(COLDPOINT_ENGLISH)
 // The routines of the table in binding order; those with an alias are bound a second time
 // under their button names.
 inline constexpr std::array<TRoutineName, 37> HidRoutines{{
@@ -50,6 +56,7 @@ inline constexpr std::array<TRoutineName, 37> HidRoutines{{
 }};
 
 inline constexpr std::size_t HidPointerCount = 42;
+#endif
 
 extern HMODULE HidModule;
 // The pointers in table order; all nil while unbound.

@@ -97,9 +97,15 @@ void THidDeviceController::DeviceMessageHandler(TMessage& Message) {
         FInDeviceChange = true;
         TScopeExit clear([this] { FInDeviceChange = false; });
         DeviceChange();
-    } else if (Message.Msg == WM_QUERYENDSESSION) {
+    }
+#if defined(COLDPOINT_ENGLISH)
+    // The English build: every message, handled or not, gets the default answer.
+    Message.Result = ::DefWindowProcA(FHWnd, Message.Msg, Message.WParam, Message.LParam);
+#else
+    else if (Message.Msg == WM_QUERYENDSESSION) {
         Message.Result = 1;
     }
+#endif
 }
 
 std::vector<std::unique_ptr<THidDevice>> THidDeviceController::EnumeratePresentDevices() {

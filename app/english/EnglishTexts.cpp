@@ -1,0 +1,79 @@
+#include "app/english/EnglishTexts.h"
+
+namespace english {
+
+const core::TReportTexts& EnglishReportTexts() {
+    static const core::TReportTexts texts{
+        "<title>Dovrel</title>",
+        "<h1>Dovrel</h1>",
+        "<td align=center><b>Opacity</b></td>",
+        "<td align=center><b>Solidification</b></td>",
+        "<td align=center><b>CFPP(*)</b></td>",
+        "<b><font size=+1> Comment:",
+        {
+            "<td align=center width=10><b>№</b></td>",
+            // This head cell does not close its bold.
+            "<td align=center><b>Date</td>",
+            "<td align=center><b>Opacity</b></td>",
+            "<td align=center><b>Solidification</b></td>",
+            "<td align=center><b>CFPP(*)</b></td>",
+            "<td align=center><b>Info</b></td>",
+        },
+    };
+    return texts;
+}
+
+const app::TTexts EnglishTexts = {
+    .NotConnectedCommand = "The device is not connected!",
+    .NotConnectedPoll = "Device not connected !",
+    .NotConnectedRun = "Device not connected !",
+
+    .StateRecovering = "The measurement is complete. There is a recovery of temperature!",
+    .StateReady = "The device is ready for operation!",
+    .State1 = "Для запуска определения температуры помутнения нажмите \"ПУСК\" !",
+    .State2 = "Для запуска определения предельной температуры фильтруемости нажмите \"ПУСК\" !",
+    .State3 = "Click RUN to continue",
+    .State4 = "Для запуска определения предельной температуры фильтруемости нажмите \"ПУСК\" !",
+    .State5 = "The measurement is complete",
+    .State20 = "Defining the temperature of the device ...",
+    .State30 = "Search the CFPP ...",
+    .State40 = "Search temperature cloud point, pour point, CFPP...",
+    .State50 = "Определение предельной температуры фильтруемости...",
+    .State100 = "The device is not ready !",
+
+    .RunSecondsPrefix = "Measurement time(sek.)=",
+
+    .JournalHeader = {"№", "Date", "Opacity", "Freezing", "CFPP", "Comment"},
+
+    .FormCaption = "Analyzer cloud point and pour point of diesel fuel Dovrel",
+    .TabSheet1 = "Temperature",
+    .TabSheet2 = "Optical transmission , temperature",
+    .TabSheet3 = "Speed optical transmission",
+    .GroupBox1 = "Temper",
+    .GroupBox4 = "Optical transmission",
+    .GroupBox2 = "Opacity temperature",
+    .GroupBox3 = "Freezing temperature",
+    .GroupBox5 = "CFPP",
+    .N1 = "File",
+    .N3 = "Print",
+    .N2 = "Exit",
+    .ToolButton4 = "Show/Hide graph",
+    .ToolButton2 = "Print...",
+    .ToolButton1 = "Delete record...",
+    .BitBtn3 = "POUR OFF",
+    .BitBtn2 = "STOP",
+    .BitBtn1 = "RUN",
+    .Chart1Title = "Temperature",
+    .Chart1Foot = "Measurement",
+    .Chart1LeftAxis = "Optical transmission",
+    .Chart2Title = "Optical transmission",
+    .Chart2Foot = "Temperature",
+    .Chart2LeftAxis = "Optical transmission",
+    .Chart3Title = "Speed optical transmission",
+    .Chart3Foot = "Temperature",
+    .Chart3LeftAxis = "Speed ",
+
+    .Reports = &EnglishReportTexts(),
+};
+
+} // namespace english

@@ -1,0 +1,67 @@
+#include "app/english/EnglishWindow.h"
+
+namespace english {
+
+namespace {
+
+template <class T>
+void Remove(T*& control) {
+    delete control;
+    control = nullptr;
+}
+
+// The PID-terms group and what it holds, the group last.
+void RemovePidGroup(TForm1& f) {
+    Remove(f.Label24);
+    Remove(f.Label25);
+    Remove(f.Label26);
+    Remove(f.Label27);
+    Remove(f.Edit17);
+    Remove(f.Edit18);
+    Remove(f.Edit19);
+    Remove(f.Button35);
+    Remove(f.Button36);
+    Remove(f.GroupBox21);
+}
+
+} // namespace
+
+void ShapeMainWindow(TForm1& f) {
+    RemovePidGroup(f);
+    // The heating group sits 16 lower than in the Russian design.
+    f.GroupBox20->SetTop(f.GroupBox20->Top() + 16);
+
+    // Design sizes; the window opens maximized and these controls follow it.
+    f.SetBounds(253, 141, 1262, 737);
+    f.StatusBar1->SetTop(659);
+    f.StatusBar1->SetWidth(1246);
+    f.Panel4->SetTop(606);
+    f.Panel4->SetWidth(1246);
+    f.Panel3->SetHeight(606);
+    f.Panel1->SetWidth(973);
+    f.Panel1->SetHeight(606);
+    f.Panel2->SetWidth(971);
+    f.PageControl1->SetWidth(971);
+    f.Label4->SetWidth(969);
+    for (ui::TControl* c : std::initializer_list<ui::TControl*>{f.Chart2, f.Chart3, f.Memo1})
+        c->SetWidth(963);
+    f.StringGrid1->SetWidth(971);
+    f.StringGrid1->SetHeight(133);
+    f.ToolBar1->SetTop(566);
+    f.ToolBar1->SetWidth(971);
+
+    f.FParseRules = core::kEnglishParseRules;
+}
+
+TForm1* CreateMainWindow(ui::TComponent* owner) {
+    auto* form = new TForm1(owner);
+    // As the application creates a form: Form1 and the main form are set before FormCreate.
+    Form1 = form;
+    if (owner == ui::Application && !ui::Application->MainForm())
+        ui::Application->SetMainForm(form);
+    ShapeMainWindow(*form);
+    form->DoCreate();
+    return form;
+}
+
+} // namespace english
