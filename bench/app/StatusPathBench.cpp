@@ -141,6 +141,48 @@ void StatusReportsThroughTheWindow(benchmark::State& state) {
     std::error_code ec;
     fs::remove_all(dir, ec);
 }
+// The main thread's share: the same reports handed to ParseDeviceReport directly.
+void StatusReportsParsedDirectly(benchmark::State& state) {
+    auto* form = new TForm1(nullptr);
+    Form1 = form;
+    for (ui::TTimer* t : {form->Timer1, form->Timer2, form->Timer3})
+        t->SetInterval(1u << 30);
+    form->Show();
+    std::vector<std::vector<std::uint8_t>> reports;
+    for (std::uint64_t i = 0; i < 977; ++i)
+        reports.push_back(StatusReport(i));
+    double firstTenth = 0, lastTenth = 0, total = 0;
+    for (auto _ : state) {
+        form->Memo1->Clear();
+        const auto start = Clock::now();
+        auto tenthStart = start;
+        for (std::uint64_t i = 0; i < kReports; ++i) {
+            const auto& r = reports[i % reports.size()];
+            form->ParseDeviceReport(nullptr, 0, r.data() + 1, 64);
+            if ((i + 1) % 64 == 0)
+                ui::Application->ProcessMessages();
+            if ((i + 1) % kTenth == 0) {
+                const auto now = Clock::now();
+                const double s = std::chrono::duration<double>(now - tenthStart).count();
+                if (i + 1 == kTenth)
+                    firstTenth = s;
+                lastTenth = s;
+                tenthStart = now;
+            }
+        }
+        total = std::chrono::duration<double>(Clock::now() - start).count();
+        state.SetIterationTime(total);
+    }
+    state.counters["reports_per_s"] = static_cast<double>(kReports) / total;
+    state.counters["last_over_first_tenth"] = firstTenth > 0 ? lastTenth / firstTenth : 0;
+    delete form;
+    Form1 = nullptr;
+}
+BENCHMARK(StatusReportsParsedDirectly)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1);
+
 BENCHMARK(StatusReportsThroughTheWindow)
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime()
