@@ -6,14 +6,15 @@
 #include <QImage>
 #include <QTextDocument>
 
-#include <optional>
 #include <csignal>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
 
+#include "app/Texts.h"
 #include "app/core/ReportPage.h"
 #include "runtime/CodePage.h"
 
@@ -292,6 +293,32 @@ TEST_F(Print, ACompletionOfWebBrowser1PreviewsWeb)
     ASSERT_TRUE(WaitUntil([&] { return Previews().size() == 2; }));
     EXPECT_EQ(Previews()[1].fileName, PagePath());
     EXPECT_EQ(MessageBoxes().size(), 1u);
+}
+
+// The build's texts decide the lines that differ between the builds.
+TEST_F(Print, ReportsWriteTheBuildsTexts)
+{
+    core::TReportTexts other = core::RussianReportTexts();
+    other.Title = "<title>Dovrel</title>";
+    other.CommentStart = "<b><font size=+1> Comment:";
+    other.JournalHeads[1] = "<td align=center><b>Date</td>";
+    app::TTexts texts = app::RussianTexts;
+    texts.Reports = &other;
+    struct Restore {
+        ~Restore() { app::UseTexts(app::RussianTexts); }
+    } restore;
+    app::UseTexts(texts);
+
+    StartWithThreeRecords();
+    PressShowHide(2);
+    form_->N3->Click();
+    const core::TJournalRow row = Row(2);
+    EXPECT_EQ(Page(), core::ReportFileBytes(core::PrintMeasurementLines(&row, 0, 0, 0, other)));
+    EXPECT_TRUE(Contains(Page(), "<b><font size=+1> Comment:" + row[5] + "</b>"));
+
+    form_->ToolButton2->Click();
+    EXPECT_EQ(Page(), core::ReportFileBytes(core::PrintJournalLines({Row(1), Row(2), Row(3)}, other)));
+    EXPECT_TRUE(Contains(Page(), "<td align=center><b>Date</td>"));
 }
 
 // The process may write no byte more to any file while it lives.
