@@ -1,0 +1,214 @@
+// The English window: captions and header set at start, the design texts it keeps, the
+// window without the PID-terms group, and the English run messages and notices.
+#include "EnglishFixture.h"
+
+#include <functional>
+#include <string>
+
+#include "app/Program.h"
+#include "app/core/Journal.h"
+#include "runtime/CodePage.h"
+
+namespace {
+
+using entest::EnglishFixture;
+
+class EnglishWindow : public EnglishFixture {};
+
+struct CaptionCase {
+    const char* what;
+    std::function<std::string(TForm1&)> read;
+    const char* text;
+};
+
+std::string OnlyLine(ui::TStrings& lines) {
+    return lines.Count() == 1 ? lines.Get(0) : "<" + std::to_string(lines.Count()) + " lines>";
+}
+
+TEST_F(EnglishWindow, StartsWithEnglishCaptions) {
+    TForm1& f = *CreateEnglishWindow();
+    const CaptionCase cases[] = {
+        {"TabSheet1", [](TForm1& f) { return f.TabSheet1->Caption(); }, "Temperature"},
+        {"TabSheet2", [](TForm1& f) { return f.TabSheet2->Caption(); },
+         "Optical transmission , temperature"},
+        {"TabSheet3", [](TForm1& f) { return f.TabSheet3->Caption(); },
+         "Speed optical transmission"},
+        {"GroupBox1", [](TForm1& f) { return f.GroupBox1->Caption(); }, "Temper"},
+        {"GroupBox4", [](TForm1& f) { return f.GroupBox4->Caption(); }, "Optical transmission"},
+        {"GroupBox2", [](TForm1& f) { return f.GroupBox2->Caption(); }, "Opacity temperature"},
+        {"GroupBox3", [](TForm1& f) { return f.GroupBox3->Caption(); }, "Freezing temperature"},
+        {"GroupBox5", [](TForm1& f) { return f.GroupBox5->Caption(); }, "CFPP"},
+        {"N1", [](TForm1& f) { return f.N1->Caption(); }, "File"},
+        {"N3", [](TForm1& f) { return f.N3->Caption(); }, "Print"},
+        {"N2", [](TForm1& f) { return f.N2->Caption(); }, "Exit"},
+        {"Form1", [](TForm1& f) { return f.Caption(); },
+         "Analyzer cloud point and pour point of diesel fuel Dovrel"},
+        {"ToolButton4", [](TForm1& f) { return f.ToolButton4->Caption(); }, "Show/Hide graph"},
+        {"ToolButton2", [](TForm1& f) { return f.ToolButton2->Caption(); }, "Print..."},
+        {"ToolButton1", [](TForm1& f) { return f.ToolButton1->Caption(); }, "Delete record..."},
+        {"BitBtn3", [](TForm1& f) { return f.BitBtn3->Caption(); }, "POUR OFF"},
+        {"BitBtn2", [](TForm1& f) { return f.BitBtn2->Caption(); }, "STOP"},
+        {"BitBtn1", [](TForm1& f) { return f.BitBtn1->Caption(); }, "RUN"},
+        {"Chart1 title", [](TForm1& f) { return OnlyLine(f.Chart1->TitleText()); }, "Temperature"},
+        {"Chart1 foot", [](TForm1& f) { return OnlyLine(f.Chart1->FootText()); }, "Measurement"},
+        {"Chart1 axis", [](TForm1& f) { return f.Chart1->LeftAxisTitle(); },
+         "Optical transmission"},
+        {"Chart2 title", [](TForm1& f) { return OnlyLine(f.Chart2->TitleText()); },
+         "Optical transmission"},
+        {"Chart2 foot", [](TForm1& f) { return OnlyLine(f.Chart2->FootText()); }, "Temperature"},
+        {"Chart2 axis", [](TForm1& f) { return f.Chart2->LeftAxisTitle(); },
+         "Optical transmission"},
+        {"Chart3 title", [](TForm1& f) { return OnlyLine(f.Chart3->TitleText()); },
+         "Speed optical transmission"},
+        {"Chart3 foot", [](TForm1& f) { return OnlyLine(f.Chart3->FootText()); }, "Temperature"},
+        {"Chart3 axis", [](TForm1& f) { return f.Chart3->LeftAxisTitle(); }, "Speed "},
+        // Design texts that stay Russian.
+        {"N4", [](TForm1& f) { return f.N4->Caption(); }, "---------------"},
+        {"N8", [](TForm1& f) { return f.N8->Caption(); }, "Сохранить"},
+        {"N9", [](TForm1& f) { return f.N9->Caption(); }, "Загрузить"},
+        {"N10", [](TForm1& f) { return f.N10->Caption(); }, "Загрузить"},
+        {"TabSheet4", [](TForm1& f) { return f.TabSheet4->Caption(); }, "Коррекции"},
+        {"TabSheet5", [](TForm1& f) { return f.TabSheet5->Caption(); }, "Системная"},
+        {"TabSheet6", [](TForm1& f) { return f.TabSheet6->Caption(); }, "eeprom"},
+        {"Label1", [](TForm1& f) { return f.Label1->Caption(); }, "0"},
+        {"Label2", [](TForm1& f) { return f.Label2->Caption(); }, "?"},
+    };
+    for (const CaptionCase& c : cases)
+        EXPECT_EQ(c.read(f), c.text) << c.what;
+}
+
+TEST_F(EnglishWindow, JournalHeaderAndWidths) {
+    TForm1& f = *CreateEnglishWindow();
+    const char* heads[] = {"№", "Date", "Opacity", "Freezing", "CFPP", "Comment"};
+    const int widths[] = {50, 110, 50, 50, 50};
+    for (int c = 0; c < 6; ++c)
+        EXPECT_EQ(f.StringGrid1->Cells(c, 0), heads[c]) << c;
+    for (int c = 0; c < 5; ++c)
+        EXPECT_EQ(f.StringGrid1->ColWidths(c), widths[c]) << c;
+    // The filterability temperature reads the same in the display and the journal.
+    EXPECT_EQ(f.GroupBox5->Caption(), f.StringGrid1->Cells(4, 0));
+}
+
+TEST_F(EnglishWindow, HasNoPidTermsGroup) {
+    TForm1& f = *CreateEnglishWindow();
+    EXPECT_EQ(f.GroupBox21, nullptr);
+    for (void* c : {static_cast<void*>(f.Label24), static_cast<void*>(f.Label25),
+                    static_cast<void*>(f.Label26), static_cast<void*>(f.Label27),
+                    static_cast<void*>(f.Edit17), static_cast<void*>(f.Edit18),
+                    static_cast<void*>(f.Edit19), static_cast<void*>(f.Button35),
+                    static_cast<void*>(f.Button36)})
+        EXPECT_EQ(c, nullptr);
+    const std::string gone[] = {"GroupBox21", "Label24", "Label25", "Label26", "Label27",
+                                "Edit17",     "Edit18",  "Edit19",  "Button35", "Button36"};
+    for (int i = 0; i < f.ComponentCount(); ++i)
+        for (const std::string& name : gone)
+            EXPECT_NE(f.Components(i)->Name(), name);
+    // The rest of the tab is there, the heating group included.
+    EXPECT_NE(f.GroupBox20, nullptr);
+    EXPECT_NE(f.GroupBox22, nullptr);
+    EXPECT_EQ(f.GroupBox20->Parent(), f.TabSheet4);
+}
+
+TEST_F(EnglishWindow, UsesTheEnglishParsingRules) {
+    const TForm1& f = *CreateEnglishWindow();
+    EXPECT_FALSE(f.FParseRules.VersionSelectsLayout);
+    EXPECT_FALSE(f.FParseRules.PidTerms);
+    EXPECT_FALSE(f.FParseRules.AuxByte);
+}
+
+TEST_F(EnglishWindow, NotConnectedNotices) {
+    TForm1& f = *CreateEnglishWindow();
+    ASSERT_EQ(f.FCurrentDevice, nullptr);
+    f.BitBtn1Click(nullptr);
+    EXPECT_EQ(Panel(0), "The device is not connected!");
+    ASSERT_TRUE(f.Timer1->Tick());
+    EXPECT_EQ(f.Label4->Caption(), "Device not connected !");
+    f.Label4->SetCaption("");
+    f.Timer2->SetEnabled(true);
+    ASSERT_TRUE(f.Timer2->Tick());
+    EXPECT_EQ(f.Label4->Caption(), "Device not connected !");
+}
+
+class EnglishRun : public EnglishFixture {
+protected:
+    void SetUp() override {
+        EnglishFixture::SetUp();
+        CreateEnglishWindow();
+        Plug(apptest::RecordingAnalyzer());
+        ASSERT_NE(form_->FCurrentDevice, nullptr);
+        form_->Timer2->SetEnabled(true);
+    }
+};
+
+struct MessageCase {
+    std::uint8_t state;
+    float temperature;
+    const char* text;
+};
+
+TEST_F(EnglishRun, RunMessagesByState) {
+    const MessageCase cases[] = {
+        {0, 5, "The measurement is complete. There is a recovery of temperature!"},
+        {0, 10, "The device is ready for operation!"},
+        {1, 20, "Для запуска определения температуры помутнения нажмите \"ПУСК\" !"},
+        {2, 20, "Для запуска определения предельной температуры фильтруемости нажмите \"ПУСК\" !"},
+        {3, 20, "Click RUN to continue"},
+        {4, 20, "Для запуска определения предельной температуры фильтруемости нажмите \"ПУСК\" !"},
+        {5, 20, "The measurement is complete"},
+        {20, 20, "Defining the temperature of the device ..."},
+        {30, 20, "Search the CFPP ..."},
+        {40, 20, "Search temperature cloud point, pour point, CFPP..."},
+        {50, 20, "Определение предельной температуры фильтруемости..."},
+        {100, 20, "The device is not ready !"},
+        {6, 20, ""},
+    };
+    for (const MessageCase& c : cases) {
+        form_->Label4->SetCaption("before");
+        form_->FState = c.state;
+        form_->FTemperature = c.temperature;
+        // A ready or running state leaves a record pending; the idle and end states would
+        // append one, which is not what is looked at here.
+        form_->FRecordPending = false;
+        ASSERT_TRUE(form_->Timer2->Tick());
+        EXPECT_EQ(form_->Label4->Caption(), c.text) << int(c.state);
+    }
+    // The texts of states 30 and 50 differ in this build only.
+    EXPECT_NE(app::Texts().State30, app::Texts().State50);
+    EXPECT_STREQ(app::RussianTexts.State30, app::RussianTexts.State50);
+}
+
+TEST_F(EnglishRun, SecondsCounterHasNoBlankAfterTheSign) {
+    form_->FRunSeconds = 0;
+    form_->Timer3->SetEnabled(true);
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(form_->Timer3->Tick());
+    EXPECT_EQ(Panel(1), "Measurement time(sek.)=3");
+}
+
+TEST_F(EnglishWindow, RussianJournalOpensWithTheEnglishHeader) {
+    core::TJournalRow record{"1", "10.12.2026 09:15", "-8.3", "?", "?", "Присадка."};
+    core::SaveJournalFile((Dir() / "data2.tab").string(), {record});
+    TForm1& f = *CreateEnglishWindow();
+    EXPECT_EQ(f.StringGrid1->Cells(1, 0), "Date");
+    EXPECT_EQ(f.StringGrid1->Cells(5, 0), "Comment");
+    ASSERT_GE(f.StringGrid1->RowCount(), 2);
+    for (int c = 0; c < 6; ++c)
+        EXPECT_EQ(f.StringGrid1->Cells(c, 1), record[c]) << c;
+    // Closing writes rows 1 on, never the header: the Russian build reads the same file.
+    f.SaveJournal();
+    const auto rows = core::LoadJournalFile((Dir() / "data2.tab").string());
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0], record);
+}
+
+TEST_F(EnglishWindow, MissingJournalStillLeavesTheEnglishCaptions) {
+    std::filesystem::remove(Dir() / "data2.tab");
+    TForm1& f = *CreateEnglishWindow();
+    // The load's error box, and the captions set before it.
+    EXPECT_GE(Boxes().Count(), 1);
+    EXPECT_EQ(f.StringGrid1->Cells(1, 0), "Date");
+    EXPECT_EQ(f.BitBtn1->Caption(), "RUN");
+    EXPECT_EQ(f.Caption(), "Analyzer cloud point and pour point of diesel fuel Dovrel");
+}
+
+} // namespace
