@@ -317,30 +317,31 @@ void TForm1::CreateJournal() {
 }
 
 void TForm1::CreateCorrectionsTab() {
+    // Five columns of groups in three rows, the hex log under them.
     ui::TTabSheet* tab = TabSheet4;
-    const int w = 300, h = 84, dx = 308, dy = 90;
+    const int w = 194, h = 80, dx = 198, dy = 84;
     auto at = [&](int col, int row, const char* name, const char* caption) {
-        return MakeGroup(this, tab, name, caption, 8 + col * dx, 8 + row * dy, w, h);
+        return MakeGroup(this, tab, name, caption, 4 + col * dx, 4 + row * dy, w, h);
     };
     auto readWrite = [this](ui::TGroupBox* g, const char* readName, const char* writeName,
                             ui::TButton*& read, ui::TButton*& write,
                             const char* writeCaption = "Записать") {
-        read = MakeButton(this, g, readName, "Читать", 210, 18);
-        write = MakeButton(this, g, writeName, writeCaption, 210, 48);
+        read = MakeButton(this, g, readName, "Читать", 122, 16, 66);
+        write = MakeButton(this, g, writeName, writeCaption, 122, 46, 66);
     };
 
     GroupBox10 = at(0, 0, "GroupBox10", "Коррекция цируса");
-    Label10 = MakeLabel(this, GroupBox10, "Label10", "К=", 8, 24);
-    Edit1 = MakeEdit(this, GroupBox10, "Edit1", "Edit1", 32, 20, 160);
-    Label11 = MakeLabel(this, GroupBox10, "Label11", "B=", 8, 54);
-    Edit2 = MakeEdit(this, GroupBox10, "Edit2", "Edit2", 32, 50, 160);
+    Label10 = MakeLabel(this, GroupBox10, "Label10", "К=", 6, 21);
+    Edit1 = MakeEdit(this, GroupBox10, "Edit1", "Edit1", 26, 18, 90);
+    Label11 = MakeLabel(this, GroupBox10, "Label11", "B=", 6, 51);
+    Edit2 = MakeEdit(this, GroupBox10, "Edit2", "Edit2", 26, 48, 90);
     readWrite(GroupBox10, "Button3", "Button4", Button3, Button4);
 
     GroupBox11 = at(1, 0, "GroupBox11", "Коррекция термопары");
-    Label12 = MakeLabel(this, GroupBox11, "Label12", "К=", 8, 24);
-    Edit3 = MakeEdit(this, GroupBox11, "Edit3", "Edit3", 32, 20, 160);
-    Label13 = MakeLabel(this, GroupBox11, "Label13", "B=", 8, 54);
-    Edit4 = MakeEdit(this, GroupBox11, "Edit4", "Edit4", 32, 50, 160);
+    Label12 = MakeLabel(this, GroupBox11, "Label12", "К=", 6, 21);
+    Edit3 = MakeEdit(this, GroupBox11, "Edit3", "Edit3", 26, 18, 90);
+    Label13 = MakeLabel(this, GroupBox11, "Label13", "B=", 6, 51);
+    Edit4 = MakeEdit(this, GroupBox11, "Edit4", "Edit4", 26, 48, 90);
     readWrite(GroupBox11, "Button5", "Button6", Button5, Button6);
 
     auto single = [&](int col, int row, const char* groupName, const char* caption,
@@ -349,64 +350,66 @@ void TForm1::CreateCorrectionsTab() {
                       ui::TButton*& read, ui::TButton*& write,
                       const char* writeCaption = "Записать") {
         group = at(col, row, groupName, caption);
-        edit = MakeEdit(this, group, editName, text, 8, 34, 184);
+        edit = MakeEdit(this, group, editName, text, 6, 33, 110);
         readWrite(group, readName, writeName, read, write, writeCaption);
     };
     single(2, 0, "GroupBox12", "Коррекция гр. застывания", GroupBox12, "Edit5", "Edit5", Edit5,
            "Button7", "Button8", Button7, Button8);
     single(3, 0, "GroupBox13", "Реверс", GroupBox13, "Edit6", "Edit6", Edit6, "Button2",
            "Button9", Button2, Button9);
-    single(0, 1, "GroupBox14", "Время открытия клапана", GroupBox14, "Edit8", "Edit8", Edit8,
+    single(4, 0, "GroupBox14", "Время открытия клапана", GroupBox14, "Edit8", "Edit8", Edit8,
            "Button14", "Button11", Button14, Button11);
-    single(1, 1, "GroupBox15", "Скорость охлаждения", GroupBox15, "Edit7", "Edit7", Edit7,
+    single(0, 1, "GroupBox15", "Скорость охлаждения", GroupBox15, "Edit7", "Edit7", Edit7,
            "Button15", "Button10", Button15, Button10);
-    single(2, 1, "GroupBox16", "Граница помутнения", GroupBox16, "Edit9", "Edit9", Edit9,
+    single(1, 1, "GroupBox16", "Граница помутнения", GroupBox16, "Edit9", "Edit9", Edit9,
            "Button16", "Button12", Button16, Button12);
-    single(3, 1, "GroupBox17", "Граница Dф. застывания по  клапану ", GroupBox17, "gr_df",
+    single(2, 1, "GroupBox17", "Граница Dф. застывания по  клапану ", GroupBox17, "gr_df",
            "gr_df", gr_df, "Button19", "Button26", Button19, Button26);
-    single(0, 2, "GroupBox18", "Минимальная скорость", GroupBox18, "Edit11", "Edit11", Edit11,
+    single(3, 1, "GroupBox18", "Минимальная скорость", GroupBox18, "Edit11", "Edit11", Edit11,
            "Button29", "Button30", Button29, Button30, "Button30");
-    single(1, 2, "GroupBox19", "Температура конденсатора", GroupBox19, "Edit12", "Edit11",
+    single(4, 1, "GroupBox19", "Температура конденсатора", GroupBox19, "Edit12", "Edit11",
            Edit12, "Button31", "Button32", Button31, Button32);
-    single(2, 2, "GroupBox20", "температура нагрева исп. или ячейки", GroupBox20, "Edit13",
+    single(0, 2, "GroupBox20", "температура нагрева исп. или ячейки", GroupBox20, "Edit13",
            "Edit11", Edit13, "Button33", "Button34", Button33, Button34);
     GroupBox20->SetHint("Температура нагрева испарителя или нагрев ячейки");
 
-    GroupBox21 = MakeGroup(this, tab, "GroupBox21", "ПИД", 8 + 3 * dx, 8 + 2 * dy, w, 2 * h);
-    Label24 = MakeLabel(this, GroupBox21, "Label24", "Label24", 8, 24);
-    Edit17 = MakeEdit(this, GroupBox21, "Edit17", "Edit17", 64, 20, 128);
-    Label25 = MakeLabel(this, GroupBox21, "Label25", "Label25", 8, 54);
-    Edit18 = MakeEdit(this, GroupBox21, "Edit18", "Edit18", 64, 50, 128);
-    Label26 = MakeLabel(this, GroupBox21, "Label26", "Label26", 8, 84);
-    Edit19 = MakeEdit(this, GroupBox21, "Edit19", "Edit19", 64, 80, 128);
-    Label27 = MakeLabel(this, GroupBox21, "Label27", "Label27", 8, 114);
-    readWrite(GroupBox21, "Button35", "Button36", Button35, Button36);
+    GroupBox21 = at(1, 2, "GroupBox21", "ПИД");
+    Label24 = MakeLabel(this, GroupBox21, "Label24", "Label24", 4, 17);
+    Edit17 = MakeEdit(this, GroupBox21, "Edit17", "Edit17", 54, 14, 64);
+    Label25 = MakeLabel(this, GroupBox21, "Label25", "Label25", 4, 39);
+    Edit18 = MakeEdit(this, GroupBox21, "Edit18", "Edit18", 54, 36, 64);
+    Label26 = MakeLabel(this, GroupBox21, "Label26", "Label26", 4, 61);
+    Edit19 = MakeEdit(this, GroupBox21, "Edit19", "Edit19", 54, 58, 64);
+    Label27 = MakeLabel(this, GroupBox21, "Label27", "Label27", 124, 61);
+    Button35 = MakeButton(this, GroupBox21, "Button35", "Читать", 122, 10, 66);
+    Button36 = MakeButton(this, GroupBox21, "Button36", "Записать", 122, 34, 66);
 
-    GroupBox22 = MakeGroup(this, tab, "GroupBox22", "Работа с 18f4550", 8, 8 + 3 * dy, w, h);
-    pic18f4550 = Place<ui::TCheckBox>(this, GroupBox22, "pic18f4550", 8, 34, 150, 21);
+    GroupBox22 = at(2, 2, "GroupBox22", "Работа с 18f4550");
+    pic18f4550 = Place<ui::TCheckBox>(this, GroupBox22, "pic18f4550", 6, 33, 112, 21);
     pic18f4550->SetCaption("EEPROM 18f4550");
     pic18f4550->SetChecked(false);
-    Button27 = MakeButton(this, GroupBox22, "Button27", "Прочитать", 210, 32);
+    Button27 = MakeButton(this, GroupBox22, "Button27", "Прочитать", 122, 31, 66);
 
-    Button1 = MakeButton(this, tab, "Button1", "Применить", 8 + dx, 20 + 3 * dy, 100);
-    Button17 = MakeButton(this, tab, "Button17", "Сброс!", 8 + dx, 52 + 3 * dy, 100);
-    Edit10 = MakeEdit(this, tab, "Edit10", "200", 8 + 2 * dx, 22 + 3 * dy, 100);
-    Button18 = MakeButton(this, tab, "Button18", "CCPR1L", 116 + 2 * dx, 20 + 3 * dy, 100);
+    const int x = 4 + 3 * dx, y = 4 + 2 * dy;
+    Button1 = MakeButton(this, tab, "Button1", "Применить", x + 4, y + 16, 90);
+    Button17 = MakeButton(this, tab, "Button17", "Сброс!", x + 4, y + 48, 90);
+    Edit10 = MakeEdit(this, tab, "Edit10", "200", x + dx + 4, y + 18, 80);
+    Button18 = MakeButton(this, tab, "Button18", "CCPR1L", x + dx + 4, y + 48, 80);
 
-    Memo1 = Place<ui::TMemo>(this, tab, "Memo1", 4, 8 + 4 * dy, 1237, 150);
+    Memo1 = Place<ui::TMemo>(this, tab, "Memo1", 4, 8 + 3 * dy, 1237, 120);
     Memo1->SetAlign(ui::alBottom);
     Memo1->SetScrollBars(ui::ssVertical);
     Memo1->SetWordWrap(false);
 }
 
 void TForm1::CreateSystemTab() {
-    Chart4 = Place<ui::TChart>(this, TabSheet5, "Chart4", 0, 0, 1237, 250);
+    Chart4 = Place<ui::TChart>(this, TabSheet5, "Chart4", 0, 0, 1237, 195);
     Chart4->SetAlign(ui::alTop);
     SetChartTexts(Chart4, "TChart", nullptr, nullptr);
     Series7 = MakeSeries(this, Chart4, "Series7", ui::clRed, 2);
     Button28 = MakeButton(this, Chart4, "Button28", "clear", 8, 8);
 
-    Chart5 = Place<ui::TChart>(this, TabSheet5, "Chart5", 0, 250, 1237, 250);
+    Chart5 = Place<ui::TChart>(this, TabSheet5, "Chart5", 0, 195, 1237, 195);
     Chart5->SetAlign(ui::alClient);
     SetChartTexts(Chart5, "TChart", nullptr, nullptr);
     Series8 = MakeSeries(this, Chart5, "Series8", ui::clRed, 1);
@@ -415,37 +418,39 @@ void TForm1::CreateSystemTab() {
 }
 
 void TForm1::CreateEepromTab() {
+    // The tools on the left, the dump grid on the right.
     ui::TTabSheet* tab = TabSheet6;
-    Label30 = MakeLabel(this, tab, "Label30", "Микросхема(Control, 160,162)", 8, 12);
-    control = MakeEdit(this, tab, "control", "160", 200, 8, 80);
+    Label30 = MakeLabel(this, tab, "Label30", "Микросхема(Control, 160,162)", 8, 9);
+    control = MakeEdit(this, tab, "control", "160", 200, 6, 80);
 
-    GroupBox23 = MakeGroup(this, tab, "GroupBox23", "Работа с одним байтом", 8, 40, 300, 120);
-    Label31 = MakeLabel(this, GroupBox23, "Label31", "Адрес(0-65536)", 8, 24);
-    adr_one_byte = MakeEdit(this, GroupBox23, "adr_one_byte", "55", 120, 20, 80);
-    Label32 = MakeLabel(this, GroupBox23, "Label32", "Данные(0-255)", 8, 54);
-    data_one_byte = MakeEdit(this, GroupBox23, "data_one_byte", "55", 120, 50, 80);
-    Button21 = MakeButton(this, GroupBox23, "Button21", "Записать", 8, 84, 90);
-    Button22 = MakeButton(this, GroupBox23, "Button22", "Читать", 110, 84, 90);
+    GroupBox23 = MakeGroup(this, tab, "GroupBox23", "Работа с одним байтом", 4, 32, 300, 96);
+    Label31 = MakeLabel(this, GroupBox23, "Label31", "Адрес(0-65536)", 8, 19);
+    adr_one_byte = MakeEdit(this, GroupBox23, "adr_one_byte", "55", 120, 16, 80);
+    Label32 = MakeLabel(this, GroupBox23, "Label32", "Данные(0-255)", 8, 43);
+    data_one_byte = MakeEdit(this, GroupBox23, "data_one_byte", "55", 120, 40, 80);
+    Button21 = MakeButton(this, GroupBox23, "Button21", "Записать", 8, 66, 90);
+    Button22 = MakeButton(this, GroupBox23, "Button22", "Читать", 110, 66, 90);
 
-    GroupBox24 = MakeGroup(this, tab, "GroupBox24", "Чтение массива", 8, 168, 300, 120);
-    start_adress_32 = MakeEdit(this, GroupBox24, "start_adress_32", "0", 8, 20, 80);
-    Button20 = MakeButton(this, GroupBox24, "Button20", "читать 32 байта с адреса", 96, 18, 196);
-    Button23 = MakeButton(this, GroupBox24, "Button23", "Все читать", 8, 52, 120);
-    Progress = Place<ui::TProgressBar>(this, GroupBox24, "Progress", 8, 86, 284, 20);
+    GroupBox24 = MakeGroup(this, tab, "GroupBox24", "Чтение массива", 4, 132, 300, 96);
+    start_adress_32 = MakeEdit(this, GroupBox24, "start_adress_32", "0", 8, 18, 80);
+    Button20 = MakeButton(this, GroupBox24, "Button20", "читать 32 байта с адреса", 96, 16, 196);
+    Button23 = MakeButton(this, GroupBox24, "Button23", "Все читать", 8, 44, 120);
+    Progress = Place<ui::TProgressBar>(this, GroupBox24, "Progress", 8, 72, 284, 18);
     Progress->SetMin(0);
     Progress->SetMax(65536);
 
-    GroupBox25 = MakeGroup(this, tab, "GroupBox25", "Запись массива", 8, 296, 300, 150);
-    Label33 = MakeLabel(this, GroupBox25, "Label33", "Адрес", 8, 24);
-    Edit14 = MakeEdit(this, GroupBox25, "Edit14", "0", 160, 20, 80);
-    Label34 = MakeLabel(this, GroupBox25, "Label34", "Размер массива(0-60)", 8, 54);
-    Edit15 = MakeEdit(this, GroupBox25, "Edit15", "32", 160, 50, 80);
-    Label35 = MakeLabel(this, GroupBox25, "Label35", "Значение", 8, 84);
-    Edit16 = MakeEdit(this, GroupBox25, "Edit16", "255", 160, 80, 80);
-    Button24 = MakeButton(this, GroupBox25, "Button24", "Записать", 8, 114, 90);
-    Button25 = MakeButton(this, GroupBox25, "Button25", "Удалить все", 110, 114, 110);
+    GroupBox25 = MakeGroup(this, tab, "GroupBox25", "Запись массива", 4, 232, 300, 120);
+    Label33 = MakeLabel(this, GroupBox25, "Label33", "Адрес", 8, 19);
+    Edit14 = MakeEdit(this, GroupBox25, "Edit14", "0", 160, 16, 80);
+    Label34 = MakeLabel(this, GroupBox25, "Label34", "Размер массива(0-60)", 8, 43);
+    Edit15 = MakeEdit(this, GroupBox25, "Edit15", "32", 160, 40, 80);
+    Label35 = MakeLabel(this, GroupBox25, "Label35", "Значение", 8, 67);
+    Edit16 = MakeEdit(this, GroupBox25, "Edit16", "255", 160, 64, 80);
+    Button24 = MakeButton(this, GroupBox25, "Button24", "Записать", 8, 90, 90);
+    Button25 = MakeButton(this, GroupBox25, "Button25", "Удалить все", 110, 90, 110);
 
-    StringGrid2 = Place<ui::TStringGrid>(this, tab, "StringGrid2", 320, 8, 917, 500);
+    StringGrid2 = Place<ui::TStringGrid>(this, tab, "StringGrid2", 312, 0, 640, 400);
+    StringGrid2->SetAlign(ui::alRight);
     StringGrid2->SetColCount(core::kDumpGridColumns);
     StringGrid2->SetRowCount(core::kDumpGridRows);
     StringGrid2->SetFixedCols(1);

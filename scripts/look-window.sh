@@ -10,4 +10,4 @@ mkdir -p out
 export QT_QPA_PLATFORM=offscreen
 COLDPOINT_LOOK_PNG="$PWD/out/window.png" "$build/tests/app_tests" \
   --gtest_also_run_disabled_tests --gtest_filter='LookWindow.*'
-echo "out/window.png"
+ls out/window*.png

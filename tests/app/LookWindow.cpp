@@ -47,4 +47,31 @@ TEST_F(LookWindow, DISABLED_Window) {
     EXPECT_TRUE(ui::GrabToPng(f, path, 1280, 800));
 }
 
+// The service tabs, shown: <name>-corrections.png, -system.png, -eeprom.png beside the picture.
+TEST_F(LookWindow, DISABLED_ServiceTabs) {
+    const char* path = std::getenv("COLDPOINT_LOOK_PNG");
+    ASSERT_NE(path, nullptr) << "set COLDPOINT_LOOK_PNG";
+    std::string base = path;
+    if (base.size() > 4 && base.substr(base.size() - 4) == ".png")
+        base.resize(base.size() - 4);
+    TForm1* f = CreateWindow();
+    for (ui::TTabSheet* s : {f->TabSheet4, f->TabSheet5, f->TabSheet6})
+        s->SetTabVisible(true);
+    std::vector<std::uint8_t> p(64, 0);
+    p[0] = 0x82;
+    p[1] = 0x12;
+    p[2] = 0x40;
+    for (int i = 0; i < 32; ++i)
+        p[6 + i] = static_cast<std::uint8_t>(i * 7);
+    Parse(p);
+    f->Show();
+    const std::pair<ui::TTabSheet*, const char*> tabs[] = {
+        {f->TabSheet4, "-corrections.png"}, {f->TabSheet5, "-system.png"},
+        {f->TabSheet6, "-eeprom.png"}};
+    for (const auto& [tab, suffix] : tabs) {
+        f->PageControl1->SetActivePage(tab);
+        EXPECT_TRUE(ui::GrabToPng(f, base + suffix, 1280, 800));
+    }
+}
+
 } // namespace
