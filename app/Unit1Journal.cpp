@@ -196,9 +196,13 @@ void TForm1::AttachCurveFiles()
 {
     const std::string dir = app::ProgramDir();
     auto attach = [this](int col, int row, const std::string& path) {
+        ui::TObject* old = StringGrid1->Objects(col, row);
+        // A cell that already refers to this path stays as it is whether the file exists
+        // (a new reference would be the same) or not (the cell is left as it was).
+        if (TCurveFileRef* ref = CurveFileRefOf(old); ref && ref->Caption() == path)
+            return;
         if (!core::FileExists(path))
             return;
-        ui::TObject* old = StringGrid1->Objects(col, row);
         StringGrid1->SetObjects(col, row, FJournalCells.NewCurveFileRef(path));
         FJournalCells.Release(old);
     };
