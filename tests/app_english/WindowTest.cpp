@@ -109,6 +109,18 @@ TEST_F(EnglishWindow, HasNoPidTermsGroup) {
     EXPECT_EQ(f.GroupBox20->Parent(), f.TabSheet4);
 }
 
+TEST_F(EnglishWindow, DesignSizesDifferFromTheRussianWindow) {
+    // The same class unshaped is the Russian window.
+    TForm1 russian(nullptr);
+    TForm1& f = *CreateEnglishWindow();
+    EXPECT_NE(russian.GroupBox21, nullptr);
+    EXPECT_EQ(f.GroupBox20->Top(), russian.GroupBox20->Top() + 16);
+    EXPECT_EQ(f.GroupBox20->Left(), russian.GroupBox20->Left());
+    EXPECT_EQ(f.WindowState(), ui::wsMaximized);
+    EXPECT_EQ(f.StringGrid1->Height(), 133);
+    EXPECT_EQ(f.StringGrid1->Align(), russian.StringGrid1->Align());
+}
+
 TEST_F(EnglishWindow, UsesTheEnglishParsingRules) {
     const TForm1& f = *CreateEnglishWindow();
     EXPECT_FALSE(f.FParseRules.VersionSelectsLayout);
