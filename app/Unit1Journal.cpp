@@ -65,12 +65,28 @@ void TJournalAttachments::Release(ui::TObject* object)
     refs_.erase(object);
 }
 
+namespace {
+
+// The time format without its time-zone fields (unquoted "t"): the journal keeps the clock.
+QString WithoutTimeZone(const QString& format)
+{
+    QString out;
+    bool quoted = false;
+    for (QChar c : format) {
+        if (c == QLatin1Char('\''))
+            quoted = !quoted;
+        if (!quoted && c == QLatin1Char('t'))
+            continue;
+        out += c;
+    }
+    return out.trimmed();
+}
+
+} // namespace
+
 std::string JournalDateTimeText(const QDateTime& when, const QLocale& locale)
 {
-    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
-    // The long form may name the time zone ("t", "tt", ...): the journal keeps the clock only.
-    timeFormat.remove(QLatin1Char('t'));
-    timeFormat = timeFormat.trimmed();
+    const QString timeFormat = WithoutTimeZone(locale.timeFormat(QLocale::LongFormat));
     const QString date = locale.toString(when.date(), QLocale::ShortFormat);
     const QString time = locale.toString(when.time(), timeFormat);
     return core::RecordDateTimeText(date.toStdString(), time.toStdString());

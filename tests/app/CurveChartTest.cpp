@@ -119,6 +119,23 @@ TEST_F(CurveChart, LoadAddsRedSeriesAfterTheDesignedOnesAndTwiceGivesTwoSets)
     EXPECT_EQ(PointsOn(form_->Chart2), 0);
 }
 
+TEST_F(CurveChart, EverySeriesOfTheFileGoesToTheFirstChart)
+{
+    std::vector<core::TCurveSeries> seven;
+    for (int i = 0; i < 7; ++i)
+        seven.push_back({{double(i), double(i)}});
+    WriteBytes(File("seven.txt"), core::EncodeCurveFile(" ", seven));
+    LoadChartSeries({form_->Chart1, form_->Chart2, form_->Chart3}, File("seven.txt"));
+    EXPECT_EQ(Series(form_->Chart1), 2 + 7);
+    EXPECT_EQ(Series(form_->Chart2), 2);
+    EXPECT_EQ(Series(form_->Chart3), 2);
+    EXPECT_EQ(Boxes().Count(), 0);
+    // So a chart saved with its loaded series loads back whole.
+    SaveChartSeries({form_->Chart1}, File("back.txt"), " ");
+    LoadChartSeries({form_->Chart3}, File("back.txt"));
+    EXPECT_EQ(NonEmptySeriesOf(form_->Chart3), seven);
+}
+
 TEST_F(CurveChart, DamagedFilesEndTheLoad)
 {
     const std::string head = std::string("M\x01 ", 3);

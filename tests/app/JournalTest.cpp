@@ -3,6 +3,10 @@
 #include "JournalSupport.h"
 
 #include <QColor>
+#include <QDate>
+#include <QDateTime>
+#include <QLocale>
+#include <QTime>
 #include <QImage>
 #include <QPainter>
 
@@ -54,6 +58,14 @@ TEST_F(Journal, FirstRecordReusesRowOneWithNumberOneAndItsCurveFiles)
     EXPECT_EQ(Boxes().Count(), 0);
 }
 
+TEST(JournalDate, ShortDateTwoBlanksLongTimeWithoutTheZone)
+{
+    const QDateTime when(QDate(2026, 2, 3), QTime(7, 5, 9));
+    EXPECT_EQ(JournalDateTimeText(when, QLocale(QLocale::Russian, QLocale::Russia)), "03.02.2026  07:05:09");
+    EXPECT_EQ(JournalDateTimeText(when, QLocale(QLocale::German, QLocale::Germany)), "03.02.26  07:05:09");
+    EXPECT_EQ(JournalDateTimeText(when, QLocale(QLocale::English, QLocale::UnitedStates)), "2/3/26  7:05:09 AM");
+}
+
 TEST_F(Journal, NumbersAfterDeletingTheLastOrAMiddleRecord)
 {
     struct Case {
@@ -79,6 +91,7 @@ TEST_F(Journal, NumbersAfterDeletingTheLastOrAMiddleRecord)
         // The new record's curve files replace any of the same number.
         EXPECT_EQ(ReadBytes(Gr("gr" + c.numbers.back() + ".txt")), core::EncodeCurveFile(" ", chart2));
         EXPECT_EQ(core::ParseJournal(ReadBytes(JournalFile())).size(), 3u);
+        EXPECT_EQ(form_->StringGrid1->TopRow(), 3);
         DestroyWindow();
     }
 }
