@@ -396,7 +396,8 @@ private:
     void FreeDeviceList();
 
     // Unit1Parse.cpp: the parts of ParseDeviceReport.
-    void ShowStatusReport(const std::uint8_t* Data, std::size_t Size);
+    void ShowStatusReport(const std::uint8_t* Data, std::size_t Size,
+                          const hid::THidDevice* Device);
     void ShowEepromReply(const core::TEepromReply& Reply);
     ui::TEdit* EditByName(const char* Name) const;
 

@@ -34,7 +34,11 @@ std::string TForm1::DeviceName(hid::THidDevice* Device) {
 
 void TForm1::FreeDeviceList() {
     // Freeing a device checks it in (its read thread stops, its data handler is cleared).
+    // The current device stops being current before it goes, so nothing that runs while
+    // its read thread ends (a report handed over) reaches a device being freed.
     for (TDeviceEntry& entry : FDeviceList) {
+        if (entry.Device == FCurrentDevice)
+            FCurrentDevice = nullptr;
         delete entry.Device;
         entry.Device = nullptr;
     }

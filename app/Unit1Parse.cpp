@@ -42,7 +42,7 @@ void Store(TForm1& f, const core::TMeasurement& m) {
 
 } // namespace
 
-void TForm1::ParseDeviceReport(hid::THidDevice*, std::uint8_t, const void* Data,
+void TForm1::ParseDeviceReport(hid::THidDevice* HidDev, std::uint8_t, const void* Data,
                                std::uint16_t Size) {
     const auto* data = static_cast<const std::uint8_t*>(Data);
     const std::size_t size = data ? Size : 0;
@@ -70,7 +70,9 @@ void TForm1::ParseDeviceReport(hid::THidDevice*, std::uint8_t, const void* Data,
             data_one_byte->SetText(*text);
         break;
     case core::TReportKind::Status:
-        ShowStatusReport(data, size);
+        // The layout follows the bound analyzer's version number; the device that delivers
+        // the report is that analyzer (also while it is being given back).
+        ShowStatusReport(data, size, HidDev ? HidDev : FCurrentDevice);
         break;
     }
 }
@@ -87,8 +89,9 @@ void TForm1::ShowEepromReply(const core::TEepromReply& Reply) {
     }
 }
 
-void TForm1::ShowStatusReport(const std::uint8_t* Data, std::size_t Size) {
-    const std::uint16_t version = FCurrentDevice ? FCurrentDevice->Attributes().VersionNumber : 0;
+void TForm1::ShowStatusReport(const std::uint8_t* Data, std::size_t Size,
+                              const hid::THidDevice* Device) {
+    const std::uint16_t version = Device ? Device->Attributes().VersionNumber : 0;
     const auto report = core::DecodeStatusReport(Data, Size, version, FParseRules);
     if (!report)
         return;

@@ -336,6 +336,15 @@ TEST_F(ParseTest, LayoutAByDeviceVersion) {
     PutBytes(p, 9, {0x10, 0x00, 0x00, 0x00});
     Parse(p);
     EXPECT_EQ(form_->FSignal, 16.0f);
+
+    // A report handed over while the analyzer is being given back (no current device any
+    // more) is read by the delivering device's version.
+    hid::THidDevice* delivering = form_->FCurrentDevice;
+    form_->FCurrentDevice = nullptr;
+    PutBytes(p, 9, {0x20, 0x00, 0x00, 0x00});
+    form_->ParseDeviceReport(delivering, 0, p.data(), static_cast<std::uint16_t>(p.size()));
+    EXPECT_EQ(form_->FSignal, 32.0f);
+    form_->FCurrentDevice = delivering;
 }
 
 } // namespace
