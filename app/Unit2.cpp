@@ -6,7 +6,8 @@ TForm2::TForm2(ui::TComponent* AOwner) : ui::TForm(AOwner) {
     SetName("Form2");
     SetCaption("ВЫбор метода  измерения");
     ui::TFont font;
-    font.Name = "MS Sans Serif";
+    // MS Sans Serif of the design is not on Linux: Arial (Liberation Sans) has its widths.
+    font.Name = "Arial";
     font.Height = 11;
     SetFont(font);
     SetBorderStyle(ui::bsDialog, false);

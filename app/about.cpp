@@ -21,7 +21,8 @@ TAboutBox::TAboutBox(ui::TComponent* AOwner) : ui::TForm(AOwner) {
     SetName("AboutBox");
     SetCaption("О программе");
     ui::TFont font;
-    font.Name = "MS Sans Serif";
+    // MS Sans Serif of the design is not on Linux: Arial (Liberation Sans) has its widths.
+    font.Name = "Arial";
     font.Height = 11;
     SetFont(font);
     SetBorderStyle(ui::bsDialog);
@@ -49,7 +50,8 @@ TAboutBox::TAboutBox(ui::TComponent* AOwner) : ui::TForm(AOwner) {
     ProgramIcon->SetFont(icon);
 
     ProductName = Text(this, Panel1, "ProductName", "Kelvane A", 28, 8);
-    Version = Text(this, Panel1, "Version", "Version 3.1A  Build 09.2014", 84, 8);
+    Version = Text(this, Panel1, "Version", "Version 3.1A  Build 09.2014", 0, 8);
+    Version->SetLeft(ProductName->Left() + ProductName->Width() + 6);
     Copyright = Text(this, Panel1, "Copyright", "Orvane", 8, 40);
     Comments = Text(this, Panel1, "Comments", "Анализаторы низкотемпературных", 8, 60);
     Contact1 = Text(this, Panel1, "Contact1", "свойств дизельного топлива", 8, 78);

@@ -1,0 +1,304 @@
+// The main window's life: FormCreate on the program's journal, the resize rule for the
+// comment column, FormClose and "Выход", the About box and the method dialog, the program
+// entry's order.
+#include "AppFixture.h"
+#include "JournalSupport.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/Program.h"
+#include "app/Unit2.h"
+#include "app/about.h"
+#include "app/core/Journal.h"
+
+namespace {
+
+using apptest::AppFixture;
+using apptest::ReadBytes;
+using apptest::WriteBytes;
+
+class Life : public AppFixture {
+protected:
+    std::filesystem::path Journal() const { return Dir() / "data2.tab"; }
+
+    static std::string JournalOf(int records) {
+        std::vector<core::TJournalRow> rows;
+        for (int i = 1; i <= records; ++i)
+            rows.push_back({std::to_string(i), "01.02.2014  10:0" + std::to_string(i) + ":00",
+                            "-5", "-25", "-15", " "});
+        return core::SerializeJournal(rows);
+    }
+
+    // A second close made possible: the window stays the test's.
+    void MakeJournalUnwritable() {
+        std::filesystem::remove(Journal());
+        std::filesystem::create_directories(Journal() / "x");
+    }
+};
+
+TEST_F(Life, StartWithAJournalShowsItsRecordsWithTheLastOnTop) {
+    WriteBytes(Journal(), JournalOf(3));
+    TForm1* f = CreateWindow();
+    EXPECT_EQ(Boxes().Count(), 0);
+    ui::TStringGrid* g = f->StringGrid1;
+    ASSERT_EQ(g->RowCount(), 4);
+    EXPECT_EQ(g->Cells(0, 3), "3");
+    EXPECT_EQ(g->TopRow(), 3);
+    EXPECT_FALSE(f->FRecordPending);
+    for (int r = 1; r <= 3; ++r)
+        EXPECT_NE(GraphBoxOf(g->Objects(5, r)), nullptr) << r;
+
+    const char* header[] = {"№", "Дата", "Помутнение", "Застывание", "ПТФ", "Комментарий"};
+    const int widths[] = {50, 110, 50, 50, 50};
+    for (int c = 0; c < 6; ++c)
+        EXPECT_EQ(g->Cells(c, 0), header[c]);
+    for (int c = 0; c < 5; ++c)
+        EXPECT_EQ(g->ColWidths(c), widths[c]);
+    EXPECT_EQ(g->ColWidths(5), f->Panel1->Width() - 310 - 50);
+}
+
+TEST_F(Life, StartWithAnEmptyJournalKeepsOneEmptyRow) {
+    TForm1* f = CreateWindow();
+    EXPECT_EQ(Boxes().Count(), 0);
+    EXPECT_EQ(f->StringGrid1->RowCount(), 2);
+    EXPECT_EQ(f->StringGrid1->TopRow(), 1);
+    EXPECT_NE(GraphBoxOf(f->StringGrid1->Objects(5, 1)), nullptr);
+}
+
+TEST_F(Life, StartSetsTheCurrentDirectoryToTheProgramsDirectory) {
+    CreateWindow();
+    std::error_code ec;
+    EXPECT_TRUE(std::filesystem::equivalent(std::filesystem::current_path(ec), Dir(), ec));
+    EXPECT_FALSE(ec) << ec.message();
+    std::filesystem::current_path(std::filesystem::temp_directory_path(), ec);
+}
+
+TEST_F(Life, MissingJournalShowsOneErrorBoxAndClosingWritesTheFile) {
+    ui::Application->SetTitle(app::kApplicationTitle);
+    std::filesystem::remove(Journal());
+    TForm1* f = CreateWindow();
+    ASSERT_EQ(Boxes().Count(), 1);
+    const ui::ModalRequest& box = Boxes().Last();
+    EXPECT_EQ(box.icon, ui::ModalIcon::Error);
+    EXPECT_EQ(box.caption, app::kApplicationTitle);
+    EXPECT_NE(box.text.find("Cannot open file \"" + Journal().string() + "\""), std::string::npos)
+        << box.text;
+
+    // a usable window: the header, one empty row, no graph boxes
+    EXPECT_EQ(f->StringGrid1->Cells(0, 0), "№");
+    EXPECT_EQ(f->StringGrid1->RowCount(), 2);
+    EXPECT_EQ(f->StringGrid1->Cells(0, 1), "");
+    EXPECT_EQ(f->StringGrid1->Objects(5, 1), nullptr);
+    EXPECT_FALSE(f->FRecordPending);
+    f->ToolButton4->Click();
+    EXPECT_EQ(Boxes().Count(), 1);
+
+    f->Show();
+    f->Close();
+    EXPECT_FALSE(f->Visible());
+    EXPECT_EQ(ReadBytes(Journal()), "\r\n\r\n\r\n\r\n\r\n\r\n\r\n");
+    EXPECT_EQ(Boxes().Count(), 1);
+
+    // the next start finds it
+    DestroyWindow();
+    Boxes().Clear();
+    CreateWindow();
+    EXPECT_EQ(Boxes().Count(), 0);
+    EXPECT_EQ(form_->StringGrid1->RowCount(), 2);
+}
+
+TEST_F(Life, ExitWritesTheJournalAsTheCloseBoxDoes) {
+    WriteBytes(Journal(), JournalOf(2));
+    TForm1* f = CreateWindow();
+    f->StringGrid1->SetCells(5, 2, "примечание");
+    f->Show();
+    f->Close();
+    const std::string closed = ReadBytes(Journal());
+    ASSERT_EQ(core::ParseJournal(closed).size(), 2u);
+    EXPECT_EQ(core::ParseJournal(closed)[1][5], "примечание");
+
+    WriteBytes(Journal(), JournalOf(2));
+    f->Show();
+    f->N2->Click();  // "Выход"
+    EXPECT_FALSE(f->Visible());
+    EXPECT_EQ(ReadBytes(Journal()), closed);
+}
+
+TEST_F(Life, UnwritableJournalAbandonsTheCloseUntilALaterOne) {
+    ui::Application->SetTitle(app::kApplicationTitle);
+    WriteBytes(Journal(), JournalOf(1));
+    TForm1* f = CreateWindow();
+    f->Show();
+    MakeJournalUnwritable();
+    f->Close();
+    ASSERT_EQ(Boxes().Count(), 1);
+    EXPECT_EQ(Boxes().Last().caption, app::kApplicationTitle);
+    EXPECT_NE(Boxes().Last().text.find("Cannot create file"), std::string::npos)
+        << Boxes().Last().text;
+    EXPECT_TRUE(f->Visible()) << "the window stays open";
+
+    std::filesystem::remove_all(Journal());
+    f->Close();
+    EXPECT_FALSE(f->Visible());
+    EXPECT_EQ(core::ParseJournal(ReadBytes(Journal())).size(), 1u);
+}
+
+TEST_F(Life, ResizeGivesTheCommentColumnTheRestOfTheGrid) {
+    TForm1* f = CreateWindow();
+    f->SetWindowState(ui::wsNormal);
+    f->Show();
+    f->SetBounds(0, 0, 1100, 700);
+    Drain();
+    ui::TStringGrid* g = f->StringGrid1;
+    EXPECT_EQ(g->ColWidths(0), 50);
+    EXPECT_EQ(g->ColWidths(1), 110);
+    EXPECT_EQ(g->ColWidths(5), g->Width() - 310 - 50);
+
+    g->SetColWidths(1, 200);  // the user widened the date column
+    f->SetBounds(0, 0, 1200, 700);
+    Drain();
+    EXPECT_EQ(g->ColWidths(1), 200);
+    EXPECT_EQ(g->ColWidths(5), g->Width() - 400 - 50);
+
+    const int before = g->Width();
+    f->SetBounds(0, 0, 900, 700);
+    Drain();
+    EXPECT_LT(g->Width(), before);
+    EXPECT_EQ(g->ColWidths(5), g->Width() - 400 - 50);
+}
+
+TEST_F(Life, DevicePluggedBeforeStartIsBoundOnlyFromTheLoop) {
+    auto analyzer = apptest::RecordingAnalyzer();
+    sim::VirtualBus::Instance().Plug(analyzer);
+    TForm1* f = CreateWindow();
+    EXPECT_TRUE(f->FDeviceList.empty()) << "no enumeration inside FormCreate";
+    EXPECT_EQ(f->FCurrentDevice, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return f->FCurrentDevice != nullptr; }));
+    EXPECT_EQ(f->FDeviceList.size(), 1u);
+}
+
+// ---- the About box and the method dialog -----------------------------------------------------
+
+class Dialogs : public AppFixture {
+protected:
+    void TearDown() override {
+        delete AboutBox;
+        AboutBox = nullptr;
+        delete Form2;
+        Form2 = nullptr;
+        AppFixture::TearDown();
+    }
+};
+
+TEST_F(Dialogs, AboutBoxAsDesigned) {
+    AboutBox = new TAboutBox(nullptr);
+    TAboutBox* a = AboutBox;
+    EXPECT_EQ(a->Caption(), "О программе");
+    EXPECT_EQ(a->BorderStyle(), ui::bsDialog);
+    EXPECT_EQ(a->Position(), ui::poScreenCenter);
+    EXPECT_EQ(a->ClientWidth(), 234);
+    EXPECT_EQ(a->ClientHeight(), 177);
+    EXPECT_EQ(a->ProductName->Caption(), "Kelvane A");
+    EXPECT_EQ(a->Version->Caption(), "Version 3.1A  Build 09.2014");
+    EXPECT_EQ(a->ProgramIcon->Width(), 16);
+    EXPECT_EQ(a->ProgramIcon->Height(), 16);
+    for (ui::TControl* c : {static_cast<ui::TControl*>(a->ProgramIcon), static_cast<ui::TControl*>(a->ProductName),
+                            static_cast<ui::TControl*>(a->Version), static_cast<ui::TControl*>(a->Copyright),
+                            static_cast<ui::TControl*>(a->Comments), static_cast<ui::TControl*>(a->Contact1),
+                            static_cast<ui::TControl*>(a->Contact2)})
+        EXPECT_EQ(c->Parent(), a->Panel1);
+    // side by side in the panel's top line
+    EXPECT_EQ(a->ProductName->Top(), a->Version->Top());
+    EXPECT_LE(a->ProductName->Left() + a->ProductName->Width(), a->Version->Left());
+    EXPECT_LE(a->Version->Left() + a->Version->Width(), a->Panel1->Width());
+    EXPECT_EQ(a->OKButton->Caption(), "OK");
+    EXPECT_TRUE(a->OKButton->Default());
+}
+
+TEST_F(Dialogs, AboutBoxClosesWithOkOrEnter) {
+    AboutBox = new TAboutBox(nullptr);
+    AboutBox->Show();
+    ASSERT_TRUE(AboutBox->Visible());
+    AboutBox->OKButton->Click();
+    EXPECT_FALSE(AboutBox->Visible());
+
+    AboutBox->Show();
+    AboutBox->KeyPress(u'\r');
+    EXPECT_FALSE(AboutBox->Visible());
+}
+
+TEST_F(Dialogs, N7ShowsTheAboutBoxModallyAndNothingElseDoes) {
+    TForm1* f = CreateWindow();
+    AboutBox = new TAboutBox(nullptr);
+    Boxes().QueueButton(ui::mrCancel);
+    f->N7Click(nullptr);
+    ASSERT_EQ(Boxes().Count(), 1);
+    EXPECT_EQ(Boxes().Last().kind, ui::ModalKind::Form);
+    EXPECT_EQ(Boxes().Last().caption, "О программе");
+    // no menu item leads there
+    for (ui::TMenuItem* item : {f->N1, f->N2, f->N3, f->N4})
+        EXPECT_NE(item->Caption(), "О программе");
+}
+
+TEST_F(Dialogs, MethodDialogAsDesigned) {
+    Form2 = new TForm2(nullptr);
+    EXPECT_EQ(Form2->Caption(), "ВЫбор метода  измерения");
+    EXPECT_EQ(Form2->BorderStyle(), ui::bsDialog);
+    EXPECT_EQ(Form2->Position(), ui::poMainFormCenter);
+    EXPECT_EQ(Form2->ClientWidth(), 438);
+    EXPECT_EQ(Form2->ClientHeight(), 180);
+    ui::TRadioGroup* g = Form2->RadioGroup1;
+    EXPECT_EQ(g->Caption(), "Что измеряем ?");
+    EXPECT_EQ(g->Align(), ui::alClient);
+    EXPECT_EQ(g->Font().Height, 21);
+    ASSERT_EQ(g->Items().Count(), 2);
+    EXPECT_EQ(g->Items()[0], "Помутнение");
+    EXPECT_EQ(g->Items()[1], "Помутнение+Застывание+ПТФ");
+}
+
+TEST_F(Dialogs, MethodDialogShowsNoChoiceAndClosesOnAPick) {
+    Form2 = new TForm2(nullptr);
+    for (int pick : {1, 0, 1}) {
+        SCOPED_TRACE(pick);
+        Form2->Show();
+        EXPECT_EQ(Form2->RadioGroup1->ItemIndex(), -1);
+        EXPECT_TRUE(Form2->Visible());
+        Form2->RadioGroup1->SetItemIndex(pick);  // as a click on the item
+        EXPECT_FALSE(Form2->Visible());
+        EXPECT_EQ(Form2->RadioGroup1->ItemIndex(), pick);
+    }
+    Form2->Show();
+    Form2->Click();  // the form's own click closes it too
+    EXPECT_FALSE(Form2->Visible());
+}
+
+// ---- the program entry -------------------------------------------------------------------------
+
+// The entry runs the application's loop to its end, which leaves the application object
+// terminated: it runs in a child process of its own.
+TEST_F(Life, ProgramEntryCreatesTheWindowsInOrderAndEndsWhenTheMainWindowCloses) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto entry = [this] {
+        bool noneBefore = false, allInOrder = false;
+        std::string title;
+        const int rc = app::ProgramEntry([&] {
+            noneBefore = !Form1 && !AboutBox && !Form2;
+            // runs once the loop runs: every window exists, Form1 is the main one
+            rt::MainThread::Post([&] {
+                allInOrder = Form1 && AboutBox && Form2 && ui::Application->MainForm() == Form1;
+                title = ui::Application->Title();
+                if (Form1)
+                    Form1->N2->Click();  // "Выход" ends the loop
+            });
+        });
+        const bool ok = rc == 0 && noneBefore && allInOrder && title == app::kApplicationTitle &&
+                        !Form1 && !AboutBox && !Form2 && std::filesystem::exists(Journal());
+        std::fprintf(stderr, "entry %s\n", ok ? "ok" : "wrong");
+        std::exit(ok ? 0 : 1);
+    };
+    EXPECT_EXIT(entry(), testing::ExitedWithCode(0), "entry ok");
+}
+
+} // namespace
