@@ -166,6 +166,8 @@ void TForm1::AppendRecord()
     if (FCloudPoint == core::kNotDetermined)
         return;
 
+    if (StringGrid1->RowCount() < 2)
+        StringGrid1->SetRowCount(2);
     int last = StringGrid1->RowCount() - 1;
     if (!core::LastRowReusable(StringGrid1->Cells(kDateCol, last))) {
         StringGrid1->SetRowCount(StringGrid1->RowCount() + 1);
