@@ -17,8 +17,6 @@
 #include <string>
 #include <vector>
 
-#include <QWidget>  // ui/Controls.h holds a QPointer<QWidget>
-
 #include "app/core/InputReport.h"
 #include "app/core/OutputReport.h"
 #include "app/Unit1Journal.h"
