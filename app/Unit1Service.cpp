@@ -5,9 +5,11 @@
 #include "app/Unit1Service.h"
 
 #include "app/Unit1.h"
+#include "runtime/MainThread.h"
 #include "runtime/Math.h"
 #include "runtime/SysUtils.h"
 
+#include <chrono>
 #include <limits>
 #include <string_view>
 #include <utility>
@@ -159,10 +161,15 @@ bool LoopMustEnd(const TForm1& f, bool wasVisible) {
     return !f.FCurrentDevice || !f.FCurrentDevice->PluggedIn();
 }
 
+// How long a round of the read loop gives the read thread to hand a report over. Without
+// it the loop outruns the replies, which pile up in the device's input buffers until the
+// oldest are dropped and their grid rows never fill.
+constexpr std::chrono::milliseconds kReplyWait{10};
+
 // Runs the 2048 rounds: send the block's command, let pending messages run, show the
 // address just requested. blockReport may raise, which ends the loop at that round.
 template <class MakeReport>
-void RunBlockLoop(TForm1& f, MakeReport blockReport) {
+void RunBlockLoop(TForm1& f, bool answered, MakeReport blockReport) {
     if (EepromLoopRunning)
         return;
     TEepromLoopScope running;
@@ -170,6 +177,8 @@ void RunBlockLoop(TForm1& f, MakeReport blockReport) {
     for (int i = 0; i < app::kEepromBlocks; ++i) {
         const auto address = static_cast<std::uint16_t>(app::kEepromBlockSize * i);
         f.WriteReport(blockReport(address));
+        if (answered)
+            rt::MainThread::WaitAndProcess(kReplyWait);
         ui::Application->ProcessMessages();
         if (LoopMustEnd(f, wasVisible))
             return;
@@ -250,7 +259,7 @@ void TForm1::Button20Click(ui::TObject*) {
 
 // "Все читать": the chip's control byte is taken again in every round.
 void TForm1::Button23Click(ui::TObject*) {
-    RunBlockLoop(*this, [this](std::uint16_t address) {
+    RunBlockLoop(*this, true, [this](std::uint16_t address) {
         return core::ReadEepromReport(address, ByteOf(control), 0);
     });
 }
@@ -262,7 +271,7 @@ void TForm1::Button25Click(ui::TObject*) {
     const std::uint8_t chip = ByteOf(control);
     std::array<std::uint8_t, core::kEepromPageSize> erased;
     erased.fill(0xFF);
-    RunBlockLoop(*this, [chip, &erased](std::uint16_t address) {
+    RunBlockLoop(*this, false, [chip, &erased](std::uint16_t address) {
         return core::WriteEepromPageReport(chip, address, erased);
     });
 }
