@@ -1,5 +1,5 @@
 #pragma once
-// The pure pieces of the service tabs: where each parameter group of "Коррекции" lives in
+// The widget-free logic of the service tabs: where each parameter group of "Коррекции" lives in
 // the two EEPROMs, and the key sequence that reveals the service tabs.
 #include <array>
 #include <cstddef>
