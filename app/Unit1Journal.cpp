@@ -123,8 +123,9 @@ std::vector<std::string> RowVector(const core::TJournalRow& row)
 void TForm1::ClearJournalRow(int Row)
 {
     for (int c = 0; c < StringGrid1->ColCount(); ++c) {
-        FJournalCells.Release(StringGrid1->Objects(c, Row));
+        ui::TObject* object = StringGrid1->Objects(c, Row);
         StringGrid1->SetObjects(c, Row, nullptr);
+        FJournalCells.Release(object);
         StringGrid1->SetCells(c, Row, std::string());
     }
 }

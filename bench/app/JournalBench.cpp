@@ -127,8 +127,10 @@ void AppendRecordOnLargeJournal(benchmark::State& state)
 }
 BENCHMARK(AppendRecordOnLargeJournal)->Unit(benchmark::kMillisecond);
 
-// The parts of an append on the large journal.
-void AppendParts(benchmark::State& state)
+// The parts of an append on the large journal, and a delete.
+enum class Part { CreateGraphBoxes, AttachCurveFiles, SaveJournal, DeleteFirstRecord };
+
+void JournalPart(benchmark::State& state, Part part)
 {
     JournalDir dir;
     ui::ModalRecorder boxes;
@@ -137,16 +139,30 @@ void AppendParts(benchmark::State& state)
     FreshGrid(form);
     StartJournal(form);
     for (auto _ : state) {
-        switch (state.range(0)) {
-        case 0: form->CreateGraphBoxes(); break;
-        case 1: form->AttachCurveFiles(); break;
-        case 2: form->SaveJournal(); break;
+        switch (part) {
+        case Part::CreateGraphBoxes: form->CreateGraphBoxes(); break;
+        case Part::AttachCurveFiles: form->AttachCurveFiles(); break;
+        case Part::SaveJournal: form->SaveJournal(); break;
+        case Part::DeleteFirstRecord:
+            // Deleting the first record moves every row below it up.
+            form->StringGrid1->SelectCell(0, 1);
+            form->ToolButton1Click(nullptr);
+            state.PauseTiming();
+            if (form->StringGrid1->RowCount() < kRecords / 2) {
+                FreshGrid(form);
+                StartJournal(form);
+            }
+            state.ResumeTiming();
+            break;
         }
     }
     delete form;
     Form1 = nullptr;
 }
-BENCHMARK(AppendParts)->Arg(0)->Arg(1)->Arg(2)->ArgName("CreateGraphBoxes_AttachCurveFiles_SaveJournal")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(JournalPart, CreateGraphBoxes, Part::CreateGraphBoxes)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(JournalPart, AttachCurveFiles, Part::AttachCurveFiles)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(JournalPart, SaveJournal, Part::SaveJournal)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(JournalPart, DeleteFirstRecord, Part::DeleteFirstRecord)->Unit(benchmark::kMillisecond);
 
 // SaveChartSeries and LoadChartSeries of a chart of two series of 50,000 points each.
 void ChartCurveFileSaveLoad(benchmark::State& state)
