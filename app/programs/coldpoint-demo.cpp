@@ -6,8 +6,8 @@
 // Hidden hooks for the tests and the look script (the demo takes no settings otherwise):
 //   COLDPOINT_DEMO_RUN_SECONDS  real seconds of one determination (default 180)
 //   COLDPOINT_DEMO_QUIT_AFTER   close the window once this many records were appended
-//   COLDPOINT_DEMO_PICTURE      write a PNG of the window in the middle of the first
-//                               determination that finds a cloud point, then close
+//   COLDPOINT_DEMO_PICTURE      write PNGs of the window in the middle of the first
+//                               determination (of all three results), then close
 #include <chrono>
 #include <cstdlib>
 #include <memory>
@@ -59,10 +59,12 @@ int RecordRows(TForm1* f) {
     return n;
 }
 
-// The middle of a determination: running, a result found, curves on all three charts.
+// The middle of a determination of all three: two results found, the third still open,
+// curves on all three charts.
 bool MidDetermination(TForm1* f) {
-    return (f->FState == 20 || f->FState == 30 || f->FState == 40) &&
-           f->FCloudPoint != core::kNotDetermined && f->Series1->Count() >= 20 &&
+    return f->FState == 40 && f->FCloudPoint != core::kNotDetermined &&
+           f->FFilterPoint != core::kNotDetermined && f->FPourPoint == core::kNotDetermined &&
+           f->Series1->Count() >= 20 &&
            f->Series3->Count() + f->Series2->Count() >= 20 &&
            f->Series5->Count() + f->Series6->Count() >= 5;
 }
@@ -88,7 +90,7 @@ private:
         if (startRecords_ < 0)
             startRecords_ = RecordRows(Form1);
         if (!hooks_.picture.empty() && MidDetermination(Form1)) {
-            ui::GrabToPng(Form1, hooks_.picture, kPictureWidth, kPictureHeight);
+            Picture(hooks_.picture);
             hooks_.picture.clear();
             Form1->Close();
             return;
@@ -97,6 +99,21 @@ private:
             hooks_.quitAfter = 0;
             Form1->Close();
         }
+    }
+
+    // The window as it is (the rate chart's page), then the pages of the two other run
+    // charts as <name>-chart1.png and <name>-chart2.png.
+    static void Picture(const std::string& path) {
+        ui::GrabToPng(Form1, path, kPictureWidth, kPictureHeight);
+        std::string stem = path;
+        if (stem.size() > 4 && stem.compare(stem.size() - 4, 4, ".png") == 0)
+            stem.resize(stem.size() - 4);
+        ui::TTabSheet* shown = Form1->PageControl1->ActivePage();
+        Form1->PageControl1->SetActivePage(Form1->TabSheet1);
+        ui::GrabToPng(Form1, stem + "-chart1.png", kPictureWidth, kPictureHeight);
+        Form1->PageControl1->SetActivePage(Form1->TabSheet2);
+        ui::GrabToPng(Form1, stem + "-chart2.png", kPictureWidth, kPictureHeight);
+        Form1->PageControl1->SetActivePage(shown);
     }
 
     std::shared_ptr<analyzer::AnalyzerDevice> analyzer_;
