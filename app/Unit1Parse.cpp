@@ -91,7 +91,9 @@ void TForm1::ShowEepromReply(const core::TEepromReply& Reply) {
 
 void TForm1::ShowStatusReport(const std::uint8_t* Data, std::size_t Size,
                               const hid::THidDevice* Device) {
-    const std::uint16_t version = Device ? Device->Attributes().VersionNumber : 0;
+    // The English rules choose the layout by the report alone.
+    const std::uint16_t version =
+        FParseRules.VersionSelectsLayout && Device ? Device->Attributes().VersionNumber : 0;
     const auto report = core::DecodeStatusReport(Data, Size, version, FParseRules);
     if (!report)
         return;

@@ -8,17 +8,16 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD:-build}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target coldpoint-demo -j "$(nproc)"
+cmake --build "$build" --target coldpoint-demo-probe -j "$(nproc)"
 mkdir -p out
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cp "$build/app/coldpoint-demo" "$work/"
+cp "$build/app/coldpoint-demo-probe" "$work/"
 mkdir -p "$work/gr"
 : > "$work/data2.tab"
 rm -f out/coldpoint-demo*.png
-QT_QPA_PLATFORM=offscreen COLDPOINT_DEMO_RUN_SECONDS="${RUN_SECONDS:-90}" \
-COLDPOINT_DEMO_PICTURE="$PWD/out/coldpoint-demo.png" \
-  timeout 600 "$work/coldpoint-demo"
+QT_QPA_PLATFORM=offscreen timeout 600 "$work/coldpoint-demo-probe" \
+  --run-seconds "${RUN_SECONDS:-90}" --picture "$PWD/out/coldpoint-demo.png"
 for p in out/coldpoint-demo.png out/coldpoint-demo-chart1.png out/coldpoint-demo-chart2.png; do
   test -s "$p"
   echo "$p"

@@ -1,5 +1,7 @@
 #include "ui/StdCtrls.h"
 
+#include <vector>
+
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -8,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyle>
+#include <QStringList>
 #include <QStyleOptionGroupBox>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -235,58 +238,70 @@ TRect TGroupBox::ClientRect() const {
 
 // ---- TMemo ----------------------------------------------------------------------------------
 
+// The lines live in a plain list; the widget gets what was added in one batch from the
+// event loop, so adding a line costs the same however long the memo is.
 class TMemo::MemoLines : public TStrings {
 public:
     explicit MemoLines(QPlainTextEdit* e) : edit_(e) {}
 
-    int Count() const override { return empty_ ? 0 : edit_->document()->blockCount(); }
+    int Count() const override { return static_cast<int>(lines_.size()); }
     std::string Get(int index) const override {
         Check(index);
-        return FromQ(edit_->document()->findBlockByNumber(index).text());
+        return lines_[static_cast<std::size_t>(index)];
     }
     void Put(int index, const std::string& s) override {
         Check(index);
-        QTextCursor c(edit_->document()->findBlockByNumber(index));
-        c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-        c.insertText(ToQ(s));
+        lines_[static_cast<std::size_t>(index)] = s;
+        Rebuild();
     }
     int Add(const std::string& s) override {
-        if (empty_) {
-            empty_ = false;
-            edit_->setPlainText(ToQ(s));
-        } else {
-            edit_->appendPlainText(ToQ(s));
+        lines_.push_back(s);
+        if (!flushQueued_) {
+            flushQueued_ = true;
+            QMetaObject::invokeMethod(edit_, [this] { Flush(); }, Qt::QueuedConnection);
         }
         return Count() - 1;
     }
     void Clear() override {
-        edit_->clear();
-        empty_ = true;
+        lines_.clear();
+        Rebuild();
     }
     void Delete(int index) override {
         Check(index);
-        if (Count() == 1) {
-            Clear();
+        lines_.erase(lines_.begin() + index);
+        Rebuild();
+    }
+
+    // Pushes the lines added since the last push to the widget.
+    void Flush() {
+        flushQueued_ = false;
+        if (shown_ >= lines_.size())
             return;
-        }
-        QTextCursor c(edit_->document()->findBlockByNumber(index));
-        c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-        // Take the line break too: the one after, or the one before the last line.
-        if (!c.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor)) {
-            c.movePosition(QTextCursor::StartOfBlock);
-            c.movePosition(QTextCursor::PreviousCharacter);
-            c.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
-        }
-        c.removeSelectedText();
+        QStringList batch;
+        batch.reserve(static_cast<int>(lines_.size() - shown_));
+        for (std::size_t i = shown_; i < lines_.size(); ++i)
+            batch << ToQ(lines_[i]);
+        if (shown_ == 0)
+            edit_->setPlainText(batch.join(QChar('\n')));
+        else
+            edit_->appendPlainText(batch.join(QChar('\n')));
+        shown_ = lines_.size();
     }
 
 private:
+    void Rebuild() {
+        edit_->clear();
+        shown_ = 0;
+        Flush();
+    }
     void Check(int index) const {
         if (index < 0 || index >= Count())
             throw std::out_of_range("list index out of bounds");
     }
     QPlainTextEdit* edit_;
-    bool empty_ = true;
+    std::vector<std::string> lines_;
+    std::size_t shown_ = 0;
+    bool flushQueued_ = false;
 };
 
 TMemo::TMemo(TComponent* AOwner) : TWinControl(AOwner, NewWidget<QPlainTextEdit>()) {

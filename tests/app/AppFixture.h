@@ -57,6 +57,8 @@ protected:
     void SetUp() override {
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
         namespace fs = std::filesystem;
+        std::error_code ec;
+        cwd_ = fs::current_path(ec);
         dir_ = fs::temp_directory_path() /
                ("coldpoint-app-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
         fs::remove_all(dir_);
@@ -80,6 +82,8 @@ protected:
         rt::SetDecimalSeparator(separator_);
         app::OverrideProgramDir("");
         std::error_code ec;
+        // The window's creation moves the process into the program directory.
+        std::filesystem::current_path(cwd_, ec);
         std::filesystem::remove_all(dir_, ec);
     }
 
@@ -159,6 +163,7 @@ protected:
 
 private:
     std::filesystem::path dir_;
+    std::filesystem::path cwd_;
     std::unique_ptr<ui::ModalRecorder> boxes_;
     char separator_ = '.';
     static inline int counter_ = 0;

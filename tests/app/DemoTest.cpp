@@ -1,6 +1,6 @@
 // The demo program itself: started under the offscreen platform in a directory of its own,
-// it runs one accelerated determination (a hidden hook shortens it to seconds), appends the
-// record and closes through its hook.
+// it runs one accelerated determination (shortened to seconds), appends the record and
+// closes by itself.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -23,11 +23,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Next to the build's test programs: <build>/tests/app_tests and <build>/app/coldpoint-demo.
+// Next to the build's test programs: <build>/tests/app_tests and
+// <build>/app/coldpoint-demo-probe (the demo with its determination shortened).
 fs::path DemoProgram() {
     std::error_code ec;
     const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    return self.parent_path().parent_path() / "app" / "coldpoint-demo";
+    return self.parent_path().parent_path() / "app" / "coldpoint-demo-probe";
 }
 
 std::string ReadAll(const fs::path& p) {
@@ -37,7 +38,7 @@ std::string ReadAll(const fs::path& p) {
 
 TEST(Demo, RunsOneAcceleratedDeterminationAndLeavesAJournalRecord) {
     const fs::path program = DemoProgram();
-    ASSERT_TRUE(fs::exists(program)) << program << " is built with the coldpoint-demo target";
+    ASSERT_TRUE(fs::exists(program)) << program << " is built with the coldpoint-demo-probe target";
 
     const fs::path dir = fs::temp_directory_path() / ("coldpoint-demo-" + std::to_string(::getpid()));
     fs::remove_all(dir);
@@ -50,12 +51,11 @@ TEST(Demo, RunsOneAcceleratedDeterminationAndLeavesAJournalRecord) {
     QProcess demo;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("COLDPOINT_DEMO_RUN_SECONDS", "3");
-    env.insert("COLDPOINT_DEMO_QUIT_AFTER", "1");
     demo.setProcessEnvironment(env);
     demo.setWorkingDirectory(QString::fromStdString(fs::temp_directory_path().string()));
     demo.setProcessChannelMode(QProcess::MergedChannels);
-    demo.start(QString::fromStdString((dir / "coldpoint-demo").string()), {});
+    demo.start(QString::fromStdString((dir / "coldpoint-demo").string()),
+               {"--run-seconds", "3", "--quit-after", "1"});
     ASSERT_TRUE(demo.waitForStarted(30000));
     const bool finished = demo.waitForFinished(240000);
     if (!finished) {
