@@ -1,5 +1,6 @@
 #include "runtime/Classes.h"
 
+#include <atomic>
 #include <memory>
 
 #include "runtime/MainThread.h"
@@ -149,6 +150,7 @@ struct HandOver {
     std::mutex mutex;
     std::condition_variable done;
     bool finished = false;
+    std::atomic<bool> ready{false};  // finished, readable without the lock
     std::exception_ptr error;
 };
 
@@ -170,8 +172,10 @@ void TThread::Synchronize(const std::function<void()>& method) {
         std::lock_guard<std::mutex> lock(handOver->mutex);
         handOver->error = error;
         handOver->finished = true;
+        handOver->ready.store(true, std::memory_order_release);
         handOver->done.notify_all();
     });
+    SpinUntil([&] { return handOver->ready.load(std::memory_order_acquire); }, kSpin);
     std::unique_lock<std::mutex> lock(handOver->mutex);
     handOver->done.wait(lock, [&] { return handOver->finished; });
     if (handOver->error)

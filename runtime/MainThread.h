@@ -8,6 +8,20 @@
 
 namespace rt {
 
+// How long a waiter looks for what it waits for before it sleeps.
+inline constexpr std::chrono::microseconds kSpin{50};
+
+// Checks done() until it holds or the time is up (no sleeping); true when it holds.
+template <class Done>
+bool SpinUntil(Done done, std::chrono::microseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    do {
+        if (done())
+            return true;
+    } while (std::chrono::steady_clock::now() < end);
+    return done();
+}
+
 class MainThread {
 public:
     // The calling thread becomes the main thread (the first thread that uses the queue is
