@@ -1,5 +1,6 @@
 #pragma once
 // The HID binding: "HID.dll" with its 42 routine pointers, all or nothing, not counted.
+#include "hid/HidRoutineList.h"
 #include "hid/RoutineTable.h"
 #include "platform/DeviceApi.h"
 
@@ -15,45 +16,15 @@ namespace hid {
 #if !defined(COLDPOINT_ENGLISH)
 // The routines of the table in binding order; those with an alias are bound a second time
 // under their button names.
-inline constexpr std::array<TRoutineName, 37> HidRoutines{{
-    {"HidD_Hello"},
-    {"HidD_GetHidGuid"},
-    {"HidD_GetPreparsedData"},
-    {"HidD_FreePreparsedData"},
-    {"HidD_GetConfiguration"},
-    {"HidD_SetConfiguration"},
-    {"HidD_FlushQueue"},
-    {"HidD_GetFeature"},
-    {"HidD_SetFeature"},
-    {"HidD_GetNumInputBuffers"},
-    {"HidD_SetNumInputBuffers"},
-    {"HidD_GetAttributes"},
-    {"HidD_GetManufacturerString"},
-    {"HidD_GetProductString"},
-    {"HidD_GetSerialNumberString"},
-    {"HidD_GetPhysicalDescriptor"},
-    {"HidD_GetIndexedString"},
-    {"HidP_GetCaps"},
-    {"HidP_GetLinkCollectionNodes"},
-    {"HidP_GetSpecificButtonCaps"},
-    {"HidP_GetSpecificValueCaps"},
-    {"HidP_GetData"},
-    {"HidP_SetData"},
-    {"HidP_MaxDataListLength"},
-    {"HidP_GetUsages", false, "HidP_GetButtons"},
-    {"HidP_GetUsagesEx", false, "HidP_GetButtonsEx"},
-    {"HidP_SetUsages", false, "HidP_SetButtons"},
-    {"HidP_UnsetUsages", false, "HidP_UnsetButtons"},
-    {"HidP_MaxUsageListLength", false, "HidP_MaxButtonListLength"},
-    {"HidP_GetUsageValue"},
-    {"HidP_GetScaledUsageValue"},
-    {"HidP_GetUsageValueArray"},
-    {"HidP_SetUsageValue"},
-    {"HidP_SetScaledUsageValue"},
-    {"HidP_SetUsageValueArray"},
-    {"HidP_UsageListDifference"},
-    {"HidP_TranslateUsagesToI8042ScanCodes"},
-}};
+#define COLDPOINT_HID_ONCE(name) TRoutineName{name},
+#define COLDPOINT_HID_TWICE(name, alias) TRoutineName{name, false, alias},
+#define COLDPOINT_HID_SKIP(name)
+inline constexpr auto HidRoutines = std::to_array<TRoutineName>(
+    {COLDPOINT_HID_ROUTINES(COLDPOINT_HID_ONCE, COLDPOINT_HID_TWICE, COLDPOINT_HID_SKIP)});
+#undef COLDPOINT_HID_ONCE
+#undef COLDPOINT_HID_TWICE
+#undef COLDPOINT_HID_SKIP
+static_assert(HidRoutines.size() == 37);
 
 inline constexpr std::size_t HidPointerCount = 42;
 #endif
