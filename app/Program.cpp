@@ -7,14 +7,18 @@
 
 namespace app {
 
-int ProgramEntry(const std::function<void()>& setUp) {
+int ProgramEntry(const std::function<void()>& setUp,
+                 const std::function<void()>& createMainWindow) {
     ui::Application->Initialize();
     ui::Application->SetTitle(kApplicationTitle);
     if (setUp)
         setUp();
     // Form1's controller posts the first device change: the first enumeration runs from the
     // loop, after FormCreate.
-    ui::Application->CreateForm(Form1);
+    if (createMainWindow)
+        createMainWindow();
+    else
+        ui::Application->CreateForm(Form1);
     ui::Application->CreateForm(AboutBox);
     ui::Application->CreateForm(Form2);
     ui::Application->Run();

@@ -11,7 +11,9 @@ inline constexpr const char* kApplicationTitle =
 // Initialises the application object, sets the title, creates Form1, AboutBox and Form2 in
 // this order, runs the message loop and returns when the main window has closed. setUp runs
 // once the application object is initialised, before the windows are created (a program
-// chooses its bus and plugs its devices there).
-int ProgramEntry(const std::function<void()>& setUp = {});
+// chooses its bus and plugs its devices there). createMainWindow, when given, creates Form1
+// in place of the plain creation (the English build shapes its window first).
+int ProgramEntry(const std::function<void()>& setUp = {},
+                 const std::function<void()>& createMainWindow = {});
 
 } // namespace app
