@@ -15,27 +15,6 @@ namespace ui {
 
 namespace {
 
-TMouseButton ButtonOf(Qt::MouseButton b) {
-    switch (b) {
-    case Qt::RightButton: return mbRight;
-    case Qt::MiddleButton: return mbMiddle;
-    default: return mbLeft;
-    }
-}
-
-TShiftState ShiftOf(const QMouseEvent* e) {
-    TShiftState s = 0;
-    const auto m = e->modifiers();
-    if (m & Qt::ShiftModifier) s |= ssShift;
-    if (m & Qt::AltModifier) s |= ssAlt;
-    if (m & Qt::ControlModifier) s |= ssCtrl;
-    const auto b = e->buttons() | e->button();
-    if (b & Qt::LeftButton) s |= ssLeft;
-    if (b & Qt::RightButton) s |= ssRight;
-    if (b & Qt::MiddleButton) s |= ssMiddle;
-    return s;
-}
-
 // Reports presses and releases on a control's widget to its mouse events.
 class MouseFilter : public QObject {
 public:

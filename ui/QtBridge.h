@@ -4,8 +4,10 @@
 
 #include <QColor>
 #include <QFont>
+#include <QMouseEvent>
 #include <QString>
 
+#include "ui/Controls.h"
 #include "ui/Graphics.h"
 #include "ui/Modal.h"
 
@@ -31,6 +33,28 @@ inline QFont ToQFont(const TFont& f) {
     q.setItalic(f.Italic);
     q.setUnderline(f.Underline);
     return q;
+}
+
+// The mouse button and the shift state of a mouse event.
+inline TMouseButton ButtonOf(Qt::MouseButton b) {
+    switch (b) {
+    case Qt::RightButton: return mbRight;
+    case Qt::MiddleButton: return mbMiddle;
+    default: return mbLeft;
+    }
+}
+
+inline TShiftState ShiftOf(const QMouseEvent* e) {
+    TShiftState s = 0;
+    const auto m = e->modifiers();
+    if (m & Qt::ShiftModifier) s |= ssShift;
+    if (m & Qt::AltModifier) s |= ssAlt;
+    if (m & Qt::ControlModifier) s |= ssCtrl;
+    const auto b = e->buttons() | e->button();
+    if (b & Qt::LeftButton) s |= ssLeft;
+    if (b & Qt::RightButton) s |= ssRight;
+    if (b & Qt::MiddleButton) s |= ssMiddle;
+    return s;
 }
 
 // Widgets are made only once the Qt application exists.

@@ -22,26 +22,6 @@ namespace ui {
 
 namespace {
 
-TMouseButton ButtonOf(Qt::MouseButton b) {
-    switch (b) {
-    case Qt::RightButton: return mbRight;
-    case Qt::MiddleButton: return mbMiddle;
-    default: return mbLeft;
-    }
-}
-
-TShiftState ShiftOf(const QMouseEvent* e) {
-    TShiftState s = 0;
-    if (e->modifiers() & Qt::ShiftModifier) s |= ssShift;
-    if (e->modifiers() & Qt::AltModifier) s |= ssAlt;
-    if (e->modifiers() & Qt::ControlModifier) s |= ssCtrl;
-    const auto b = e->buttons() | e->button();
-    if (b & Qt::LeftButton) s |= ssLeft;
-    if (b & Qt::RightButton) s |= ssRight;
-    if (b & Qt::MiddleButton) s |= ssMiddle;
-    return s;
-}
-
 TForm* FormOfControl(TControl* c) {
     for (TControl* p = c; p; p = p->Parent())
         if (auto* f = dynamic_cast<TForm*>(p))
