@@ -2,9 +2,6 @@
 // and the journal's tool buttons and grid events.
 #include "app/Unit1Journal.h"
 
-#include <QDateTime>
-#include <QLocale>
-#include <QString>
 
 #include "app/LSgraf.h"
 #include "app/ProgramDir.h"
@@ -65,31 +62,9 @@ void TJournalAttachments::Release(ui::TObject* object)
     refs_.erase(object);
 }
 
-namespace {
-
-// The time format without its time-zone fields (unquoted "t"): the journal keeps the clock.
-QString WithoutTimeZone(const QString& format)
+std::string JournalDateTimeText(const ui::TDateTimeTexts& when)
 {
-    QString out;
-    bool quoted = false;
-    for (QChar c : format) {
-        if (c == QLatin1Char('\''))
-            quoted = !quoted;
-        if (!quoted && c == QLatin1Char('t'))
-            continue;
-        out += c;
-    }
-    return out.trimmed();
-}
-
-} // namespace
-
-std::string JournalDateTimeText(const QDateTime& when, const QLocale& locale)
-{
-    const QString timeFormat = WithoutTimeZone(locale.timeFormat(QLocale::LongFormat));
-    const QString date = locale.toString(when.date(), QLocale::ShortFormat);
-    const QString time = locale.toString(when.time(), timeFormat);
-    return core::RecordDateTimeText(date.toStdString(), time.toStdString());
+    return core::RecordDateTimeText(when.Date, when.Time);
 }
 
 // ---- the window's journal ------------------------------------------------------------------
@@ -163,7 +138,7 @@ void TForm1::AppendRecord()
         return;
     FRecordedMark = FDeterminationMark;
 
-    const std::string dateTime = JournalDateTimeText(QDateTime::currentDateTime(), QLocale::system());
+    const std::string dateTime = JournalDateTimeText(ui::NowTexts());
     if (FCloudPoint == core::kNotDetermined)
         return;
 

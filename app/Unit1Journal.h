@@ -9,9 +9,8 @@
 #include <vector>
 
 #include "ui/Classes.h"
+#include "ui/DateTime.h"
 
-class QDateTime;
-class QLocale;
 
 // The graph box of a record row: an invisible check box captioned "ГРАФИК".
 class TGraphBox : public ui::TObject {
@@ -72,4 +71,4 @@ private:
 
 // A record's date cell: the date in the locale's short form, two blanks, the time in its long
 // form (without a time-zone name).
-std::string JournalDateTimeText(const QDateTime& when, const QLocale& locale);
+std::string JournalDateTimeText(const ui::TDateTimeTexts& when);

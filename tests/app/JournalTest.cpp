@@ -6,6 +6,8 @@
 #include <QDate>
 #include <QDateTime>
 #include <QLocale>
+
+#include "ui/DateTime.h"
 #include <QTime>
 #include <QImage>
 #include <QPainter>
@@ -61,9 +63,9 @@ TEST_F(Journal, FirstRecordReusesRowOneWithNumberOneAndItsCurveFiles)
 TEST(JournalDate, ShortDateTwoBlanksLongTimeWithoutTheZone)
 {
     const QDateTime when(QDate(2026, 2, 3), QTime(7, 5, 9));
-    EXPECT_EQ(JournalDateTimeText(when, QLocale(QLocale::Russian, QLocale::Russia)), "03.02.2026  07:05:09");
-    EXPECT_EQ(JournalDateTimeText(when, QLocale(QLocale::German, QLocale::Germany)), "03.02.26  07:05:09");
-    EXPECT_EQ(JournalDateTimeText(when, QLocale(QLocale::English, QLocale::UnitedStates)), "2/3/26  7:05:09 AM");
+    EXPECT_EQ(JournalDateTimeText(ui::DateTimeTexts(when, QLocale(QLocale::Russian, QLocale::Russia))), "03.02.2026  07:05:09");
+    EXPECT_EQ(JournalDateTimeText(ui::DateTimeTexts(when, QLocale(QLocale::German, QLocale::Germany))), "03.02.26  07:05:09");
+    EXPECT_EQ(JournalDateTimeText(ui::DateTimeTexts(when, QLocale(QLocale::English, QLocale::UnitedStates))), "2/3/26  7:05:09 AM");
 }
 
 TEST_F(Journal, NumbersAfterDeletingTheLastOrAMiddleRecord)
