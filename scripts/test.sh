@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the main build, then the
-# layers without Qt under ThreadSanitizer and under AddressSanitizer + UndefinedBehaviorSanitizer.
+# layers without Qt under ThreadSanitizer and under AddressSanitizer + UndefinedBehaviorSanitizer,
+# then the window layer's and the window's tests under the latter.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -19,3 +20,11 @@ for san in thread address; do
   UBSAN_OPTIONS="halt_on_error=1 print_stacktrace=1" \
     ctest --test-dir "build-$san" --output-on-failure -j "$jobs" --timeout 600
 done
+
+cmake -S . -B build-address-qt -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCOLDPOINT_SANITIZE=address
+cmake --build build-address-qt -j "$jobs" --target ui_tests app_tests
+ASAN_OPTIONS="halt_on_error=1 detect_leaks=1" \
+LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp" \
+UBSAN_OPTIONS="halt_on_error=1 print_stacktrace=1" \
+  ctest --test-dir build-address-qt --output-on-failure -j "$jobs" --timeout 600 \
+    -E '_NOT_BUILT$'
