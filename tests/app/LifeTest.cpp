@@ -167,6 +167,13 @@ TEST_F(Life, ResizeGivesTheCommentColumnTheRestOfTheGrid) {
     Drain();
     EXPECT_LT(g->Width(), before);
     EXPECT_EQ(g->ColWidths(5), g->Width() - 400 - 50);
+
+    // A very narrow window: the computed width is kept as it is, below zero too.
+    g->SetColWidths(1, 2000);
+    f->SetBounds(0, 0, 800, 700);
+    Drain();
+    EXPECT_LT(g->Width() - 2200 - 50, 0);
+    EXPECT_EQ(g->ColWidths(5), g->Width() - 2200 - 50);
 }
 
 TEST_F(Life, DevicePluggedBeforeStartIsBoundOnlyFromTheLoop) {
