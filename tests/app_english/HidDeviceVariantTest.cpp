@@ -2,6 +2,8 @@
 // unidentified, and the hidden window hands every message to the default procedure.
 #include "tests/hid/HidTestSupport.h"
 
+#include "app/english/hid/EnglishHid.h"
+
 #include <algorithm>
 #include <memory>
 
@@ -119,6 +121,43 @@ TEST_F(EnglishDeviceTest, DeviceWithUnreadableAttributesIsLeftOut) {
     Drain();
     ASSERT_EQ(controller.Count(), 1);
     EXPECT_EQ(controller.Device(0)->Attributes().VendorID, 0);
+}
+
+// A HID library without a routine that the running version requires: the controller works
+// without it, with the constant interface class, no hidden window and no device listed.
+TEST_F(EnglishDeviceTest, ControllerWithoutARequiredRoutineListsNoDevice) {
+    pt::SetReportedVersion(pt::MakeVersion(VER_PLATFORM_WIN32_NT, 5, 1));
+    hid::english::QueryOsVersion();
+    Plug();
+    {
+        pt::ScopedModuleSet modules;
+        modules.Without("HID.dll", "HidD_SetOutputReport");
+        const std::size_t windows = pt::UtilityWindowCount();
+        hid::THidDeviceController controller;
+        hidtest::TEventLog log;
+        log.Attach(controller);
+        EXPECT_FALSE(hid::IsHidBound());
+        EXPECT_EQ(controller.WindowHandle(), HWND{0});
+        EXPECT_EQ(pt::UtilityWindowCount(), windows);
+        const GUID hidClass = {0x4D1E55B2, 0xF16F, 0x11CF,
+                               {0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
+        EXPECT_EQ(controller.HidGuid(), hidClass);
+        Drain();
+        EXPECT_EQ(controller.Count(), 0);
+        EXPECT_TRUE(log.Arrived.empty());
+    }
+    // The same library binds on a version that does not require the routine.
+    pt::SetReportedVersion(pt::MakeVersion(VER_PLATFORM_WIN32_NT, 6, 0));
+    hid::english::QueryOsVersion();
+    {
+        pt::ScopedModuleSet modules;
+        modules.Without("HID.dll", "HidD_SetOutputReport");
+        hid::THidDeviceController controller;
+        EXPECT_TRUE(hid::IsHidBound());
+        EXPECT_TRUE(WaitUntil([&] { return controller.Count() == 1; }));
+    }
+    pt::Reset();
+    hid::english::QueryOsVersion();
 }
 
 // The messages the hidden window passed on to the default procedure, in order.
