@@ -294,9 +294,11 @@ void THidDevice::StopReadThread() {
 }
 
 void THidDevice::HandleUnplug() {
+    // Inaccessible before the read handle closes: the read thread, woken by the close, must
+    // not open it again.
+    FPluggedIn = false;
     CloseDeviceHandle();
     CloseOverlappedHandle();
-    FPluggedIn = false;
     // Cleared before the call: it runs at most once, and the handler may free the device.
     const THidPlugEvent handler = FUnplugHandler;
     FUnplugHandler = THidPlugEvent();

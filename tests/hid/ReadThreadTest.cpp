@@ -81,8 +81,11 @@ TEST_F(ReadThreadTest, DeliversEveryReportInOrder) {
     for (std::uint8_t i = 0; i < 50; ++i)
         model->SendInputReport({0, i});
     ASSERT_TRUE(WaitUntil([&] { return reports_.Reports.size() == 50; }));
-    for (std::uint8_t i = 0; i < 50; ++i)
+    for (std::uint8_t i = 0; i < 50; ++i) {
         EXPECT_EQ(reports_.Reports[i].Data[0], i);
+        // One buffer for the thread's life: every report is handed over from the same place.
+        EXPECT_EQ(reports_.Reports[i].DataPointer, reports_.Reports[0].DataPointer);
+    }
 }
 
 TEST_F(ReadThreadTest, StoppingWhileAReadIsPendingCancelsIt) {
@@ -93,6 +96,30 @@ TEST_F(ReadThreadTest, StoppingWhileAReadIsPendingCancelsIt) {
     EXPECT_EQ(device_->ReadThread(), nullptr);
     EXPECT_EQ(pt::CallCount("CancelIo"), cancels + 1);
     EXPECT_TRUE(reports_.Reports.empty());
+}
+
+// A report that ends the wait after the stop was asked for: the read is complete, so there is
+// nothing to cancel, and the report is not handed over.
+TEST_F(ReadThreadTest, ReadCompletingDuringTheStopIsNeitherHandedOverNorCancelled) {
+    auto model = Start();
+    pt::StartCallLog();
+    device_->SetThreadSleepTime(10000);
+    // Once the thread waits with the long time, only a report ends its wait.
+    const bool waiting = WaitUntil([] {
+        for (const auto& call : pt::CallLog())
+            if (call.routine == "SleepEx" && call.argument == 10000)
+                return true;
+        return false;
+    });
+    pt::StopCallLog();
+    ASSERT_TRUE(waiting);
+    const unsigned cancels = pt::CallCount("CancelIo");
+    device_->ReadThread()->Stop();
+    model->SendInputReport({0, 7});
+    device_->SetDataEvent(THidDataEvent());
+    EXPECT_EQ(device_->ReadThread(), nullptr);
+    EXPECT_TRUE(reports_.Reports.empty());
+    EXPECT_EQ(pt::CallCount("CancelIo"), cancels);
 }
 
 TEST_F(ReadThreadTest, ClearingTheHandlerWhileReportsArrive) {
@@ -134,6 +161,18 @@ TEST_F(ReadThreadTest, UnplugDuringAPendingReadEndsItAndReportsFailedStarts) {
     delete device_;  // check-in stops the thread and removes the entry
     device_ = nullptr;
     EXPECT_EQ(controller_->Count(), 0);
+}
+
+// Unplugged while its interface can still be opened: the thread, woken by the closed read
+// handle, finds the device inaccessible and never opens the handle again.
+TEST_F(ReadThreadTest, UnplugKeepsTheReadHandleClosed) {
+    Start();
+    pt::ResetCallCounts();
+    device_->HandleUnplug();
+    ASSERT_TRUE(WaitUntil([&] { return reports_.Errors.size() >= 3; }));
+    EXPECT_EQ(pt::CallCount("CreateFileA"), 0u);
+    EXPECT_EQ(device_->ReadHandle(), INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(reports_.Reports.empty());
 }
 
 // A read that cannot start is retried once per wait time, not in a tight loop.
