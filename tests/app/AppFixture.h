@@ -169,6 +169,18 @@ private:
     static inline int counter_ = 0;
 };
 
+using Bytes = std::vector<std::uint8_t>;
+
+// The 65-byte output report of a command with its arguments from byte 3, as the window sends it.
+inline Bytes Report(std::uint8_t command, std::initializer_list<std::uint8_t> args = {}) {
+    Bytes b(65, 0);
+    b[2] = command;
+    std::size_t at = 3;
+    for (std::uint8_t a : args)
+        b[at++] = a;
+    return b;
+}
+
 // Payload helpers.
 inline void PutFloat(std::vector<std::uint8_t>& p, std::size_t at, float value) {
     std::uint32_t bits;

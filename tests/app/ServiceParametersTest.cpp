@@ -9,16 +9,8 @@
 namespace {
 
 using apptest::AppFixture;
-using Bytes = std::vector<std::uint8_t>;
-
-Bytes Report(std::uint8_t command, std::initializer_list<std::uint8_t> args = {}) {
-    Bytes b(65, 0);
-    b[2] = command;
-    std::size_t at = 3;
-    for (std::uint8_t a : args)
-        b[at++] = a;
-    return b;
-}
+using apptest::Bytes;
+using apptest::Report;
 
 Bytes EepromWrite(int address, std::uint8_t value) {
     return Report(0x83, {160, 0, static_cast<std::uint8_t>(address), value});
