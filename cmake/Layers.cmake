@@ -19,6 +19,8 @@ function(coldpoint_tests name dir)
   endif()
   add_executable(${name} ${_src})
   target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gmock)
+  # Tests that read files of the tree find them here (__FILE__ may be relative).
+  target_compile_definitions(${name} PRIVATE COLDPOINT_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   if(NOT ARGN MATCHES "GTest::gtest_main")
     target_link_libraries(${name} PRIVATE GTest::gtest_main)
   endif()

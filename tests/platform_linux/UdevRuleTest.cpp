@@ -11,7 +11,7 @@
 namespace {
 
 const std::filesystem::path kRule =
-    std::filesystem::path(__FILE__).parent_path() / "../../udev/70-coldpoint-analyzer.rules";
+    std::filesystem::path(COLDPOINT_SOURCE_DIR) / "udev/70-coldpoint-analyzer.rules";
 
 std::vector<std::string> ActiveLines() {
     std::ifstream in(kRule);
