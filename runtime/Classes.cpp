@@ -123,11 +123,12 @@ std::uint32_t TThread::WaitFor() {
     }
     std::exception_ptr serviceError;
     if (MainThread::IsCurrent()) {
-        // A queued item that raises does not cut the wait short: the first such exception
-        // is raised again once the thread has ended.
+        // Only hand-overs run meanwhile: posted messages and timer ticks wait for the loop,
+        // so nothing re-enters the caller. A hand-over that raises does not cut the wait
+        // short: the first such exception is raised again once the thread has ended.
         for (;;) {
             try {
-                MainThread::ServiceUntil([this] { return finished_.load(); });
+                MainThread::ServiceHandOversUntil([this] { return finished_.load(); });
                 break;
             } catch (...) {
                 if (!serviceError)
@@ -162,7 +163,7 @@ void TThread::Synchronize(const std::function<void()>& method) {
         return;
     }
     auto handOver = std::make_shared<HandOver>();
-    MainThread::Post([handOver, &method] {
+    MainThread::PostHandOver([handOver, &method] {
         std::exception_ptr error;
         try {
             method();

@@ -35,9 +35,10 @@ public:
     void Terminate();
     bool Terminated() const { return terminated_.load(); }
     // Waits until the thread has ended and returns ReturnValue. On the main thread the wait
-    // keeps running the main-thread queue (hand-overs of Synchronize). Raises EThread when
-    // called by the thread itself or for a thread never started. A queued item that raises
-    // during the wait does not end it: the exception is raised again after the thread ended.
+    // keeps running the hand-overs of Synchronize (of any thread) and nothing else: other
+    // queued work waits for the loop. Raises EThread when called by the thread itself or for
+    // a thread never started. A hand-over that raises during the wait does not end it: the
+    // exception is raised again after the thread ended.
     std::uint32_t WaitFor();
 
     bool Suspended() const;

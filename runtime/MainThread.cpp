@@ -11,10 +11,16 @@
 namespace rt {
 namespace {
 
+struct Item {
+    std::function<void()> fn;
+    bool handOver;
+};
+
 struct Queue {
     std::mutex mutex;
     std::condition_variable changed;
-    std::deque<std::function<void()>> items;
+    std::deque<Item> items;
+    std::size_t handOvers = 0;  // hand-overs among the items
     std::function<void()> wakeHook;
     std::atomic<std::size_t> size{0};  // items.size(), readable without the lock
 };
@@ -34,15 +40,42 @@ void ClaimIfUnset() {
 // The thread that starts the process is the main thread unless another one is adopted.
 const bool g_initialClaim = (ClaimIfUnset(), true);
 
+// Takes the first queued item (the first hand-over with handOversOnly); the queue's lock
+// must be held.
+bool TakeLocked(Queue& q, std::function<void()>& fn, bool handOversOnly) {
+    auto it = q.items.begin();
+    if (handOversOnly)
+        it = std::find_if(it, q.items.end(), [](const Item& item) { return item.handOver; });
+    if (it == q.items.end())
+        return false;
+    fn = std::move(it->fn);
+    if (it->handOver)
+        --q.handOvers;
+    q.items.erase(it);
+    q.size.store(q.items.size(), std::memory_order_relaxed);
+    return true;
+}
+
 bool PopFront(std::function<void()>& fn) {
     Queue& q = TheQueue();
     std::lock_guard<std::mutex> lock(q.mutex);
-    if (q.items.empty())
-        return false;
-    fn = std::move(q.items.front());
-    q.items.pop_front();
-    q.size.store(q.items.size(), std::memory_order_relaxed);
-    return true;
+    return TakeLocked(q, fn, false);
+}
+
+void Enqueue(std::function<void()> fn, bool handOver) {
+    Queue& q = TheQueue();
+    std::function<void()> hook;
+    {
+        std::lock_guard<std::mutex> lock(q.mutex);
+        q.items.push_back({std::move(fn), handOver});
+        if (handOver)
+            ++q.handOvers;
+        q.size.store(q.items.size(), std::memory_order_release);
+        hook = q.wakeHook;
+    }
+    q.changed.notify_all();
+    if (hook)
+        hook();
 }
 
 } // namespace
@@ -56,19 +89,9 @@ bool MainThread::IsCurrent() {
     return g_mainId.load() == std::this_thread::get_id();
 }
 
-void MainThread::Post(std::function<void()> fn) {
-    Queue& q = TheQueue();
-    std::function<void()> hook;
-    {
-        std::lock_guard<std::mutex> lock(q.mutex);
-        q.items.push_back(std::move(fn));
-        q.size.store(q.items.size(), std::memory_order_release);
-        hook = q.wakeHook;
-    }
-    q.changed.notify_all();
-    if (hook)
-        hook();
-}
+void MainThread::Post(std::function<void()> fn) { Enqueue(std::move(fn), false); }
+
+void MainThread::PostHandOver(std::function<void()> fn) { Enqueue(std::move(fn), true); }
 
 std::size_t MainThread::ProcessPending() {
     if (!IsCurrent())
@@ -114,17 +137,19 @@ void MainThread::Wake() {
     q.changed.notify_all();
 }
 
-void MainThread::ServiceUntil(const std::function<bool()>& done) {
+void MainThread::ServiceHandOversUntil(const std::function<bool()>& done) {
     Queue& q = TheQueue();
     const bool servicing = IsCurrent();
     for (;;) {
+        std::function<void()> fn;
         {
             std::unique_lock<std::mutex> lock(q.mutex);
-            q.changed.wait(lock, [&] { return done() || (servicing && !q.items.empty()); });
+            q.changed.wait(lock, [&] { return done() || (servicing && q.handOvers != 0); });
             if (done())
                 return;
+            TakeLocked(q, fn, true);
         }
-        ProcessPending();
+        fn();
     }
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The main-thread queue: work that other threads (and posted window messages) hand to the
 // main thread. Headless code drains it with ProcessPending/WaitAndProcess; the window layer
-// installs a wake hook so that the Qt event loop drains it.
+// installs a wake hook so that the Qt event loop drains it. Hand-overs (a thread waiting for
+// its call to run) are kept apart, so that a main-thread wait for a thread serves them alone.
 #include <chrono>
 #include <cstddef>
 #include <functional>
@@ -31,6 +32,8 @@ public:
 
     // Any thread: queue fn to run on the main thread, in order.
     static void Post(std::function<void()> fn);
+    // Any thread: the same for a hand-over, a call that its thread waits for.
+    static void PostHandOver(std::function<void()> fn);
 
     // Main thread: run everything queued now (also what is queued while running). Returns
     // the count run. Re-entrant: a queued item may itself drain the queue.
@@ -46,10 +49,11 @@ public:
     // (call after changing what a ServiceUntil condition reads).
     static void Wake();
 
-    // Main thread: run queued work as it comes until done() is true, blocking (no polling)
-    // between items; done() is tested with the queue's lock held, so whoever makes it true
-    // must call Wake() afterwards.
-    static void ServiceUntil(const std::function<bool()>& done);
+    // Main thread: run queued hand-overs as they come until done() is true, blocking (no
+    // polling) between them; all other work stays queued, in order, for the next drain.
+    // done() is tested with the queue's lock held, so whoever makes it true must call Wake()
+    // afterwards.
+    static void ServiceHandOversUntil(const std::function<bool()>& done);
 };
 
 } // namespace rt

@@ -117,20 +117,26 @@ TEST_F(MainThreadQueue, WakeHookRunsOnThePostingThreadAfterEachPost) {
     EXPECT_EQ(MainThread::ProcessPending(), 2u);
 }
 
-TEST_F(MainThreadQueue, ServiceUntilRunsItemsUntilTheConditionHolds) {
-    std::atomic<bool> done{false};
-    int ran = 0;
+// A thread waiting on the main thread serves hand-overs only; other work stays queued, in
+// order, for the next drain.
+TEST_F(MainThreadQueue, ServiceHandOversUntilLeavesOtherWorkQueued) {
+    constexpr int kEach = 50;
+    int handOvers = 0;
+    std::vector<int> others;
     std::thread worker([&] {
-        for (int i = 0; i < 50; ++i)
-            MainThread::Post([&] { ++ran; });
-        done = true;
-        MainThread::Wake();
+        for (int i = 0; i < kEach; ++i) {
+            MainThread::Post([&, i] { others.push_back(i); });
+            MainThread::PostHandOver([&] { ++handOvers; });
+        }
     });
-    MainThread::ServiceUntil([&] { return done.load(); });
+    MainThread::ServiceHandOversUntil([&] { return handOvers == kEach; });
     worker.join();
-    ran += 0;
-    MainThread::ProcessPending();
-    EXPECT_EQ(ran, 50);
+    EXPECT_EQ(handOvers, kEach);
+    EXPECT_TRUE(others.empty());
+    EXPECT_EQ(MainThread::ProcessPending(), std::size_t{kEach});
+    ASSERT_EQ(others.size(), std::size_t{kEach});
+    for (int i = 0; i < kEach; ++i)
+        EXPECT_EQ(others[i], i);
 }
 
 } // namespace
