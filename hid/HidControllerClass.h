@@ -301,6 +301,7 @@ private:
     std::string FDummy;
     std::vector<THidDevice*> FList;
     bool FInDeviceChange = false;
+    bool FDeviceChangePending = false;  // a device change came while one ran
     LPARAM FLParam = 0;
     HWND FHWnd = 0;
     bool FSetupApiBound = false;  // this controller's device-setup reference

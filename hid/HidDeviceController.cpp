@@ -91,12 +91,26 @@ THidDeviceController::~THidDeviceController() {
 
 void THidDeviceController::DeviceMessageHandler(TMessage& Message) {
     Message.Result = 0;
-    if (Message.Msg == WM_DEVICECHANGE && Message.WParam == DBT_DEVNODES_CHANGED &&
-        !FInDeviceChange) {
+    if (Message.Msg == WM_DEVICECHANGE && Message.WParam == DBT_DEVNODES_CHANGED) {
         FLParam = Message.LParam;
-        FInDeviceChange = true;
-        TScopeExit clear([this] { FInDeviceChange = false; });
-        DeviceChange();
+        if (FInDeviceChange) {
+            // A handler let messages run: no re-entry, the change runs again after this one.
+            FDeviceChangePending = true;
+        } else {
+            FInDeviceChange = true;
+            TScopeExit clear([this] {
+                FInDeviceChange = false;
+                // Ended by an exception: what came meanwhile is not lost, the loop brings it.
+                if (FDeviceChangePending) {
+                    FDeviceChangePending = false;
+                    ::PostMessageA(FHWnd, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, FLParam);
+                }
+            });
+            do {
+                FDeviceChangePending = false;
+                DeviceChange();
+            } while (FDeviceChangePending);
+        }
     }
 #if defined(COLDPOINT_ENGLISH)
     // The English build: every message, handled or not, gets the default answer.

@@ -302,22 +302,51 @@ TEST_F(ControllerTest, DeviceChangeFlagIsClearedWhenAHandlerRaises) {
     Drain();
 }
 
-TEST_F(ControllerTest, MessagesDuringAChangeAreDropped) {
-    struct Nested {
-        THidDeviceController* c;
-        unsigned enumerations = 0;
+TEST_F(ControllerTest, BroadcastDuringAChangeThatRaisesIsNotLost) {
+    struct Raising {
+        bool raised = false;
         void Arrival(THidDevice*) {
-            const unsigned before = pt::CallCount("SetupDiGetClassDevsA");
-            TMessage message{WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0, 0};
-            c->DeviceMessageHandler(message);
-            enumerations += pt::CallCount("SetupDiGetClassDevsA") - before;
+            if (raised)
+                return;
+            raised = true;
+            sim::VirtualBus::Instance().Plug(
+                std::make_shared<sim::RecordingDevice>(DeviceInfo(0x1111, 0x2222)));
+            Drain();
+            throw rt::Exception("arrival failed");
         }
-    } nested{&C()};
+    } raising;
+    C().OnArrival = THidPlugEvent::Of<&Raising::Arrival>(&raising);
+    Plug();
+    EXPECT_THROW(Drain(), rt::Exception);
+    EXPECT_FALSE(C().InDeviceChange());
+    Drain();
+    EXPECT_EQ(C().Count(), 2);
+}
+
+// A broadcast that comes while a change runs (a handler let messages run) does not re-enter
+// the change and is not lost: the change runs once more when the current one ends.
+TEST_F(ControllerTest, BroadcastDuringAChangeRunsTheChangeAgainAfterIt) {
+    struct Nested {
+        std::shared_ptr<sim::RecordingDevice> second{};
+        unsigned nestedEnumerations = 0;
+        void Arrival(THidDevice*) {
+            if (second)
+                return;
+            second = std::make_shared<sim::RecordingDevice>(DeviceInfo(0x1111, 0x2222));
+            sim::VirtualBus::Instance().Plug(second);
+            const unsigned before = pt::CallCount("SetupDiGetClassDevsA");
+            Drain();
+            nestedEnumerations += pt::CallCount("SetupDiGetClassDevsA") - before;
+        }
+    } nested;
     C().OnArrival = THidPlugEvent::Of<&Nested::Arrival>(&nested);
     Plug();
     Drain();
-    EXPECT_EQ(nested.enumerations, 0u);
-    EXPECT_EQ(C().Count(), 1);
+    EXPECT_EQ(nested.nestedEnumerations, 0u);
+    ASSERT_EQ(C().Count(), 2);
+    EXPECT_EQ(C().Device(1)->Attributes().VendorID, 0x1111);
+    EXPECT_EQ(log_.Events, (Events{"change", "change"}));
+    EXPECT_FALSE(C().InDeviceChange());
 
     TMessage query{WM_QUERYENDSESSION, 0, 0, 0};
     C().DeviceMessageHandler(query);
@@ -325,6 +354,49 @@ TEST_F(ControllerTest, MessagesDuringAChangeAreDropped) {
     TMessage other{WM_USER, 0, 0, 5};
     C().DeviceMessageHandler(other);
     EXPECT_EQ(other.Result, 0);
+}
+
+// Freeing a lent device stops its read thread. That wait serves only the thread's hand-overs:
+// a device change queued meanwhile runs afterwards, from the loop, and never on a device
+// that is being freed.
+TEST_F(ControllerTest, ChangeQueuedWhileALentDeviceIsFreedWaitsForTheLoop) {
+    // Frees all it holds on every arrival and takes every device again, as the window does.
+    struct Holder {
+        THidDeviceController* c;
+        std::vector<THidDevice*> held{};
+        int arrivals = 0;
+        void FreeAll() {
+            for (THidDevice*& device : held) {
+                delete device;
+                device = nullptr;
+            }
+            held.clear();
+        }
+        void Arrival(THidDevice*) {
+            ++arrivals;
+            FreeAll();
+            THidDevice* device = nullptr;
+            while (c->CheckOut(device) && device) {
+                held.push_back(device);
+                device = nullptr;
+            }
+        }
+    } holder{&C()};
+    TReportLog reports;
+    C().OnArrival = THidPlugEvent::Of<&Holder::Arrival>(&holder);
+    C().SetOnDeviceData(reports.Handler());
+    Plug();
+    Drain();
+    ASSERT_EQ(holder.held.size(), 1u);
+    ASSERT_NE(holder.held[0]->ReadThread(), nullptr);
+
+    Plug(DeviceInfo(0x1111, 0x2222));  // its broadcast is queued
+    holder.FreeAll();
+    EXPECT_EQ(holder.arrivals, 1);
+    Drain();
+    EXPECT_EQ(holder.arrivals, 2);
+    EXPECT_EQ(holder.held.size(), 2u);
+    holder.FreeAll();
 }
 
 TEST_F(ControllerTest, InterfacesThatFailToOpenAreTriedAgain) {
