@@ -45,8 +45,8 @@ public:
     // Called from the posting thread after each Post (the window layer wakes its loop).
     static void SetWakeHook(std::function<void()> hook);
 
-    // Any thread: wake a thread blocked in WaitAndProcess or ServiceUntil so it looks again
-    // (call after changing what a ServiceUntil condition reads).
+    // Any thread: wake a thread blocked in WaitAndProcess or ServiceHandOversUntil so it looks
+    // again (call after changing what its condition reads).
     static void Wake();
 
     // Main thread: run queued hand-overs as they come until done() is true, blocking (no

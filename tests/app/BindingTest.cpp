@@ -1,10 +1,12 @@
 // Finding the analyzer on every arrival, and the device names.
 #include "AppFixture.h"
+#include "platform/PlatformTest.h"
 
 namespace {
 
 using apptest::AppFixture;
 using apptest::DeviceInfo;
+namespace pt = platform::test;
 
 class BindingTest : public AppFixture {
 protected:
@@ -170,18 +172,43 @@ TEST_F(BindingTest, EnumerateHandlerListsWithoutBinding) {
     EXPECT_EQ(f->FDeviceList.size(), 1u);
 }
 
+// Closing the window ends the analyzer's read thread: the thread itself cancels its pending
+// read as it ends, and every device handle and window is closed. A device change broadcast
+// while the window closes waits for the loop and finds no window then.
 TEST_F(BindingTest, ClosingTheWindowStopsTheReadThread) {
-    auto analyzer = std::make_shared<analyzer::AnalyzerDevice>();
-    sim::VirtualBus::Instance().Plug(analyzer);
-    CreateWindowWithDevices(1);
-    EXPECT_TRUE(PollAndWaitForStatus());
-    // Reports still flowing while the window goes.
-    form_->Timer1->Tick();
-    DestroyWindow();
-    Drain();
-    analyzer->SendInputReport(std::vector<std::uint8_t>(65, 0));
-    Drain();
-    SUCCEED();
+    for (const bool plugDuringClose : {false, true}) {
+        SCOPED_TRACE(plugDuringClose ? "a device plugged in as the window closes" : "quiet");
+        auto analyzer = std::make_shared<analyzer::AnalyzerDevice>();
+        sim::VirtualBus::Instance().Plug(analyzer);
+        CreateWindowWithDevices(1);
+        ASSERT_NE(form_->FCurrentDevice, nullptr);
+        EXPECT_TRUE(PollAndWaitForStatus());
+        // The next read is pending once the thread waits again.
+        pt::StartCallLog();
+        const bool waiting = WaitUntil([] {
+            for (const auto& call : pt::CallLog())
+                if (call.routine == "SleepEx")
+                    return true;
+            return false;
+        });
+        pt::StopCallLog();
+        ASSERT_TRUE(waiting);
+        if (plugDuringClose)
+            sim::VirtualBus::Instance().Plug(
+                std::make_shared<sim::RecordingDevice>(DeviceInfo(0x046D, 0xC077, u"Mouse")));
+        const unsigned cancels = pt::CallCount("CancelIo");
+        DestroyWindow();
+        EXPECT_EQ(pt::CallCount("CancelIo"), cancels + 1);
+        EXPECT_EQ(pt::OpenHandleCount(), 0u);
+        EXPECT_EQ(pt::UtilityWindowCount(), 0u);
+        const unsigned reads = pt::CallCount("ReadFileEx");
+        analyzer->SendInputReport(std::vector<std::uint8_t>(65, 0));
+        Drain();
+        EXPECT_EQ(pt::CallCount("ReadFileEx"), reads);
+        EXPECT_EQ(pt::OpenHandleCount(), 0u);
+        sim::VirtualBus::Instance().Reset();
+        Drain();
+    }
 }
 
 } // namespace

@@ -190,7 +190,7 @@ TEST_F(EnglishDeviceTest, EveryMessageOfTheHiddenWindowGoesToTheDefaultProcedure
     pt::ResetCallLog();
 }
 
-TEST_F(EnglishDeviceTest, DeviceChangeDuringADeviceChangeIsOnlyPassedOn) {
+TEST_F(EnglishDeviceTest, DeviceChangeDuringADeviceChangeIsPassedOnWithoutReentry) {
     Plug();
     hid::THidDeviceController controller;
     unsigned nestedEnumerations = 0;
