@@ -293,11 +293,7 @@ private:
     THidDataErrorEvent FDevDataErrorEvent;
     THidPlugEvent FDevUnplugEvent;
     std::int32_t FDevThreadSleepTime = 100;
-#if defined(COLDPOINT_ENGLISH)
-    std::string FVersion = "1.0.34";
-#else
-    std::string FVersion = "1.0.32";
-#endif
+    std::string FVersion;
     std::string FDummy;
     std::vector<THidDevice*> FList;
     bool FInDeviceChange = false;

@@ -31,14 +31,12 @@ THidDevice::THidDevice(std::unique_ptr<THidPnPInfo> PnPInfo, THidDeviceControlle
     if (FPnPInfo == nullptr)
         throw EControllerError(RsDeviceCannotBeOpened);
     FSyncHandle = OpenSyncHandle();
-#if defined(COLDPOINT_ENGLISH)
-    // The English build keeps a device it cannot open, unidentified (attributes all zero).
-    if (FSyncHandle == INVALID_HANDLE_VALUE)
-        return;
-#else
-    if (FSyncHandle == INVALID_HANDLE_VALUE)
+    if (FSyncHandle == INVALID_HANDLE_VALUE) {
+        // Kept unidentified (attributes all zero) where the variant says so.
+        if (HidVariant().KeepsUnopenedDevice)
+            return;
         throw EControllerError(RsDeviceCannotBeOpened);
-#endif
+    }
     FAttributes.Size = 12;
     if (!HidD_GetAttributes || !HidD_GetAttributes(FSyncHandle, &FAttributes)) {
         CloseDeviceHandle();

@@ -39,7 +39,7 @@ bool SameInstance(const THidDevice* a, const THidDevice* b) {
 
 // ---- construction and destruction -----------------------------------------------------------
 
-THidDeviceController::THidDeviceController(void* /*Owner*/) {
+THidDeviceController::THidDeviceController(void* /*Owner*/) : FVersion(HidVariant().Version) {
     FSetupApiBound = BindSetupApi();
     if (FSetupApiBound)
         BindHid();
@@ -112,14 +112,10 @@ void THidDeviceController::DeviceMessageHandler(TMessage& Message) {
             } while (FDeviceChangePending);
         }
     }
-#if defined(COLDPOINT_ENGLISH)
-    // The English build: every message, handled or not, gets the default answer.
-    Message.Result = ::DefWindowProcA(FHWnd, Message.Msg, Message.WParam, Message.LParam);
-#else
-    else if (Message.Msg == WM_QUERYENDSESSION) {
+    if (HidVariant().DefaultAnswers)
+        Message.Result = ::DefWindowProcA(FHWnd, Message.Msg, Message.WParam, Message.LParam);
+    else if (Message.Msg == WM_QUERYENDSESSION)
         Message.Result = 1;
-    }
-#endif
 }
 
 std::vector<std::unique_ptr<THidDevice>> THidDeviceController::EnumeratePresentDevices() {

@@ -11,6 +11,7 @@ namespace english {
 
 int ProgramEntry(const std::function<void()>& setUp) {
     hid::english::QueryOsVersion();
+    hid::UseHidVariant(hid::english::EnglishHid);
     return app::ProgramEntry(
         [&] {
             app::UseTexts(EnglishTexts);

@@ -5,7 +5,8 @@
 namespace english {
 
 // As the Russian entry, with the English build's start: the platform version is read once,
-// the English texts are chosen, and the main window is the English one. setUp runs once the
+// the HID layer takes the English variant, the English texts are chosen, and the main window
+// is the English one. setUp runs once the
 // application object is initialised, before the windows are created.
 int ProgramEntry(const std::function<void()>& setUp = {});
 

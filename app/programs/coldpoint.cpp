@@ -1,5 +1,5 @@
-// coldpoint: the Russian build.
+// coldpoint: the Russian build, on the machine's hidraw devices.
 #include "app/Program.h"
-#include "app/programs/Bus.h"
+#include "platform/linux/HidrawBus.h"
 
-int main() { return app::ProgramEntry([] { ChooseBus(); }); }
+int main() { return app::ProgramEntry([] { hidraw::UseHidrawBus(); }); }

@@ -1,22 +1,13 @@
-// The English build's BindHid: the Russian table's rule (all or nothing), with the routines
-// the running version does not have left unbound.
+// The English build's HID variant: the Russian table's rule (all or nothing), with the
+// routines the running version does not have left unbound.
 #include "app/english/hid/EnglishHid.h"
 
-#include "hid/Hid.h"
-#include "hid/ModuleLoader.h"
+#include "hid/HidRoutineList.h"
 
+#include <array>
 #include <optional>
 
-namespace hid {
-
-static_assert([] {
-    std::size_t n = 0;
-    for (const TRoutineName& r : HidRoutines)
-        n += r.PointerCount();
-    return n;
-}() == HidPointerCount);
-
-namespace english {
+namespace hid::english {
 
 namespace {
 
@@ -55,23 +46,26 @@ bool IsRoutineRequired(std::string_view name, const TOsVersion& version) {
     return true;
 }
 
-} // namespace english
+namespace {
 
-bool BindHid() {
-    if (!LoadModuleHandle(HidModule, "HID.dll"))
-        return false;
-    const english::TOsVersion& version = english::OsVersion();
-    const std::vector<TEntryPoint>& entries = HidEntryPoints();
-    bool allFound = true;
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        HidPointers[i] = english::IsRoutineRequired(entries[i].Name, version)
-                             ? FindModuleSymbolChecked(HidModule, entries[i].Export, allFound)
-                             : nullptr;
-    if (!allFound) {
-        UnbindHid();
-        return false;
-    }
-    return true;
+// The Russian table's routines with the four extra ones in their places
+// (HidD_GetInputReport and HidD_SetOutputReport after HidD_GetIndexedString,
+// HidP_GetExtendedAttributes and HidP_InitializeReportForID at the end).
+#define COLDPOINT_HID_ONCE(name) TRoutineName{name},
+#define COLDPOINT_HID_TWICE(name, alias) TRoutineName{name, false, alias},
+constexpr auto EnglishRoutines = std::to_array<TRoutineName>(
+    {COLDPOINT_HID_ROUTINES(COLDPOINT_HID_ONCE, COLDPOINT_HID_TWICE, COLDPOINT_HID_ONCE)});
+#undef COLDPOINT_HID_ONCE
+#undef COLDPOINT_HID_TWICE
+static_assert(EnglishRoutines.size() == 41);
+
+bool IsRequiredOnThisVersion(std::string_view name) {
+    return IsRoutineRequired(name, OsVersion());
 }
 
-} // namespace hid
+} // namespace
+
+constexpr THidVariant EnglishHid{EnglishRoutines, IsRequiredOnThisVersion, "1.0.34", true, true};
+static_assert(EnglishHid.PointerCount() == 46 && EnglishHid.PointerCount() <= HidPointerCapacity);
+
+} // namespace hid::english

@@ -1,6 +1,8 @@
 #pragma once
-// The English build's HID binding: the platform version read once, and which of the four
-// version-bound routines it requires.
+// The English build's HID variant: the Russian table with four more routines, bound only on
+// the platform versions that have them (the platform version is read once), the version text
+// "1.0.34", a device that cannot be opened kept, and the default window procedure's answers.
+#include "hid/HidVariant.h"
 #include "platform/WinApi.h"
 
 #include <string_view>
@@ -25,5 +27,8 @@ const TOsVersion& OsVersion();
 // more and minor 1 or more; HidP_GetExtendedAttributes and HidP_InitializeReportForID need NT
 // with major 5 or more. Every other routine of the table is always required.
 bool IsRoutineRequired(std::string_view name, const TOsVersion& version);
+
+// What the English program hands down to the HID layer at start.
+extern const THidVariant EnglishHid;
 
 } // namespace hid::english

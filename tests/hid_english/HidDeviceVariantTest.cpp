@@ -14,7 +14,19 @@ using hidtest::Drain;
 using hidtest::WaitUntil;
 namespace pt = platform::test;
 
-class EnglishDeviceTest : public hidtest::HidFixture {};
+class EnglishDeviceTest : public hidtest::HidFixture {
+protected:
+    void SetUp() override {
+        HidFixture::SetUp();
+        hid::UnbindHid();
+        hid::UseHidVariant(hid::english::EnglishHid);
+    }
+    void TearDown() override {
+        hid::UnbindHid();
+        hid::UseHidVariant(hid::RussianHid);
+        HidFixture::TearDown();
+    }
+};
 
 TEST_F(EnglishDeviceTest, DeviceThatCannotBeOpenedIsKeptUnidentified) {
     ASSERT_TRUE(hid::BindSetupApi());

@@ -28,9 +28,11 @@ protected:
         sim::VirtualBus::Choose();
         sim::VirtualBus::Instance().Reset();
         hid::UnbindHid();
+        hid::UseHidVariant(hid::english::EnglishHid);
     }
     void TearDown() override {
         hid::UnbindHid();
+        hid::UseHidVariant(hid::RussianHid);
         sim::VirtualBus::Instance().Reset();
         platform::test::Reset();
         hid::english::QueryOsVersion();
