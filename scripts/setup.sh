@@ -8,6 +8,7 @@ packages=(
   libudev-dev libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation2
   poppler-utils xvfb xauth locales
+  clang-14 libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the main build, then the
 # layers without Qt under ThreadSanitizer and under AddressSanitizer + UndefinedBehaviorSanitizer,
-# then the window layer's and the window's tests under the latter.
+# then the window layer's and the window's tests under the latter, then every fuzz harness
+# for a short time on its seeds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -28,3 +29,6 @@ LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp" \
 UBSAN_OPTIONS="halt_on_error=1 print_stacktrace=1" \
   ctest --test-dir build-address-qt --output-on-failure -j "$jobs" --timeout 600 \
     -E '_NOT_BUILT$'
+
+# The readers of outside bytes under libFuzzer, all harnesses at once, 20 s each.
+bash scripts/fuzz.sh 20
