@@ -9,6 +9,7 @@
 #include "app/english/hid/EnglishHid.h"
 #include "hid/Hid.h"
 #include "hid/HidControllerClass.h"
+#include "hid/ModuleLoader.h"
 #include "platform/PlatformTest.h"
 #include "platform/sim/VirtualBus.h"
 #include "runtime/MainThread.h"
@@ -183,6 +184,43 @@ TEST_F(EnglishHidTest, UnbindClearsTheFourExtraPointers) {
     hid::UnbindHid();
     for (FARPROC p : hid::HidPointers)
         EXPECT_EQ(p, nullptr);
+}
+
+// The routines the system calls are found in the chosen table, wherever it places them.
+TEST_F(EnglishHidTest, RoutinesAreFoundInTheChosenTable) {
+    struct Case {
+        const hid::THidVariant* variant;
+        std::size_t pointers, capsIndex, extraIndex;
+    } const cases[] = {
+        {&hid::english::EnglishHid, 46, 19, 17},
+        {&hid::RussianHid, 42, 17, static_cast<std::size_t>(-1)},
+    };
+    RunVersion(VER_PLATFORM_WIN32_NT, 6, 1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.variant->Version);
+        ASSERT_TRUE(hid::UseHidVariant(*c.variant));
+        EXPECT_EQ(hid::HidPointerCount, c.pointers);
+        EXPECT_EQ(hid::HidEntryPoints().size(), c.pointers);
+        EXPECT_EQ(hid::HidIndex("HidP_GetCaps"), c.capsIndex);
+        EXPECT_EQ(hid::HidIndex("HidD_GetInputReport"), c.extraIndex);
+        ASSERT_TRUE(hid::BindHid());
+        EXPECT_EQ(reinterpret_cast<FARPROC>(hid::HidP_GetCaps.get()),
+                  hid::FindModuleSymbol(hid::HidModule, "HidP_GetCaps"));
+        hid::UnbindHid();
+    }
+}
+
+// The table's layout stays while it is bound: a change of variant is refused until unbound.
+TEST_F(EnglishHidTest, VariantStaysWhileTheTableIsBound) {
+    RunVersion(VER_PLATFORM_WIN32_NT, 6, 1);
+    ASSERT_TRUE(hid::BindHid());
+    EXPECT_FALSE(hid::UseHidVariant(hid::RussianHid));
+    EXPECT_EQ(&hid::HidVariant(), &hid::english::EnglishHid);
+    EXPECT_EQ(hid::HidPointerCount, 46u);
+    EXPECT_NE(Pointer("HidP_InitializeReportForID"), nullptr);
+    hid::UnbindHid();
+    EXPECT_TRUE(hid::UseHidVariant(hid::RussianHid));
+    EXPECT_EQ(&hid::HidVariant(), &hid::RussianHid);
 }
 
 TEST_F(EnglishHidTest, ControllerVersionText) {
