@@ -41,17 +41,35 @@ std::unique_ptr<ui::TLineSeries> NewLoadedSeries(const core::TCurveSeries& point
 
 } // namespace
 
-void SaveChartSeries(const arChart& Charts, const std::string& FileName, const std::string& Comment)
+std::vector<core::TCurveSeries> ChartSeriesPoints(const arChart& Charts)
+{
+    std::vector<core::TCurveSeries> all;
+    for (ui::TChart* chart : Charts)
+        for (int i = 0; i < chart->SeriesCount(); ++i)
+            all.push_back(PointsOf(*chart->Series(i)));
+    return all;
+}
+
+void SaveSeriesPoints(const std::vector<core::TCurveSeries>& Series, const std::string& FileName,
+                      const std::string& Comment)
 {
     try {
-        std::vector<core::TCurveSeries> all;
-        for (ui::TChart* chart : Charts)
-            for (int i = 0; i < chart->SeriesCount(); ++i)
-                all.push_back(PointsOf(*chart->Series(i)));
-        core::SaveCurveFile(FileName, rt::Utf8ToCp1251(Comment), all);
+        core::SaveCurveFile(FileName, rt::Utf8ToCp1251(Comment), Series);
     } catch (const std::exception& e) {
         ShowCurveFileError(e.what());
     }
+}
+
+void SaveChartSeries(const arChart& Charts, const std::string& FileName, const std::string& Comment)
+{
+    std::vector<core::TCurveSeries> all;
+    try {
+        all = ChartSeriesPoints(Charts);
+    } catch (const std::exception& e) {
+        ShowCurveFileError(e.what());
+        return;
+    }
+    SaveSeriesPoints(all, FileName, Comment);
 }
 
 void LoadChartSeries(const arChart& Charts, const std::string& FileName)

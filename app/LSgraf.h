@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/core/CurveFile.h"
 #include "ui/Chart.h"
 
 // References to the charts of one call; the caller owns the charts.
@@ -13,6 +14,12 @@ using arChart = std::vector<ui::TChart*>;
 // it as a whole. The comment is UTF-8 and is written in Windows-1251. A failure shows an error
 // box and returns.
 void SaveChartSeries(const arChart& Charts, const std::string& FileName, const std::string& Comment);
+
+// The points of every series of the charts as SaveChartSeries takes them, and the save of
+// points taken before (so that the charts may change while an earlier save's box is open).
+std::vector<core::TCurveSeries> ChartSeriesPoints(const arChart& Charts);
+void SaveSeriesPoints(const std::vector<core::TCurveSeries>& Series, const std::string& FileName,
+                      const std::string& Comment);
 
 // Adds the file's curves as new red line series of width 2 to the first chart. A file whose
 // first byte is not "M" loads nothing, silently; other failures show an error box and keep

@@ -66,6 +66,11 @@ struct TTexts {
 
     // The lines of the two printed reports that differ between the builds.
     const core::TReportTexts* Reports = &core::RussianReportTexts();
+
+    // The box that tells where the old bytes of a journal that did not load whole were
+    // kept; the copy's path follows the text.
+    const char* JournalKept = "Журнал data2.tab был прочитан не полностью. Его прежнее "
+                              "содержимое сохранено в файле ";
 };
 
 extern const TTexts RussianTexts;

@@ -365,6 +365,9 @@ public:
     // The graph boxes (objects of column 5) and curve-file references (columns 1, 2, 3) of
     // StringGrid1's record rows; test a cell object with GraphBoxOf / CurveFileRefOf.
     TJournalAttachments FJournalCells;
+    // data2.tab exists but did not load whole: its old bytes are kept beside it before the
+    // first SaveJournal replaces it.
+    bool FJournalKeepOld = false;
     // The first record row whose graph box is marked, or 0 when none is.
     int MarkedJournalRow() const;
 

@@ -5,10 +5,13 @@
 
 #include "app/LSgraf.h"
 #include "app/ProgramDir.h"
+#include "app/Texts.h"
 #include "app/Unit1.h"
-#include "app/core/FileIO.h"
+#include "platform/Files.h"
 #include "app/core/Journal.h"
 #include "app/core/NumberText.h"
+#include "runtime/SysUtils.h"
+#include "ui/Dialogs.h"
 
 // ---- attachments ---------------------------------------------------------------------------
 
@@ -105,9 +108,28 @@ void TForm1::ClearJournalRow(int Row)
     }
 }
 
+// Keeps the journal's present bytes in a copy beside it; the copy's path, or "" when there
+// is no journal to keep. A journal that cannot be read is renamed to the copy's name.
+static std::string KeepOldJournal(const std::string& path)
+{
+    const std::string copy = core::JournalCopyName(path, &platform::PathTaken);
+    std::string bytes;
+    try {
+        bytes = platform::ReadFileBytes(path);
+    } catch (const rt::EFOpenError&) {
+        return platform::RenameFile(path, copy) ? copy : std::string();
+    }
+    platform::ReplaceFile(copy, bytes);
+    return copy;
+}
+
 void TForm1::LoadJournal()
 {
-    const std::vector<core::TJournalRow> records = core::LoadJournalFile(JournalPath());
+    // A journal that exists but does not load whole is kept before it is first replaced.
+    FJournalKeepOld = platform::PathTaken(JournalPath());
+    const std::string bytes = platform::ReadFileBytes(JournalPath());
+    FJournalKeepOld = !core::JournalLoadsWhole(bytes);
+    const std::vector<core::TJournalRow> records = core::ParseJournal(bytes);
     if (records.empty())
         return;
     // The first record goes into the grid's last row, every later one into a new row below.
@@ -126,6 +148,13 @@ void TForm1::SaveJournal()
         for (int c = 0; c < static_cast<int>(core::kJournalColumns); ++c)
             row[static_cast<std::size_t>(c)] = StringGrid1->Cells(c, r);
         rows.push_back(std::move(row));
+    }
+    if (FJournalKeepOld) {
+        const std::string copy = KeepOldJournal(JournalPath());
+        FJournalKeepOld = false;
+        if (!copy.empty())
+            ui::MessageDlg(std::string(app::Texts().JournalKept) + copy, ui::mtInformation,
+                           ui::mbOK);
     }
     core::SaveJournalFile(JournalPath(), rows);
 }
@@ -157,10 +186,15 @@ void TForm1::AppendRecord()
     StringGrid1->SetRowTexts(last, RowVector(texts));
     StringGrid1->SetTopRow(last);
 
+    // All three curves are taken before the first write: an error box of one file lets ticks
+    // run, and a ready state would clear the charts before the next file is written.
     const std::string dir = app::ProgramDir();
-    SaveChartSeries({Chart2}, core::RecordCurveFileChart2(dir, number), " ");
-    SaveChartSeries({Chart3}, core::RecordCurveFileChart3(dir, number), " ");
-    SaveChartSeries({Chart1}, core::RecordCurveFileChart1(dir, number), " ");
+    const auto chart2 = ChartSeriesPoints({Chart2});
+    const auto chart3 = ChartSeriesPoints({Chart3});
+    const auto chart1 = ChartSeriesPoints({Chart1});
+    SaveSeriesPoints(chart2, core::RecordCurveFileChart2(dir, number), " ");
+    SaveSeriesPoints(chart3, core::RecordCurveFileChart3(dir, number), " ");
+    SaveSeriesPoints(chart1, core::RecordCurveFileChart1(dir, number), " ");
 
     CreateGraphBoxes();
     AttachCurveFiles();
@@ -195,7 +229,7 @@ void TForm1::AttachCurveFiles()
         // (a new reference would be the same) or not (the cell is left as it was).
         if (TCurveFileRef* ref = CurveFileRefOf(old); ref && ref->Caption() == path)
             return;
-        if (!core::FileExists(path))
+        if (!platform::FileExists(path))
             return;
         StringGrid1->SetObjects(col, row, FJournalCells.NewCurveFileRef(path));
         FJournalCells.Release(old);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -83,8 +84,24 @@ void TTabSheet::CaptionChanged() {
     }
 }
 
+// Every page takes the size of the page on show whenever that one is resized, so the
+// controls of a page never opened are laid out at the size they have when it opens.
+class PageSizer : public QObject {
+public:
+    explicit PageSizer(TPageControl* pc) : QObject(pc->Widget()), pc_(pc) {}
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::Resize && o == pc_->Tabs()->currentWidget())
+            pc_->SizePages();
+        return false;
+    }
+
+private:
+    TPageControl* pc_;
+};
+
 TPageControl::TPageControl(TComponent* AOwner) : TWinControl(AOwner, NewWidget<QTabWidget>()) {
     Widget()->resize(289, 193);
+    pageSizer_ = new PageSizer(this);
     QObject::connect(Tabs(), &QTabWidget::currentChanged, Widget(), [this] {
         if (TTabSheet* p = ActivePage())
             p->Realign();
@@ -112,7 +129,25 @@ void TPageControl::PlaceWidget(TControl* c) {
     page->pageControl_ = this;
     const int i = Tabs()->addTab(page->Widget(), ToQ(page->Caption()));
     Tabs()->setTabVisible(i, page->tabVisible_);
+    page->Widget()->installEventFilter(pageSizer_);
     settingPage_ = false;
+    SizePages();
+}
+
+void TPageControl::SizePages() {
+    QWidget* current = Tabs()->currentWidget();
+    if (!current)
+        return;
+    const QRect g = current->geometry();
+    for (TTabSheet* p : pages_) {
+        QWidget* w = p->Widget();
+        if (w == current || w->geometry() == g)
+            continue;
+        w->setGeometry(g);
+        // A hidden widget gets its resize event only when shown.
+        if (!w->isVisible())
+            p->Realign();
+    }
 }
 
 void TPageControl::ControlRemoved(TControl* c) {
@@ -123,6 +158,7 @@ void TPageControl::ControlRemoved(TControl* c) {
     const int i = Tabs()->indexOf(page->Widget());
     if (i >= 0)
         Tabs()->removeTab(i);
+    page->Widget()->removeEventFilter(pageSizer_);
     settingPage_ = false;
     pages_.erase(std::remove(pages_.begin(), pages_.end(), page), pages_.end());
     page->pageControl_ = nullptr;

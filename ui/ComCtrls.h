@@ -88,8 +88,12 @@ protected:
 
 private:
     friend class TTabSheet;
+    friend class PageSizer;
+    // Gives every page the geometry of the page on show and lays out the hidden ones.
+    void SizePages();
     std::vector<TTabSheet*> pages_;
     bool settingPage_ = false;
+    QObject* pageSizer_ = nullptr;
 };
 
 class TProgressBar : public TWinControl {

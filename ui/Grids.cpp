@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPersistentModelIndex>
 #include <QScrollBar>
@@ -181,6 +182,25 @@ public:
         const QRect r = o.rect;
         g_->DrawCell(p, i.column() + g_->model_->HdrCols(), i.row() + g_->model_->HdrRows(),
                      TRect{r.left(), r.top(), r.right() + 1, r.bottom() + 1}, st);
+    }
+    // Every change of the editor's text goes into the cell at once, so whatever reads the
+    // cell while the editor is open sees what is typed.
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& o,
+                          const QModelIndex& i) const override {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, o, i);
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+            auto* self = const_cast<Delegate*>(this);
+            QObject::connect(line, &QLineEdit::textEdited, self,
+                             [self, line] { emit self->commitData(line); });
+        }
+        return editor;
+    }
+    // The cell's change that the editor itself made leaves the editor (and its cursor) alone.
+    void setEditorData(QWidget* editor, const QModelIndex& i) const override {
+        if (auto* line = qobject_cast<QLineEdit*>(editor);
+            line && line->text() == i.data(Qt::EditRole).toString())
+            return;
+        QStyledItemDelegate::setEditorData(editor, i);
     }
 
 private:

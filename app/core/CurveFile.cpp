@@ -1,6 +1,6 @@
 #include "app/core/CurveFile.h"
 
-#include "app/core/FileIO.h"
+#include "platform/Files.h"
 
 #include <bit>
 #include <cstring>
@@ -146,12 +146,18 @@ std::string MenuCurveFileChart1(std::string_view chosen) { return std::string(ch
 void SaveCurveFile(const std::string& path, std::string_view commentBytes,
                    const std::vector<TCurveSeries>& series)
 {
-    ReplaceFileAtomically(path, EncodeCurveFile(commentBytes, series));
+    platform::ReplaceFile(path, EncodeCurveFile(commentBytes, series));
 }
 
 TCurveFileContent LoadCurveFile(const std::string& path)
 {
-    return DecodeCurveFile(ReadFileBytes(path));
+    platform::InputFile file(path);
+    std::string bytes = file.Read(1);
+    if (bytes.size() != 1 || bytes[0] != kCurveFileMagic)
+        return {};
+    if (file.Size() > 1)
+        bytes += file.Read(file.Size() - 1);
+    return DecodeCurveFile(bytes);
 }
 
 } // namespace core

@@ -70,8 +70,8 @@ std::string MenuCurveFileChart2(std::string_view chosen);
 std::string MenuCurveFileChart3(std::string_view chosen);
 std::string MenuCurveFileChart1(std::string_view chosen);
 
-// Writes the file (replacing it as a whole) and reads one; file errors raise the runtime's
-// file exceptions with their messages.
+// Writes the file (replacing it as a whole) and reads one: its first byte first, and no more
+// than the file's size; file errors raise the runtime's file exceptions with their messages.
 void SaveCurveFile(const std::string& path, std::string_view commentBytes,
                    const std::vector<TCurveSeries>& series);
 TCurveFileContent LoadCurveFile(const std::string& path);

@@ -1,6 +1,6 @@
 #include "app/core/Journal.h"
 
-#include "app/core/FileIO.h"
+#include "platform/Files.h"
 #include "app/core/NumberText.h"
 #include "runtime/CodePage.h"
 #include "runtime/SysUtils.h"
@@ -54,6 +54,11 @@ std::vector<TJournalRow> ParseJournal(std::string_view fileBytes)
     return rows;
 }
 
+bool JournalLoadsWhole(std::string_view fileBytes)
+{
+    return fileBytes.find('\0') == std::string_view::npos && SplitLines(fileBytes).size() % 7 == 0;
+}
+
 std::string SerializeJournal(const std::vector<TJournalRow>& rows)
 {
     std::string text;
@@ -73,12 +78,20 @@ std::string SerializeJournal(const std::vector<TJournalRow>& rows)
 
 std::vector<TJournalRow> LoadJournalFile(const std::string& path)
 {
-    return ParseJournal(ReadFileBytes(path));
+    return ParseJournal(platform::ReadFileBytes(path));
+}
+
+std::string JournalCopyName(const std::string& path, bool (*taken)(const std::string&))
+{
+    std::string name = path + ".bak";
+    for (unsigned i = 1; taken(name); ++i)
+        name = path + ".bak" + std::to_string(i);
+    return name;
 }
 
 void SaveJournalFile(const std::string& path, const std::vector<TJournalRow>& rows)
 {
-    ReplaceFileAtomically(path, SerializeJournal(rows));
+    platform::ReplaceFile(path, SerializeJournal(rows));
 }
 
 bool LastRowReusable(const std::string& dateCell) { return dateCell.empty(); }

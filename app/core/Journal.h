@@ -29,6 +29,9 @@ TJournalRow FillRow(const TJournalRow& texts);
 // (filled as FillRow does), the seventh skipped; a last group of fewer than seven lines is
 // dropped. No other check is made.
 std::vector<TJournalRow> ParseJournal(std::string_view fileBytes);
+// Whether ParseJournal takes every byte: no zero byte ends the text early and no short last
+// group is dropped.
+bool JournalLoadsWhole(std::string_view fileBytes);
 
 // The file's bytes: for every row its six cells and an empty line, each line ending in CR LF.
 // A line break or zero byte inside a cell is written as a blank, so the record keeps its
@@ -38,6 +41,9 @@ std::string SerializeJournal(const std::vector<TJournalRow>& rows);
 // Reads data2.tab (rt::EFOpenError when it cannot be read) / replaces it as a whole
 // (rt::EFCreateError when it cannot be written; the old file then stays whole).
 std::vector<TJournalRow> LoadJournalFile(const std::string& path);
+// The name of the copy that keeps a journal's old bytes: path + ".bak", or the first of
+// ".bak1", ".bak2", ... for which taken is false.
+std::string JournalCopyName(const std::string& path, bool (*taken)(const std::string&));
 void SaveJournalFile(const std::string& path, const std::vector<TJournalRow>& rows);
 
 // ---- appending ----------------------------------------------------------------------------

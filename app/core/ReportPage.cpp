@@ -1,6 +1,6 @@
 #include "app/core/ReportPage.h"
 
-#include "app/core/FileIO.h"
+#include "platform/Files.h"
 #include "app/core/NumberText.h"
 #include "runtime/CodePage.h"
 
@@ -17,6 +17,8 @@ std::string ValueCell(const std::string& text)
     return "<td align=center><b><font size=16>" + text + "</b></td>";
 }
 
+std::string RecordValueCell(const std::string& text) { return ValueCell(HtmlEscaped(text)); }
+
 std::string LiveValueCell(float value)
 {
     if (value == kNotDetermined)
@@ -25,6 +27,22 @@ std::string LiveValueCell(float value)
 }
 
 } // namespace
+
+std::string HtmlEscaped(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
 
 const TReportTexts& RussianReportTexts()
 {
@@ -55,7 +73,7 @@ std::vector<std::string> PrintMeasurementLines(const TJournalRow* record, float 
                                texts.Heading};
     if (record) {
         l.push_back("<p>");
-        l.push_back("<b><h2>" + (*record)[1] + "<h2></b>");
+        l.push_back("<b><h2>" + HtmlEscaped((*record)[1]) + "<h2></b>");
         l.push_back("</p>");
     }
     l.insert(l.end(), {"<br>",
@@ -63,9 +81,9 @@ std::vector<std::string> PrintMeasurementLines(const TJournalRow* record, float 
                        "align=center>",
                        "<tr>", texts.CloudHead, texts.PourHead, texts.FilterHead, "</tr>", "<tr>"});
     if (record) {
-        l.push_back(ValueCell((*record)[2]));
-        l.push_back(ValueCell((*record)[3]));
-        l.push_back(ValueCell((*record)[4]));
+        l.push_back(RecordValueCell((*record)[2]));
+        l.push_back(RecordValueCell((*record)[3]));
+        l.push_back(RecordValueCell((*record)[4]));
     } else {
         l.push_back(LiveValueCell(cloudPoint));
         l.push_back(LiveValueCell(pourPoint));
@@ -75,7 +93,7 @@ std::vector<std::string> PrintMeasurementLines(const TJournalRow* record, float 
     if (record) {
         l.push_back("<p>");
         l.push_back(kBody);
-        l.push_back(texts.CommentStart + (*record)[5] + "</b>");
+        l.push_back(texts.CommentStart + HtmlEscaped((*record)[5]) + "</b>");
         l.push_back("</p>");
     }
     l.insert(l.end(), {"<br>", "<center>", "<img src=\"g1.bmp\" >", "<br>",
@@ -96,9 +114,9 @@ std::vector<std::string> PrintJournalLines(const std::vector<TJournalRow>& rows,
     l.reserve(l.size() + rows.size() * 8 + 3);
     for (const auto& row : rows) {
         l.push_back("<tr>");
-        l.push_back("<td align=center width=10>" + row[0] + "</td>");
+        l.push_back("<td align=center width=10>" + HtmlEscaped(row[0]) + "</td>");
         for (std::size_t c = 1; c < kJournalColumns; ++c)
-            l.push_back("<td align=center>" + row[c] + "</td>");
+            l.push_back("<td align=center>" + HtmlEscaped(row[c]) + "</td>");
         l.push_back("</tr>");
     }
     l.insert(l.end(), {"</table>", "</body>", "</html>"});
@@ -117,7 +135,7 @@ std::string ReportFileBytes(const std::vector<std::string>& lines)
 
 void SaveReportFile(const std::string& path, const std::vector<std::string>& lines)
 {
-    ReplaceFileAtomically(path, ReportFileBytes(lines));
+    platform::ReplaceFile(path, ReportFileBytes(lines));
 }
 
 } // namespace core

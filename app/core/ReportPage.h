@@ -1,8 +1,10 @@
 #pragma once
 // The HTML pages of the two printed reports (tmp1.html), as lines, and their file form
-// (each line followed by CR LF, Windows-1251). Cell texts go in unescaped.
+// (each line followed by CR LF, Windows-1251). Cell texts go in escaped, so the page shows
+// them as typed.
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/core/Journal.h"
@@ -24,6 +26,9 @@ struct TReportTexts {
     std::array<std::string, kJournalColumns> JournalHeads;
 };
 const TReportTexts& RussianReportTexts();
+
+// The text with "&", "<", ">" and '"' written as HTML's character references.
+std::string HtmlEscaped(std::string_view text);
 
 // The measurement report (the caller saves the chart pictures, then the page): with a marked record, its date, results and comment; without one,
 // the live results (77 as the "?" cell, others at 1 decimal).

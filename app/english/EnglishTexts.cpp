@@ -74,6 +74,8 @@ const app::TTexts EnglishTexts = {
     .Chart3LeftAxis = "Speed ",
 
     .Reports = &EnglishReportTexts(),
+    .JournalKept = "The journal data2.tab was not read in full. Its previous content was kept "
+                   "in the file ",
 };
 
 } // namespace english

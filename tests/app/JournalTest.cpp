@@ -15,7 +15,9 @@
 #include <csignal>
 #include <sys/resource.h>
 
+#include "app/LSgraf.h"
 #include "runtime/CodePage.h"
+#include "../platform/PermissionsBind.h"
 
 using namespace apptest;
 
@@ -435,6 +437,125 @@ TEST_F(Journal, FailedWriteKeepsTheOldJournalWholeAndAppendsNoSecondRow)
     }
     form_->SaveJournal();
     EXPECT_EQ(core::ParseJournal(ReadBytes(JournalFile())).size(), 4u);
+}
+
+// The three curve files are the charts as they stood when the record was made, even when an
+// error box of the first file lets a tick in a ready state clear the charts meanwhile.
+TEST_F(Journal, CurveFilesHoldTheChartsAsTheRecordWasMade)
+{
+    Start();
+    FillCharts(3);
+    const auto chart1 = SeriesOf(form_->Chart1);
+    const auto chart3 = SeriesOf(form_->Chart3);
+    std::filesystem::create_directory(Gr("gr1.txt"));   // the first file cannot be made
+    Boxes().SetWhileOpen([&](const ui::ModalRequest&) {
+        ClearChartSeries({form_->Chart1});
+        ClearChartSeries({form_->Chart2});
+        ClearChartSeries({form_->Chart3});
+    });
+
+    Append(-6);
+
+    EXPECT_EQ(Boxes().Count(), 1);
+    EXPECT_EQ(ReadBytes(Gr("gr1_.txt")), core::EncodeCurveFile(" ", chart3));
+    EXPECT_EQ(ReadBytes(Gr("gr1__.txt")), core::EncodeCurveFile(" ", chart1));
+}
+
+// A data2.tab that exists but did not load whole keeps its old bytes beside it before it is
+// first replaced, and the box says where; later saves replace it as usual.
+TEST_F(Journal, AJournalThatDidNotLoadWholeIsKeptBesideIt)
+{
+    const std::string record = JournalOf(1);
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool unreadable;
+        bool closeFirst;   // the first save is the close's, not an append's
+    } const cases[] = {
+        {"a zero byte", record + std::string("\0", 1) + JournalOf(2), false, false},
+        {"a short last group", record + "2\r\nd\r\n", false, true},
+        {"the last record without its empty line",
+         JournalOf(2).substr(0, JournalOf(2).size() - 2), false, false},
+        {"unreadable", JournalOf(2), true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteBytes(JournalFile(), c.bytes);
+        if (c.unreadable) {
+            std::filesystem::permissions(JournalFile(), std::filesystem::perms::none);
+            PermissionsBind bind;
+            CreateWindow();
+            std::filesystem::permissions(JournalFile(), std::filesystem::perms::owner_read |
+                                                            std::filesystem::perms::owner_write);
+        } else {
+            CreateWindow();
+        }
+        Boxes().Clear();
+        if (c.closeFirst)
+            form_->SaveJournal();
+        else
+            Append(-9);
+
+        const std::string kept = Prog() + "data2.tab.bak";
+        EXPECT_EQ(ReadBytes(kept), c.bytes);
+        ASSERT_EQ(Boxes().Count(), 1);
+        EXPECT_EQ(Boxes().Requests()[0].text, "Журнал data2.tab был прочитан не полностью. "
+                                              "Его прежнее содержимое сохранено в файле " + kept);
+        EXPECT_NE(ReadBytes(JournalFile()), c.bytes);
+
+        // Once kept, the journal is replaced without a second copy.
+        Boxes().Clear();
+        Append(-10);
+        form_->SaveJournal();
+        EXPECT_EQ(Boxes().Count(), 0);
+        EXPECT_EQ(ReadBytes(kept), c.bytes);
+        EXPECT_FALSE(std::filesystem::exists(Prog() + "data2.tab.bak1"));
+        DestroyWindow();
+        std::filesystem::remove(kept);
+    }
+}
+
+TEST_F(Journal, AJournalThatLoadedWholeIsReplacedWithoutACopy)
+{
+    for (std::string bytes : {std::string(), JournalOf(2)}) {
+        Start(bytes);
+        Append(-9);
+        form_->SaveJournal();
+        EXPECT_EQ(Boxes().Count(), 0);
+        EXPECT_FALSE(std::filesystem::exists(Prog() + "data2.tab.bak"));
+        DestroyWindow();
+    }
+}
+
+// An older copy is never overwritten: the next one takes the next free name.
+TEST_F(Journal, AnEarlierCopyIsKept)
+{
+    WriteBytes(Dir() / "data2.tab.bak", "earlier");
+    const std::string damaged = JournalOf(1) + "2\r\n";
+    Start(damaged);
+    Append(-9);
+    EXPECT_EQ(ReadBytes(Dir() / "data2.tab.bak"), "earlier");
+    EXPECT_EQ(ReadBytes(Dir() / "data2.tab.bak1"), damaged);
+}
+
+// A writable data2.tab in a program folder without write access is still saved (in place).
+TEST_F(Journal, AReadOnlyProgramFolderStillSavesTheJournal)
+{
+    Start(JournalOf(2));
+    std::filesystem::permissions(Dir(), std::filesystem::perms::owner_write |
+                                            std::filesystem::perms::group_write |
+                                            std::filesystem::perms::others_write,
+                                 std::filesystem::perm_options::remove);
+    {
+        PermissionsBind bind;
+        form_->StringGrid1->SetCells(5, 2, "правка");
+        form_->SaveJournal();
+    }
+    std::filesystem::permissions(Dir(), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+    const auto rows = core::ParseJournal(ReadBytes(JournalFile()));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1][5], "правка");
 }
 
 TEST_F(Journal, SaveJournalWritesEveryRowAsTheGridHoldsIt)

@@ -17,6 +17,7 @@
 #include "app/Texts.h"
 #include "app/core/ReportPage.h"
 #include "runtime/CodePage.h"
+#include "../platform/PermissionsBind.h"
 
 using namespace apptest;
 namespace fs = std::filesystem;
@@ -195,21 +196,26 @@ TEST_F(Print, MarkedRecordOrLiveResults)
     }
 }
 
-TEST_F(Print, RecordTextsReachThePageUnchanged)
+// The page shows the texts as typed: a "<", "&" or "<!--" hides nothing after it.
+TEST_F(Print, RecordTextsShowAsTyped)
 {
     StartWithThreeRecords();
     form_->StringGrid1->SetCells(1, 1, "a<b & c");
     form_->StringGrid1->SetCells(5, 1, " ");
-    form_->StringGrid1->SetCells(5, 2, "<i>x</i> &amp; Присадка.");
+    form_->StringGrid1->SetCells(5, 2, "<i>x</i> &amp; Присадка. <!--");
     PressShowHide(1);
 
     form_->N3->Click();
-    EXPECT_TRUE(Contains(Page(), "<b><h2>a<b & c<h2></b>"));
+    EXPECT_TRUE(Contains(Page(), "<b><h2>a&lt;b &amp; c<h2></b>"));
     EXPECT_TRUE(Contains(Page(), "<b><font size=+1> Примечение: </b>"));
 
     form_->ToolButton2->Click();
-    EXPECT_TRUE(Contains(Page(), "<td align=center>a<b & c</td>"));
-    EXPECT_TRUE(Contains(Page(), "<td align=center><i>x</i> &amp; Присадка.</td>"));
+    EXPECT_TRUE(Contains(Page(), "<td align=center>a&lt;b &amp; c</td>"));
+    EXPECT_TRUE(Contains(Page(), "<td align=center>&lt;i&gt;x&lt;/i&gt; &amp;amp; Присадка. &lt;!--</td>"));
+    ASSERT_NE(form_->Web->Document(), nullptr);
+    const std::string shown = form_->Web->Document()->toPlainText().toStdString();
+    EXPECT_NE(shown.find("<i>x</i> &amp; Присадка. <!--"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("проба 3"), std::string::npos) << shown;
 }
 
 TEST_F(Print, JournalWritesEveryRowAndNoPicture)
@@ -391,7 +397,9 @@ TEST_F(Print, AFailedWriteEndsTheReportWithTheOldPageKept)
     }
 }
 
-TEST_F(Print, AReadOnlyProgramDirectoryEndsBothReports)
+// A program folder without write access: the pictures cannot be made, so the measurement
+// report ends at g1.bmp; the journal report writes the page it already has in place.
+TEST_F(Print, AReadOnlyProgramDirectory)
 {
     for (bool journal : {false, true}) {
         SCOPED_TRACE(journal ? "journal" : "measurement");
@@ -401,20 +409,53 @@ TEST_F(Print, AReadOnlyProgramDirectoryEndsBothReports)
         const auto writable = fs::perms::owner_write | fs::perms::group_write |
                               fs::perms::others_write;
         fs::permissions(Dir(), writable, fs::perm_options::remove);
-        if (::access(Dir().c_str(), W_OK) == 0) {
-            fs::permissions(Dir(), fs::perms::owner_write, fs::perm_options::add);
-            GTEST_SKIP() << "directory permissions do not bind this user";
+        {
+            PermissionsBind bind;
+            if (journal)
+                form_->ToolButton2->Click();
+            else
+                form_->N3->Click();
         }
-        if (journal)
-            form_->ToolButton2->Click();
-        else
-            form_->N3->Click();
         fs::permissions(Dir(), fs::perms::owner_write, fs::perm_options::add);
 
-        ExpectWriteErrorOnly(journal ? "tmp1.html" : "g1.bmp");
-        EXPECT_EQ(Page(), old);
+        if (journal) {
+            Drain();
+            EXPECT_TRUE(MessageBoxes().empty());
+            EXPECT_EQ(Page(), core::ReportFileBytes(core::PrintJournalLines({Row(1)})));
+            EXPECT_EQ(form_->Web->LocationURL(), PagePath());
+        } else {
+            ExpectWriteErrorOnly("g1.bmp");
+            EXPECT_EQ(Page(), old);
+        }
         DestroyWindow();
     }
+}
+
+// Each picture has the size its chart has on its page, whether or not its tab was opened.
+TEST_F(Print, PicturesHaveTheSizeOfTheirChartsOnTheirPages)
+{
+    Start();
+    form_->SetBounds(0, 0, 1000, 760);
+    form_->Show();
+    Drain();
+    ASSERT_EQ(form_->PageControl1->ActivePage(), form_->TabSheet3);
+    const QSize onPage(form_->Chart3->Width(), form_->Chart3->Height());
+    ASSERT_GT(onPage.width(), 0);
+    ASSERT_NE(onPage, QSize(640, 480));
+
+    form_->N3->Click();
+
+    for (const char* name : {"g1.bmp", "g2.bmp", "g3.bmp"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(QImage(QString::fromStdString((Dir() / name).string())).size(), onPage);
+    }
+    // The pages follow the window's size.
+    form_->SetBounds(0, 0, 900, 700);
+    Drain();
+    const QSize smaller(form_->Chart3->Width(), form_->Chart3->Height());
+    ASSERT_NE(smaller, onPage);
+    for (ui::TChart* chart : {form_->Chart1, form_->Chart2})
+        EXPECT_EQ(QSize(chart->Width(), chart->Height()), smaller);
 }
 
 } // namespace

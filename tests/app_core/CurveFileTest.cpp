@@ -6,7 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
+#include <fcntl.h>
 #include <limits>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace core;
 
@@ -191,4 +196,43 @@ TEST(CurveFile, SaveAndLoadFiles)
 
     EXPECT_THROW(SaveCurveFile(dir / "gr/gr1.txt", " ", kSeries), rt::EFCreateError);
     EXPECT_THROW(LoadCurveFile(dir / "missing.txt"), rt::EFOpenError);
+}
+
+// Loads the file in a child process that has little memory and time: a load that reads on
+// past what it needs dies there. True when the child found no curve file.
+bool LoadsNothingInAChild(const std::string& path)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+        const rlimit memory{256u << 20, 256u << 20};
+        ::setrlimit(RLIMIT_AS, &memory);
+#endif
+        ::alarm(60);
+        try {
+            const TCurveFileContent c = LoadCurveFile(path);
+            ::_exit(!c.IsCurveFile && c.Series.empty() && !c.Error ? 0 : 1);
+        } catch (...) {
+            ::_exit(2);
+        }
+    }
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid)
+        return false;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST(CurveFile, AFileThatIsNoCurveFileIsNotReadPastItsFirstByte)
+{
+    TempDir dir;
+    const std::string large = dir / "large.txt";
+    {
+        const int fd = ::open(large.c_str(), O_WRONLY | O_CREAT, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::write(fd, "X", 1), 1);
+        ASSERT_EQ(::ftruncate(fd, off_t(4) << 30), 0);   // 4 GiB, sparse
+        ::close(fd);
+    }
+    EXPECT_TRUE(LoadsNothingInAChild(large));
+    EXPECT_TRUE(LoadsNothingInAChild("/dev/zero"));   // endless
 }

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace core;
 using Lines = std::vector<std::string>;
 
@@ -91,7 +93,7 @@ TEST_F(ReportPage, MeasurementOfAMarkedRecord)
         kTableHead,
         {"<td align=center><b><font size=16>-12.3</b></td>",
          "<td align=center><b><font size=16>?</b></td>",
-         "<td align=center><b><font size=16><&></b></td>",
+         "<td align=center><b><font size=16>&lt;&amp;&gt;</b></td>",
          "</tr>", "</table>",
          "<p>",
          "<body  text=\"#000000\">",
@@ -128,8 +130,8 @@ TEST_F(ReportPage, JournalPageHasEveryRow)
          "<tr>", "<td align=center width=10> </td>", "<td align=center> </td>",
          "<td align=center> </td>", "<td align=center> </td>", "<td align=center> </td>",
          "<td align=center> </td>", "</tr>",
-         "<tr>", "<td align=center width=10>2</td>", "<td align=center>d & t</td>",
-         "<td align=center><b></td>", "<td align=center>?</td>", "<td align=center>-1</td>",
+         "<tr>", "<td align=center width=10>2</td>", "<td align=center>d &amp; t</td>",
+         "<td align=center>&lt;b&gt;</td>", "<td align=center>?</td>", "<td align=center>-1</td>",
          "<td align=center>Присадка.</td>", "</tr>",
          "<tr>", "<td align=center width=10></td>", "<td align=center></td>",
          "<td align=center></td>", "<td align=center></td>", "<td align=center></td>",
@@ -150,4 +152,38 @@ TEST_F(ReportPage, FileIsCp1251WithCrLfAfterEveryLine)
     SaveReportFile(file, page);
     EXPECT_EQ(TempDir::Read(file), ReportFileBytes(page));
     EXPECT_THROW(SaveReportFile(dir / "missing/tmp1.html", page), rt::EFCreateError);
+}
+
+// Cell texts are shown as typed: what HTML gives meaning to is escaped in every cell the
+// pages take from the journal.
+TEST_F(ReportPage, CellTextsAreEscaped)
+{
+    struct Case {
+        const char* typed;
+        const char* written;
+    } const cases[] = {
+        {"a<b & c", "a&lt;b &amp; c"},
+        {"<!-- hidden", "&lt;!-- hidden"},
+        {"\"q\" 'a' >", "&quot;q&quot; 'a' &gt;"},
+        {"&amp;", "&amp;amp;"},
+        {"Присадка. -5.5", "Присадка. -5.5"},
+        {" ", " "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        const TJournalRow row{c.typed, c.typed, c.typed, c.typed, c.typed, c.typed};
+        const std::string w = c.written;
+
+        const Lines measurement = PrintMeasurementLines(&row, 0, 0, 0);
+        auto has = [](const Lines& lines, const std::string& line) {
+            return std::find(lines.begin(), lines.end(), line) != lines.end();
+        };
+        EXPECT_TRUE(has(measurement, "<b><h2>" + w + "<h2></b>"));
+        EXPECT_TRUE(has(measurement, "<td align=center><b><font size=16>" + w + "</b></td>"));
+        EXPECT_TRUE(has(measurement, "<b><font size=+1> Примечение:" + w + "</b>"));
+
+        const Lines journal = PrintJournalLines({row});
+        EXPECT_TRUE(has(journal, "<td align=center width=10>" + w + "</td>"));
+        EXPECT_EQ(std::count(journal.begin(), journal.end(), "<td align=center>" + w + "</td>"), 5);
+    }
 }

@@ -2,7 +2,9 @@
 // window without the PID-terms group, and the English run messages and notices.
 #include "EnglishFixture.h"
 
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 
 #include "app/Program.h"
@@ -211,6 +213,23 @@ TEST_F(EnglishWindow, RussianJournalOpensWithTheEnglishHeader) {
     const auto rows = core::LoadJournalFile((Dir() / "data2.tab").string());
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0], record);
+}
+
+// A journal that did not load whole is kept beside it, and the box says so in English.
+TEST_F(EnglishWindow, AJournalKeptBesideItIsToldInEnglish) {
+    const std::string damaged =
+        core::SerializeJournal({{"1", "10.12.2026 09:15", "-8.3", "?", "?", " "}}) + "2\r\n";
+    { std::ofstream(Dir() / "data2.tab", std::ios::binary) << damaged; }
+    TForm1& f = *CreateEnglishWindow();
+    Boxes().Clear();
+    f.SaveJournal();
+    const std::string kept = (Dir() / "data2.tab.bak").string();
+    ASSERT_EQ(Boxes().Count(), 1);
+    EXPECT_EQ(Boxes().Requests()[0].text,
+              "The journal data2.tab was not read in full. Its previous content was kept in the "
+              "file " + kept);
+    std::ifstream in(kept, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), damaged);
 }
 
 TEST_F(EnglishWindow, MissingJournalStillLeavesTheEnglishCaptions) {

@@ -235,6 +235,15 @@ TEST_F(GridTest, TypingEditsOnlyTheCellsTheOptionsAllow) {
     auto* editor = grid->View()->findChild<QLineEdit*>();
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(editor->text(), QString::fromUtf8("П"));
+    // The cell holds what is typed while the editor is still open, and typing goes on
+    // where the cursor stands.
+    EXPECT_EQ(grid->Cells(5, 2), "П");
+    editor->setCursorPosition(0);
+    type(editor, Qt::Key_A, "a");
+    EXPECT_EQ(grid->Cells(5, 2), "aП");
+    EXPECT_EQ(editor->cursorPosition(), 1);
+    type(editor, Qt::Key_Backspace, "");
+    EXPECT_EQ(grid->Cells(5, 2), "П");
     type(editor, Qt::Key_Return, "\r"); // the editor takes Enter: no default button
     EXPECT_TRUE(uitest::RunUntil([&] { return grid->Cells(5, 2) == "П"; }));
     EXPECT_EQ(starts, 0);
