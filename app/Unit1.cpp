@@ -4,8 +4,11 @@
 
 #include "app/Texts.h"
 
+#include <optional>
+#include <span>
+#include <stdexcept>
+#include <string>
 #include <string_view>
-#include <tuple>
 #include <utility>
 
 TForm1* Form1 = nullptr;
@@ -31,34 +34,81 @@ T* Place(TComponent* owner, TWinControl* parent, const char* name, int left, int
     return c;
 }
 
-TLabel* MakeLabel(TComponent* owner, TWinControl* parent, const char* name, const char* text,
-                int left, int top) {
-    TLabel* l = Make<TLabel>(owner, parent, name);
-    l->SetLeft(left);
-    l->SetTop(top);
-    l->SetCaption(text);
-    return l;
+// A control of the design: the window's field it fills (its name and class come with it).
+struct TField {
+    const char* Name;
+    TControl* (*Create)(TComponent* owner, void* field);
+    void* Field;
+};
+
+template <class T>
+TField FieldOf(const char* name, T*& field) {
+    return {name,
+            [](TComponent* owner, void* f) -> TControl* {
+                return *static_cast<T**>(f) = new T(owner);
+            },
+            &field};
 }
 
-TEdit* MakeEdit(TComponent* owner, TWinControl* parent, const char* name, const char* text,
-            int left, int top, int width = 100) {
-    TEdit* e = Place<TEdit>(owner, parent, name, left, top, width, 21);
-    e->SetText(text);
-    return e;
+// The field and its name, written once.
+#define FIELD(name) FieldOf(#name, name)
+
+// Where a control stands in its parent. A width of 0 places it only (auto-sized labels).
+struct TAt {
+    int Left = 0;
+    int Top = 0;
+    int Width = 0;
+    int Height = 0;
+};
+
+// One row of a design table.
+struct TDesign {
+    TField Field;
+    const char* Parent = nullptr;   // the parent's name; nullptr: the window
+    const char* Caption = nullptr;  // the caption (an edit's text); nullptr: none
+    std::optional<TAt> At{};
+    TAlign Align = alNone;
+    std::optional<TFont> Font{};
+};
+
+// Creates the rows' controls in order, owned by form; a parent is found by its name, so it
+// comes before its children.
+void CreateDesign(TForm* form, std::span<const TDesign> rows) {
+    for (const TDesign& row : rows) {
+        TControl* c = row.Field.Create(form, row.Field.Field);
+        c->SetName(row.Field.Name);
+        if (row.Parent) {
+            auto* parent = dynamic_cast<TWinControl*>(form->FindComponent(row.Parent));
+            if (!parent)
+                throw std::logic_error(std::string("no parent ") + row.Parent);
+            c->SetParent(parent);
+        } else {
+            c->SetParent(form);
+        }
+        if (row.At && row.At->Width > 0) {
+            c->SetBounds(row.At->Left, row.At->Top, row.At->Width, row.At->Height);
+        } else if (row.At) {
+            c->SetLeft(row.At->Left);
+            c->SetTop(row.At->Top);
+        }
+        if (row.Align != alNone)
+            c->SetAlign(row.Align);
+        if (row.Caption) {
+            if (auto* edit = dynamic_cast<TEdit*>(c))
+                edit->SetText(row.Caption);
+            else
+                c->SetCaption(row.Caption);
+        }
+        if (row.Font)
+            c->SetFont(*row.Font);
+    }
 }
 
-TButton* MakeButton(TComponent* owner, TWinControl* parent, const char* name, const char* text,
-                int left, int top, int width = 75) {
-    TButton* b = Place<TButton>(owner, parent, name, left, top, width, 25);
-    b->SetCaption(text);
-    return b;
-}
-
-TGroupBox* MakeGroup(TComponent* owner, TWinControl* parent, const char* name, const char* text,
-                 int left, int top, int width, int height) {
-    TGroupBox* g = Place<TGroupBox>(owner, parent, name, left, top, width, height);
-    g->SetCaption(text);
-    return g;
+// A label that fills its parent, its text centred both ways.
+void CentreLabel(TLabel* l) {
+    l->SetAutoSize(false);
+    l->SetAlignment(taCenter);
+    l->SetLayout(tlCenter);
 }
 
 TLineSeries* MakeSeries(TComponent* owner, TChart* chart, const char* name, TColor color, int width) {
@@ -181,65 +231,56 @@ void TForm1::CreateMenus() {
 
 void TForm1::CreateBottom() {
     const app::TTexts& t = app::RussianTexts;
-    StatusBar1 = Place<ui::TStatusBar>(this, this, "StatusBar1", 0, 745, 1520, 19);
-    StatusBar1->SetAlign(ui::alBottom);
+    const TDesign design[] = {
+        {.Field = FIELD(StatusBar1), .At = TAt{0, 745, 1520, 19}, .Align = alBottom},
+        {.Field = FIELD(Panel4), .At = TAt{0, 692, 1520, 53}, .Align = alBottom},
+        {.Field = FIELD(BitBtn3), .Parent = "Panel4", .Caption = t.BitBtn3,
+         .At = TAt{16, 8, 160, 37}, .Font = FontOf(19, true)},
+        {.Field = FIELD(BitBtn2), .Parent = "Panel4", .Caption = t.BitBtn2,
+         .At = TAt{192, 8, 160, 37}, .Font = FontOf(19, true, clRed)},
+        {.Field = FIELD(BitBtn1), .Parent = "Panel4", .Caption = t.BitBtn1,
+         .At = TAt{368, 8, 160, 37}, .Font = FontOf(19, true, clGreen)},
+        {.Field = FIELD(Panel3), .At = TAt{1247, 0, 273, 692}, .Align = alRight},
+        {.Field = FIELD(Panel1), .At = TAt{0, 0, 1247, 692}, .Align = alClient},
+        {.Field = FIELD(Panel2), .Parent = "Panel1", .At = TAt{1, 1, 1245, 32}, .Align = alTop},
+        {.Field = FIELD(Label4), .Parent = "Panel2", .Caption = "", .Align = alClient,
+         .Font = FontOf(19, true)},
+    };
+    CreateDesign(this, design);
     for (int w : {300, 300, 100, 100, 50})
         StatusBar1->AddPanel(w);
-
-    Panel4 = Place<ui::TPanel>(this, this, "Panel4", 0, 692, 1520, 53);
-    Panel4->SetAlign(ui::alBottom);
-    BitBtn3 = Place<ui::TBitBtn>(this, Panel4, "BitBtn3", 16, 8, 160, 37);
-    BitBtn3->SetCaption(t.BitBtn3);
-    BitBtn3->SetFont(FontOf(19, true));
-    BitBtn2 = Place<ui::TBitBtn>(this, Panel4, "BitBtn2", 192, 8, 160, 37);
-    BitBtn2->SetCaption(t.BitBtn2);
-    BitBtn2->SetFont(FontOf(19, true, ui::clRed));
-    BitBtn1 = Place<ui::TBitBtn>(this, Panel4, "BitBtn1", 368, 8, 160, 37);
-    BitBtn1->SetCaption(t.BitBtn1);
-    BitBtn1->SetFont(FontOf(19, true, ui::clGreen));
     BitBtn1->SetDefault(true);
-
-    Panel3 = Place<ui::TPanel>(this, this, "Panel3", 1247, 0, 273, 692);
-    Panel3->SetAlign(ui::alRight);
-    Panel1 = Place<ui::TPanel>(this, this, "Panel1", 0, 0, 1247, 692);
-    Panel1->SetAlign(ui::alClient);
-
-    Panel2 = Place<ui::TPanel>(this, Panel1, "Panel2", 1, 1, 1245, 32);
-    Panel2->SetAlign(ui::alTop);
-    Label4 = Make<ui::TLabel>(this, Panel2, "Label4");
-    Label4->SetAutoSize(false);
-    Label4->SetAlign(ui::alClient);
-    Label4->SetAlignment(ui::taCenter);
-    Label4->SetLayout(ui::tlCenter);
-    Label4->SetFont(FontOf(19, true));
-    Label4->SetCaption("");
+    CentreLabel(Label4);
 }
 
 void TForm1::CreateDisplays() {
+    // Each display is a group with one label filling it.
     const app::TTexts& t = app::RussianTexts;
-    auto display = [this](const char* groupName, const char* caption, int top, int height,
-                          const char* labelName, const char* text, const TFont& font) {
-        auto* g = MakeGroup(this, Panel3, groupName, caption, 1, top, 271, height);
-        g->SetAlign(ui::alTop);
-        auto* l = Make<ui::TLabel>(this, g, labelName);
-        l->SetAutoSize(false);
-        l->SetAlign(ui::alClient);
-        l->SetAlignment(ui::taCenter);
-        l->SetLayout(ui::tlCenter);
-        l->SetFont(font);
-        l->SetCaption(text);
-        return std::pair{g, l};
+    const TDesign design[] = {
+        {.Field = FIELD(GroupBox1), .Parent = "Panel3", .Caption = t.GroupBox1,
+         .At = TAt{1, 1, 271, 96}, .Align = alTop},
+        {.Field = FIELD(Label1), .Parent = "GroupBox1", .Caption = "0", .Align = alClient,
+         .Font = FontOf(44, true)},
+        {.Field = FIELD(GroupBox4), .Parent = "Panel3", .Caption = t.GroupBox4,
+         .At = TAt{1, 97, 271, 96}, .Align = alTop},
+        {.Field = FIELD(Label5), .Parent = "GroupBox4", .Caption = "0", .Align = alClient,
+         .Font = FontOf(44)},
+        {.Field = FIELD(GroupBox2), .Parent = "Panel3", .Caption = t.GroupBox2,
+         .At = TAt{1, 193, 271, 80}, .Align = alTop},
+        {.Field = FIELD(Label2), .Parent = "GroupBox2", .Caption = "?", .Align = alClient,
+         .Font = FontOf(32, true)},
+        {.Field = FIELD(GroupBox3), .Parent = "Panel3", .Caption = t.GroupBox3,
+         .At = TAt{1, 273, 271, 80}, .Align = alTop},
+        {.Field = FIELD(Label3), .Parent = "GroupBox3", .Caption = "?", .Align = alClient,
+         .Font = FontOf(32, true, clRed)},
+        {.Field = FIELD(GroupBox5), .Parent = "Panel3", .Caption = t.GroupBox5,
+         .At = TAt{1, 353, 271, 80}, .Align = alTop},
+        {.Field = FIELD(Label6), .Parent = "GroupBox5", .Caption = "?", .Align = alClient,
+         .Font = FontOf(32, true)},
     };
-    std::tie(GroupBox1, Label1) =
-        display("GroupBox1", t.GroupBox1, 1, 96, "Label1", "0", FontOf(44, true));
-    std::tie(GroupBox4, Label5) =
-        display("GroupBox4", t.GroupBox4, 97, 96, "Label5", "0", FontOf(44));
-    std::tie(GroupBox2, Label2) =
-        display("GroupBox2", t.GroupBox2, 193, 80, "Label2", "?", FontOf(32, true));
-    std::tie(GroupBox3, Label3) =
-        display("GroupBox3", t.GroupBox3, 273, 80, "Label3", "?", FontOf(32, true, ui::clRed));
-    std::tie(GroupBox5, Label6) =
-        display("GroupBox5", t.GroupBox5, 353, 80, "Label6", "?", FontOf(32, true));
+    CreateDesign(this, design);
+    for (TLabel* l : {Label1, Label5, Label2, Label3, Label6})
+        CentreLabel(l);
 }
 
 void TForm1::CreateCharts() {
@@ -287,170 +328,235 @@ void TForm1::CreateCharts() {
 
 void TForm1::CreateJournal() {
     const app::TTexts& t = app::RussianTexts;
-    ToolBar1 = Place<ui::TToolBar>(this, Panel1, "ToolBar1", 1, 652, 1245, 39);
-    ToolBar1->SetAlign(ui::alBottom);
-    ToolBar1->SetShowCaptions(true);
-    auto tool = [this](const char* name, const char* caption) {
-        auto* b = Make<ui::TToolButton>(this, ToolBar1, name);
-        b->SetCaption(caption);
-        return b;
+    const TDesign design[] = {
+        {.Field = FIELD(ToolBar1), .Parent = "Panel1", .At = TAt{1, 652, 1245, 39},
+         .Align = alBottom},
+        {.Field = FIELD(ToolButton4), .Parent = "ToolBar1", .Caption = t.ToolButton4},
+        {.Field = FIELD(ToolButton2), .Parent = "ToolBar1", .Caption = t.ToolButton2},
+        {.Field = FIELD(ToolButton1), .Parent = "ToolBar1", .Caption = t.ToolButton1},
+        {.Field = FIELD(StringGrid1), .Parent = "Panel1", .At = TAt{1, 433, 1245, 219},
+         .Align = alBottom, .Font = FontOf(11)},
+        {.Field = FIELD(Web), .Parent = "Panel1", .At = TAt{0, 0, 1, 1}},
+        {.Field = FIELD(WebBrowser1), .Parent = "Panel1", .At = TAt{1, 0, 1, 1}},
     };
-    ToolButton4 = tool("ToolButton4", t.ToolButton4);
-    ToolButton2 = tool("ToolButton2", t.ToolButton2);
-    ToolButton1 = tool("ToolButton1", t.ToolButton1);
-
-    StringGrid1 = Place<ui::TStringGrid>(this, Panel1, "StringGrid1", 1, 433, 1245, 219);
-    StringGrid1->SetAlign(ui::alBottom);
+    CreateDesign(this, design);
+    ToolBar1->SetShowCaptions(true);
     StringGrid1->SetColCount(6);
     StringGrid1->SetRowCount(2);
     StringGrid1->SetFixedCols(0);
     StringGrid1->SetFixedRows(1);
-    StringGrid1->SetFont(FontOf(11));
     StringGrid1->SetOptions(ui::TGridOptions() << ui::goFixedVertLine << ui::goFixedHorzLine
                                                << ui::goVertLine << ui::goHorzLine
                                                << ui::goRangeSelect << ui::goDrawFocusSelected
                                                << ui::goEditing);
     StringGrid1->SetScrollBars(ui::ssVertical);
-
-    Web = Place<ui::TWebBrowser>(this, Panel1, "Web", 0, 0, 1, 1);
-    WebBrowser1 = Place<ui::TWebBrowser>(this, Panel1, "WebBrowser1", 1, 0, 1, 1);
 }
 
 void TForm1::CreateCorrectionsTab() {
-    // Five columns of groups in three rows, the hex log under them.
-    ui::TTabSheet* tab = TabSheet4;
-    const int w = 194, h = 80, dx = 198, dy = 84;
-    auto at = [&](int col, int row, const char* name, const char* caption) {
-        return MakeGroup(this, tab, name, caption, 4 + col * dx, 4 + row * dy, w, h);
-    };
-    auto readWrite = [this](ui::TGroupBox* g, const char* readName, const char* writeName,
-                            ui::TButton*& read, ui::TButton*& write,
-                            const char* writeCaption = "Записать") {
-        read = MakeButton(this, g, readName, "Читать", 122, 16, 66);
-        write = MakeButton(this, g, writeName, writeCaption, 122, 46, 66);
-    };
+    // Five columns of groups (194 x 80, 198 apart) in three rows (84 apart), the hex log under
+    // them. A group's read button stands at (122, 16), its write button at (122, 46).
+    const char* read = "Читать";
+    const char* write = "Записать";
+    const TAt readAt{122, 16, 66, 25}, writeAt{122, 46, 66, 25}, valueAt{6, 33, 110, 21};
+    const TDesign design[] = {
+        {.Field = FIELD(GroupBox10), .Parent = "TabSheet4", .Caption = "Коррекция цируса",
+         .At = TAt{4, 4, 194, 80}},
+        {.Field = FIELD(Label10), .Parent = "GroupBox10", .Caption = "К=", .At = TAt{6, 21}},
+        {.Field = FIELD(Edit1), .Parent = "GroupBox10", .Caption = "Edit1",
+         .At = TAt{26, 18, 90, 21}},
+        {.Field = FIELD(Label11), .Parent = "GroupBox10", .Caption = "B=", .At = TAt{6, 51}},
+        {.Field = FIELD(Edit2), .Parent = "GroupBox10", .Caption = "Edit2",
+         .At = TAt{26, 48, 90, 21}},
+        {.Field = FIELD(Button3), .Parent = "GroupBox10", .Caption = read, .At = readAt},
+        {.Field = FIELD(Button4), .Parent = "GroupBox10", .Caption = write, .At = writeAt},
 
-    GroupBox10 = at(0, 0, "GroupBox10", "Коррекция цируса");
-    Label10 = MakeLabel(this, GroupBox10, "Label10", "К=", 6, 21);
-    Edit1 = MakeEdit(this, GroupBox10, "Edit1", "Edit1", 26, 18, 90);
-    Label11 = MakeLabel(this, GroupBox10, "Label11", "B=", 6, 51);
-    Edit2 = MakeEdit(this, GroupBox10, "Edit2", "Edit2", 26, 48, 90);
-    readWrite(GroupBox10, "Button3", "Button4", Button3, Button4);
+        {.Field = FIELD(GroupBox11), .Parent = "TabSheet4", .Caption = "Коррекция термопары",
+         .At = TAt{202, 4, 194, 80}},
+        {.Field = FIELD(Label12), .Parent = "GroupBox11", .Caption = "К=", .At = TAt{6, 21}},
+        {.Field = FIELD(Edit3), .Parent = "GroupBox11", .Caption = "Edit3",
+         .At = TAt{26, 18, 90, 21}},
+        {.Field = FIELD(Label13), .Parent = "GroupBox11", .Caption = "B=", .At = TAt{6, 51}},
+        {.Field = FIELD(Edit4), .Parent = "GroupBox11", .Caption = "Edit4",
+         .At = TAt{26, 48, 90, 21}},
+        {.Field = FIELD(Button5), .Parent = "GroupBox11", .Caption = read, .At = readAt},
+        {.Field = FIELD(Button6), .Parent = "GroupBox11", .Caption = write, .At = writeAt},
 
-    GroupBox11 = at(1, 0, "GroupBox11", "Коррекция термопары");
-    Label12 = MakeLabel(this, GroupBox11, "Label12", "К=", 6, 21);
-    Edit3 = MakeEdit(this, GroupBox11, "Edit3", "Edit3", 26, 18, 90);
-    Label13 = MakeLabel(this, GroupBox11, "Label13", "B=", 6, 51);
-    Edit4 = MakeEdit(this, GroupBox11, "Edit4", "Edit4", 26, 48, 90);
-    readWrite(GroupBox11, "Button5", "Button6", Button5, Button6);
+        {.Field = FIELD(GroupBox12), .Parent = "TabSheet4", .Caption = "Коррекция гр. застывания",
+         .At = TAt{400, 4, 194, 80}},
+        {.Field = FIELD(Edit5), .Parent = "GroupBox12", .Caption = "Edit5", .At = valueAt},
+        {.Field = FIELD(Button7), .Parent = "GroupBox12", .Caption = read, .At = readAt},
+        {.Field = FIELD(Button8), .Parent = "GroupBox12", .Caption = write, .At = writeAt},
 
-    auto single = [&](int col, int row, const char* groupName, const char* caption,
-                      ui::TGroupBox*& group, const char* editName, const char* text,
-                      ui::TEdit*& edit, const char* readName, const char* writeName,
-                      ui::TButton*& read, ui::TButton*& write,
-                      const char* writeCaption = "Записать") {
-        group = at(col, row, groupName, caption);
-        edit = MakeEdit(this, group, editName, text, 6, 33, 110);
-        readWrite(group, readName, writeName, read, write, writeCaption);
+        {.Field = FIELD(GroupBox13), .Parent = "TabSheet4", .Caption = "Реверс",
+         .At = TAt{598, 4, 194, 80}},
+        {.Field = FIELD(Edit6), .Parent = "GroupBox13", .Caption = "Edit6", .At = valueAt},
+        {.Field = FIELD(Button2), .Parent = "GroupBox13", .Caption = read, .At = readAt},
+        {.Field = FIELD(Button9), .Parent = "GroupBox13", .Caption = write, .At = writeAt},
+
+        {.Field = FIELD(GroupBox14), .Parent = "TabSheet4", .Caption = "Время открытия клапана",
+         .At = TAt{796, 4, 194, 80}},
+        {.Field = FIELD(Edit8), .Parent = "GroupBox14", .Caption = "Edit8", .At = valueAt},
+        {.Field = FIELD(Button14), .Parent = "GroupBox14", .Caption = read, .At = readAt},
+        {.Field = FIELD(Button11), .Parent = "GroupBox14", .Caption = write, .At = writeAt},
+
+        {.Field = FIELD(GroupBox15), .Parent = "TabSheet4", .Caption = "Скорость охлаждения",
+         .At = TAt{4, 88, 194, 80}},
+        {.Field = FIELD(Edit7), .Parent = "GroupBox15", .Caption = "Edit7", .At = valueAt},
+        {.Field = FIELD(Button15), .Parent = "GroupBox15", .Caption = read, .At = readAt},
+        {.Field = FIELD(Button10), .Parent = "GroupBox15", .Caption = write, .At = writeAt},
+
+        {.Field = FIELD(GroupBox16), .Parent = "TabSheet4", .Caption = "Граница помутнения",
+         .At = TAt{202, 88, 194, 80}},
+        {.Field = FIELD(Edit9), .Parent = "GroupBox16", .Caption = "Edit9", .At = valueAt},
+        {.Field = FIELD(Button16), .Parent = "GroupBox16", .Caption = read, .At = readAt},
+        {.Field = FIELD(Button12), .Parent = "GroupBox16", .Caption = write, .At = writeAt},
+
+        {.Field = FIELD(GroupBox17), .Parent = "TabSheet4",
+         .Caption = "Граница Dф. застывания по  клапану ", .At = TAt{400, 88, 194, 80}},
+        {.Field = FIELD(gr_df), .Parent = "GroupBox17", .Caption = "gr_df", .At = valueAt},
+        {.Field = FIELD(Button19), .Parent = "GroupBox17", .Caption = read, .At = readAt},
+        {.Field = FIELD(Button26), .Parent = "GroupBox17", .Caption = write, .At = writeAt},
+
+        {.Field = FIELD(GroupBox18), .Parent = "TabSheet4", .Caption = "Минимальная скорость",
+         .At = TAt{598, 88, 194, 80}},
+        {.Field = FIELD(Edit11), .Parent = "GroupBox18", .Caption = "Edit11", .At = valueAt},
+        {.Field = FIELD(Button29), .Parent = "GroupBox18", .Caption = read, .At = readAt},
+        {.Field = FIELD(Button30), .Parent = "GroupBox18", .Caption = "Button30",
+         .At = writeAt},
+
+        {.Field = FIELD(GroupBox19), .Parent = "TabSheet4", .Caption = "Температура конденсатора",
+         .At = TAt{796, 88, 194, 80}},
+        {.Field = FIELD(Edit12), .Parent = "GroupBox19", .Caption = "Edit11", .At = valueAt},
+        {.Field = FIELD(Button31), .Parent = "GroupBox19", .Caption = read, .At = readAt},
+        {.Field = FIELD(Button32), .Parent = "GroupBox19", .Caption = write, .At = writeAt},
+
+        {.Field = FIELD(GroupBox20), .Parent = "TabSheet4",
+         .Caption = "температура нагрева исп. или ячейки", .At = TAt{4, 172, 194, 80}},
+        {.Field = FIELD(Edit13), .Parent = "GroupBox20", .Caption = "Edit11", .At = valueAt},
+        {.Field = FIELD(Button33), .Parent = "GroupBox20", .Caption = read, .At = readAt},
+        {.Field = FIELD(Button34), .Parent = "GroupBox20", .Caption = write, .At = writeAt},
+
+        {.Field = FIELD(GroupBox21), .Parent = "TabSheet4", .Caption = "ПИД",
+         .At = TAt{202, 172, 194, 80}},
+        {.Field = FIELD(Label24), .Parent = "GroupBox21", .Caption = "Label24", .At = TAt{4, 17}},
+        {.Field = FIELD(Edit17), .Parent = "GroupBox21", .Caption = "Edit17",
+         .At = TAt{54, 14, 64, 21}},
+        {.Field = FIELD(Label25), .Parent = "GroupBox21", .Caption = "Label25", .At = TAt{4, 39}},
+        {.Field = FIELD(Edit18), .Parent = "GroupBox21", .Caption = "Edit18",
+         .At = TAt{54, 36, 64, 21}},
+        {.Field = FIELD(Label26), .Parent = "GroupBox21", .Caption = "Label26", .At = TAt{4, 61}},
+        {.Field = FIELD(Edit19), .Parent = "GroupBox21", .Caption = "Edit19",
+         .At = TAt{54, 58, 64, 21}},
+        {.Field = FIELD(Label27), .Parent = "GroupBox21", .Caption = "Label27",
+         .At = TAt{124, 61}},
+        {.Field = FIELD(Button35), .Parent = "GroupBox21", .Caption = read,
+         .At = TAt{122, 10, 66, 25}},
+        {.Field = FIELD(Button36), .Parent = "GroupBox21", .Caption = write,
+         .At = TAt{122, 34, 66, 25}},
+
+        {.Field = FIELD(GroupBox22), .Parent = "TabSheet4", .Caption = "Работа с 18f4550",
+         .At = TAt{400, 172, 194, 80}},
+        {.Field = FIELD(pic18f4550), .Parent = "GroupBox22", .Caption = "EEPROM 18f4550",
+         .At = TAt{6, 33, 112, 21}},
+        {.Field = FIELD(Button27), .Parent = "GroupBox22", .Caption = "Прочитать",
+         .At = TAt{122, 31, 66, 25}},
+
+        // The fourth and fifth columns of the last row hold loose controls.
+        {.Field = FIELD(Button1), .Parent = "TabSheet4", .Caption = "Применить",
+         .At = TAt{602, 188, 90, 25}},
+        {.Field = FIELD(Button17), .Parent = "TabSheet4", .Caption = "Сброс!",
+         .At = TAt{602, 220, 90, 25}},
+        {.Field = FIELD(Edit10), .Parent = "TabSheet4", .Caption = "200",
+         .At = TAt{800, 190, 80, 21}},
+        {.Field = FIELD(Button18), .Parent = "TabSheet4", .Caption = "CCPR1L",
+         .At = TAt{800, 220, 80, 25}},
+
+        {.Field = FIELD(Memo1), .Parent = "TabSheet4", .At = TAt{4, 260, 1237, 120},
+         .Align = alBottom},
     };
-    single(2, 0, "GroupBox12", "Коррекция гр. застывания", GroupBox12, "Edit5", "Edit5", Edit5,
-           "Button7", "Button8", Button7, Button8);
-    single(3, 0, "GroupBox13", "Реверс", GroupBox13, "Edit6", "Edit6", Edit6, "Button2",
-           "Button9", Button2, Button9);
-    single(4, 0, "GroupBox14", "Время открытия клапана", GroupBox14, "Edit8", "Edit8", Edit8,
-           "Button14", "Button11", Button14, Button11);
-    single(0, 1, "GroupBox15", "Скорость охлаждения", GroupBox15, "Edit7", "Edit7", Edit7,
-           "Button15", "Button10", Button15, Button10);
-    single(1, 1, "GroupBox16", "Граница помутнения", GroupBox16, "Edit9", "Edit9", Edit9,
-           "Button16", "Button12", Button16, Button12);
-    single(2, 1, "GroupBox17", "Граница Dф. застывания по  клапану ", GroupBox17, "gr_df",
-           "gr_df", gr_df, "Button19", "Button26", Button19, Button26);
-    single(3, 1, "GroupBox18", "Минимальная скорость", GroupBox18, "Edit11", "Edit11", Edit11,
-           "Button29", "Button30", Button29, Button30, "Button30");
-    single(4, 1, "GroupBox19", "Температура конденсатора", GroupBox19, "Edit12", "Edit11",
-           Edit12, "Button31", "Button32", Button31, Button32);
-    single(0, 2, "GroupBox20", "температура нагрева исп. или ячейки", GroupBox20, "Edit13",
-           "Edit11", Edit13, "Button33", "Button34", Button33, Button34);
+    CreateDesign(this, design);
     GroupBox20->SetHint("Температура нагрева испарителя или нагрев ячейки");
-
-    GroupBox21 = at(1, 2, "GroupBox21", "ПИД");
-    Label24 = MakeLabel(this, GroupBox21, "Label24", "Label24", 4, 17);
-    Edit17 = MakeEdit(this, GroupBox21, "Edit17", "Edit17", 54, 14, 64);
-    Label25 = MakeLabel(this, GroupBox21, "Label25", "Label25", 4, 39);
-    Edit18 = MakeEdit(this, GroupBox21, "Edit18", "Edit18", 54, 36, 64);
-    Label26 = MakeLabel(this, GroupBox21, "Label26", "Label26", 4, 61);
-    Edit19 = MakeEdit(this, GroupBox21, "Edit19", "Edit19", 54, 58, 64);
-    Label27 = MakeLabel(this, GroupBox21, "Label27", "Label27", 124, 61);
-    Button35 = MakeButton(this, GroupBox21, "Button35", "Читать", 122, 10, 66);
-    Button36 = MakeButton(this, GroupBox21, "Button36", "Записать", 122, 34, 66);
-
-    GroupBox22 = at(2, 2, "GroupBox22", "Работа с 18f4550");
-    pic18f4550 = Place<ui::TCheckBox>(this, GroupBox22, "pic18f4550", 6, 33, 112, 21);
-    pic18f4550->SetCaption("EEPROM 18f4550");
     pic18f4550->SetChecked(false);
-    Button27 = MakeButton(this, GroupBox22, "Button27", "Прочитать", 122, 31, 66);
-
-    const int x = 4 + 3 * dx, y = 4 + 2 * dy;
-    Button1 = MakeButton(this, tab, "Button1", "Применить", x + 4, y + 16, 90);
-    Button17 = MakeButton(this, tab, "Button17", "Сброс!", x + 4, y + 48, 90);
-    Edit10 = MakeEdit(this, tab, "Edit10", "200", x + dx + 4, y + 18, 80);
-    Button18 = MakeButton(this, tab, "Button18", "CCPR1L", x + dx + 4, y + 48, 80);
-
-    Memo1 = Place<ui::TMemo>(this, tab, "Memo1", 4, 8 + 3 * dy, 1237, 120);
-    Memo1->SetAlign(ui::alBottom);
     Memo1->SetScrollBars(ui::ssVertical);
     Memo1->SetWordWrap(false);
 }
 
 void TForm1::CreateSystemTab() {
-    Chart4 = Place<ui::TChart>(this, TabSheet5, "Chart4", 0, 0, 1237, 195);
-    Chart4->SetAlign(ui::alTop);
+    const TDesign design[] = {
+        {.Field = FIELD(Chart4), .Parent = "TabSheet5", .At = TAt{0, 0, 1237, 195},
+         .Align = alTop},
+        {.Field = FIELD(Button28), .Parent = "Chart4", .Caption = "clear",
+         .At = TAt{8, 8, 75, 25}},
+        {.Field = FIELD(Chart5), .Parent = "TabSheet5", .At = TAt{0, 195, 1237, 195},
+         .Align = alClient},
+        {.Field = FIELD(Button13), .Parent = "Chart5", .Caption = "Очистить",
+         .At = TAt{8, 8, 75, 25}},
+    };
+    CreateDesign(this, design);
     SetChartTexts(Chart4, "TChart", nullptr, nullptr);
     Series7 = MakeSeries(this, Chart4, "Series7", ui::clRed, 2);
-    Button28 = MakeButton(this, Chart4, "Button28", "clear", 8, 8);
-
-    Chart5 = Place<ui::TChart>(this, TabSheet5, "Chart5", 0, 195, 1237, 195);
-    Chart5->SetAlign(ui::alClient);
     SetChartTexts(Chart5, "TChart", nullptr, nullptr);
     Series8 = MakeSeries(this, Chart5, "Series8", ui::clRed, 1);
     Series8->SetTitle("dT");
-    Button13 = MakeButton(this, Chart5, "Button13", "Очистить", 8, 8);
 }
 
 void TForm1::CreateEepromTab() {
     // The tools on the left, the dump grid on the right.
-    ui::TTabSheet* tab = TabSheet6;
-    Label30 = MakeLabel(this, tab, "Label30", "Микросхема(Control, 160,162)", 8, 9);
-    control = MakeEdit(this, tab, "control", "160", 200, 6, 80);
+    const TDesign design[] = {
+        {.Field = FIELD(Label30), .Parent = "TabSheet6",
+         .Caption = "Микросхема(Control, 160,162)", .At = TAt{8, 9}},
+        {.Field = FIELD(control), .Parent = "TabSheet6", .Caption = "160",
+         .At = TAt{200, 6, 80, 21}},
 
-    GroupBox23 = MakeGroup(this, tab, "GroupBox23", "Работа с одним байтом", 4, 32, 300, 96);
-    Label31 = MakeLabel(this, GroupBox23, "Label31", "Адрес(0-65536)", 8, 19);
-    adr_one_byte = MakeEdit(this, GroupBox23, "adr_one_byte", "55", 120, 16, 80);
-    Label32 = MakeLabel(this, GroupBox23, "Label32", "Данные(0-255)", 8, 43);
-    data_one_byte = MakeEdit(this, GroupBox23, "data_one_byte", "55", 120, 40, 80);
-    Button21 = MakeButton(this, GroupBox23, "Button21", "Записать", 8, 66, 90);
-    Button22 = MakeButton(this, GroupBox23, "Button22", "Читать", 110, 66, 90);
+        {.Field = FIELD(GroupBox23), .Parent = "TabSheet6", .Caption = "Работа с одним байтом",
+         .At = TAt{4, 32, 300, 96}},
+        {.Field = FIELD(Label31), .Parent = "GroupBox23", .Caption = "Адрес(0-65536)",
+         .At = TAt{8, 19}},
+        {.Field = FIELD(adr_one_byte), .Parent = "GroupBox23", .Caption = "55",
+         .At = TAt{120, 16, 80, 21}},
+        {.Field = FIELD(Label32), .Parent = "GroupBox23", .Caption = "Данные(0-255)",
+         .At = TAt{8, 43}},
+        {.Field = FIELD(data_one_byte), .Parent = "GroupBox23", .Caption = "55",
+         .At = TAt{120, 40, 80, 21}},
+        {.Field = FIELD(Button21), .Parent = "GroupBox23", .Caption = "Записать",
+         .At = TAt{8, 66, 90, 25}},
+        {.Field = FIELD(Button22), .Parent = "GroupBox23", .Caption = "Читать",
+         .At = TAt{110, 66, 90, 25}},
 
-    GroupBox24 = MakeGroup(this, tab, "GroupBox24", "Чтение массива", 4, 132, 300, 96);
-    start_adress_32 = MakeEdit(this, GroupBox24, "start_adress_32", "0", 8, 18, 80);
-    Button20 = MakeButton(this, GroupBox24, "Button20", "читать 32 байта с адреса", 96, 16, 196);
-    Button23 = MakeButton(this, GroupBox24, "Button23", "Все читать", 8, 44, 120);
-    Progress = Place<ui::TProgressBar>(this, GroupBox24, "Progress", 8, 72, 284, 18);
+        {.Field = FIELD(GroupBox24), .Parent = "TabSheet6", .Caption = "Чтение массива",
+         .At = TAt{4, 132, 300, 96}},
+        {.Field = FIELD(start_adress_32), .Parent = "GroupBox24", .Caption = "0",
+         .At = TAt{8, 18, 80, 21}},
+        {.Field = FIELD(Button20), .Parent = "GroupBox24", .Caption = "читать 32 байта с адреса",
+         .At = TAt{96, 16, 196, 25}},
+        {.Field = FIELD(Button23), .Parent = "GroupBox24", .Caption = "Все читать",
+         .At = TAt{8, 44, 120, 25}},
+        {.Field = FIELD(Progress), .Parent = "GroupBox24", .At = TAt{8, 72, 284, 18}},
+
+        {.Field = FIELD(GroupBox25), .Parent = "TabSheet6", .Caption = "Запись массива",
+         .At = TAt{4, 232, 300, 120}},
+        {.Field = FIELD(Label33), .Parent = "GroupBox25", .Caption = "Адрес", .At = TAt{8, 19}},
+        {.Field = FIELD(Edit14), .Parent = "GroupBox25", .Caption = "0",
+         .At = TAt{160, 16, 80, 21}},
+        {.Field = FIELD(Label34), .Parent = "GroupBox25", .Caption = "Размер массива(0-60)",
+         .At = TAt{8, 43}},
+        {.Field = FIELD(Edit15), .Parent = "GroupBox25", .Caption = "32",
+         .At = TAt{160, 40, 80, 21}},
+        {.Field = FIELD(Label35), .Parent = "GroupBox25", .Caption = "Значение",
+         .At = TAt{8, 67}},
+        {.Field = FIELD(Edit16), .Parent = "GroupBox25", .Caption = "255",
+         .At = TAt{160, 64, 80, 21}},
+        {.Field = FIELD(Button24), .Parent = "GroupBox25", .Caption = "Записать",
+         .At = TAt{8, 90, 90, 25}},
+        {.Field = FIELD(Button25), .Parent = "GroupBox25", .Caption = "Удалить все",
+         .At = TAt{110, 90, 110, 25}},
+
+        {.Field = FIELD(StringGrid2), .Parent = "TabSheet6", .At = TAt{312, 0, 640, 400},
+         .Align = alRight},
+    };
+    CreateDesign(this, design);
     Progress->SetMin(0);
     Progress->SetMax(65536);
-
-    GroupBox25 = MakeGroup(this, tab, "GroupBox25", "Запись массива", 4, 232, 300, 120);
-    Label33 = MakeLabel(this, GroupBox25, "Label33", "Адрес", 8, 19);
-    Edit14 = MakeEdit(this, GroupBox25, "Edit14", "0", 160, 16, 80);
-    Label34 = MakeLabel(this, GroupBox25, "Label34", "Размер массива(0-60)", 8, 43);
-    Edit15 = MakeEdit(this, GroupBox25, "Edit15", "32", 160, 40, 80);
-    Label35 = MakeLabel(this, GroupBox25, "Label35", "Значение", 8, 67);
-    Edit16 = MakeEdit(this, GroupBox25, "Edit16", "255", 160, 64, 80);
-    Button24 = MakeButton(this, GroupBox25, "Button24", "Записать", 8, 90, 90);
-    Button25 = MakeButton(this, GroupBox25, "Button25", "Удалить все", 110, 90, 110);
-
-    StringGrid2 = Place<ui::TStringGrid>(this, tab, "StringGrid2", 312, 0, 640, 400);
-    StringGrid2->SetAlign(ui::alRight);
     StringGrid2->SetColCount(core::kDumpGridColumns);
     StringGrid2->SetRowCount(core::kDumpGridRows);
     StringGrid2->SetFixedCols(1);
@@ -535,15 +641,8 @@ void TForm1::BindHandlers() {
     // Button24 "Записать" of "Запись массива" has no handler.
 }
 
-ui::TEdit* TForm1::EditByName(const char* Name) const {
-    const std::pair<const char*, ui::TEdit*> edits[] = {
-        {"Edit1", Edit1},   {"Edit2", Edit2},   {"Edit3", Edit3},   {"Edit4", Edit4},
-        {"Edit5", Edit5},   {"Edit6", Edit6},   {"Edit7", Edit7},   {"Edit8", Edit8},
-        {"Edit9", Edit9},   {"gr_df", gr_df},   {"Edit11", Edit11}, {"Edit12", Edit12},
-        {"Edit13", Edit13}, {"Edit17", Edit17}, {"Edit18", Edit18}, {"Edit19", Edit19},
-    };
-    for (const auto& [name, edit] : edits)
-        if (std::string_view(name) == Name)
-            return edit;
-    return nullptr;
+ui::TEdit* TForm1::EditByName(std::string_view Name) const {
+    return dynamic_cast<ui::TEdit*>(FindComponent(Name));
 }
+
+#undef FIELD

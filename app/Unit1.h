@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/core/InputReport.h"
@@ -378,6 +379,9 @@ public:
     std::vector<TDeviceEntry> FDeviceList;
     hid::THidDevice* FCurrentDevice = nullptr;
 
+    // The window's edit of this name, or nullptr (none such, or removed by the English build).
+    ui::TEdit* EditByName(std::string_view Name) const;
+
     // What differs in the English build's parsing (set before the first report arrives).
     core::TParseRules FParseRules = core::kRussianParseRules;
 
@@ -400,7 +404,6 @@ private:
     void ShowStatusReport(const std::uint8_t* Data, std::size_t Size,
                           const hid::THidDevice* Device);
     void ShowEepromReply(const core::TEepromReply& Reply);
-    ui::TEdit* EditByName(const char* Name) const;
 
     // Unit1Journal.cpp: empties a row's texts and gives its attachments back.
     void ClearJournalRow(int Row);

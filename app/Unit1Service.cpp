@@ -11,7 +11,6 @@
 
 #include <chrono>
 #include <limits>
-#include <string_view>
 #include <utility>
 
 namespace app {
@@ -77,22 +76,6 @@ namespace {
 
 using app::TParameterGroup;
 
-// The edits the group table names.
-ui::TEdit* EditNamed(const TForm1& f, std::string_view name) {
-    const std::pair<std::string_view, ui::TEdit* TForm1::*> edits[] = {
-        {"Edit1", &TForm1::Edit1},   {"Edit2", &TForm1::Edit2},   {"Edit3", &TForm1::Edit3},
-        {"Edit4", &TForm1::Edit4},   {"Edit5", &TForm1::Edit5},   {"Edit6", &TForm1::Edit6},
-        {"Edit7", &TForm1::Edit7},   {"Edit8", &TForm1::Edit8},   {"Edit9", &TForm1::Edit9},
-        {"gr_df", &TForm1::gr_df},   {"Edit11", &TForm1::Edit11}, {"Edit12", &TForm1::Edit12},
-        {"Edit13", &TForm1::Edit13}, {"Edit17", &TForm1::Edit17}, {"Edit18", &TForm1::Edit18},
-        {"Edit19", &TForm1::Edit19},
-    };
-    for (const auto& [n, member] : edits)
-        if (n == name)
-            return f.*member;
-    return nullptr;
-}
-
 void ReadGroup(TForm1& f, app::TGroup g) {
     const TParameterGroup& group = app::ParameterGroup(g);
     f.WriteReport(core::ReadEepromReport(group.ReadAddress, core::kParameterControlByte,
@@ -119,7 +102,7 @@ void WriteGroup(TForm1& f, app::TGroup g) {
     const bool toController = app::WritesToController(group, checked);
     for (std::size_t v = 0; v < group.Count; ++v) {
         const app::TParameterValue& value = group.Values[v];
-        const ui::TEdit* edit = EditNamed(f, value.Edit);
+        const ui::TEdit* edit = f.EditByName(value.Edit);
         if (!edit)  // a build without this group
             return;
         std::size_t count = 0;

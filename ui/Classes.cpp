@@ -26,6 +26,12 @@ void TComponent::DestroyComponents() {
     }
 }
 
+TComponent* TComponent::FindComponent(std::string_view name) const {
+    auto it = std::find_if(components_.begin(), components_.end(),
+                           [name](const TComponent* c) { return c->Name() == name; });
+    return it != components_.end() ? *it : nullptr;
+}
+
 void TComponent::RemoveComponent(TComponent* c) {
     auto it = std::find(components_.begin(), components_.end(), c);
     if (it != components_.end())

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ui {
@@ -28,6 +29,9 @@ public:
     void SetName(const std::string& name) { name_ = name; }
     int ComponentCount() const { return static_cast<int>(components_.size()); }
     TComponent* Components(int index) const { return components_.at(index); }
+    // The owned component with this name (names compared exactly), or nullptr. A component
+    // deleted before its owner is no longer found.
+    TComponent* FindComponent(std::string_view name) const;
     int Tag() const { return tag_; }
     void SetTag(int tag) { tag_ = tag; }
 

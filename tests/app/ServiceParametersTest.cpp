@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "analyzer/AnalyzerDevice.h"
+#include "app/Unit1Service.h"
 
 namespace {
 
@@ -87,6 +88,21 @@ struct WriteCase {
     std::vector<int> external;
     std::optional<std::vector<int>> controller;
 };
+
+// Every edit the parameter table names is found by its name, in the group of its caption;
+// names of other components, and unknown names, find no edit.
+TEST_F(ServiceParametersTest, TheTableNamesTheEditsOfItsGroups) {
+    for (const app::TParameterGroup& group : app::ParameterGroups())
+        for (std::size_t v = 0; v < group.Count; ++v) {
+            const char* name = group.Values[v].Edit;
+            const ui::TEdit* edit = form_->EditByName(name);
+            ASSERT_NE(edit, nullptr) << name;
+            EXPECT_EQ(edit->Name(), name);
+            EXPECT_EQ(edit->Parent()->Caption(), group.Caption) << name;
+        }
+    for (const char* name : {"GroupBox10", "Button3", "Label10", "Edit", "edit1", ""})
+        EXPECT_EQ(form_->EditByName(name), nullptr) << name;
+}
 
 TEST_F(ServiceParametersTest, FloatWritesGoWhereTheBoxSays) {
     const WriteCase cases[] = {

@@ -111,6 +111,18 @@ TEST_F(EnglishWindow, HasNoPidTermsGroup) {
     EXPECT_EQ(f.GroupBox20->Parent(), f.TabSheet4);
 }
 
+// The edits of the removed group are not found by name, so neither a reply nor a write
+// reaches them; every other parameter edit is.
+TEST_F(EnglishWindow, LookUpByNameSkipsTheRemovedEdits) {
+    TForm1& f = *CreateEnglishWindow();
+    const std::pair<const char*, ui::TEdit*> cases[] = {
+        {"Edit17", nullptr}, {"Edit18", nullptr}, {"Edit19", nullptr},
+        {"Edit13", f.Edit13}, {"gr_df", f.gr_df}, {"Edit1", f.Edit1},
+    };
+    for (const auto& [name, edit] : cases)
+        EXPECT_EQ(f.EditByName(name), edit) << name;
+}
+
 TEST_F(EnglishWindow, DesignSizesDifferFromTheRussianWindow) {
     // The same class unshaped is the Russian window.
     TForm1 russian(nullptr);
@@ -121,6 +133,29 @@ TEST_F(EnglishWindow, DesignSizesDifferFromTheRussianWindow) {
     EXPECT_EQ(f.WindowState(), ui::wsMaximized);
     EXPECT_EQ(f.StringGrid1->Height(), 133);
     EXPECT_EQ(f.StringGrid1->Align(), russian.StringGrid1->Align());
+}
+
+// No placed control of the corrections tab covers another in either build: the heating
+// group, lower in the English build, stays clear of the cooling-speed group above it.
+TEST_F(EnglishWindow, CorrectionsTabControlsDoNotCoverEachOther) {
+    TForm1 russian(nullptr);
+    TForm1& english = *CreateEnglishWindow();
+    for (TForm1* f : {&russian, &english}) {
+        const ui::TTabSheet* tab = f->TabSheet4;
+        for (int i = 0; i < tab->ControlCount(); ++i)
+            for (int j = i + 1; j < tab->ControlCount(); ++j) {
+                const ui::TControl* a = tab->Controls(i);
+                const ui::TControl* b = tab->Controls(j);
+                if (a->Align() != ui::alNone || b->Align() != ui::alNone)
+                    continue;  // the hex log fills the bottom
+                const bool across = a->Left() < b->Left() + b->Width() &&
+                                    b->Left() < a->Left() + a->Width();
+                const bool down = a->Top() < b->Top() + b->Height() &&
+                                  b->Top() < a->Top() + a->Height();
+                EXPECT_FALSE(across && down) << f->FParseRules.PidTerms << ": " << a->Name()
+                                             << " and " << b->Name();
+            }
+    }
 }
 
 TEST_F(EnglishWindow, UsesTheEnglishParsingRules) {

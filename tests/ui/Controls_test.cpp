@@ -328,6 +328,28 @@ TEST(ComponentTest, OwnerDestroysItsComponentsAndAControlLeavesItsParent) {
     EXPECT_NE(outside.Widget(), nullptr);
 }
 
+TEST(ComponentTest, FindComponentSeesOnlyTheOwnersLiveComponents) {
+    TForm form(nullptr);
+    auto* panel = new TPanel(&form);
+    panel->SetName("Panel1");
+    auto* edit = new TEdit(&form);
+    edit->SetName("Edit1");
+    edit->SetParent(panel);
+    // Owned by the edit, not by the form.
+    auto* inner = new TComponent(edit);
+    inner->SetName("Inner");
+    const std::pair<const char*, TComponent*> cases[] = {
+        {"Panel1", panel}, {"Edit1", edit}, {"edit1", nullptr}, {"Edit", nullptr},
+        {"", nullptr},     {"Inner", nullptr},
+    };
+    for (const auto& [name, found] : cases)
+        EXPECT_EQ(form.FindComponent(name), found) << name;
+    EXPECT_EQ(edit->FindComponent("Inner"), inner);
+    delete edit;
+    EXPECT_EQ(form.FindComponent("Edit1"), nullptr);
+    EXPECT_EQ(form.FindComponent("Panel1"), panel);
+}
+
 } // namespace
 
 namespace {
