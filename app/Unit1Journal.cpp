@@ -141,6 +141,14 @@ void TForm1::LoadJournal()
 
 void TForm1::SaveJournal()
 {
+    // The box lets ticks run: the rows are taken after it.
+    if (FJournalKeepOld) {
+        const std::string copy = KeepOldJournal(JournalPath());
+        FJournalKeepOld = false;
+        if (!copy.empty())
+            ui::MessageDlg(std::string(app::Texts().JournalKept) + copy, ui::mtInformation,
+                           ui::mbOK);
+    }
     std::vector<core::TJournalRow> rows;
     rows.reserve(static_cast<std::size_t>(std::max(0, StringGrid1->RowCount() - 1)));
     for (int r = 1; r < StringGrid1->RowCount(); ++r) {
@@ -148,13 +156,6 @@ void TForm1::SaveJournal()
         for (int c = 0; c < static_cast<int>(core::kJournalColumns); ++c)
             row[static_cast<std::size_t>(c)] = StringGrid1->Cells(c, r);
         rows.push_back(std::move(row));
-    }
-    if (FJournalKeepOld) {
-        const std::string copy = KeepOldJournal(JournalPath());
-        FJournalKeepOld = false;
-        if (!copy.empty())
-            ui::MessageDlg(std::string(app::Texts().JournalKept) + copy, ui::mtInformation,
-                           ui::mbOK);
     }
     core::SaveJournalFile(JournalPath(), rows);
 }

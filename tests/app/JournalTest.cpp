@@ -491,10 +491,16 @@ TEST_F(Journal, AJournalThatDidNotLoadWholeIsKeptBesideIt)
             CreateWindow();
         }
         Boxes().Clear();
+        // What changes in the grid while the box is open is saved too.
+        Boxes().SetWhileOpen([&](const ui::ModalRequest&) {
+            form_->StringGrid1->SetCells(5, 1, "набрано при окне");
+        });
         if (c.closeFirst)
             form_->SaveJournal();
         else
             Append(-9);
+        Boxes().SetWhileOpen(nullptr);
+        EXPECT_EQ(core::ParseJournal(ReadBytes(JournalFile())).at(0)[5], "набрано при окне");
 
         const std::string kept = Prog() + "data2.tab.bak";
         EXPECT_EQ(ReadBytes(kept), c.bytes);
