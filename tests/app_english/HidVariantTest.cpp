@@ -9,7 +9,7 @@
 #include "app/english/hid/EnglishHid.h"
 #include "hid/Hid.h"
 #include "hid/HidControllerClass.h"
-#include "platform/PlatformTest.h"
+#include "platform/testing/PlatformTest.h"
 #include "platform/sim/VirtualBus.h"
 #include "runtime/MainThread.h"
 
