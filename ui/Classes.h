@@ -28,8 +28,6 @@ public:
     void SetName(const std::string& name) { name_ = name; }
     int ComponentCount() const { return static_cast<int>(components_.size()); }
     TComponent* Components(int index) const { return components_.at(index); }
-    int Tag() const { return tag_; }
-    void SetTag(int tag) { tag_ = tag; }
 
 protected:
     // Destroys the owned components now (last created first). Controls call it before
@@ -43,7 +41,6 @@ private:
     TComponent* owner_ = nullptr;
     std::vector<TComponent*> components_;
     std::string name_;
-    int tag_ = 0;
     bool destroying_ = false;
 };
 
@@ -86,7 +83,6 @@ public:
     std::string Text() const;
     // Replaces the lines with those of text (split at CR LF, CR or LF).
     void SetText(const std::string& text);
-    void Assign(const std::vector<std::string>& lines);
 };
 
 // A plain list of strings.
