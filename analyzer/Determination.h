@@ -53,9 +53,7 @@ public:
     const Sample& CurrentSample() const { return sample_; }
     // The method the next run uses; a ready state shows the new one at once.
     void SetMethod(Method method);
-    Method SelectedMethod() const { return method_; }
     // The true sample temperature (tests place the sample where they need it).
-    void SetSampleTemperature(double temperature) { temperature_ = temperature; }
     double SampleTemperature() const { return temperature_; }
 
     void SetDemo(const DemoSettings& demo);

@@ -11,7 +11,6 @@
 //   Unit1Print.cpp     HTML reports and printing
 //   Unit1Service.cpp   service tabs: parameters, EEPROM access, service charts, key sequence
 //   Unit1Life.cpp      creation, resize, close, main menu
-// Unit1Stubs.cpp holds empty bodies of the handlers whose file has not landed yet.
 #include <cstdint>
 #include <memory>
 #include <string>

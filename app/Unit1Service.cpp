@@ -50,8 +50,6 @@ constexpr std::array<TParameterGroup, grCount> kGroups = {{
 
 } // namespace
 
-std::span<const TParameterGroup> ParameterGroups() { return kGroups; }
-
 const TParameterGroup& ParameterGroup(TGroup group) { return kGroups.at(group); }
 
 bool WritesToController(const TParameterGroup& group, bool controllerChecked) {

@@ -60,6 +60,5 @@ namespace platform {
 // The distinct names each built-in module exports, in the order of the binding tables.
 const std::vector<std::string>& SetupApiExportNames();   // 271 names
 const std::vector<std::string>& HidExportNames();        // 37 names of the table + 4 more
-const std::vector<std::string>& Kernel32ExportNames();
 
 } // namespace platform

@@ -131,7 +131,6 @@ constexpr const char* kHidNames[] = {
 
 template <const char* const* Names, std::size_t I>
 std::intptr_t NotImplemented() {
-    CountCall(Names[I]);
     ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
     return 0;
 }

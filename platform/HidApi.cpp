@@ -35,13 +35,11 @@ BOOLEAN FailB(DWORD error) {
 }
 
 void GetHidGuid(LPGUID HidGuid) {
-    CountCall("HidD_GetHidGuid");
     if (HidGuid)
         *HidGuid = GUID_DEVINTERFACE_HID;
 }
 
 BOOLEAN GetPreparsedData(HANDLE HidDeviceObject, PHIDP_PREPARSED_DATA* PreparsedData) {
-    CountCall("HidD_GetPreparsedData");
     if (!PreparsedData)
         return FailB(ERROR_INVALID_PARAMETER);
     auto connection = FileConnection(HidDeviceObject);
@@ -59,7 +57,6 @@ BOOLEAN GetPreparsedData(HANDLE HidDeviceObject, PHIDP_PREPARSED_DATA* Preparsed
 }
 
 BOOLEAN FreePreparsedData(PHIDP_PREPARSED_DATA PreparsedData) {
-    CountCall("HidD_FreePreparsedData");
     Preparsed& p = ThePreparsed();
     std::lock_guard<std::mutex> lock(p.mutex);
     if (p.live.erase(PreparsedData) == 0)
@@ -69,7 +66,6 @@ BOOLEAN FreePreparsedData(PHIDP_PREPARSED_DATA PreparsedData) {
 }
 
 NTSTATUS GetCaps(PHIDP_PREPARSED_DATA PreparsedData, PHIDP_CAPS Capabilities) {
-    CountCall("HidP_GetCaps");
     Preparsed& p = ThePreparsed();
     std::lock_guard<std::mutex> lock(p.mutex);
     if (!Capabilities || !p.live.count(PreparsedData))
@@ -79,19 +75,16 @@ NTSTATUS GetCaps(PHIDP_PREPARSED_DATA PreparsedData, PHIDP_CAPS Capabilities) {
 }
 
 BOOLEAN GetNumInputBuffers(HANDLE HidDeviceObject, PULONG NumberBuffers) {
-    CountCall("HidD_GetNumInputBuffers");
     if (!NumberBuffers)
         return FailB(ERROR_INVALID_PARAMETER);
     return GetInputBuffers(HidDeviceObject, *NumberBuffers) ? 1 : 0;
 }
 
 BOOLEAN SetNumInputBuffers(HANDLE HidDeviceObject, ULONG NumberBuffers) {
-    CountCall("HidD_SetNumInputBuffers", NumberBuffers);
     return SetInputBuffers(HidDeviceObject, NumberBuffers) ? 1 : 0;
 }
 
 BOOLEAN GetAttributes(HANDLE HidDeviceObject, PHIDD_ATTRIBUTES Attributes) {
-    CountCall("HidD_GetAttributes");
     if (!Attributes)
         return FailB(ERROR_INVALID_PARAMETER);
     if (Attributes->Size != sizeof(HIDD_ATTRIBUTES))
@@ -122,8 +115,7 @@ void CopyWords(const std::u16string& words, PVOID Buffer, ULONG BufferLength) {
 }
 
 template <DWORD (BusConnection::*Query)(std::u16string&)>
-BOOLEAN GetString(const char* routine, HANDLE HidDeviceObject, PVOID Buffer, ULONG BufferLength) {
-    CountCall(routine, BufferLength);
+BOOLEAN GetString(HANDLE HidDeviceObject, PVOID Buffer, ULONG BufferLength) {
     if (!Buffer)
         return FailB(ERROR_INVALID_USER_BUFFER);
     auto connection = FileConnection(HidDeviceObject);
@@ -137,23 +129,21 @@ BOOLEAN GetString(const char* routine, HANDLE HidDeviceObject, PVOID Buffer, ULO
 }
 
 BOOLEAN GetProductString(HANDLE HidDeviceObject, PVOID Buffer, ULONG BufferLength) {
-    return GetString<&BusConnection::GetProductString>("HidD_GetProductString", HidDeviceObject,
-                                                       Buffer, BufferLength);
+    return GetString<&BusConnection::GetProductString>(HidDeviceObject, Buffer, BufferLength);
 }
 
 BOOLEAN GetManufacturerString(HANDLE HidDeviceObject, PVOID Buffer, ULONG BufferLength) {
-    return GetString<&BusConnection::GetManufacturerString>("HidD_GetManufacturerString",
-                                                            HidDeviceObject, Buffer, BufferLength);
+    return GetString<&BusConnection::GetManufacturerString>(HidDeviceObject, Buffer,
+                                                            BufferLength);
 }
 
 BOOLEAN GetSerialNumberString(HANDLE HidDeviceObject, PVOID Buffer, ULONG BufferLength) {
-    return GetString<&BusConnection::GetSerialNumberString>("HidD_GetSerialNumberString",
-                                                            HidDeviceObject, Buffer, BufferLength);
+    return GetString<&BusConnection::GetSerialNumberString>(HidDeviceObject, Buffer,
+                                                            BufferLength);
 }
 
 BOOLEAN GetIndexedString(HANDLE HidDeviceObject, ULONG StringIndex, PVOID Buffer,
                          ULONG BufferLength) {
-    CountCall("HidD_GetIndexedString", StringIndex);
     if (!Buffer)
         return FailB(ERROR_INVALID_USER_BUFFER);
     auto connection = FileConnection(HidDeviceObject);

@@ -1,18 +1,17 @@
 #pragma once
-// Shared inside the platform library only.
+// Shared inside the platform library and with its test support.
 #include "platform/DeviceBus.h"
 #include "platform/WinApi.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
 namespace platform::detail {
-
-// Counts a call of a platform routine (and logs it while the call log runs).
-void CountCall(const char* routine, std::uint64_t argument = 0);
 
 // Sets the last error and returns FALSE (or the given failure value).
 inline BOOL Fail(DWORD error) {
@@ -37,6 +36,15 @@ std::size_t UtilityWindowCount();
 void BroadcastDeviceChange();
 
 std::string LowerAscii(std::string text);
+
+// The routines of a built-in module by export name (module names without case).
+using ModuleExports = std::unordered_map<std::string, FARPROC>;
+// What the module exports now; nullopt for a module that LoadLibraryA does not find.
+std::optional<ModuleExports> BuiltInExports(const std::string& module);
+// Changes what the module exports; nullopt makes LoadLibraryA fail for it.
+void SetBuiltInExports(const std::string& module, std::optional<ModuleExports> exports);
+// The module's reference count (0: not loaded).
+int ModuleRefCount(const std::string& module);
 
 // One routine per export name, in the order of SetupApiExportNames / HidExportNames; each
 // fails with ERROR_CALL_NOT_IMPLEMENTED.

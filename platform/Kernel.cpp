@@ -229,7 +229,6 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
     (void)dwShareMode;
     (void)lpSecurityAttributes;
     (void)hTemplateFile;
-    CountCall("CreateFileA", dwDesiredAccess);
     if (!lpFileName)
         return Fail(ERROR_INVALID_PARAMETER), INVALID_HANDLE_VALUE;
     if (dwCreationDisposition != OPEN_EXISTING)
@@ -260,7 +259,6 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
 
 BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
                LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED lpOverlapped) {
-    CountCall("WriteFile", nNumberOfBytesToWrite);
     if (lpNumberOfBytesWritten)
         *lpNumberOfBytesWritten = 0;
     std::shared_ptr<FileObject> file;
@@ -292,7 +290,6 @@ BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
 
 BOOL ReadFileEx(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
                 LPOVERLAPPED lpOverlapped, LPOVERLAPPED_COMPLETION_ROUTINE lpCompletionRoutine) {
-    CountCall("ReadFileEx", nNumberOfBytesToRead);
     ThreadIo& io = CurrentIo();
     std::lock_guard<std::mutex> lock(K().mutex);
     FileObject* file = FindFile(hFile);
@@ -333,7 +330,6 @@ BOOL ReadFileEx(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
 }
 
 DWORD SleepEx(DWORD dwMilliseconds, BOOL bAlertable) {
-    CountCall("SleepEx", dwMilliseconds);
     if (!bAlertable) {
         if (dwMilliseconds == INFINITE)
             for (;;)
@@ -370,7 +366,6 @@ void Sleep(DWORD dwMilliseconds) {
 
 BOOL GetOverlappedResult(HANDLE hFile, LPOVERLAPPED lpOverlapped,
                          LPDWORD lpNumberOfBytesTransferred, BOOL bWait) {
-    CountCall("GetOverlappedResult");
     std::unique_lock<std::mutex> lock(K().mutex);
     if (!FindFile(hFile))
         return Fail(ERROR_INVALID_HANDLE);
@@ -391,7 +386,6 @@ BOOL GetOverlappedResult(HANDLE hFile, LPOVERLAPPED lpOverlapped,
 }
 
 BOOL CancelIo(HANDLE hFile) {
-    CountCall("CancelIo");
     ThreadIo& io = CurrentIo();
     std::lock_guard<std::mutex> lock(K().mutex);
     FileObject* file = FindFile(hFile);
@@ -410,7 +404,6 @@ BOOL CancelIo(HANDLE hFile) {
 }
 
 BOOL CloseHandle(HANDLE hObject) {
-    CountCall("CloseHandle", static_cast<std::uint32_t>(hObject));
     std::shared_ptr<FileObject> file;
     std::shared_ptr<BusConnection> connection;
     {

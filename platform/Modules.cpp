@@ -1,18 +1,12 @@
-// The built-in modules: LoadLibraryA / GetProcAddress / FreeLibrary with reference counts,
-// the module sets tests shape, and the call counts.
+// The built-in modules: LoadLibraryA / GetProcAddress / FreeLibrary with reference counts.
 #include "platform/DeviceApi.h"
 #include "platform/Internal.h"
-#include "platform/PlatformTest.h"
 
 #include <algorithm>
 #include <cctype>
 #include <climits>
-#include <map>
 #include <mutex>
-#include <set>
-#include <string_view>
 #include <unistd.h>
-#include <unordered_map>
 
 namespace platform::detail {
 namespace {
@@ -22,7 +16,8 @@ struct Module {
     HMODULE handle;
     int refCount;
     bool permanent;         // loaded with the process (kernel32): never unloaded
-    std::unordered_map<std::string, FARPROC> exports;
+    bool loadable;          // LoadLibraryA finds it
+    ModuleExports exports;
 };
 
 template <class F>
@@ -30,7 +25,7 @@ FARPROC Proc(F* f) {
     return reinterpret_cast<FARPROC>(f);
 }
 
-std::unordered_map<std::string, FARPROC> Kernel32Exports() {
+ModuleExports Kernel32Exports() {
     return {
         {"GetLastError", Proc(&::GetLastError)},
         {"SetLastError", Proc(&::SetLastError)},
@@ -55,10 +50,9 @@ std::unordered_map<std::string, FARPROC> Kernel32Exports() {
     };
 }
 
-std::unordered_map<std::string, FARPROC> TableOf(const std::vector<std::string>& names,
-                                                 const std::vector<FARPROC>& stubs,
-                                                 std::vector<std::pair<std::string, FARPROC>> real) {
-    std::unordered_map<std::string, FARPROC> table;
+ModuleExports TableOf(const std::vector<std::string>& names, const std::vector<FARPROC>& stubs,
+                      std::vector<std::pair<std::string, FARPROC>> real) {
+    ModuleExports table;
     for (std::size_t i = 0; i < names.size(); ++i)
         table[names[i]] = stubs[i];
     for (auto& [name, code] : real)
@@ -71,17 +65,13 @@ constexpr HMODULE kProgramModule = 0x00400000;
 struct Registry {
     std::mutex mutex;
     std::vector<Module> modules;
-    // Test changes, by lower-case module name.
-    std::set<std::string> missingModules;
-    std::set<std::pair<std::string, std::string>> missingExports;
-    std::map<std::pair<std::string, std::string>, FARPROC> replaced;
 
     Registry() {
-        modules.push_back({"SetupApi.dll", 0x73A00000, 0, false,
+        modules.push_back({"SetupApi.dll", 0x73A00000, 0, false, true,
                            TableOf(SetupApiExportNames(), SetupApiStubs(), SetupApiRoutines())});
-        modules.push_back(
-            {"HID.dll", 0x74B00000, 0, false, TableOf(HidExportNames(), HidStubs(), HidRoutines())});
-        modules.push_back({"kernel32.dll", 0x7C800000, 1, true, Kernel32Exports()});
+        modules.push_back({"HID.dll", 0x74B00000, 0, false, true,
+                           TableOf(HidExportNames(), HidStubs(), HidRoutines())});
+        modules.push_back({"kernel32.dll", 0x7C800000, 1, true, true, Kernel32Exports()});
     }
 
     Module* ByName(const std::string& lowerName) {
@@ -114,35 +104,7 @@ std::string ModuleKey(const std::string& fileName) {
     return LowerAscii(name);
 }
 
-struct Counts {
-    std::mutex mutex;
-    std::map<std::string, unsigned, std::less<>> counts;  // looked up without a copy
-    bool logging = false;
-    std::vector<platform::test::Call> log;
-};
-
-Counts& TheCounts() {
-    static Counts counts;
-    return counts;
-}
-
-void Record(const char* routine, std::uint64_t argument, const char* text) {
-    Counts& c = TheCounts();
-    std::lock_guard<std::mutex> lock(c.mutex);
-    const std::string_view name(routine);
-    auto it = c.counts.find(name);
-    if (it == c.counts.end())
-        it = c.counts.emplace(std::string(name), 0).first;
-    ++it->second;
-    if (c.logging)
-        c.log.push_back({routine, argument, text ? text : ""});
-}
-
 } // namespace
-
-void CountCall(const char* routine, std::uint64_t argument) {
-    Record(routine, argument, nullptr);
-}
 
 std::string LowerAscii(std::string text) {
     for (char& ch : text)
@@ -155,21 +117,19 @@ std::string LowerAscii(std::string text) {
 using namespace platform::detail;
 
 HMODULE LoadLibraryA(LPCSTR lpLibFileName) {
-    Record("LoadLibraryA", 0, lpLibFileName);
     if (!lpLibFileName)
         return Fail(ERROR_INVALID_PARAMETER), 0;
     Registry& r = TheRegistry();
     std::lock_guard<std::mutex> lock(r.mutex);
     const std::string key = ModuleKey(lpLibFileName);
     Module* m = r.ByName(key);
-    if (!m || r.missingModules.count(key))
+    if (!m || !m->loadable)
         return Fail(ERROR_MOD_NOT_FOUND), 0;
     ++m->refCount;
     return m->handle;
 }
 
 BOOL FreeLibrary(HMODULE hLibModule) {
-    CountCall("FreeLibrary", static_cast<std::uint32_t>(hLibModule));
     Registry& r = TheRegistry();
     std::lock_guard<std::mutex> lock(r.mutex);
     Module* m = r.ByHandle(hLibModule);
@@ -183,18 +143,12 @@ BOOL FreeLibrary(HMODULE hLibModule) {
 FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
     // Values below 0x10000 are ordinals, which no module here exports.
     const bool byName = reinterpret_cast<std::uintptr_t>(lpProcName) >= 0x10000;
-    Record("GetProcAddress", static_cast<std::uint32_t>(hModule), byName ? lpProcName : nullptr);
     Registry& r = TheRegistry();
     std::lock_guard<std::mutex> lock(r.mutex);
     Module* m = r.ByHandle(hModule);
     if (!m || m->refCount <= 0)
         return Fail(ERROR_MOD_NOT_FOUND), nullptr;
     if (!byName)
-        return Fail(ERROR_PROC_NOT_FOUND), nullptr;
-    const auto key = std::make_pair(LowerAscii(m->name), std::string(lpProcName));
-    if (auto it = r.replaced.find(key); it != r.replaced.end())
-        return it->second;
-    if (r.missingExports.count(key))
         return Fail(ERROR_PROC_NOT_FOUND), nullptr;
     auto it = m->exports.find(lpProcName);
     if (it == m->exports.end())
@@ -203,7 +157,6 @@ FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
 }
 
 HMODULE GetModuleHandleA(LPCSTR lpModuleName) {
-    Record("GetModuleHandleA", 0, lpModuleName);
     if (!lpModuleName)
         return kProgramModule;
     Registry& r = TheRegistry();
@@ -215,7 +168,6 @@ HMODULE GetModuleHandleA(LPCSTR lpModuleName) {
 }
 
 DWORD GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) {
-    CountCall("GetModuleFileNameA", static_cast<std::uint32_t>(hModule));
     std::string path;
     if (hModule == 0 || hModule == kProgramModule) {
         char buffer[PATH_MAX];
@@ -244,92 +196,26 @@ DWORD GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) {
     return n;
 }
 
-namespace platform {
+namespace platform::detail {
 
-const std::vector<std::string>& Kernel32ExportNames() {
-    static const std::vector<std::string> names = [] {
-        std::vector<std::string> v;
-        for (auto& [name, code] : detail::Kernel32Exports())
-            v.push_back(name);
-        std::sort(v.begin(), v.end());
-        return v;
-    }();
-    return names;
-}
-
-} // namespace platform
-
-namespace platform::test {
-
-ScopedModuleSet::ScopedModuleSet() = default;
-
-ScopedModuleSet::~ScopedModuleSet() {
+std::optional<ModuleExports> BuiltInExports(const std::string& module) {
     Registry& r = TheRegistry();
     std::lock_guard<std::mutex> lock(r.mutex);
-    r.missingModules.clear();
-    r.missingExports.clear();
-    r.replaced.clear();
+    Module* m = r.ByName(ModuleKey(module));
+    if (!m || !m->loadable)
+        return std::nullopt;
+    return m->exports;
 }
 
-ScopedModuleSet& ScopedModuleSet::Without(const std::string& module, const std::string& routine) {
+void SetBuiltInExports(const std::string& module, std::optional<ModuleExports> exports) {
     Registry& r = TheRegistry();
     std::lock_guard<std::mutex> lock(r.mutex);
-    r.missingExports.insert({ModuleKey(module), routine});
-    return *this;
-}
-
-ScopedModuleSet& ScopedModuleSet::WithoutModule(const std::string& module) {
-    Registry& r = TheRegistry();
-    std::lock_guard<std::mutex> lock(r.mutex);
-    r.missingModules.insert(ModuleKey(module));
-    return *this;
-}
-
-ScopedModuleSet& ScopedModuleSet::Replace(const std::string& module, const std::string& routine,
-                                          FARPROC code) {
-    Registry& r = TheRegistry();
-    std::lock_guard<std::mutex> lock(r.mutex);
-    r.replaced[{ModuleKey(module), routine}] = code;
-    return *this;
-}
-
-unsigned CallCount(const std::string& routine) {
-    Counts& c = TheCounts();
-    std::lock_guard<std::mutex> lock(c.mutex);
-    auto it = c.counts.find(routine);
-    return it == c.counts.end() ? 0 : it->second;
-}
-
-void ResetCallCounts() {
-    Counts& c = TheCounts();
-    std::lock_guard<std::mutex> lock(c.mutex);
-    c.counts.clear();
-}
-
-void ResetCallLog() {
-    Counts& c = TheCounts();
-    std::lock_guard<std::mutex> lock(c.mutex);
-    c.logging = false;
-    c.log.clear();
-}
-
-void StartCallLog() {
-    Counts& c = TheCounts();
-    std::lock_guard<std::mutex> lock(c.mutex);
-    c.log.clear();
-    c.logging = true;
-}
-
-void StopCallLog() {
-    Counts& c = TheCounts();
-    std::lock_guard<std::mutex> lock(c.mutex);
-    c.logging = false;
-}
-
-std::vector<Call> CallLog() {
-    Counts& c = TheCounts();
-    std::lock_guard<std::mutex> lock(c.mutex);
-    return c.log;
+    Module* m = r.ByName(ModuleKey(module));
+    if (!m)
+        return;
+    m->loadable = exports.has_value();
+    if (exports)
+        m->exports = std::move(*exports);
 }
 
 int ModuleRefCount(const std::string& module) {
@@ -339,4 +225,4 @@ int ModuleRefCount(const std::string& module) {
     return m ? m->refCount : 0;
 }
 
-} // namespace platform::test
+} // namespace platform::detail

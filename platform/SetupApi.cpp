@@ -40,7 +40,6 @@ std::shared_ptr<const DeviceInfoSet> FindSet(HDEVINFO handle) {
 HDEVINFO GetClassDevsA(const GUID* ClassGuid, PCSTR Enumerator, HWND hwndParent, DWORD Flags) {
     (void)Enumerator;
     (void)hwndParent;
-    CountCall("SetupDiGetClassDevsA", Flags);
     const bool allClasses = (Flags & DIGCF_ALLCLASSES) != 0;
     if (!ClassGuid && !allClasses)
         return Fail(ERROR_INVALID_PARAMETER), INVALID_HANDLE_VALUE;
@@ -62,7 +61,6 @@ HDEVINFO GetClassDevsA(const GUID* ClassGuid, PCSTR Enumerator, HWND hwndParent,
 BOOL EnumDeviceInterfaces(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData,
                           const GUID* InterfaceClassGuid, DWORD MemberIndex,
                           PSP_DEVICE_INTERFACE_DATA DeviceInterfaceData) {
-    CountCall("SetupDiEnumDeviceInterfaces", MemberIndex);
     auto set = FindSet(DeviceInfoSet);
     if (!set)
         return Fail(ERROR_INVALID_HANDLE);
@@ -94,7 +92,6 @@ BOOL GetDeviceInterfaceDetailA(HDEVINFO DeviceInfoSet,
                                PSP_DEVICE_INTERFACE_DETAIL_DATA_A DeviceInterfaceDetailData,
                                DWORD DeviceInterfaceDetailDataSize, PDWORD RequiredSize,
                                PSP_DEVINFO_DATA DeviceInfoData) {
-    CountCall("SetupDiGetDeviceInterfaceDetailA", DeviceInterfaceDetailDataSize);
     auto set = FindSet(DeviceInfoSet);
     if (!set)
         return Fail(ERROR_INVALID_HANDLE);
@@ -134,7 +131,6 @@ BOOL GetDeviceRegistryPropertyA(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceI
                                 DWORD Property, PDWORD PropertyRegDataType,
                                 PBYTE PropertyBuffer, DWORD PropertyBufferSize,
                                 PDWORD RequiredSize) {
-    CountCall("SetupDiGetDeviceRegistryPropertyA", Property);
     auto set = FindSet(DeviceInfoSet);
     if (!set)
         return Fail(ERROR_INVALID_HANDLE);
@@ -167,7 +163,6 @@ BOOL GetDeviceRegistryPropertyA(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceI
 }
 
 BOOL DestroyDeviceInfoList(HDEVINFO DeviceInfoSet) {
-    CountCall("SetupDiDestroyDeviceInfoList");
     Sets& s = TheSets();
     std::lock_guard<std::mutex> lock(s.mutex);
     if (s.sets.erase(DeviceInfoSet) == 0)

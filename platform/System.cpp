@@ -1,14 +1,11 @@
 // Version, directories, ticks and the texts of error codes.
 #include "platform/Internal.h"
-#include "platform/PlatformTest.h"
 
 #include <cerrno>
 #include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
-#include <optional>
 #include <unistd.h>
 
 bool operator==(const GUID& a, const GUID& b) {
@@ -18,15 +15,15 @@ bool operator==(const GUID& a, const GUID& b) {
 namespace platform::detail {
 namespace {
 
-struct Version {
-    std::mutex mutex;
-    std::optional<OSVERSIONINFOA> reported;
-    Version() { reported = platform::test::MakeVersion(VER_PLATFORM_WIN32_NT, 5, 1, 2600); }
-};
-
-Version& TheVersion() {
-    static Version v;
-    return v;
+// The version the HID layer's extra entry points are chosen by: Windows XP.
+OSVERSIONINFOA ReportedVersion() {
+    OSVERSIONINFOA info{};
+    info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
+    info.dwMajorVersion = 5;
+    info.dwMinorVersion = 1;
+    info.dwBuildNumber = 2600;
+    info.dwPlatformId = VER_PLATFORM_WIN32_NT;
+    return info;
 }
 
 DWORD FromErrno(int error) {
@@ -77,21 +74,15 @@ const char* MessageText(DWORD code) {
 using namespace platform::detail;
 
 BOOL GetVersionExA(LPOSVERSIONINFOA lpVersionInformation) {
-    CountCall("GetVersionExA");
     if (!lpVersionInformation)
         return Fail(ERROR_INVALID_PARAMETER);
     if (lpVersionInformation->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA))
         return Fail(ERROR_INSUFFICIENT_BUFFER);
-    Version& v = TheVersion();
-    std::lock_guard<std::mutex> lock(v.mutex);
-    if (!v.reported)
-        return Fail(ERROR_NOT_SUPPORTED);
-    *lpVersionInformation = *v.reported;
+    *lpVersionInformation = ReportedVersion();
     return TRUE;
 }
 
 BOOL SetCurrentDirectoryA(LPCSTR lpPathName) {
-    CountCall("SetCurrentDirectoryA");
     if (!lpPathName)
         return Fail(ERROR_INVALID_PARAMETER);
     if (::chdir(lpPathName) != 0)
@@ -100,7 +91,6 @@ BOOL SetCurrentDirectoryA(LPCSTR lpPathName) {
 }
 
 DWORD GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer) {
-    CountCall("GetCurrentDirectoryA");
     char path[PATH_MAX];
     if (!::getcwd(path, sizeof path))
         return Fail(FromErrno(errno)), 0;
@@ -130,7 +120,6 @@ DWORD FormatMessageA(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD d
     (void)lpSource;
     (void)dwLanguageId;
     (void)Arguments;
-    CountCall("FormatMessageA", dwMessageId);
     if (!(dwFlags & FORMAT_MESSAGE_FROM_SYSTEM) || !lpBuffer)
         return Fail(ERROR_INVALID_PARAMETER), 0;
     const char* text = MessageText(dwMessageId);
@@ -144,41 +133,3 @@ DWORD FormatMessageA(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD d
     std::memcpy(lpBuffer, message.c_str(), message.size() + 1);
     return static_cast<DWORD>(message.size());
 }
-
-namespace platform::test {
-
-void SetReportedVersion(std::optional<OSVERSIONINFOA> version) {
-    Version& v = TheVersion();
-    std::lock_guard<std::mutex> lock(v.mutex);
-    v.reported = version;
-}
-
-OSVERSIONINFOA MakeVersion(DWORD platformId, DWORD major, DWORD minor, DWORD build) {
-    OSVERSIONINFOA info{};
-    info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
-    info.dwMajorVersion = major;
-    info.dwMinorVersion = minor;
-    info.dwBuildNumber = build;
-    info.dwPlatformId = platformId;
-    return info;
-}
-
-std::size_t OpenHandleCount() {
-    return FileHandleCount() + DeviceInfoSetCount();
-}
-
-std::size_t UtilityWindowCount() {
-    return detail::UtilityWindowCount();
-}
-
-void Reset() {
-    {
-        // An empty set restores the default modules when it goes.
-        ScopedModuleSet restore;
-    }
-    SetReportedVersion(MakeVersion(VER_PLATFORM_WIN32_NT, 5, 1, 2600));
-    ResetCallCounts();
-    ResetCallLog();
-}
-
-} // namespace platform::test

@@ -283,6 +283,9 @@ constexpr DWORD FORMAT_MESSAGE_MAX_WIDTH_MASK = 0x000000FFu;
 
 // ---- Kernel --------------------------------------------------------------------------------
 
+// C names, as the platform's: test programs can stand in for a routine at link time.
+extern "C" {
+
 DWORD GetLastError();
 void SetLastError(DWORD dwErrCode);
 
@@ -323,10 +326,14 @@ DWORD GetTickCount();
 // FORMAT_MESSAGE_FROM_SYSTEM only: the text of an error code, into the buffer.
 DWORD FormatMessageA(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId,
                      LPSTR lpBuffer, DWORD nSize, void* Arguments);
+} // extern "C"
+
 // The text of an error code without a trailing line break, as the class library gives it.
 std::string SysErrorMessage(DWORD code);
 
 // ---- Utility windows and messages ----------------------------------------------------------
+
+extern "C" {
 
 // A hidden window whose procedure is the given method; its messages run on the main thread.
 HWND AllocateHWnd(TWndMethod method);
@@ -337,3 +344,5 @@ BOOL PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 LRESULT DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 BOOL IsWindow(HWND hWnd);
+
+} // extern "C"

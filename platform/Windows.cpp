@@ -72,7 +72,6 @@ std::size_t UtilityWindowCount() {
 using namespace platform::detail;
 
 HWND AllocateHWnd(TWndMethod method) {
-    CountCall("AllocateHWnd");
     Windows& w = TheWindows();
     std::lock_guard<std::mutex> lock(w.mutex);
     const HWND wnd = NewHandleValue();
@@ -81,7 +80,6 @@ HWND AllocateHWnd(TWndMethod method) {
 }
 
 void DeallocateHWnd(HWND wnd) {
-    CountCall("DeallocateHWnd", static_cast<std::uint32_t>(wnd));
     std::shared_ptr<Window> window;  // freed outside the lock
     Windows& w = TheWindows();
     std::lock_guard<std::mutex> lock(w.mutex);
@@ -96,7 +94,6 @@ BOOL IsWindow(HWND hWnd) {
 }
 
 BOOL PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-    CountCall("PostMessageA", Msg);
     if (hWnd == HWND_BROADCAST) {
         for (HWND wnd : AllWindows())
             Post(wnd, Msg, wParam, lParam);
@@ -109,7 +106,6 @@ BOOL PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-    CountCall("SendMessageA", Msg);
     if (!FindWindow(hWnd))
         return Fail(ERROR_INVALID_WINDOW_HANDLE), 0;
     return Dispatch(hWnd, Msg, wParam, lParam);
@@ -119,7 +115,6 @@ LRESULT DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     (void)hWnd;
     (void)wParam;
     (void)lParam;
-    CountCall("DefWindowProcA", Msg);
     // The session may end; everything else needs no default action here.
     return Msg == WM_QUERYENDSESSION ? TRUE : 0;
 }

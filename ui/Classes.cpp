@@ -65,12 +65,6 @@ void TStrings::SetText(const std::string& text) {
         Add(line);
 }
 
-void TStrings::Assign(const std::vector<std::string>& lines) {
-    Clear();
-    for (const auto& l : lines)
-        Add(l);
-}
-
 int TStringList::Add(const std::string& s) {
     items_.push_back(s);
     return Count() - 1;

@@ -32,8 +32,6 @@ public:
     // The owned component with this name (names compared exactly), or nullptr. A component
     // deleted before its owner is no longer found.
     TComponent* FindComponent(std::string_view name) const;
-    int Tag() const { return tag_; }
-    void SetTag(int tag) { tag_ = tag; }
 
 protected:
     // Destroys the owned components now (last created first). Controls call it before
@@ -47,7 +45,6 @@ private:
     TComponent* owner_ = nullptr;
     std::vector<TComponent*> components_;
     std::string name_;
-    int tag_ = 0;
     bool destroying_ = false;
 };
 
@@ -90,7 +87,6 @@ public:
     std::string Text() const;
     // Replaces the lines with those of text (split at CR LF, CR or LF).
     void SetText(const std::string& text);
-    void Assign(const std::vector<std::string>& lines);
 };
 
 // A plain list of strings.

@@ -180,11 +180,6 @@ void TPageControl::SetActivePage(TTabSheet* page) {
     settingPage_ = false;
 }
 
-int TPageControl::ActivePageIndex() const {
-    TTabSheet* p = ActivePage();
-    return p ? p->PageIndex() : -1;
-}
-
 // ---- TProgressBar ---------------------------------------------------------------------------
 
 TProgressBar::TProgressBar(TComponent* AOwner) : TWinControl(AOwner, NewWidget<QProgressBar>()) {

@@ -51,7 +51,6 @@ public:
     explicit TTabSheet(TComponent* AOwner);
     ~TTabSheet() override;
 
-    TPageControl* PageControl() const { return pageControl_; }
     // Adds the sheet as the control's last page (nullptr takes it out).
     void SetPageControl(TPageControl* pc);
     bool TabVisible() const { return tabVisible_; }
@@ -78,7 +77,6 @@ public:
     TTabSheet* Pages(int index) const { return pages_.at(index); }
     TTabSheet* ActivePage() const;
     void SetActivePage(TTabSheet* page);
-    int ActivePageIndex() const;
 
     TNotifyEvent OnChange;
 

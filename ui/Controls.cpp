@@ -167,7 +167,6 @@ void TControl::SetCaption(const std::string& caption) {
 }
 
 void TControl::SetHint(const std::string& hint) {
-    hint_ = hint;
     if (widget_)
         widget_->setToolTip(ToQ(hint));
 }
@@ -237,11 +236,6 @@ void TControl::SetPopupMenu(TPopupMenu* menu) {
 void TControl::Repaint() {
     if (widget_)
         widget_->update();
-}
-
-void TControl::BringToFront() {
-    if (widget_)
-        widget_->raise();
 }
 
 void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
@@ -379,7 +373,5 @@ void TWinControl::SetFocus() {
     if (Widget())
         Widget()->setFocus(Qt::OtherFocusReason);
 }
-
-bool TWinControl::Focused() const { return Widget() && Widget()->hasFocus(); }
 
 } // namespace ui

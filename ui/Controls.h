@@ -55,7 +55,6 @@ public:
 
     const std::string& Caption() const { return caption_; }
     void SetCaption(const std::string& caption);
-    const std::string& Hint() const { return hint_; }
     void SetHint(const std::string& hint);
 
     // The control's own font when one was set, else its parent's.
@@ -68,8 +67,6 @@ public:
     void SetPopupMenu(TPopupMenu* menu);
 
     void Repaint();
-    void Invalidate() { Repaint(); }
-    void BringToFront();
 
     TNotifyEvent OnClick;
     TMouseEvent OnMouseDown;
@@ -108,7 +105,6 @@ private:
     bool ownFont_ = false;
     bool clickOnMouse_ = false;
     std::string caption_;
-    std::string hint_;
     TFont font_;
     TColor color_ = clDefault;
     TPopupMenu* popup_ = nullptr;
@@ -134,7 +130,6 @@ public:
     void Realign();
 
     void SetFocus();
-    bool Focused() const;
 
 protected:
     // Puts a new child's widget into this control (default: into ClientWidget at its

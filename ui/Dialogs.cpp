@@ -46,8 +46,8 @@ bool TOpenDialog::Run(bool save) {
     r.buttons = {IDOK, IDCANCEL};
     const ModalAnswer a = RunModal(r, [&] {
         const QString name = save
-            ? QFileDialog::getSaveFileName(nullptr, ToQ(title_), ToQ(fileName_), ToQ(filter_))
-            : QFileDialog::getOpenFileName(nullptr, ToQ(title_), ToQ(fileName_), ToQ(filter_));
+            ? QFileDialog::getSaveFileName(nullptr, ToQ(title_), ToQ(fileName_))
+            : QFileDialog::getOpenFileName(nullptr, ToQ(title_), ToQ(fileName_));
         return ModalAnswer{name.isEmpty() ? IDCANCEL : IDOK, FromQ(name)};
     });
     if (a.button != IDOK || a.fileName.empty())

@@ -30,17 +30,13 @@ public:
     // True when a file was chosen; FileName is then exactly the name chosen.
     virtual bool Execute();
     const std::string& FileName() const { return fileName_; }
-    void SetFileName(const std::string& f) { fileName_ = f; }
     const std::string& Title() const { return title_; }
     void SetTitle(const std::string& t) { title_ = t; }
-    // Qt filter text ("Curves (*.txt)"); empty: every file.
-    void SetFilter(const std::string& f) { filter_ = f; }
 
 protected:
     bool Run(bool save);
     std::string fileName_;
     std::string title_;
-    std::string filter_;
 };
 
 class TSaveDialog : public TOpenDialog {

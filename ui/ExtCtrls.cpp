@@ -128,11 +128,6 @@ void TRadioGroup::FontChanged() {
         b->setFont(ToQFont(Font()));
 }
 
-void TRadioGroup::SetColumns(int columns) {
-    columns_ = columns < 1 ? 1 : columns;
-    Rebuild();
-}
-
 void TRadioGroup::Rebuild() {
     for (QAbstractButton* b : group_->buttons()) {
         group_->removeButton(b);
@@ -182,7 +177,6 @@ TImage::TImage(TComponent* AOwner) : TControl(AOwner, NewWidget<QLabel>()) {
 QLabel* TImage::Label() const { return static_cast<QLabel*>(Widget()); }
 
 void TImage::SetStretch(bool on) {
-    stretch_ = on;
     Label()->setScaledContents(on);
 }
 

@@ -44,7 +44,6 @@ public:
     // -1: no item selected. OnClick runs when an item becomes the selected one.
     int ItemIndex() const { return itemIndex_; }
     void SetItemIndex(int index);
-    void SetColumns(int columns);
 
 protected:
     void CaptionChanged() override;
@@ -68,16 +67,12 @@ public:
     QLabel* Label() const;
 
     // Stretch: the picture fills the control's bounds.
-    bool Stretch() const { return stretch_; }
     void SetStretch(bool on);
     // False when the file does not hold a readable picture (the old one stays).
     bool LoadFromFile(const std::string& path);
     // The program's window icon (a stock icon when it has none).
     void ShowProgramIcon();
     bool Empty() const;
-
-private:
-    bool stretch_ = false;
 };
 
 // Ticks every Interval ms while enabled and a handler is set. The handler runs from a posted

@@ -67,7 +67,6 @@ public:
     void Close();
     // Shows the form modally (through the modal seam) and returns its modal result.
     int ShowModal();
-    int ModalResult() const { return modalResult_; }
     void SetModalResult(int r);
 
     // Runs OnCreate through the error guard (Application->CreateForm calls it).

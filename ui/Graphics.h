@@ -59,36 +59,20 @@ struct TBrush {
     TColor Color = clWhite;
 };
 
-struct TPen {
-    TColor Color = clBlack;
-    int Width = 1;
-};
-
 // Drawing surface handed to drawing events; valid only while the event runs.
 class TCanvas {
 public:
     explicit TCanvas(QPainter* painter) : painter_(painter) {}
 
     TBrush Brush;
-    TPen Pen;
     TFont Font;
 
     void FillRect(const TRect& r);
     // Writes text with its top left corner at (x, y), in Font, on a transparent background.
     void TextOut(int x, int y, const std::string& text);
-    // Writes text at (x, y) clipped to r.
-    void TextRect(const TRect& r, int x, int y, const std::string& text);
-    void MoveTo(int x, int y);
-    void LineTo(int x, int y);
-    int TextWidth(const std::string& text) const;
-    int TextHeight(const std::string& text) const;
-
-    QPainter* Painter() const { return painter_; }
 
 private:
     QPainter* painter_;
-    int penX_ = 0;
-    int penY_ = 0;
 };
 
 } // namespace ui

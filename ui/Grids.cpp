@@ -391,11 +391,6 @@ void TStringGrid::SetDefaultColWidth(int w) {
     ApplyWidths();
 }
 
-void TStringGrid::SetDefaultRowHeight(int h) {
-    defaultRowHeight_ = h;
-    ApplyWidths();
-}
-
 void TStringGrid::ApplyWidths() {
     syncing_ = true;
     const int hc = model_->HdrCols();
@@ -459,22 +454,6 @@ void TStringGrid::ApplyTopRow() {
     syncing_ = true;
     view_->verticalScrollBar()->setValue(topRow_ - model_->HdrRows());
     syncing_ = false;
-}
-
-int TStringGrid::VisibleRowCount() const {
-    return std::max(0, view_->viewport()->height() / std::max(1, defaultRowHeight_));
-}
-
-void TStringGrid::SetRow(int row) {
-    if (row < fixedRows_ || row >= RowCount())
-        OutOfRange();
-    SelectCell(col_, row);
-}
-
-void TStringGrid::SetCol(int col) {
-    if (col < fixedCols_ || col >= colCount_)
-        OutOfRange();
-    SelectCell(col, row_);
 }
 
 bool TStringGrid::SelectCell(int col, int row) {

@@ -40,7 +40,6 @@ public:
     constexpr TGridOptions operator<<(TGridOption o) const { return TGridOptions(bits_ | o); }
     constexpr TGridOptions operator>>(TGridOption o) const { return TGridOptions(bits_ & ~unsigned(o)); }
     constexpr bool Contains(TGridOption o) const { return (bits_ & o) != 0; }
-    constexpr unsigned Bits() const { return bits_; }
     constexpr bool operator==(const TGridOptions&) const = default;
 
 private:
@@ -84,21 +83,15 @@ public:
 
     int ColWidths(int col) const;
     void SetColWidths(int col, int width);
-    int DefaultColWidth() const { return defaultColWidth_; }
     void SetDefaultColWidth(int w);
-    int DefaultRowHeight() const { return defaultRowHeight_; }
-    void SetDefaultRowHeight(int h);
 
     // First row below the fixed ones that is shown at the top.
     int TopRow() const { return topRow_; }
     void SetTopRow(int row);
-    int VisibleRowCount() const;
 
     // The current cell. Moving it asks OnSelectCell first; a refusal leaves it.
     int Row() const { return row_; }
     int Col() const { return col_; }
-    void SetRow(int row);
-    void SetCol(int col);
     // Moves the current cell as a click or a cursor key would. Returns whether it moved.
     bool SelectCell(int col, int row);
 

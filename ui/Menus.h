@@ -41,7 +41,6 @@ public:
 
     // The Qt side: the item's action, and its submenu while it has items.
     QAction* Action() const { return action_; }
-    QMenu* SubMenu() const { return sub_; }
 
 private:
     friend class TMainMenu;

@@ -68,10 +68,6 @@ void TLabel::SetAutoSize(bool on) {
 
 void TLabel::SetWordWrap(bool on) { Label()->setWordWrap(on); }
 
-void TLabel::SetTransparent(bool on) {
-    Label()->setAutoFillBackground(!on && Color() != clDefault);
-}
-
 void TLabel::CaptionChanged() {
     Label()->setText(ToQ(Caption()));
     Fit();

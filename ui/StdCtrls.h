@@ -27,10 +27,8 @@ public:
     TTextLayout Layout() const { return layout_; }
     void SetLayout(TTextLayout l);
     // AutoSize (default true) fits the label to its text unless aligned or word-wrapped.
-    bool AutoSize() const { return autoSize_; }
     void SetAutoSize(bool on);
     void SetWordWrap(bool on);
-    void SetTransparent(bool on);
 
 protected:
     void CaptionChanged() override;
@@ -68,7 +66,6 @@ public:
     bool Default() const { return default_; }
     void SetDefault(bool on);
     // Set on the form when the button is clicked (mrNone: nothing).
-    int ModalResult() const { return modalResult_; }
     void SetModalResult(int r) { modalResult_ = r; }
 
     // Sets the form's modal result (when one is set) and runs OnClick.

@@ -1,7 +1,7 @@
 // Input reports from a virtual device through the read thread and the hand-over to a trivial
 // data handler on the main thread; and how long stopping a read thread takes.
 #include "hid/HidControllerClass.h"
-#include "platform/PlatformTest.h"
+#include "platform/testing/PlatformTest.h"
 #include "platform/sim/VirtualBus.h"
 #include "runtime/MainThread.h"
 

@@ -1,6 +1,6 @@
 // Finding the analyzer on every arrival, and the device names.
 #include "AppFixture.h"
-#include "platform/PlatformTest.h"
+#include "platform/testing/PlatformTest.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "app/Unit2.h"
 #include "app/about.h"
 #include "app/english/EnglishProgram.h"
-#include "platform/PlatformTest.h"
+#include "platform/testing/PlatformTest.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "hid/Hid.h"
 #include "hid/HidControllerClass.h"
 #include "hid/ModuleLoader.h"
-#include "platform/PlatformTest.h"
+#include "platform/testing/PlatformTest.h"
 #include "platform/sim/VirtualBus.h"
 #include "runtime/MainThread.h"
 

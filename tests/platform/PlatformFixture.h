@@ -2,7 +2,7 @@
 // Shared by the platform tests: a clean virtual bus and platform around every test, and a
 // read record whose completion routine notes what it got.
 #include "platform/DeviceApi.h"
-#include "platform/PlatformTest.h"
+#include "platform/testing/PlatformTest.h"
 #include "platform/WinApi.h"
 #include "platform/sim/VirtualBus.h"
 #include "runtime/MainThread.h"

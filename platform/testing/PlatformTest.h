@@ -1,6 +1,8 @@
 #pragma once
 // What tests use to shape and watch the platform: module sets without chosen names, call
-// counts and a call log, module reference counts, the reported version.
+// counts and a call log, module reference counts, the reported version. Linked only into test
+// programs: it stands in for the platform's routines at link time (see CMakeLists.txt) and
+// for the built-in modules' exports, and counts each call before handing it on.
 #include "platform/WinApi.h"
 
 #include <cstdint>
