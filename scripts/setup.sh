@@ -8,6 +8,7 @@ packages=(
   libudev-dev libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation2
   poppler-utils xvfb xauth locales
+  qemu-system-x86 linux-image-amd64 busybox-static udev cpio
 )
 missing=()
 for p in "${packages[@]}"; do
