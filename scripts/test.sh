@@ -28,3 +28,6 @@ LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp" \
 UBSAN_OPTIONS="halt_on_error=1 print_stacktrace=1" \
   ctest --test-dir build-address-qt --output-on-failure -j "$jobs" --timeout 600 \
     -E '_NOT_BUILT$'
+
+# The Linux bus, the HID layer and coldpoint against the kernel's own HID drivers, in a VM.
+bash scripts/vm-test.sh build
