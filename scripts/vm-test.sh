@@ -11,9 +11,11 @@ cd "$(dirname "$0")/.."
 build=$(realpath "${1:-build}")
 time_limit=${COLDPOINT_VM_TIME_LIMIT:-900}
 
-kernel=$(ls /boot/vmlinuz-* 2>/dev/null | sort -V | tail -n 1 || true)
-[ -n "$kernel" ] || { echo "vm-test: no kernel in /boot (linux-image-amd64)"; exit 1; }
-kver=${kernel#/boot/vmlinuz-}
+# The kernel that linux-image-amd64 brings (the machine may run another one).
+kver=$(dpkg-query -W -f='${Depends}' linux-image-amd64 2>/dev/null |
+  sed -n 's/^linux-image-\([^ ,]*\).*/\1/p')
+kernel=/boot/vmlinuz-$kver
+[ -n "$kver" ] && [ -r "$kernel" ] || { echo "vm-test: no kernel of linux-image-amd64 in /boot"; exit 1; }
 moddir=/lib/modules/$kver/kernel/drivers/hid
 for f in "$moddir/hid.ko" "$moddir/hid-generic.ko" "$moddir/uhid.ko"; do
   [ -f "$f" ] || { echo "vm-test: missing module $f"; exit 1; }
