@@ -37,7 +37,8 @@ protected:
         const std::string bytes((std::istreambuf_iterator<char>(in)), {});
         EXPECT_EQ(bytes.size() % sizeof(uhid_event), 0u);
         std::vector<uhid_event> events(bytes.size() / sizeof(uhid_event));
-        std::memcpy(events.data(), bytes.data(), events.size() * sizeof(uhid_event));
+        if (!events.empty())
+            std::memcpy(events.data(), bytes.data(), events.size() * sizeof(uhid_event));
         return events;
     }
 
