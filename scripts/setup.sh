@@ -9,6 +9,7 @@ packages=(
   fonts-dejavu-core fonts-liberation2
   poppler-utils xvfb xauth locales
   clang-14 libclang-rt-14-dev
+  qemu-system-x86 linux-image-amd64 busybox-static udev cpio
 )
 missing=()
 for p in "${packages[@]}"; do

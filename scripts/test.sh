@@ -30,5 +30,8 @@ UBSAN_OPTIONS="halt_on_error=1 print_stacktrace=1" \
   ctest --test-dir build-address-qt --output-on-failure -j "$jobs" --timeout 600 \
     -E '_NOT_BUILT$'
 
+# The Linux bus, the HID layer and coldpoint against the kernel's own HID drivers, in a VM.
+bash scripts/vm-test.sh build
+
 # The readers of outside bytes under libFuzzer, all harnesses at once, 20 s each.
 bash scripts/fuzz.sh 20

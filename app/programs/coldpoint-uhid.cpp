@@ -1,0 +1,78 @@
+// coldpoint-uhid: the stand-in analyzer as a kernel HID device, for trying coldpoint and
+// coldpoint-en without an analyzer (the user must be able to open /dev/uhid).
+//   coldpoint-uhid [--run-seconds S] [--layout-a]
+// --run-seconds: the analyzer repeats determinations by itself, each lasting about S real
+// seconds; without it the clock runs in real time and a run starts on the host's command.
+// --layout-a: status reports in layout A (payload byte 39 = 2).
+// Runs until SIGINT or SIGTERM, then destroys the device.
+#include "app/programs/UhidAnalyzer.h"
+
+#include <signal.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+volatile sig_atomic_t g_stop = 0;
+
+void Stop(int) { g_stop = 1; }
+
+void CatchStopSignals() {
+    struct sigaction sa {};
+    sa.sa_handler = Stop;   // no SA_RESTART: the wait returns at once
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    double runSeconds = 0;
+    bool layoutA = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--run-seconds") == 0 && i + 1 < argc) {
+            runSeconds = std::strtod(argv[++i], nullptr);
+            if (!(runSeconds > 0)) {
+                std::fprintf(stderr, "coldpoint-uhid: --run-seconds needs a positive number\n");
+                return 2;
+            }
+        } else if (std::strcmp(argv[i], "--layout-a") == 0) {
+            layoutA = true;
+        } else {
+            std::fprintf(stderr, "usage: coldpoint-uhid [--run-seconds S] [--layout-a]\n");
+            return 2;
+        }
+    }
+
+    analyzer::AnalyzerModel model(0);
+    model.SetLayoutASwitch(layoutA);
+    if (runSeconds > 0)
+        model.SetDemo({.enabled = true, .seed = 1, .realSecondsPerRun = runSeconds});
+
+    CatchStopSignals();
+    auto device = hidraw::UhidDevice::Create(analyzer::UhidAnalyzerIdentity());
+    if (!device) {
+        std::fprintf(stderr, "coldpoint-uhid: cannot create the device through /dev/uhid: %s\n",
+                     std::strerror(errno));
+        return 1;
+    }
+    std::fprintf(stderr, "coldpoint-uhid: analyzer 0925:1299 created\n");
+
+    auto last = std::chrono::steady_clock::now();
+    while (!g_stop) {
+        if (!analyzer::ServeOne(*device, model, 50)) {
+            std::fprintf(stderr, "coldpoint-uhid: the device failed: %s\n", std::strerror(errno));
+            return 1;
+        }
+        const auto now = std::chrono::steady_clock::now();
+        model.AdvanceReal(std::chrono::duration<double>(now - last).count());
+        last = now;
+    }
+    device->Destroy();
+    return 0;
+}

@@ -1,0 +1,126 @@
+#include "KernelBus.h"
+
+#include "platform/linux/HidrawBus.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace vmcheck {
+
+hidraw::UhidIdentity OtherIdentity() {
+    hidraw::UhidIdentity id;
+    id.name = "Other HID device";
+    id.uniq = "X-7";
+    id.vendor = 0x1234;
+    id.product = 0x5678;
+    id.descriptor = {
+        0x06, 0x00, 0xFF, 0x09, 0x02, 0xA1, 0x01,   // vendor page, application collection
+        0x85, 0x01,                                 // Report ID (1)
+        0x15, 0x00, 0x26, 0xFF, 0x00, 0x75, 0x08,   // bytes
+        0x95, 0x08, 0x09, 0x02, 0x81, 0x02,         // Input: 8 bytes
+        0x95, 0x08, 0x09, 0x02, 0x91, 0x02,         // Output: 8 bytes
+        0xC0,
+    };
+    return id;
+}
+
+std::optional<std::vector<std::uint8_t>> NextOutput(hidraw::UhidDevice& device,
+                                                    std::chrono::milliseconds bound) {
+    const auto deadline = std::chrono::steady_clock::now() + bound;
+    while (std::chrono::steady_clock::now() < deadline) {
+        hidraw::UhidEvent event;
+        const int got = device.Next(event, 50);
+        if (got < 0)
+            return std::nullopt;
+        if (got == 0)
+            continue;
+        if (event.kind == hidraw::UhidEvent::Output)
+            return event.data;
+        device.RefuseRequest(event);
+    }
+    return std::nullopt;
+}
+
+void KernelBus::SetUpTestSuite() {
+    rt::MainThread::Adopt();
+    hidraw::UseHidrawBus();
+}
+
+void KernelBus::SetUp() {
+    controller_ = std::make_unique<hid::THidDeviceController>();
+    controller_->OnArrival = hid::THidPlugEvent::Of<&KernelBus::Arrival>(this);
+    controller_->OnRemoval = hid::THidPlugEvent::Of<&KernelBus::Removal>(this);
+    controller_->SetOnDeviceData(hid::THidDataEvent::Of<&KernelBus::Data>(this));
+    // the first enumeration, posted by the controller itself
+    while (rt::MainThread::ProcessPending() > 0) {
+    }
+}
+
+void KernelBus::TearDown() {
+    for (hid::THidDevice* device : out_)
+        delete device;
+    out_.clear();
+    controller_.reset();
+    while (rt::MainThread::ProcessPending() > 0) {
+    }
+}
+
+std::unique_ptr<hidraw::UhidDevice> KernelBus::Create(const hidraw::UhidIdentity& identity) {
+    auto device = hidraw::UhidDevice::Create(identity);
+    EXPECT_TRUE(device) << "uhid: " << std::strerror(errno);
+    if (!device)
+        return nullptr;
+    EXPECT_TRUE(WaitUntil([&] {
+        return Listed(static_cast<std::uint16_t>(identity.vendor),
+                      static_cast<std::uint16_t>(identity.product)) != nullptr;
+    })) << identity.name << " was not listed";
+    return device;
+}
+
+hid::THidDevice* KernelBus::Listed(std::uint16_t vendor, std::uint16_t product) const {
+    for (std::int32_t i = 0; i < controller_->Count(); ++i) {
+        hid::THidDevice* d = controller_->Device(i);
+        if (d->PluggedIn() && d->Attributes().VendorID == vendor &&
+            d->Attributes().ProductID == product)
+            return d;
+    }
+    return nullptr;
+}
+
+hid::THidDevice* KernelBus::CheckOutAnalyzer() {
+    for (std::int32_t i = 0; i < controller_->Count(); ++i) {
+        hid::THidDevice* d = controller_->Device(i);
+        if (d->Attributes().VendorID != 0x0925 || d->Attributes().ProductID != 0x1299)
+            continue;
+        hid::THidDevice* out = nullptr;
+        if (controller_->CheckOutByIndex(out, i)) {
+            out_.push_back(out);
+            return out;
+        }
+    }
+    return nullptr;
+}
+
+void KernelBus::Arrival(hid::THidDevice* device) {
+    Arrived a{device, device->PnPInfo()->DeviceInstance, device->Attributes(),
+              device->GetProductName(), {}};
+    device->GetCaps(a.caps);
+    arrivals_.push_back(a);
+}
+
+const KernelBus::Arrived* KernelBus::ArrivalOf(std::uint16_t vendor,
+                                               std::uint16_t product) const {
+    for (const Arrived& a : arrivals_)
+        if (a.attributes.VendorID == vendor && a.attributes.ProductID == product)
+            return &a;
+    return nullptr;
+}
+
+void KernelBus::Data(hid::THidDevice*, std::uint8_t reportId, const void* data,
+                     std::uint16_t size) {
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    reports_.push_back({reportId, std::vector<std::uint8_t>(bytes, bytes + size)});
+}
+
+} // namespace vmcheck

@@ -1,0 +1,187 @@
+// The Linux bus and the HID layer against uhid devices under the kernel's hidraw driver.
+#include "KernelBus.h"
+
+#include "app/core/InputReport.h"
+#include "app/core/OutputReport.h"
+#include "analyzer/StatusReport.h"
+#include "platform/DeviceApi.h"
+
+#include <cstring>
+
+namespace vmcheck {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+TEST_F(KernelBus, ListsTheAnalyzerAndTheDeviceBesideIt) {
+    auto analyzer = Create(analyzer::UhidAnalyzerIdentity());
+    auto other = Create(OtherIdentity());
+    ASSERT_TRUE(analyzer && other);
+    EXPECT_EQ(controller_->Count(), 2);
+    EXPECT_EQ(arrivals_.size(), 2u);
+
+    struct Case {
+        std::uint16_t vendor, product;
+        std::u16string productString;
+        USHORT inputLength, outputLength;
+    };
+    const Case cases[] = {
+        {0x0925, 0x1299, u"Kelvane A", 65, 65},        // no report ID: one byte added
+        {0x1234, 0x5678, u"Other HID device", 9, 9},  // report ID 1 and 8 bytes
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << c.vendor);
+        ASSERT_NE(Listed(c.vendor, c.product), nullptr);
+        const Arrived* a = ArrivalOf(c.vendor, c.product);
+        ASSERT_NE(a, nullptr);
+        EXPECT_EQ(a->attributes.VersionNumber, 0);   // no USB device under uhid
+        EXPECT_EQ(a->productName, c.productString);
+        EXPECT_EQ(a->caps.InputReportByteLength, c.inputLength);
+        EXPECT_EQ(a->caps.OutputReportByteLength, c.outputLength);
+        EXPECT_TRUE(a->device->PnPInfo()->DevicePath.rfind("/dev/hidraw", 0) == 0)
+            << a->device->PnPInfo()->DevicePath;
+    }
+    EXPECT_NE(Listed(0x0925, 0x1299)->PnPInfo()->DeviceInstance,
+              Listed(0x1234, 0x5678)->PnPInfo()->DeviceInstance);
+}
+
+TEST_F(KernelBus, CommandsReachTheDeviceWhole) {
+    auto device = Create(analyzer::UhidAnalyzerIdentity());
+    ASSERT_TRUE(device);
+    hid::THidDevice* d = CheckOutAnalyzer();
+    ASSERT_NE(d, nullptr);
+    ASSERT_TRUE(d->HasReadWriteAccess());
+
+    std::array<std::uint8_t, core::kEepromPageSize> page{};
+    for (std::size_t i = 0; i < page.size(); ++i)
+        page[i] = static_cast<std::uint8_t>(0xA0 + i);
+    core::TOutputReport everyByte{};
+    for (std::size_t i = 1; i < everyByte.size(); ++i)
+        everyByte[i] = static_cast<std::uint8_t>(i);
+    const core::TOutputReport reports[] = {
+        core::PollReport(),
+        core::RunControlReport(core::runStart),
+        core::WriteEepromPageReport(core::kParameterControlByte, 0x0123, page),
+        everyByte,
+    };
+    for (const core::TOutputReport& report : reports) {
+        SCOPED_TRACE(testing::Message() << "command " << int(report[2]));
+        DWORD written = 0;
+        ASSERT_TRUE(d->SyncWrite(report.data(), report.size(), written));
+        EXPECT_EQ(written, report.size());
+        // uhid shows the report ID byte that a USB device's driver leaves out
+        const auto got = NextOutput(*device);
+        ASSERT_TRUE(got);
+        EXPECT_EQ(*got, Bytes(report.begin(), report.end()));
+    }
+}
+
+TEST_F(KernelBus, ReportsReachTheReadThreadAndTheStatusParser) {
+    auto device = Create(analyzer::UhidAnalyzerIdentity());
+    ASSERT_TRUE(device);
+    hid::THidDevice* d = CheckOutAnalyzer();
+    ASSERT_NE(d, nullptr);
+    ASSERT_NE(d->ReadThread(), nullptr);
+    // hidraw keeps reports only for a reader that has the node open
+    ASSERT_TRUE(WaitUntil([&] { return d->ReadHandle() != INVALID_HANDLE_VALUE; }));
+
+    analyzer::StatusFields fields;
+    fields.state = analyzer::kStateRunAll;
+    fields.temperature = -12.5f;
+    fields.th = 3.25f;
+    fields.signal = 1234;
+    fields.cloudPoint = -5.5f;
+    fields.filterPoint = -15.0f;
+    fields.modeByte = analyzer::kModeOptical;
+    fields.dt = -1.5f;
+    fields.df = -17;
+    // the version number reads 0 here, so byte 39 alone picks the layout
+    const struct {
+        bool layoutA;
+        std::uint8_t byte39;
+    } layouts[] = {{false, 0}, {true, 2}};
+    for (const auto& layout : layouts) {
+        SCOPED_TRACE(layout.layoutA ? "layout A" : "layout B");
+        reports_.clear();
+        const analyzer::Payload payload =
+            analyzer::BuildStatusPayload(fields, layout.layoutA, layout.byte39);
+        ASSERT_TRUE(device->SendInput(payload.data(), payload.size()));
+        ASSERT_TRUE(WaitUntil([&] { return !reports_.empty(); }));
+        ASSERT_EQ(reports_.size(), 1u);
+        EXPECT_EQ(reports_[0].id, 0);
+        EXPECT_EQ(reports_[0].bytes, Bytes(payload.begin(), payload.end()));
+
+        const auto r = core::DecodeStatusReport(reports_[0].bytes.data(),
+                                                reports_[0].bytes.size(),
+                                                d->Attributes().VersionNumber);
+        ASSERT_TRUE(r);
+        EXPECT_EQ(r->State, fields.state);
+        EXPECT_FLOAT_EQ(r->Temperature, fields.temperature);
+        EXPECT_FLOAT_EQ(r->Signal, fields.signal);
+        EXPECT_FLOAT_EQ(r->CloudPoint, fields.cloudPoint);
+        EXPECT_FLOAT_EQ(r->FilterPoint, fields.filterPoint);
+        EXPECT_FLOAT_EQ(r->PourPoint, fields.pourPoint);
+        EXPECT_EQ(r->ModeByte, fields.modeByte);
+        EXPECT_FLOAT_EQ(r->Df, fields.df);
+    }
+}
+
+DWORD g_completions = 0;
+void CountCompletion(DWORD, DWORD, LPOVERLAPPED) { ++g_completions; }
+
+TEST_F(KernelBus, DestroyingTheDeviceEndsThePendingReadAtOnce) {
+    auto device = Create(analyzer::UhidAnalyzerIdentity());
+    ASSERT_TRUE(device);
+    const std::string path = Listed(0x0925, 0x1299)->PnPInfo()->DevicePath;
+    const HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, 0);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    std::uint8_t buffer[65] = {};
+    OVERLAPPED ov{};
+    g_completions = 0;
+    ASSERT_TRUE(ReadFileEx(h, buffer, sizeof buffer, &ov, CountCompletion));
+
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(device->Destroy());
+    // the bound only keeps a fault from hanging the run; the read ends well before it
+    EXPECT_EQ(SleepEx(10000, TRUE), DWORD(WAIT_IO_COMPLETION));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+    EXPECT_EQ(g_completions, 1u);
+    DWORD bytes = 7;
+    EXPECT_FALSE(GetOverlappedResult(h, &ov, &bytes, FALSE));
+    EXPECT_EQ(bytes, 0u);
+    EXPECT_TRUE(CloseHandle(h));
+
+    ASSERT_TRUE(WaitUntil([&] { return controller_->Count() == 0; }));
+    EXPECT_EQ(removals_.size(), 1u);
+}
+
+TEST_F(KernelBus, UnplugDuringTheReadThreadsWaitAndPlugInAgain) {
+    auto device = Create(analyzer::UhidAnalyzerIdentity());
+    ASSERT_TRUE(device);
+    hid::THidDevice* d = CheckOutAnalyzer();
+    ASSERT_NE(d, nullptr);
+    ASSERT_NE(d->ReadThread(), nullptr);
+    const DWORD firstInstance = d->PnPInfo()->DeviceInstance;
+
+    device.reset();   // destroys it while the read thread waits for a report
+    ASSERT_TRUE(WaitUntil([&] { return !d->PluggedIn(); }));
+    const auto stopStart = std::chrono::steady_clock::now();
+    out_.clear();
+    delete d;   // check-in of a gone device: stops its thread, removes its entry
+    EXPECT_LT(std::chrono::steady_clock::now() - stopStart, 2s);
+    EXPECT_EQ(controller_->Count(), 0);
+
+    arrivals_.clear();
+    device = Create(analyzer::UhidAnalyzerIdentity());
+    ASSERT_TRUE(device);
+    // let any further events of the new device come in: still one arrival
+    WaitUntil([] { return false; }, 1s);
+    ASSERT_EQ(arrivals_.size(), 1u);
+    EXPECT_EQ(controller_->Count(), 1);
+    EXPECT_NE(arrivals_[0].instance, firstInstance);
+    EXPECT_EQ(arrivals_[0].productName, u"Kelvane A");
+}
+
+} // namespace
+} // namespace vmcheck
