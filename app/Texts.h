@@ -5,6 +5,7 @@
 #include <array>
 
 #include "app/core/ReportPage.h"
+#include "platform/Language.h"
 
 namespace app {
 
@@ -66,6 +67,11 @@ struct TTexts {
 
     // The lines of the two printed reports that differ between the builds.
     const core::TReportTexts* Reports = &core::RussianReportTexts();
+
+    // A failed write: the language the platform's error texts are asked in, and our own text
+    // for an output report length the buffer cannot take ("%u" stands for the length).
+    WORD ErrorLanguage;
+    const char* UnsupportedReportLength;
 };
 
 extern const TTexts RussianTexts;

@@ -74,6 +74,9 @@ const app::TTexts EnglishTexts = {
     .Chart3LeftAxis = "Speed ",
 
     .Reports = &EnglishReportTexts(),
+
+    .ErrorLanguage = MAKELANGID(LANG_ENGLISH, SUBLANG_DEFAULT),
+    .UnsupportedReportLength = "Output report length %u is not supported",
 };
 
 } // namespace english
