@@ -51,6 +51,11 @@ const TTexts RussianTexts = {
     "График скорости изменения оптического пропускания",
     "Температура",
     "Производная оптического пропускания",
+
+    &core::RussianReportTexts(),
+
+    MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT),
+    "Длина выходного отчета %u не поддерживается",
 };
 
 namespace {

@@ -5,6 +5,7 @@
 #include <array>
 
 #include "app/core/ReportPage.h"
+#include "platform/Language.h"
 
 namespace app {
 
@@ -71,6 +72,10 @@ struct TTexts {
     // kept; the copy's path follows the text.
     const char* JournalKept = "Журнал data2.tab был прочитан не полностью. Его прежнее "
                               "содержимое сохранено в файле ";
+    // A failed write: the language the platform's error texts are asked in, and our own text
+    // for an output report length the buffer cannot take ("%u" stands for the length).
+    WORD ErrorLanguage;
+    const char* UnsupportedReportLength;
 };
 
 extern const TTexts RussianTexts;

@@ -479,6 +479,9 @@ void TForm1::CreateCorrectionsTab() {
     pic18f4550->SetChecked(false);
     Memo1->SetScrollBars(ui::ssVertical);
     Memo1->SetWordWrap(false);
+    // The most recent lines only: a working day of status reports (three lines each, one a
+    // second for 8 hours) and more; the oldest lines go.
+    Memo1->SetMaxLines(100000);
 }
 
 void TForm1::CreateSystemTab() {

@@ -15,11 +15,13 @@ struct TWriteResult {
     std::string Error;     // the error text of a failure
 };
 
-// The system's text for an error code; empty when it has none.
+// The system's text for an error code in this build's language; empty when it has none.
+// Room for 256 characters of UTF-8 and the line break.
 std::string ErrorMessageText(DWORD code) {
-    char buffer[257] = {};
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code, 0, buffer,
-                                        sizeof buffer - 1, nullptr);
+    char buffer[4 * 256 + 3] = {};
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code,
+                                        app::Texts().ErrorLanguage, buffer, sizeof buffer - 1,
+                                        nullptr);
     return std::string(buffer, std::min<std::size_t>(length, sizeof buffer - 1));
 }
 
@@ -32,7 +34,8 @@ TWriteResult Send(hid::THidDevice* device, core::TOutputReport report) {
     const std::size_t length = caps.OutputReportByteLength;
     TWriteResult result;
     if (!core::ReportLengthSupported(length)) {
-        result.Error = core::UnsupportedReportLengthMessage(length);
+        result.Error = core::UnsupportedReportLengthMessage(app::Texts().UnsupportedReportLength,
+                                                            length);
         return result;
     }
     report[0] = 0;

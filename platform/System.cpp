@@ -1,5 +1,6 @@
 // Version, directories, ticks and the texts of error codes.
 #include "platform/Internal.h"
+#include "platform/Language.h"
 
 #include <cerrno>
 #include <chrono>
@@ -37,35 +38,72 @@ DWORD FromErrno(int error) {
     }
 }
 
-const char* MessageText(DWORD code) {
-    switch (code) {
-    case ERROR_SUCCESS: return "The operation succeeded.";
-    case ERROR_INVALID_FUNCTION: return "The function is not valid here.";
-    case ERROR_FILE_NOT_FOUND: return "No such file or device.";
-    case ERROR_PATH_NOT_FOUND: return "No such path.";
-    case ERROR_ACCESS_DENIED: return "Access denied.";
-    case ERROR_INVALID_HANDLE: return "The handle is not valid.";
-    case ERROR_NOT_ENOUGH_MEMORY: return "Out of memory.";
-    case ERROR_INVALID_DATA: return "The data is not valid.";
-    case ERROR_GEN_FAILURE: return "The device does not work.";
-    case ERROR_SHARING_VIOLATION: return "The device is in use by another program.";
-    case ERROR_NOT_SUPPORTED: return "The request is not supported.";
-    case ERROR_INVALID_PARAMETER: return "A parameter is not valid.";
-    case ERROR_CALL_NOT_IMPLEMENTED: return "The routine is not implemented on this system.";
-    case ERROR_INSUFFICIENT_BUFFER: return "The buffer is too small.";
-    case ERROR_MOD_NOT_FOUND: return "The module was not found.";
-    case ERROR_PROC_NOT_FOUND: return "The routine was not found.";
-    case ERROR_NO_MORE_ITEMS: return "There are no more items.";
-    case ERROR_OPERATION_ABORTED: return "The I/O operation was cancelled.";
-    case ERROR_IO_INCOMPLETE: return "The I/O operation has not ended yet.";
-    case ERROR_IO_PENDING: return "The I/O operation is in progress.";
-    case ERROR_DEVICE_NOT_CONNECTED: return "The device is not connected.";
-    case ERROR_NOT_FOUND: return "Not found.";
-    case ERROR_INVALID_WINDOW_HANDLE: return "The window handle is not valid.";
-    case ERROR_INVALID_USER_BUFFER: return "The buffer is not valid for this request.";
-    case ERROR_NO_SUCH_DEVINST: return "The device instance does not exist.";
+// The texts of the error codes, in English and in Russian.
+struct MessageTexts {
+    DWORD code;
+    const char* english;
+    const char* russian;
+};
+
+constexpr MessageTexts kMessages[] = {
+    {ERROR_SUCCESS, "The operation succeeded.", "Операция выполнена успешно."},
+    {ERROR_INVALID_FUNCTION, "The function is not valid here.", "Недопустимая функция."},
+    {ERROR_FILE_NOT_FOUND, "No such file or device.", "Нет такого файла или устройства."},
+    {ERROR_PATH_NOT_FOUND, "No such path.", "Путь не найден."},
+    {ERROR_ACCESS_DENIED, "Access denied.", "Отказано в доступе."},
+    {ERROR_INVALID_HANDLE, "The handle is not valid.", "Неверный дескриптор."},
+    {ERROR_NOT_ENOUGH_MEMORY, "Out of memory.", "Недостаточно памяти."},
+    {ERROR_INVALID_DATA, "The data is not valid.", "Неверные данные."},
+    {ERROR_GEN_FAILURE, "The device does not work.", "Устройство не работает."},
+    {ERROR_SHARING_VIOLATION, "The device is in use by another program.",
+     "Устройство занято другой программой."},
+    {ERROR_NOT_SUPPORTED, "The request is not supported.", "Запрос не поддерживается."},
+    {ERROR_INVALID_PARAMETER, "A parameter is not valid.", "Неверный параметр."},
+    {ERROR_CALL_NOT_IMPLEMENTED, "The routine is not implemented on this system.",
+     "Функция не реализована в этой системе."},
+    {ERROR_INSUFFICIENT_BUFFER, "The buffer is too small.", "Буфер слишком мал."},
+    {ERROR_MOD_NOT_FOUND, "The module was not found.", "Модуль не найден."},
+    {ERROR_PROC_NOT_FOUND, "The routine was not found.", "Функция не найдена."},
+    {ERROR_NO_MORE_ITEMS, "There are no more items.", "Больше элементов нет."},
+    {ERROR_OPERATION_ABORTED, "The I/O operation was cancelled.",
+     "Операция ввода-вывода отменена."},
+    {ERROR_IO_INCOMPLETE, "The I/O operation has not ended yet.",
+     "Операция ввода-вывода еще не завершена."},
+    {ERROR_IO_PENDING, "The I/O operation is in progress.", "Идет операция ввода-вывода."},
+    {ERROR_DEVICE_NOT_CONNECTED, "The device is not connected.", "Устройство не подключено."},
+    {ERROR_NOT_FOUND, "Not found.", "Не найдено."},
+    {ERROR_INVALID_WINDOW_HANDLE, "The window handle is not valid.", "Неверный дескриптор окна."},
+    {ERROR_INVALID_USER_BUFFER, "The buffer is not valid for this request.",
+     "Буфер не подходит для этого запроса."},
+    {ERROR_RESOURCE_LANG_NOT_FOUND, "There is no text in this language.",
+     "Нет текста на этом языке."},
+    {ERROR_NO_SUCH_DEVINST, "The device instance does not exist.",
+     "Экземпляр устройства не существует."},
+};
+
+const MessageTexts* FindMessage(DWORD code) {
+    for (const MessageTexts& m : kMessages)
+        if (m.code == code)
+            return &m;
+    return nullptr;
+}
+
+// The English text also for the neutral language; none for a language without texts.
+const char* MessageText(DWORD code, WORD language) {
+    const MessageTexts* m = FindMessage(code);
+    if (!m)
+        return nullptr;
+    switch (PRIMARYLANGID(language)) {
+    case LANG_NEUTRAL:
+    case LANG_ENGLISH: return m->english;
+    case LANG_RUSSIAN: return m->russian;
     default: return nullptr;
     }
+}
+
+bool HasTexts(WORD language) {
+    const WORD primary = PRIMARYLANGID(language);
+    return primary == LANG_NEUTRAL || primary == LANG_ENGLISH || primary == LANG_RUSSIAN;
 }
 
 } // namespace
@@ -108,7 +146,7 @@ DWORD GetTickCount() {
 }
 
 std::string SysErrorMessage(DWORD code) {
-    if (const char* text = MessageText(code))
+    if (const char* text = MessageText(code, LANG_NEUTRAL))
         return text;
     char buffer[48];
     std::snprintf(buffer, sizeof buffer, "Unknown error %u.", static_cast<unsigned>(code));
@@ -118,11 +156,13 @@ std::string SysErrorMessage(DWORD code) {
 DWORD FormatMessageA(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId,
                      LPSTR lpBuffer, DWORD nSize, void* Arguments) {
     (void)lpSource;
-    (void)dwLanguageId;
     (void)Arguments;
     if (!(dwFlags & FORMAT_MESSAGE_FROM_SYSTEM) || !lpBuffer)
         return Fail(ERROR_INVALID_PARAMETER), 0;
-    const char* text = MessageText(dwMessageId);
+    const WORD language = static_cast<WORD>(dwLanguageId);
+    if (dwLanguageId > 0xFFFF || !HasTexts(language))
+        return Fail(ERROR_RESOURCE_LANG_NOT_FOUND), 0;
+    const char* text = MessageText(dwMessageId, language);
     if (!text)
         return Fail(ERROR_NOT_FOUND), 0;
     std::string message = text;

@@ -1,5 +1,7 @@
 #include "ui/StdCtrls.h"
 
+#include <algorithm>
+#include <deque>
 #include <vector>
 
 #include <QCheckBox>
@@ -14,6 +16,7 @@
 #include <QStyleOptionGroupBox>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 
 #include "ui/Forms.h"
 #include "ui/QtBridge.h"
@@ -214,70 +217,105 @@ TRect TGroupBox::ClientRect() const {
 
 // ---- TMemo ----------------------------------------------------------------------------------
 
-// The lines live in a plain list; the widget gets what was added in one batch from the
-// event loop, so adding a line costs the same however long the memo is.
+// The lines are the widget's document, held nowhere else. Lines added in a row wait in a short
+// list until the event loop hands them to the widget in one batch, so adding a line costs the
+// same however long the memo is; reading flushes the batch first. With a bound the document
+// drops its oldest lines, and the batch never holds more than the bound.
 class TMemo::MemoLines : public TStrings {
 public:
     explicit MemoLines(QPlainTextEdit* e) : edit_(e) {}
 
-    int Count() const override { return static_cast<int>(lines_.size()); }
+    int Count() const override {
+        Flush();
+        return DocumentLines();
+    }
     std::string Get(int index) const override {
+        Flush();
         Check(index);
-        return lines_[static_cast<std::size_t>(index)];
+        return FromQ(Block(index).text());
     }
     void Put(int index, const std::string& s) override {
+        Flush();
         Check(index);
-        lines_[static_cast<std::size_t>(index)] = s;
-        Rebuild();
+        QTextCursor c(Block(index));
+        c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        c.insertText(ToQ(s));
     }
     int Add(const std::string& s) override {
-        lines_.push_back(s);
+        pending_.push_back(s);
+        if (max_ > 0 && pending_.size() > max_)
+            pending_.pop_front();
         if (!flushQueued_) {
             flushQueued_ = true;
             QMetaObject::invokeMethod(edit_, [this] { Flush(); }, Qt::QueuedConnection);
         }
-        return Count() - 1;
+        const std::size_t lines = static_cast<std::size_t>(DocumentLines()) + pending_.size();
+        return static_cast<int>(max_ > 0 ? std::min(lines, max_) : lines) - 1;
     }
     void Clear() override {
-        lines_.clear();
-        Rebuild();
+        pending_.clear();
+        edit_->clear();
+        hasLines_ = false;
     }
     void Delete(int index) override {
+        Flush();
         Check(index);
-        lines_.erase(lines_.begin() + index);
-        Rebuild();
+        const QTextBlock block = Block(index);
+        QTextCursor c(block);
+        if (block.next().isValid()) {
+            c.setPosition(block.next().position(), QTextCursor::KeepAnchor);
+        } else if (block.previous().isValid()) {
+            c.setPosition(block.previous().position() + block.previous().length() - 1);
+            c.setPosition(block.position() + block.length() - 1, QTextCursor::KeepAnchor);
+        } else {
+            Clear();
+            return;
+        }
+        c.removeSelectedText();
     }
 
-    // Pushes the lines added since the last push to the widget.
-    void Flush() {
+    void SetMax(int lines) {
+        max_ = lines > 0 ? static_cast<std::size_t>(lines) : 0;
+        while (max_ > 0 && pending_.size() > max_)
+            pending_.pop_front();
+        edit_->setMaximumBlockCount(lines > 0 ? lines : 0);
+    }
+
+    // Hands the lines added since the last flush to the widget.
+    void Flush() const {
         flushQueued_ = false;
-        if (shown_ >= lines_.size())
+        if (pending_.empty())
             return;
         QStringList batch;
-        batch.reserve(static_cast<int>(lines_.size() - shown_));
-        for (std::size_t i = shown_; i < lines_.size(); ++i)
-            batch << ToQ(lines_[i]);
-        if (shown_ == 0)
+        batch.reserve(static_cast<int>(pending_.size()));
+        for (const std::string& s : pending_)
+            batch << ToQ(s);
+        // A batch that fills the bound by itself replaces every older line.
+        const bool replace = DocumentLines() == 0 || (max_ > 0 && pending_.size() >= max_);
+        pending_.clear();
+        if (replace)
             edit_->setPlainText(batch.join(QChar('\n')));
         else
             edit_->appendPlainText(batch.join(QChar('\n')));
-        shown_ = lines_.size();
+        hasLines_ = true;
     }
 
 private:
-    void Rebuild() {
-        edit_->clear();
-        shown_ = 0;
-        Flush();
+    // An empty document is no line, unless an empty line was added to it.
+    int DocumentLines() const {
+        const QTextDocument* doc = edit_->document();
+        return doc->isEmpty() && !hasLines_ ? 0 : doc->blockCount();
     }
+    QTextBlock Block(int index) const { return edit_->document()->findBlockByNumber(index); }
     void Check(int index) const {
-        if (index < 0 || index >= Count())
+        if (index < 0 || index >= DocumentLines())
             throw std::out_of_range("list index out of bounds");
     }
     QPlainTextEdit* edit_;
-    std::vector<std::string> lines_;
-    std::size_t shown_ = 0;
-    bool flushQueued_ = false;
+    mutable std::deque<std::string> pending_;
+    mutable bool hasLines_ = false;
+    mutable bool flushQueued_ = false;
+    std::size_t max_ = 0;
 };
 
 TMemo::TMemo(TComponent* AOwner) : TWinControl(AOwner, NewWidget<QPlainTextEdit>()) {
@@ -305,5 +343,8 @@ void TMemo::SetScrollBars(TScrollStyle s) {
 void TMemo::SetWordWrap(bool on) {
     TextEdit()->setLineWrapMode(on ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
 }
+
+int TMemo::MaxLines() const { return TextEdit()->maximumBlockCount(); }
+void TMemo::SetMaxLines(int lines) { lines_->SetMax(lines); }
 
 } // namespace ui

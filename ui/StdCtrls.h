@@ -119,6 +119,9 @@ public:
     void SetReadOnly(bool on);
     void SetScrollBars(TScrollStyle s);
     void SetWordWrap(bool on);
+    // At most this many lines, the oldest dropped; 0 (the default) for no bound.
+    int MaxLines() const;
+    void SetMaxLines(int lines);
 
 private:
     class MemoLines;

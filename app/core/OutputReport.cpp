@@ -99,9 +99,12 @@ bool ReportLengthSupported(std::size_t length)
     return length >= 1 && length <= kOutputReportSize;
 }
 
-std::string UnsupportedReportLengthMessage(std::size_t length)
+std::string UnsupportedReportLengthMessage(std::string_view text, std::size_t length)
 {
-    return "Output report length " + std::to_string(length) + " is not supported";
+    std::string message(text);
+    if (const auto at = message.find("%u"); at != std::string::npos)
+        message.replace(at, 2, std::to_string(length));
+    return message;
 }
 
 std::string CleanErrorMessage(std::string_view message)

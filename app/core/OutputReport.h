@@ -69,8 +69,9 @@ std::uint16_t LowWord(std::int64_t value);
 // A report length the buffer can be written with: 1 to 65 bytes. Anything else (0 when the
 // capabilities cannot be read, or longer than the buffer) is refused and nothing is written.
 bool ReportLengthSupported(std::size_t length);
-// Our own error text for a refused length.
-std::string UnsupportedReportLengthMessage(std::size_t length);
+// Our own error text for a refused length: the build's text with its "%u" replaced by the
+// length.
+std::string UnsupportedReportLengthMessage(std::string_view text, std::size_t length);
 
 // The system's message text as the write error shows it: at most 256 characters, with the
 // trailing blanks, line breaks and full stops removed.

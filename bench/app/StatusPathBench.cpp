@@ -1,7 +1,8 @@
 // Status reports through the whole path: a virtual analyzer on the bus, the device's read
 // thread, the hand-over to the main thread and ParseDeviceReport with its labels, status bar
 // and memo. Reports per second over 100,000 reports, and what the last tenth costs against
-// the first (the memo grows by three lines a report and is never trimmed).
+// the first. Memory over 1,000,000 reports: the memo keeps its most recent lines only, so the
+// resident set stops growing once it is full.
 #include <benchmark/benchmark.h>
 
 #include <atomic>
@@ -14,6 +15,11 @@
 #include <semaphore>
 #include <thread>
 #include <vector>
+
+#include <unistd.h>
+
+#include <QPlainTextEdit>
+#include <QTextDocument>
 
 #include "app/ProgramDir.h"
 #include "app/Unit1.h"
@@ -178,12 +184,67 @@ void StatusReportsParsedDirectly(benchmark::State& state) {
     delete form;
     Form1 = nullptr;
 }
+// The resident set of the process, in bytes.
+double ResidentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    std::uint64_t size = 0, resident = 0;
+    statm >> size >> resident;
+    return static_cast<double>(resident) * static_cast<double>(::sysconf(_SC_PAGESIZE));
+}
+
+// A week of polling in memory terms: 1,000,000 status reports handed to the parser, the event
+// loop turning as often as in the program. The resident set's growth over all of them and
+// over the last 900,000 (after the memo has filled up), and what the memo holds at the end.
+void StatusReportsMemory(benchmark::State& state) {
+    constexpr std::uint64_t kMany = 1000000;
+    constexpr std::uint64_t kFull = 100000;
+    auto* form = new TForm1(nullptr);
+    Form1 = form;
+    for (ui::TTimer* t : {form->Timer1, form->Timer2, form->Timer3})
+        t->SetInterval(1u << 30);
+    form->Show();
+    std::vector<std::vector<std::uint8_t>> reports;
+    for (std::uint64_t i = 0; i < 977; ++i)
+        reports.push_back(StatusReport(i));
+    double start = 0, full = 0, end = 0;
+    for (auto _ : state) {
+        form->Memo1->Clear();
+        ui::Application->ProcessMessages();
+        start = ResidentBytes();
+        const auto begin = Clock::now();
+        for (std::uint64_t i = 0; i < kMany; ++i) {
+            const auto& r = reports[i % reports.size()];
+            form->ParseDeviceReport(nullptr, 0, r.data() + 1, 64);
+            if ((i + 1) % 64 == 0)
+                ui::Application->ProcessMessages();
+            if (i + 1 == kFull)
+                full = ResidentBytes();
+        }
+        ui::Application->ProcessMessages();
+        end = ResidentBytes();
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - begin).count());
+    }
+    constexpr double kMB = 1024.0 * 1024.0;
+    state.counters["rss_growth_MB"] = (end - start) / kMB;
+    state.counters["rss_growth_last_900k_MB"] = (end - full) / kMB;
+    state.counters["memo_lines"] = form->Memo1->Lines().Count();
+    state.counters["memo_text_MB"] =
+        static_cast<double>(form->Memo1->TextEdit()->document()->characterCount()) * 2 / kMB;
+    delete form;
+    Form1 = nullptr;
+}
+
 BENCHMARK(StatusReportsParsedDirectly)
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime()
     ->Iterations(1);
 
 BENCHMARK(StatusReportsThroughTheWindow)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1);
+
+BENCHMARK(StatusReportsMemory)
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime()
     ->Iterations(1);

@@ -286,6 +286,12 @@ TEST_F(ParseTest, OneByteReply) {
     EXPECT_EQ(MemoLines(), 2);
 }
 
+// The hex log keeps a working day of status reports (one a second for 8 hours, three lines
+// each), then drops its oldest lines instead of growing for as long as the program runs.
+TEST_F(ParseTest, MemoKeepsAWorkingDayOfStatusReports) {
+    EXPECT_GE(form_->Memo1->MaxLines(), 8 * 3600 * 3);
+}
+
 TEST_F(ParseTest, ShortReportsAreOnlyLogged) {
     const Bytes reports[] = {
         Bytes{0x14, 0x00, 0x00, 0x80, 0x3F},        // status, 5 bytes

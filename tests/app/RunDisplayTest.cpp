@@ -4,7 +4,6 @@
 #include <optional>
 
 #include "app/RunDisplay.h"
-#include "app/core/NumberText.h"
 #include "runtime/SysUtils.h"
 
 namespace {
@@ -44,8 +43,7 @@ TEST_F(RunDisplayRules, RoundingOfEachSeries) {
     in.signal = 123.0f;
     in.prevSignal = 130.0f;
     in.df = -1.23456f;
-    in.baseline = 700;
-    const double pct = 123.0 * 100.0 / 700.0;  // 17.5714...
+    in.baseline = 700;  // the transmission is 17.5714... %
 
     in.mode = 0;
     PlotOutput clear = PlotStep(in);
@@ -72,7 +70,8 @@ TEST_F(RunDisplayRules, RoundingOfEachSeries) {
     EXPECT_DOUBLE_EQ(set.chart3Series0->x, -3.14);
     EXPECT_DOUBLE_EQ(set.chart3Series0->y, 1.235);
     EXPECT_FALSE(set.chart3Series1);
-    EXPECT_NEAR(pct, 17.5714, 1e-4);
+    EXPECT_DOUBLE_EQ(*set.transmission, 17.6);
+    EXPECT_EQ(*set.label5, "17.6");
 }
 
 TEST_F(RunDisplayRules, BaselineZeroIsTakenAndTheSameTickPlotsAtHundred) {
@@ -112,30 +111,31 @@ struct RateCase {
     std::uint8_t mode;
     float t, prevT, f, prevF, df;
     bool point;
+    double y;  // the point's Y when there is one: -df at 3 decimals
 };
 
 TEST_F(RunDisplayRules, RateCurveThresholds) {
     const RateCase cases[] = {
         // mode bit 0 set: Chart3 series 0 wants f - prev f below 20 and a new round1(T)
-        {"rise just below 20", 1, -4.0f, -3.5f, 119.5f, 100.0f, 2.0f, true},
-        {"rise of exactly 20", 1, -4.0f, -3.5f, 120.0f, 100.0f, 2.0f, false},
-        {"rise above 20", 1, -4.0f, -3.5f, 150.0f, 100.0f, 2.0f, false},
-        {"fall is fine", 1, -4.0f, -3.5f, 10.0f, 100.0f, 2.0f, true},
-        {"same round1(T)", 1, -5.04f, -4.96f, 100.0f, 100.0f, 2.0f, false},
-        {"rising T still plots", 1, -4.0f, -4.5f, 100.0f, 100.0f, 2.0f, true},
-        {"huge df is fine with bit 0", 1, -4.0f, -3.5f, 100.0f, 100.0f, 500.0f, true},
+        {"rise just below 20", 1, -4.0f, -3.5f, 119.5f, 100.0f, 2.0f, true, -2},
+        {"rise of exactly 20", 1, -4.0f, -3.5f, 120.0f, 100.0f, 2.0f, false, 0},
+        {"rise above 20", 1, -4.0f, -3.5f, 150.0f, 100.0f, 2.0f, false, 0},
+        {"fall is fine", 1, -4.0f, -3.5f, 10.0f, 100.0f, 2.0f, true, -2},
+        {"same round1(T)", 1, -5.04f, -4.96f, 100.0f, 100.0f, 2.0f, false, 0},
+        {"rising T still plots", 1, -4.0f, -4.5f, 100.0f, 100.0f, 2.0f, true, -2},
+        {"huge df is fine with bit 0", 1, -4.0f, -3.5f, 100.0f, 100.0f, 500.0f, true, -500},
         // mode bit 0 clear: Chart3 series 1 wants -50 < df < 50 and T below the previous T
-        {"df 49.9", 0, -4.0f, -3.9f, 100.0f, 100.0f, 49.9f, true},
-        {"df exactly 50", 0, -4.0f, -3.9f, 100.0f, 100.0f, 50.0f, false},
-        {"df exactly -50", 0, -4.0f, -3.9f, 100.0f, 100.0f, -50.0f, false},
-        {"df -49.9", 0, -4.0f, -3.9f, 100.0f, 100.0f, -49.9f, true},
-        {"T equal to the previous", 0, -4.0f, -4.0f, 100.0f, 100.0f, 1.0f, false},
-        {"T above the previous", 0, -4.0f, -4.01f, 100.0f, 100.0f, 1.0f, false},
-        {"T a hair below, same round1", 0, -4.001f, -4.0f, 100.0f, 100.0f, 1.0f, true},
-        {"big rise is fine without bit 0", 0, -4.0f, -3.9f, 500.0f, 100.0f, 1.0f, true},
+        {"df 49.9", 0, -4.0f, -3.9f, 100.0f, 100.0f, 49.9f, true, -49.9},
+        {"df exactly 50", 0, -4.0f, -3.9f, 100.0f, 100.0f, 50.0f, false, 0},
+        {"df exactly -50", 0, -4.0f, -3.9f, 100.0f, 100.0f, -50.0f, false, 0},
+        {"df -49.9", 0, -4.0f, -3.9f, 100.0f, 100.0f, -49.9f, true, 49.9},
+        {"T equal to the previous", 0, -4.0f, -4.0f, 100.0f, 100.0f, 1.0f, false, 0},
+        {"T above the previous", 0, -4.0f, -4.01f, 100.0f, 100.0f, 1.0f, false, 0},
+        {"T a hair below, same round1", 0, -4.001f, -4.0f, 100.0f, 100.0f, 1.0f, true, -1},
+        {"big rise is fine without bit 0", 0, -4.0f, -3.9f, 500.0f, 100.0f, 1.0f, true, -1},
         // mode 2 and 3 select by bit 0 like 0 and 1
-        {"mode 2 as 0", 2, -4.0f, -3.9f, 100.0f, 100.0f, 50.0f, false},
-        {"mode 3 as 1", 3, -4.0f, -3.5f, 120.0f, 100.0f, 2.0f, false},
+        {"mode 2 as 0", 2, -4.0f, -3.9f, 100.0f, 100.0f, 50.0f, false, 0},
+        {"mode 3 as 1", 3, -4.0f, -3.5f, 120.0f, 100.0f, 2.0f, false, 0},
     };
     for (const RateCase& c : cases) {
         PlotInput in{c.t, c.prevT, c.f, c.prevF, c.df, c.mode, 1000.0};
@@ -146,7 +146,8 @@ TEST_F(RunDisplayRules, RateCurveThresholds) {
         EXPECT_EQ(mine.has_value(), c.point) << c.name;
         EXPECT_FALSE(other) << c.name;
         if (mine) {
-            EXPECT_DOUBLE_EQ(mine->y, core::Rounded(-static_cast<double>(c.df), 3)) << c.name;
+            EXPECT_DOUBLE_EQ(mine->x, -4.0) << c.name;
+            EXPECT_DOUBLE_EQ(mine->y, c.y) << c.name;
         }
     }
 }
@@ -165,14 +166,31 @@ TEST_F(RunDisplayRules, ValuesTheRoundingCannotTakeArePlottedAsTheyAre) {
 }
 
 TEST_F(RunDisplayRules, StateTexts) {
-    const app::TTexts& t = app::RussianTexts;
-    EXPECT_STREQ(t.State30, t.State50);
-    EXPECT_STREQ(t.State2, t.State4);
-    EXPECT_EQ(app::StateText(t, 0, 9.99f), "Измерение закончено . Идет восстановление температуры !");
-    EXPECT_EQ(app::StateText(t, 0, 10.0f), "Прибор готов к работе !");
-    EXPECT_EQ(app::StateText(t, 0, -30.0f), t.StateRecovering);
-    EXPECT_EQ(app::StateText(t, 6, 20.0f), "");
-    EXPECT_EQ(app::StateText(t, 255, 20.0f), "");
+    struct Case {
+        std::uint8_t state;
+        float temperature;
+        const char* text;
+    };
+    const Case cases[] = {
+        {0, 9.99f, "Измерение закончено . Идет восстановление температуры !"},
+        {0, -30.0f, "Измерение закончено . Идет восстановление температуры !"},
+        {0, 10.0f, "Прибор готов к работе !"},
+        {1, 20.0f, "Для запуска определения температуры помутнения нажмите \"ПУСК\" !"},
+        {2, 20.0f, "Для запуска определения предельной температуры фильтруемости нажмите \"ПУСК\" !"},
+        {3, 20.0f, "Для запуска определения температуры помутнения,застывания,ПТФ нажмите \"ПУСК\" !"},
+        {4, 20.0f, "Для запуска определения предельной температуры фильтруемости нажмите \"ПУСК\" !"},
+        {5, 20.0f, "Измерение закончено !"},
+        {20, 20.0f, "Определение температуры помутнения..."},
+        {30, 20.0f, "Определение предельной температуры фильтруемости..."},
+        {40, 20.0f, "Определение температуры помутнения, застывания, ПТФ."},
+        {50, 20.0f, "Определение предельной температуры фильтруемости..."},
+        {100, 20.0f, "Прибор не готов !!!"},
+        {6, 20.0f, ""},
+        {255, 20.0f, ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(app::StateText(app::RussianTexts, c.state, c.temperature), c.text)
+            << int(c.state) << " at " << c.temperature;
 }
 
 } // namespace

@@ -79,7 +79,10 @@ TEST(OutputReport, LengthsBeyondTheBufferOrZeroAreRefused)
     EXPECT_TRUE(ReportLengthSupported(65));
     EXPECT_FALSE(ReportLengthSupported(66));
     EXPECT_FALSE(ReportLengthSupported(4096));
-    EXPECT_EQ(UnsupportedReportLengthMessage(66), "Output report length 66 is not supported");
+    EXPECT_EQ(UnsupportedReportLengthMessage("Output report length %u is not supported", 66),
+              "Output report length 66 is not supported");
+    EXPECT_EQ(UnsupportedReportLengthMessage("Длина выходного отчета %u не поддерживается", 0),
+              "Длина выходного отчета 0 не поддерживается");
 }
 
 TEST(OutputReport, WriteErrorTexts)

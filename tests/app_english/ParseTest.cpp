@@ -4,6 +4,9 @@
 
 #include "app/core/InputReport.h"
 
+#include <map>
+#include <string>
+
 namespace {
 
 using apptest::PutBytes;
@@ -101,6 +104,15 @@ TEST_F(EnglishParse, StatusNeedsNoByte40) {
     EXPECT_EQ(MemoLines(), 4);
 }
 
+// The texts of every edit of the window, by name.
+std::map<std::string, std::string> EditTexts(const TForm1& f) {
+    std::map<std::string, std::string> texts;
+    for (int i = 0; i < f.ComponentCount(); ++i)
+        if (auto* edit = dynamic_cast<ui::TEdit*>(f.Components(i)))
+            texts[edit->Name()] = edit->Text();
+    return texts;
+}
+
 TEST_F(EnglishParse, PidReplyIsLoggedTwiceAndChangesNoEdit) {
     Start(1);
     Bytes p(64, 0);
@@ -109,16 +121,24 @@ TEST_F(EnglishParse, PidReplyIsLoggedTwiceAndChangesNoEdit) {
     PutFloat(p, 6, 1.25f);
     PutFloat(p, 10, -0.5f);
     PutFloat(p, 14, 42.0f);
-    std::vector<std::string> before;
-    for (ui::TEdit* e : {form_->Edit1, form_->Edit2, form_->Edit5, form_->Edit13})
-        before.push_back(e->Text());
+    // The same reply fills the three PID edits in the Russian build.
+    const auto russian = core::DecodeEepromReply(p.data(), p.size(), core::kRussianParseRules);
+    ASSERT_TRUE(russian);
+    ASSERT_EQ(russian->Edits.size(), 3u);
+
+    // This window reads no PID terms, whatever edits it has.
+    const auto english = core::DecodeEepromReply(p.data(), p.size(), form_->FParseRules);
+    ASSERT_TRUE(english);
+    EXPECT_TRUE(english->Edits.empty());
+    EXPECT_TRUE(english->Dump.empty());
+
+    const auto before = EditTexts(*form_);
+    ASSERT_FALSE(before.empty());
     Parse(p);
     ASSERT_EQ(MemoLines(), 2);
     EXPECT_EQ(MemoLine(0), core::HexLogLine(p.data(), p.size()));
     EXPECT_EQ(MemoLine(1), MemoLine(0));
-    std::size_t i = 0;
-    for (ui::TEdit* e : {form_->Edit1, form_->Edit2, form_->Edit5, form_->Edit13})
-        EXPECT_EQ(e->Text(), before[i++]) << e->Name();
+    EXPECT_EQ(EditTexts(*form_), before);
 }
 
 TEST_F(EnglishParse, OtherRepliesAsInTheRussianBuild) {

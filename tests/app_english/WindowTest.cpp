@@ -178,6 +178,36 @@ TEST_F(EnglishWindow, NotConnectedNotices) {
     EXPECT_EQ(f.Label4->Caption(), "Device not connected !");
 }
 
+// The English build shows the platform's texts and our own in English.
+TEST_F(EnglishWindow, WriteFailuresInEnglish) {
+    struct Case {
+        sim::OpenMode mode;
+        std::uint16_t length;
+        const char* text;
+    };
+    const Case cases[] = {
+        {sim::OpenMode::QueryOnly, 65, "WRITE ERROR: Access denied (5)"},
+        {sim::OpenMode::ReadWrite, 66, "Output report length 66 is not supported"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        auto info = apptest::DeviceInfo(apptest::kAnalyzerVid, apptest::kAnalyzerPid);
+        info.openMode = c.mode;
+        info.outputReportLength = c.length;
+        sim::VirtualBus::Instance().Plug(std::make_shared<sim::RecordingDevice>(info));
+        TForm1& f = *CreateEnglishWindowWithDevices(1);
+        ASSERT_NE(f.FCurrentDevice, nullptr);
+        f.BitBtn2Click(nullptr);
+        ASSERT_EQ(Boxes().Count(), 1);
+        EXPECT_EQ(Boxes().Last().text, std::string("0 = ") + c.text);
+        ASSERT_TRUE(f.Timer1->Tick());
+        EXPECT_EQ(Panel(0), c.text);
+        DestroyWindow();
+        Boxes().Clear();
+        sim::VirtualBus::Instance().Reset();
+    }
+}
+
 class EnglishRun : public EnglishFixture {
 protected:
     void SetUp() override {

@@ -1,7 +1,11 @@
 // Built-in modules: names, reference counts, exports, module sets without chosen names.
 #include "PlatformFixture.h"
 
+#include "platform/Language.h"
+
+#include <numeric>
 #include <set>
+#include <vector>
 
 namespace platform_test {
 namespace {
@@ -213,6 +217,56 @@ TEST_F(ModulesTest, ErrorTexts) {
               0u);
     EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
     EXPECT_FALSE(SysErrorMessage(123456).empty());
+}
+
+// Each build asks for the texts in its own language; a language without texts is refused.
+TEST_F(ModulesTest, ErrorTextsInTheLanguageAsked) {
+    struct Case {
+        WORD language;
+        DWORD code;
+        const char* text;  // nullptr: refused
+    };
+    const Case cases[] = {
+        {MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), ERROR_ACCESS_DENIED, "Access denied."},
+        {MAKELANGID(LANG_ENGLISH, SUBLANG_DEFAULT), ERROR_ACCESS_DENIED, "Access denied."},
+        {MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT), ERROR_ACCESS_DENIED, "Отказано в доступе."},
+        {MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT), ERROR_DEVICE_NOT_CONNECTED,
+         "Устройство не подключено."},
+        {MAKELANGID(LANG_RUSSIAN, SUBLANG_NEUTRAL), ERROR_GEN_FAILURE, "Устройство не работает."},
+        {MAKELANGID(LANG_GERMAN, SUBLANG_DEFAULT), ERROR_ACCESS_DENIED, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.language);
+        char buffer[512];
+        SetLastError(ERROR_SUCCESS);
+        const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_MAX_WIDTH_MASK,
+                                       nullptr, c.code, c.language, buffer, sizeof buffer, nullptr);
+        if (c.text) {
+            EXPECT_EQ(std::string(buffer, n), c.text);
+        } else {
+            EXPECT_EQ(n, 0u);
+            EXPECT_EQ(GetLastError(), ERROR_RESOURCE_LANG_NOT_FOUND);
+        }
+    }
+}
+
+// Every code with an English text has a Russian one.
+TEST_F(ModulesTest, EveryErrorTextHasBothLanguages) {
+    std::vector<DWORD> codes(2000);
+    std::iota(codes.begin(), codes.end(), DWORD{0});
+    codes.push_back(ERROR_NO_SUCH_DEVINST);
+    for (DWORD code : codes) {
+        char english[512], russian[512];
+        const DWORD e = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code,
+                                       MAKELANGID(LANG_ENGLISH, SUBLANG_DEFAULT), english,
+                                       sizeof english, nullptr);
+        const DWORD r = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code,
+                                       MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT), russian,
+                                       sizeof russian, nullptr);
+        EXPECT_EQ(e == 0, r == 0) << code;
+        if (e && r)
+            EXPECT_NE(std::string(english, e), std::string(russian, r)) << code;
+    }
 }
 
 } // namespace

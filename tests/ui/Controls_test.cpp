@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QAction>
+#include <QCoreApplication>
 #include <QImage>
 #include <QLabel>
 #include <QKeyEvent>
@@ -12,6 +13,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTextCursor>
+#include <QTextDocument>
 
 #include <gtest/gtest.h>
 
@@ -234,12 +237,65 @@ TEST(MemoTest, LinesAreAddedReadAndCleared) {
     EXPECT_EQ(memo.Lines()[0], "00 01 02");
     EXPECT_EQ(memo.Lines()[1], "");
     EXPECT_EQ(memo.Lines()[2], "FF");
-    EXPECT_EQ(memo.TextEdit()->maximumBlockCount(), 0); // never trimmed
+    EXPECT_EQ(memo.TextEdit()->maximumBlockCount(), 0); // unbounded unless asked
     memo.Lines().Delete(1);
     EXPECT_EQ(memo.Lines().Text(), "00 01 02\r\nFF\r\n");
     EXPECT_THROW(memo.Lines().Get(2), std::out_of_range);
+    memo.Lines().Delete(1);
+    EXPECT_EQ(memo.Lines().Text(), "00 01 02\r\n");
+    memo.Lines().Delete(0);
+    EXPECT_EQ(memo.Lines().Count(), 0);
+    memo.Lines().Add("");
+    EXPECT_EQ(memo.Lines().Count(), 1);
     memo.Clear();
     EXPECT_EQ(memo.Lines().Count(), 0);
+}
+
+// The lines are the widget's own: what is typed into it is in Lines(), what Lines() changes
+// is in the widget.
+TEST(MemoTest, LinesAreTheWidgetsText) {
+    TMemo memo(nullptr);
+    memo.Lines().Add("first");
+    memo.Lines().Add("second");
+    QCoreApplication::processEvents();
+    QTextCursor typing(memo.TextEdit()->document());
+    typing.movePosition(QTextCursor::End);
+    typing.insertText(" typed");
+    EXPECT_EQ(memo.Lines()[1], "second typed");
+    memo.Lines().Put(0, "replaced");
+    memo.Lines().Add("third");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(memo.TextEdit()->toPlainText().toStdString(), "replaced\nsecond typed\nthird");
+}
+
+// With a bound the memo keeps the most recent lines and drops the oldest, whether the lines
+// reach the widget a few at a time or all in one batch.
+TEST(MemoTest, BoundKeepsTheMostRecentLines) {
+    struct Case {
+        int bound;
+        int lines;
+        int batch;  // lines added between two turns of the event loop; 0: all in one batch
+    };
+    const Case cases[] = {
+        {5, 3, 0}, {5, 5, 0}, {5, 12, 0}, {5, 12, 1}, {5, 12, 4}, {5, 12, 7}, {1, 3, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("bound " + std::to_string(c.bound) + ", lines " + std::to_string(c.lines) +
+                     ", batch " + std::to_string(c.batch));
+        TMemo memo(nullptr);
+        memo.SetMaxLines(c.bound);
+        for (int i = 0; i < c.lines; ++i) {
+            memo.Lines().Add("line " + std::to_string(i));
+            if (c.batch && (i + 1) % c.batch == 0)
+                QCoreApplication::processEvents();
+        }
+        QCoreApplication::processEvents();
+        const int kept = std::min(c.bound, c.lines);
+        ASSERT_EQ(memo.Lines().Count(), kept);
+        EXPECT_EQ(memo.TextEdit()->document()->blockCount(), kept);
+        for (int i = 0; i < kept; ++i)
+            EXPECT_EQ(memo.Lines()[i], "line " + std::to_string(c.lines - kept + i));
+    }
 }
 
 TEST(RadioGroupTest, NoItemSelectedUntilOneIsPickedAndClickSeesTheIndex) {
