@@ -53,6 +53,7 @@ const TTexts RussianTexts = {
     "Производная оптического пропускания",
 
     &core::RussianReportTexts(),
+    "Журнал data2.tab был прочитан не полностью. Его прежнее содержимое сохранено в файле ",
 
     MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT),
     "Длина выходного отчета %u не поддерживается",

@@ -70,8 +70,7 @@ struct TTexts {
 
     // The box that tells where the old bytes of a journal that did not load whole were
     // kept; the copy's path follows the text.
-    const char* JournalKept = "Журнал data2.tab был прочитан не полностью. Его прежнее "
-                              "содержимое сохранено в файле ";
+    const char* JournalKept;
     // A failed write: the language the platform's error texts are asked in, and our own text
     // for an output report length the buffer cannot take ("%u" stands for the length).
     WORD ErrorLanguage;

@@ -50,6 +50,8 @@ constexpr std::array<TParameterGroup, grCount> kGroups = {{
 
 } // namespace
 
+std::span<const TParameterGroup> ParameterGroups() { return kGroups; }
+
 const TParameterGroup& ParameterGroup(TGroup group) { return kGroups.at(group); }
 
 bool WritesToController(const TParameterGroup& group, bool controllerChecked) {

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 namespace app {
 
@@ -48,6 +49,7 @@ enum TGroup : std::size_t {
     grPid,             // "ПИД"
     grCount,
 };
+std::span<const TParameterGroup> ParameterGroups();
 const TParameterGroup& ParameterGroup(TGroup group);
 
 // Whether a write of the group goes to the controller EEPROM, or (skipped) nowhere.

@@ -264,8 +264,9 @@ TEST_F(ModulesTest, EveryErrorTextHasBothLanguages) {
                                        MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT), russian,
                                        sizeof russian, nullptr);
         EXPECT_EQ(e == 0, r == 0) << code;
-        if (e && r)
+        if (e && r) {
             EXPECT_NE(std::string(english, e), std::string(russian, r)) << code;
+        }
     }
 }
 
