@@ -10,10 +10,10 @@
 namespace app {
 
 // States the analyzer reports.
-inline constexpr std::uint8_t kStateIdle = 0;
-inline constexpr std::uint8_t kStateEnd = 5;
-inline constexpr std::uint8_t kStateCfppValve = 50;
-inline constexpr std::uint8_t kStateNotReady = 100;
+enum class TAnalyzerState : std::uint8_t { Idle = 0, End = 5, CfppValve = 50, NotReady = 100 };
+
+// The byte a state is reported as.
+constexpr std::uint8_t Byte(TAnalyzerState state) { return static_cast<std::uint8_t>(state); }
 
 inline bool IsReadyState(std::uint8_t state) { return state >= 1 && state <= 4; }
 inline bool IsRunState(std::uint8_t state) { return state == 20 || state == 30 || state == 40; }
