@@ -17,6 +17,8 @@
 #include "ui/Forms.h"
 #include "ui/Grab.h"
 
+namespace app {
+
 namespace {
 
 constexpr unsigned kClockInterval = 100;  // ms between clock steps
@@ -112,3 +114,5 @@ int DemoMain(const DemoHooks& hooks) {
     sim::VirtualBus::Instance().Reset();
     return rc;
 }
+
+} // namespace app
