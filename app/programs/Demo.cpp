@@ -10,6 +10,7 @@
 
 #include "analyzer/AnalyzerDevice.h"
 #include "app/Program.h"
+#include "app/RunDisplay.h"
 #include "app/Unit1.h"
 #include "app/core/NumberText.h"
 #include "platform/sim/VirtualBus.h"
@@ -39,7 +40,7 @@ int RecordRows(TForm1* f) {
 // The middle of a determination of all three: two results found, the third still open,
 // curves on all three charts.
 bool MidDetermination(TForm1* f) {
-    return f->FState == 40 && f->FCloudPoint != core::kNotDetermined &&
+    return f->FState == Byte(TAnalyzerState::RunAll) && f->FCloudPoint != core::kNotDetermined &&
            f->FFilterPoint != core::kNotDetermined && f->FPourPoint == core::kNotDetermined &&
            f->Series1->Count() >= 20 &&
            f->Series3->Count() + f->Series2->Count() >= 20 &&
