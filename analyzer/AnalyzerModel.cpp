@@ -9,19 +9,19 @@ namespace {
 // Report bytes a command needs (report ID, the unused byte, the command, its arguments).
 std::size_t NeededLength(std::uint8_t command)
 {
-    switch (command) {
-    case kPoll:
-    case kDumpController:
-    case kApply:
-    case kReset: return 3;
-    case kRunControl:
-    case kPrepareStart:
-    case kCcpr1l: return 4;
-    case kWriteControllerByte: return 5;
-    case kReadBlock:
-    case kWriteByte:
-    case kReadByte: return 7;
-    case kWritePage: return 6 + ExternalEeprom::kPage;
+    switch (static_cast<Command>(command)) {
+    case Command::Poll:
+    case Command::DumpController:
+    case Command::Apply:
+    case Command::Reset: return 3;
+    case Command::RunControl:
+    case Command::PreStart:
+    case Command::Ccpr1l: return 4;
+    case Command::WriteControllerByte: return 5;
+    case Command::ReadEeprom:
+    case Command::WriteEepromByte:
+    case Command::ReadEepromByte: return 7;
+    case Command::WriteEepromPage: return 6 + ExternalEeprom::kPage;
     default: return 0; // unknown
     }
 }
@@ -63,53 +63,53 @@ std::vector<InputReport> AnalyzerModel::HandleOutputReport(const std::uint8_t* d
 
 void AnalyzerModel::Dispatch(const std::uint8_t* r, std::size_t, std::vector<InputReport>& out)
 {
-    switch (r[2]) {
-    case kPoll:
+    switch (static_cast<Command>(r[2])) {
+    case Command::Poll:
         out.push_back(WithPayload(StatusLocked()));
         determination_.NoteReported();
         break;
-    case kRunControl:
-        switch (r[3]) {
-        case kStart: determination_.Start(); break;
-        case kStopRun: determination_.Stop(); break;
-        case kDrainOpen: determination_.SetDrain(true); break;
-        case kDrainClosed: determination_.SetDrain(false); break;
+    case Command::RunControl:
+        switch (static_cast<RunControl>(r[3])) {
+        case RunControl::Start: determination_.Start(); break;
+        case RunControl::Stop: determination_.Stop(); break;
+        case RunControl::Drain: determination_.SetDrain(true); break;
+        case RunControl::EndDrain: determination_.SetDrain(false); break;
         default: break;
         }
         break;
-    case kPrepareStart:
+    case Command::PreStart:
         ++prepareCount_; // the start itself comes with 0x08
         break;
-    case kWriteControllerByte:
+    case Command::WriteControllerByte:
         controller_.Write(r[3], r[4]);
         break;
-    case kDumpController: {
+    case Command::DumpController: {
         Payload p{};
-        p[0] = kReplyController;
+        p[0] = Byte(Reply::ControllerDump);
         for (std::size_t a = 0; a + 1 < p.size(); ++a)
             p[1 + a] = controller_.Read(static_cast<std::uint8_t>(a));
         out.push_back(WithPayload(p));
         break;
     }
-    case kApply: {
+    case Command::Apply: {
         WorkingParameters working = determination_.Parameters();
         working.Load(controller_.Image(), true);
         determination_.SetParameters(working);
         break;
     }
-    case kReset:
+    case Command::Reset:
         determination_.Reset();
         ccpr1l_ = kFactoryCcpr1l;
         LoadWorkingFromExternal();
         break;
-    case kCcpr1l:
+    case Command::Ccpr1l:
         ccpr1l_ = r[3];
         break;
-    case kReadBlock: {
+    case Command::ReadEeprom: {
         const auto address = static_cast<std::uint16_t>(r[3] << 8 | r[4]);
         const std::uint8_t control = r[5];
         Payload p{};
-        p[0] = kReplyBlock;
+        p[0] = Byte(Reply::EepromRead);
         p[1] = r[3];
         p[2] = r[4];
         p[3] = control;
@@ -119,12 +119,12 @@ void AnalyzerModel::Dispatch(const std::uint8_t* r, std::size_t, std::vector<Inp
         out.push_back(WithPayload(p));
         break;
     }
-    case kWriteByte:
+    case Command::WriteEepromByte:
         external_.Write(r[3], static_cast<std::uint16_t>(r[4] << 8 | r[5]), r[6]);
         break;
-    case kReadByte: {
+    case Command::ReadEepromByte: {
         Payload p{};
-        p[0] = kReplyByte;
+        p[0] = Byte(Reply::EepromByte);
         p[1] = r[3];
         p[2] = r[4];
         p[3] = r[5];
@@ -133,7 +133,7 @@ void AnalyzerModel::Dispatch(const std::uint8_t* r, std::size_t, std::vector<Inp
         out.push_back(WithPayload(p));
         break;
     }
-    case kWritePage:
+    case Command::WriteEepromPage:
         external_.WritePage(r[3], static_cast<std::uint16_t>(r[4] << 8 | r[5]), r + 6);
         break;
     default:

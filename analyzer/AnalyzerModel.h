@@ -18,26 +18,32 @@ namespace analyzer {
 // Report ID 0, then the 64-byte payload.
 using InputReport = std::array<std::uint8_t, 65>;
 
-enum Command : std::uint8_t {
-    kPoll = 0x00,
-    kRunControl = 0x08,
-    kPrepareStart = 0x09,
-    kWriteControllerByte = 0x0A,
-    kDumpController = 0x0B,
-    kApply = 0x0C,
-    kReset = 0x64,
-    kCcpr1l = 0x65,
-    kReadBlock = 0x82,
-    kWriteByte = 0x83,
-    kReadByte = 0x84,
-    kWritePage = 0x85,
+// Command codes (output-report byte 2).
+enum class Command : std::uint8_t {
+    Poll = 0x00,
+    RunControl = 0x08,
+    PreStart = 0x09,
+    WriteControllerByte = 0x0A,
+    DumpController = 0x0B,
+    Apply = 0x0C,
+    Reset = 0x64,
+    Ccpr1l = 0x65,
+    ReadEeprom = 0x82,
+    WriteEepromByte = 0x83,
+    ReadEepromByte = 0x84,
+    WriteEepromPage = 0x85,
 };
 
 // Arguments of command 0x08.
-enum RunControl : std::uint8_t { kDrainClosed = 0, kStart = 1, kStopRun = 2, kDrainOpen = 3 };
+enum class RunControl : std::uint8_t { EndDrain = 0, Start = 1, Stop = 2, Drain = 3 };
 
 // Reply codes in payload byte 0.
-enum Reply : std::uint8_t { kReplyController = 0x55, kReplyBlock = 0x82, kReplyByte = 0x84 };
+enum class Reply : std::uint8_t { ControllerDump = 0x55, EepromRead = 0x82, EepromByte = 0x84 };
+
+// The byte a code travels as.
+constexpr std::uint8_t Byte(Command code) { return static_cast<std::uint8_t>(code); }
+constexpr std::uint8_t Byte(RunControl code) { return static_cast<std::uint8_t>(code); }
+constexpr std::uint8_t Byte(Reply code) { return static_cast<std::uint8_t>(code); }
 
 class AnalyzerModel {
 public:

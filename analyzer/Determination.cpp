@@ -7,17 +7,20 @@ namespace analyzer {
 
 namespace {
 
-bool IsReadyState(std::uint8_t state) { return state >= kStateReadyCloud && state <= kStateReadyCfppOptical; }
+bool IsReadyState(AnalyzerState state)
+{
+    return state >= AnalyzerState::ReadyCloud && state <= AnalyzerState::ReadyCfppOptical;
+}
 
-std::uint8_t RunState(Method method)
+AnalyzerState RunState(Method method)
 {
     switch (method) {
-    case Method::CloudPoint: return kStateRunCloud;
-    case Method::AllThree: return kStateRunAll;
+    case Method::CloudPoint: return AnalyzerState::RunCloud;
+    case Method::AllThree: return AnalyzerState::RunAll;
     case Method::Cfpp:
     case Method::CfppOptical: break;
     }
-    return kStateRunCfpp;
+    return AnalyzerState::RunCfpp;
 }
 
 // Share of the clear signal lost at `below` degrees under the cloud point: a smooth step
@@ -35,7 +38,7 @@ void Determination::SetMethod(Method method)
 {
     method_ = method;
     if (IsReadyState(state_))
-        state_ = static_cast<std::uint8_t>(method_);
+        state_ = static_cast<AnalyzerState>(method_);
 }
 
 void Determination::SetDemo(const DemoSettings& demo)
@@ -60,13 +63,13 @@ void Determination::Advance(double seconds)
 
 bool Determination::Running() const
 {
-    return state_ == kStateRunCloud || state_ == kStateRunCfpp || state_ == kStateRunAll ||
-           state_ == kStateRunFiltration;
+    return state_ == AnalyzerState::RunCloud || state_ == AnalyzerState::RunCfpp || state_ == AnalyzerState::RunAll ||
+           state_ == AnalyzerState::RunFiltration;
 }
 
 bool Determination::Start()
 {
-    const bool warmAtRest = state_ == kStateRest && temperature_ >= kReadyTemperature;
+    const bool warmAtRest = state_ == AnalyzerState::Rest && temperature_ >= kReadyTemperature;
     if (drain_ || !(warmAtRest || IsReadyState(state_)))
         return false;
     runMethod_ = method_;
@@ -89,7 +92,7 @@ void Determination::Stop()
     if (!Running())
         return;
     ClearResults();
-    state_ = kStateRest;
+    state_ = AnalyzerState::Rest;
     settle_ = 0;
 }
 
@@ -100,7 +103,7 @@ bool Determination::SetDrain(bool open)
     if (open == drain_)
         return true;
     drain_ = open;
-    state_ = open ? kStateNotReady : kStateRest;
+    state_ = open ? AnalyzerState::NotReady : AnalyzerState::Rest;
     settle_ = 0;
     return true;
 }
@@ -109,7 +112,7 @@ void Determination::Reset()
 {
     ClearResults();
     drain_ = false;
-    state_ = kStateRest;
+    state_ = AnalyzerState::Rest;
     settle_ = 0;
     rate_ = 0;
     lastMode_ = 0;
@@ -117,7 +120,7 @@ void Determination::Reset()
 
 void Determination::NoteReported()
 {
-    if (state_ == kStateEnded)
+    if (state_ == AnalyzerState::Ended)
         ++endReports_;
     else if (IsReadyState(state_))
         ++readyReports_;
@@ -148,14 +151,14 @@ void Determination::StepRest()
         temperature_ = std::max(target, temperature_ - change);
 
     switch (state_) {
-    case kStateEnded:
+    case AnalyzerState::Ended:
         endHold_ += kStep;
         if (endHold_ >= kEndHoldSeconds && endReports_ >= kEndReports) {
-            state_ = kStateRest;
+            state_ = AnalyzerState::Rest;
             settle_ = 0;
         }
         break;
-    case kStateRest:
+    case AnalyzerState::Rest:
         if (temperature_ < kReadyTemperature) {
             settle_ = 0;
             break;
@@ -164,11 +167,11 @@ void Determination::StepRest()
         if (settle_ >= kSettleSeconds)
             EnterReady();
         break;
-    case kStateNotReady:
+    case AnalyzerState::NotReady:
         break;
     default: // a ready state
         if (temperature_ < kReadyTemperature) {
-            state_ = kStateRest;
+            state_ = AnalyzerState::Rest;
             settle_ = 0;
             break;
         }
@@ -185,7 +188,7 @@ void Determination::EnterReady()
         PickDemoRun();
     ++demoRuns_;
     ClearResults(); // a new determination is prepared: the last one's results are done with
-    state_ = static_cast<std::uint8_t>(method_);
+    state_ = static_cast<AnalyzerState>(method_);
     readyTime_ = 0;
     readyReports_ = 0;
 }
@@ -217,7 +220,7 @@ void Determination::StepRun()
         if (!onsetSeen_ && dropped) {
             onsetSeen_ = true;
             if (!filterFound_)
-                state_ = kStateRunFiltration;
+                state_ = AnalyzerState::RunFiltration;
         }
         break;
     }
@@ -257,7 +260,7 @@ void Determination::ValveTest()
 
 void Determination::EndRun()
 {
-    state_ = kStateEnded;
+    state_ = AnalyzerState::Ended;
     rate_ = 0;
     endHold_ = 0;
     endReports_ = 0;
@@ -287,9 +290,9 @@ bool Determination::OpticalLeads() const
 
 std::uint8_t Determination::RunMode() const
 {
-    std::uint8_t mode = OpticalLeads() ? kModeOptical : 0;
-    if (runMethod_ == Method::Cfpp && state_ == kStateRunFiltration)
-        mode |= kModeFiltration;
+    std::uint8_t mode = OpticalLeads() ? Byte(ModeBits::Optical) : 0;
+    if (runMethod_ == Method::Cfpp && state_ == AnalyzerState::RunFiltration)
+        mode |= Byte(ModeBits::Filtration);
     return mode;
 }
 
@@ -330,7 +333,7 @@ double Determination::Flow(double temperature) const
 StatusFields Determination::Fields() const
 {
     StatusFields f;
-    f.state = state_;
+    f.state = Byte(state_);
     f.temperature = static_cast<float>(Measured(temperature_));
     const bool warming = !Running() && temperature_ < parameters_.Get(Parameter::HeatingTemperature);
     f.th = static_cast<float>(Measured(temperature_ + (Running() ? -3.0 : warming ? 3.0 : 0.0)));
@@ -342,11 +345,11 @@ StatusFields Determination::Fields() const
     if (Running()) {
         f.modeByte = lastMode_;
         f.dt = static_cast<float>(rate_);
-        f.df = static_cast<float>((lastMode_ & kModeOptical) ? OpticalDf() : dfValve_);
-    } else if (state_ == kStateEnded) {
+        f.df = static_cast<float>((lastMode_ & Byte(ModeBits::Optical)) ? OpticalDf() : dfValve_);
+    } else if (state_ == AnalyzerState::Ended) {
         f.modeByte = lastMode_;
     } else if (IsReadyState(state_)) {
-        f.modeByte = (method_ == Method::Cfpp) ? 0 : kModeOptical;
+        f.modeByte = (method_ == Method::Cfpp) ? 0 : Byte(ModeBits::Optical);
     }
     return f;
 }

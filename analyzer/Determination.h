@@ -79,7 +79,7 @@ public:
     void NoteReported();
 
     StatusFields Fields() const;
-    std::uint8_t State() const { return state_; }
+    std::uint8_t State() const { return Byte(state_); }
     bool Running() const;
     bool DrainOpen() const { return drain_; }
 
@@ -105,7 +105,7 @@ private:
     Sample sample_;
     Method method_ = Method::AllThree;
     Method runMethod_ = Method::AllThree;
-    std::uint8_t state_ = kStateRest;
+    AnalyzerState state_ = AnalyzerState::Rest;
     double temperature_;
     bool drain_ = false;
     double pending_ = 0;

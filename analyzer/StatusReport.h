@@ -11,29 +11,33 @@ using Payload = std::array<std::uint8_t, 64>;
 inline constexpr float kUndetermined = 77.0f;
 
 // The analyzer states the host reacts to.
-enum AnalyzerState : std::uint8_t {
-    kStateRest = 0,      // idle: recovering below 10 degrees, ready at 10 or above
-    kStateReadyCloud = 1,
-    kStateReadyCfpp = 2,
-    kStateReadyAll = 3,
-    kStateReadyCfppOptical = 4,
-    kStateEnded = 5,
-    kStateRunCloud = 20,
-    kStateRunCfpp = 30,
-    kStateRunAll = 40,
-    kStateRunFiltration = 50, // the later phase of a CFPP determination
-    kStateNotReady = 100,
+enum class AnalyzerState : std::uint8_t {
+    Rest = 0,      // idle: recovering below 10 degrees, ready at 10 or above
+    ReadyCloud = 1,
+    ReadyCfpp = 2,
+    ReadyAll = 3,
+    ReadyCfppOptical = 4,
+    Ended = 5,
+    RunCloud = 20,
+    RunCfpp = 30,
+    RunAll = 40,
+    RunFiltration = 50, // the later phase of a CFPP determination
+    NotReady = 100,
 };
 
 // Mode byte: bit 0 set while the optical channel leads the run, clear while the valve
 // does; bit 1 set in the filtration phase whose points the host plots.
-enum ModeBits : std::uint8_t {
-    kModeOptical = 0x01,
-    kModeFiltration = 0x02,
+enum class ModeBits : std::uint8_t {
+    Optical = 0x01,
+    Filtration = 0x02,
 };
 
+// The byte a code travels as.
+constexpr std::uint8_t Byte(AnalyzerState code) { return static_cast<std::uint8_t>(code); }
+constexpr std::uint8_t Byte(ModeBits code) { return static_cast<std::uint8_t>(code); }
+
 struct StatusFields {
-    std::uint8_t state = kStateRest;
+    std::uint8_t state = Byte(AnalyzerState::Rest);
     float temperature = 0;
     float th = 0;
     float signal = 0;

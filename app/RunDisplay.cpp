@@ -13,22 +13,22 @@ double Round(double x, int decimals) { return core::Rounded(x, decimals); }
 } // namespace
 
 bool IsPlottingState(std::uint8_t state, std::uint8_t mode) {
-    return IsRunState(state) || (state == kStateCfppValve && mode >= 2);
+    return IsRunState(state) || (state == Byte(TAnalyzerState::CfppValve) && mode >= 2);
 }
 
 std::string StateText(const TTexts& texts, std::uint8_t state, float temperature) {
     switch (state) {
-    case kStateIdle: return temperature < 10 ? texts.StateRecovering : texts.StateReady;
-    case 1: return texts.State1;
-    case 2: return texts.State2;
-    case 3: return texts.State3;
-    case 4: return texts.State4;
-    case kStateEnd: return texts.State5;
-    case 20: return texts.State20;
-    case 30: return texts.State30;
-    case 40: return texts.State40;
-    case kStateCfppValve: return texts.State50;
-    case kStateNotReady: return texts.State100;
+    case Byte(TAnalyzerState::Idle): return temperature < 10 ? texts.StateRecovering : texts.StateReady;
+    case Byte(TAnalyzerState::ReadyCloud): return texts.State1;
+    case Byte(TAnalyzerState::ReadyCfpp): return texts.State2;
+    case Byte(TAnalyzerState::ReadyAll): return texts.State3;
+    case Byte(TAnalyzerState::ReadyCfppOptical): return texts.State4;
+    case Byte(TAnalyzerState::End): return texts.State5;
+    case Byte(TAnalyzerState::RunCloud): return texts.State20;
+    case Byte(TAnalyzerState::RunCfpp): return texts.State30;
+    case Byte(TAnalyzerState::RunAll): return texts.State40;
+    case Byte(TAnalyzerState::CfppValve): return texts.State50;
+    case Byte(TAnalyzerState::NotReady): return texts.State100;
     default: return {};
     }
 }

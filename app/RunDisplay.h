@@ -10,13 +10,32 @@
 namespace app {
 
 // States the analyzer reports.
-inline constexpr std::uint8_t kStateIdle = 0;
-inline constexpr std::uint8_t kStateEnd = 5;
-inline constexpr std::uint8_t kStateCfppValve = 50;
-inline constexpr std::uint8_t kStateNotReady = 100;
+enum class TAnalyzerState : std::uint8_t {
+    Idle = 0,
+    ReadyCloud = 1,
+    ReadyCfpp = 2,
+    ReadyAll = 3,
+    ReadyCfppOptical = 4,
+    End = 5,
+    RunCloud = 20,
+    RunCfpp = 30,
+    RunAll = 40,
+    CfppValve = 50,
+    NotReady = 100,
+};
 
-inline bool IsReadyState(std::uint8_t state) { return state >= 1 && state <= 4; }
-inline bool IsRunState(std::uint8_t state) { return state == 20 || state == 30 || state == 40; }
+// The byte a state is reported as.
+constexpr std::uint8_t Byte(TAnalyzerState state) { return static_cast<std::uint8_t>(state); }
+
+inline bool IsReadyState(std::uint8_t state)
+{
+    return state >= Byte(TAnalyzerState::ReadyCloud) && state <= Byte(TAnalyzerState::ReadyCfppOptical);
+}
+inline bool IsRunState(std::uint8_t state)
+{
+    return state == Byte(TAnalyzerState::RunCloud) || state == Byte(TAnalyzerState::RunCfpp) ||
+           state == Byte(TAnalyzerState::RunAll);
+}
 
 // The plotting step runs in 20, 30 and 40, and in 50 when the mode byte is 2 or more.
 bool IsPlottingState(std::uint8_t state, std::uint8_t mode);

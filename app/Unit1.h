@@ -34,10 +34,12 @@
 
 // One entry of FDeviceList: a checked-out device (owned by the window until it frees it)
 // and its display name.
+namespace app {
 struct TDeviceEntry {
     hid::THidDevice* Device = nullptr;
     std::string Name;
 };
+} // namespace app
 
 class TForm1 : public ui::TForm {
 public:
@@ -363,8 +365,8 @@ public:
 
     // ---- journal rows' attachments (Unit1Journal.cpp) -------------------------------------
     // The graph boxes (objects of column 5) and curve-file references (columns 1, 2, 3) of
-    // StringGrid1's record rows; test a cell object with GraphBoxOf / CurveFileRefOf.
-    TJournalAttachments FJournalCells;
+    // StringGrid1's record rows; test a cell object with app::GraphBoxOf / app::CurveFileRefOf.
+    app::TJournalAttachments FJournalCells;
     // data2.tab exists but did not load whole: its old bytes are kept beside it before the
     // first SaveJournal replaces it.
     bool FJournalKeepOld = false;
@@ -375,7 +377,7 @@ public:
     std::int32_t FServiceKeyCount = 0;
 
     // Devices.
-    std::vector<TDeviceEntry> FDeviceList;
+    std::vector<app::TDeviceEntry> FDeviceList;
     hid::THidDevice* FCurrentDevice = nullptr;
 
     // The window's edit of this name, or nullptr (none such, or removed by the English build).

@@ -36,7 +36,7 @@ void TForm1::FreeDeviceList() {
     // Freeing a device checks it in (its read thread stops, its data handler is cleared).
     // The current device stops being current before it goes, so nothing that runs while
     // its read thread ends (a report handed over) reaches a device being freed.
-    for (TDeviceEntry& entry : FDeviceList) {
+    for (app::TDeviceEntry& entry : FDeviceList) {
         if (entry.Device == FCurrentDevice)
             FCurrentDevice = nullptr;
         delete entry.Device;
@@ -50,7 +50,7 @@ void TForm1::HidControllerArrival(hid::THidDevice*) {
     FCurrentDevice = nullptr;
     hid::THidDevice* device = nullptr;
     while (HidController->CheckOut(device) && device) {
-        TDeviceEntry entry;
+        app::TDeviceEntry entry;
         entry.Name = DeviceName(device);
         device->SetNumInputBuffers(128);
         device->SetNumOverlappedBuffers(128);
@@ -69,7 +69,7 @@ void TForm1::HidControllerArrival(hid::THidDevice*) {
 }
 
 bool TForm1::HidControllerEnumerate(hid::THidDevice* HidDev, const std::int32_t Idx) {
-    TDeviceEntry entry;
+    app::TDeviceEntry entry;
     entry.Name = DeviceName(HidDev);
     hid::THidDevice* device = nullptr;
     // A failed check-out lists nothing.

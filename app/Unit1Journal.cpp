@@ -13,6 +13,8 @@
 #include "runtime/SysUtils.h"
 #include "ui/Dialogs.h"
 
+namespace app {
+
 // ---- attachments ---------------------------------------------------------------------------
 
 TGraphBox* GraphBoxOf(ui::TObject* cellObject) { return dynamic_cast<TGraphBox*>(cellObject); }
@@ -69,6 +71,8 @@ std::string JournalDateTimeText(const ui::TDateTimeTexts& when)
 {
     return core::RecordDateTimeText(when.Date, when.Time);
 }
+
+} // namespace app
 
 // ---- the window's journal ------------------------------------------------------------------
 
@@ -168,7 +172,7 @@ void TForm1::AppendRecord()
         return;
     FRecordedMark = FDeterminationMark;
 
-    const std::string dateTime = JournalDateTimeText(ui::NowTexts());
+    const std::string dateTime = app::JournalDateTimeText(ui::NowTexts());
     if (FCloudPoint == core::kNotDetermined)
         return;
 
@@ -212,7 +216,7 @@ void TForm1::CreateGraphBoxes()
 void TForm1::RemoveGraphBoxes()
 {
     for (int r = 1; r < StringGrid1->RowCount(); ++r) {
-        TGraphBox* box = GraphBoxOf(StringGrid1->Objects(kCommentCol, r));
+        app::TGraphBox* box = app::GraphBoxOf(StringGrid1->Objects(kCommentCol, r));
         if (box == nullptr)
             continue;
         box->SetVisible(false);
@@ -228,7 +232,7 @@ void TForm1::AttachCurveFiles()
         ui::TObject* old = StringGrid1->Objects(col, row);
         // A cell that already refers to this path stays as it is whether the file exists
         // (a new reference would be the same) or not (the cell is left as it was).
-        if (TCurveFileRef* ref = CurveFileRefOf(old); ref && ref->Caption() == path)
+        if (app::TCurveFileRef* ref = app::CurveFileRefOf(old); ref && ref->Caption() == path)
             return;
         if (!platform::FileExists(path))
             return;
@@ -272,19 +276,19 @@ void TForm1::ToolButton4Click(ui::TObject*)
     const int current = StringGrid1->Row();
     for (int r = 1; r < StringGrid1->RowCount(); ++r)
         if (r != current)
-            if (TGraphBox* box = GraphBoxOf(StringGrid1->Objects(kCommentCol, r)))
+            if (app::TGraphBox* box = app::GraphBoxOf(StringGrid1->Objects(kCommentCol, r)))
                 box->SetChecked(false);
 
     bool marked = false;
     std::string chart3File, chart1File, chart2File;
     if (current >= 1 && current < StringGrid1->RowCount()) {
-        if (TGraphBox* box = GraphBoxOf(StringGrid1->Objects(kCommentCol, current))) {
+        if (app::TGraphBox* box = app::GraphBoxOf(StringGrid1->Objects(kCommentCol, current))) {
             box->SetChecked(!box->Checked());
             marked = box->Checked();
         }
         // Taken now: a load's error box lets other handlers change the grid meanwhile.
         auto ref = [&](int col) {
-            TCurveFileRef* f = CurveFileRefOf(StringGrid1->Objects(col, current));
+            app::TCurveFileRef* f = app::CurveFileRefOf(StringGrid1->Objects(col, current));
             return f ? f->Caption() : std::string();
         };
         chart3File = ref(kChart3RefCol);
@@ -319,7 +323,7 @@ void TForm1::StringGrid1DrawCell(ui::TObject*, int ACol, int ARow, const ui::TRe
 {
     if (ARow < 1 || ARow >= StringGrid1->RowCount() || ACol < 0 || ACol >= StringGrid1->ColCount())
         return;
-    TGraphBox* box = GraphBoxOf(StringGrid1->Objects(kCommentCol, ARow));
+    app::TGraphBox* box = app::GraphBoxOf(StringGrid1->Objects(kCommentCol, ARow));
     if (box == nullptr || !box->Checked())
         return;
     ui::TCanvas* canvas = StringGrid1->Canvas();
@@ -338,7 +342,7 @@ void TForm1::CheckBox1Click(ui::TObject*) {}
 int TForm1::MarkedJournalRow() const
 {
     for (int r = 1; r < StringGrid1->RowCount(); ++r)
-        if (TGraphBox* box = GraphBoxOf(StringGrid1->Objects(kCommentCol, r)); box && box->Checked())
+        if (app::TGraphBox* box = app::GraphBoxOf(StringGrid1->Objects(kCommentCol, r)); box && box->Checked())
             return r;
     return 0;
 }

@@ -11,6 +11,7 @@
 #include "ui/Classes.h"
 #include "ui/DateTime.h"
 
+namespace app {
 
 // The graph box of a record row: an invisible check box captioned "ГРАФИК".
 class TGraphBox : public ui::TObject {
@@ -72,3 +73,5 @@ private:
 // A record's date cell: the date in the locale's short form, two blanks, the time in its long
 // form (without a time-zone name).
 std::string JournalDateTimeText(const ui::TDateTimeTexts& when);
+
+} // namespace app

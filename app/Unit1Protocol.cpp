@@ -84,19 +84,19 @@ void TForm1::Timer1Timer(ui::TObject*) {
 
 void TForm1::BitBtn1Click(ui::TObject*) {
     WriteReport(core::PreStartReport());
-    WriteReport(core::RunControlReport(core::runStart));
+    WriteReport(core::RunControlReport(core::TRunControl::Start));
 }
 
 void TForm1::BitBtn2Click(ui::TObject*) {
-    WriteReport(core::RunControlReport(core::runStop));
+    WriteReport(core::RunControlReport(core::TRunControl::Stop));
 }
 
 void TForm1::BitBtn3MouseDown(ui::TObject*, ui::TMouseButton, ui::TShiftState, int, int) {
-    WriteReport(core::RunControlReport(core::runDrain));
+    WriteReport(core::RunControlReport(core::TRunControl::Drain));
 }
 
 void TForm1::BitBtn3MouseUp(ui::TObject*, ui::TMouseButton, ui::TShiftState, int, int) {
-    WriteReport(core::RunControlReport(core::runEndDrain));
+    WriteReport(core::RunControlReport(core::TRunControl::EndDrain));
 }
 
 // The drain runs only while a mouse button holds it: a click (Space, Enter) sends nothing.

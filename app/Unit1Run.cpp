@@ -55,7 +55,7 @@ void TForm1::Timer2Timer(ui::TObject*) {
             FRecordPending = false;
     };
 
-    if (FState == app::kStateIdle) {
+    if (FState == app::Byte(app::TAnalyzerState::Idle)) {
         Timer3->SetEnabled(false);
         FRunSeconds = 0;
         Label4->SetCaption(text);
@@ -68,7 +68,7 @@ void TForm1::Timer2Timer(ui::TObject*) {
         if (!FRecordPending)
             ClearRunCharts(*this);
         FRecordPending = true;
-    } else if (FState == app::kStateCfppValve) {
+    } else if (FState == app::Byte(app::TAnalyzerState::CfppValve)) {
         ++FDeterminationMark;
         Label4->SetCaption(text);
         Timer3->SetEnabled(true);
@@ -78,7 +78,7 @@ void TForm1::Timer2Timer(ui::TObject*) {
         ClearRunCharts(*this);
         FBaseline = FSignal;
         FRecordPending = true;
-    } else if (FState == app::kStateEnd) {
+    } else if (FState == app::Byte(app::TAnalyzerState::End)) {
         Label4->SetCaption(text);
         FBaseline = 0;
         Timer3->SetEnabled(false);

@@ -83,27 +83,27 @@ void InputReports() {
     for (std::uint16_t version : {1, 3}) {
         analyzer::AnalyzerModel m(version);
         const std::string v = "v" + std::to_string(version);
-        for (const auto& r : Send(m, {analyzer::kPoll}))
+        for (const auto& r : Send(m, {Byte(analyzer::Command::Poll)}))
             Write("input_report", v + "-status-rest", Payload(r));
-        Send(m, {analyzer::kPrepareStart, 1});
-        Send(m, {analyzer::kRunControl, analyzer::kStart});
+        Send(m, {Byte(analyzer::Command::PreStart), 1});
+        Send(m, {Byte(analyzer::Command::RunControl), Byte(analyzer::RunControl::Start)});
         m.Advance(900);
-        for (const auto& r : Send(m, {analyzer::kPoll}))
+        for (const auto& r : Send(m, {Byte(analyzer::Command::Poll)}))
             Write("input_report", v + "-status-running", Payload(r));
         m.SetByte39(2);
-        for (const auto& r : Send(m, {analyzer::kPoll}))
+        for (const auto& r : Send(m, {Byte(analyzer::Command::Poll)}))
             Write("input_report", v + "-status-byte39", Payload(r));
     }
     analyzer::AnalyzerModel m;
-    for (const auto& r : Send(m, {analyzer::kDumpController}))
+    for (const auto& r : Send(m, {Byte(analyzer::Command::DumpController)}))
         Write("input_report", "controller-dump", Payload(r));
     for (int selector : {0, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 99})
-        for (const auto& r : Send(m, {analyzer::kReadBlock, 0x12, 0x40, 160,
+        for (const auto& r : Send(m, {Byte(analyzer::Command::ReadEeprom), 0x12, 0x40, 160,
                                       static_cast<std::uint8_t>(selector)}))
             Write("input_report", "eeprom-read-" + std::to_string(selector), Payload(r));
-    for (const auto& r : Send(m, {analyzer::kReadBlock, 0xFF, 0xE0, 160, 0}))
+    for (const auto& r : Send(m, {Byte(analyzer::Command::ReadEeprom), 0xFF, 0xE0, 160, 0}))
         Write("input_report", "eeprom-read-last", Payload(r));
-    for (const auto& r : Send(m, {analyzer::kReadByte, 160, 0x00, 0x10, 0}))
+    for (const auto& r : Send(m, {Byte(analyzer::Command::ReadEepromByte), 160, 0x00, 0x10, 0}))
         Write("input_report", "eeprom-byte", Payload(r));
     Write("input_report", "empty", "");
 }

@@ -26,16 +26,19 @@ namespace {
 // A frame that writes its caption in the middle, under its children.
 class PanelFrame : public QFrame {
 public:
-    QString caption;
+    void SetCaption(const QString& caption) { caption_ = caption; }
 
 protected:
     void paintEvent(QPaintEvent* e) override {
         QFrame::paintEvent(e);
-        if (caption.isEmpty())
+        if (caption_.isEmpty())
             return;
         QPainter p(this);
-        p.drawText(contentsRect(), Qt::AlignCenter, caption);
+        p.drawText(contentsRect(), Qt::AlignCenter, caption_);
     }
+
+private:
+    QString caption_;
 };
 } // namespace
 
@@ -70,7 +73,7 @@ void TPanel::ApplyBevel() {
 }
 
 void TPanel::CaptionChanged() {
-    static_cast<PanelFrame*>(Frame())->caption = ToQ(Caption());
+    static_cast<PanelFrame*>(Frame())->SetCaption(ToQ(Caption()));
     Frame()->update();
 }
 

@@ -11,9 +11,8 @@ namespace core {
 
 namespace {
 
-constexpr std::uint8_t kReplyControllerDump = 0x55;
-constexpr std::uint8_t kReplyEepromRead = 0x82;
-constexpr std::uint8_t kReplyEepromByte = 0x84;
+// Reply codes (payload byte 0).
+enum class TReply : std::uint8_t { ControllerDump = 0x55, EepromRead = 0x82, EepromByte = 0x84 };
 
 constexpr std::size_t kStatusBytes = 41;          // up to byte 40
 constexpr std::size_t kStatusBytesNoAux = 40;     // up to byte 39
@@ -103,10 +102,10 @@ TReportKind ClassifyReport(const std::uint8_t* Data, std::size_t Size)
 {
     if (Size == 0)
         return TReportKind::Status;
-    switch (Data[0]) {
-    case kReplyControllerDump: return TReportKind::ControllerDump;
-    case kReplyEepromRead: return TReportKind::EepromRead;
-    case kReplyEepromByte: return TReportKind::EepromByte;
+    switch (static_cast<TReply>(Data[0])) {
+    case TReply::ControllerDump: return TReportKind::ControllerDump;
+    case TReply::EepromRead: return TReportKind::EepromRead;
+    case TReply::EepromByte: return TReportKind::EepromByte;
     default: return TReportKind::Status;
     }
 }

@@ -8,10 +8,10 @@ namespace core {
 
 namespace {
 
-TOutputReport Command(std::uint8_t code, std::initializer_list<std::uint8_t> args = {})
+TOutputReport Command(TCommand code, std::initializer_list<std::uint8_t> args = {})
 {
     TOutputReport r{};
-    r[2] = code;
+    r[2] = Byte(code);
     std::size_t i = 3;
     for (std::uint8_t a : args)
         r[i++] = a;
@@ -37,45 +37,48 @@ std::string_view FirstCharacters(std::string_view s, std::size_t max)
 
 } // namespace
 
-TOutputReport PollReport() { return TOutputReport{}; }
-TOutputReport RunControlReport(std::uint8_t action) { return Command(cmdRunControl, {action}); }
-TOutputReport PreStartReport() { return Command(cmdPreStart, {1}); }
+TOutputReport PollReport() { return Command(TCommand::Poll); }
+TOutputReport RunControlReport(TRunControl action)
+{
+    return Command(TCommand::RunControl, {Byte(action)});
+}
+TOutputReport PreStartReport() { return Command(TCommand::PreStart, {1}); }
 
 TOutputReport WriteControllerByteReport(std::uint8_t address, std::uint8_t value)
 {
-    return Command(cmdWriteControllerByte, {address, value});
+    return Command(TCommand::WriteControllerByte, {address, value});
 }
 
 TOutputReport DumpControllerReport()
 {
-    TOutputReport r = Command(cmdDumpController);
-    r[1] = cmdDumpController;
+    TOutputReport r = Command(TCommand::DumpController);
+    r[1] = Byte(TCommand::DumpController);
     return r;
 }
 
-TOutputReport ApplyReport() { return Command(cmdApply); }
-TOutputReport ResetReport() { return Command(cmdReset); }
-TOutputReport Ccpr1lReport(std::uint8_t value) { return Command(cmdCcpr1l, {value}); }
+TOutputReport ApplyReport() { return Command(TCommand::Apply); }
+TOutputReport ResetReport() { return Command(TCommand::Reset); }
+TOutputReport Ccpr1lReport(std::uint8_t value) { return Command(TCommand::Ccpr1l, {value}); }
 
 TOutputReport ReadEepromReport(std::uint16_t address, std::uint8_t control, std::uint8_t selector)
 {
-    return Command(cmdReadEeprom, {High(address), Low(address), control, selector});
+    return Command(TCommand::ReadEeprom, {High(address), Low(address), control, selector});
 }
 
 TOutputReport WriteEepromByteReport(std::uint8_t control, std::uint16_t address, std::uint8_t value)
 {
-    return Command(cmdWriteEepromByte, {control, High(address), Low(address), value});
+    return Command(TCommand::WriteEepromByte, {control, High(address), Low(address), value});
 }
 
 TOutputReport ReadEepromByteReport(std::uint8_t control, std::uint16_t address)
 {
-    return Command(cmdReadEepromByte, {control, High(address), Low(address), 0});
+    return Command(TCommand::ReadEepromByte, {control, High(address), Low(address), 0});
 }
 
 TOutputReport WriteEepromPageReport(std::uint8_t control, std::uint16_t address,
                                     const std::array<std::uint8_t, kEepromPageSize>& data)
 {
-    TOutputReport r = Command(cmdWriteEepromPage, {control, High(address), Low(address)});
+    TOutputReport r = Command(TCommand::WriteEepromPage, {control, High(address), Low(address)});
     for (std::size_t i = 0; i < kEepromPageSize; ++i)
         r[6 + i] = data[i];
     // byte 38 stays 0

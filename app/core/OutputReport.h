@@ -13,31 +13,35 @@ constexpr std::size_t kOutputReportSize = 65;
 using TOutputReport = std::array<std::uint8_t, kOutputReportSize>;
 
 // Command codes (byte 2 of the report).
-enum : std::uint8_t {
-    cmdPoll = 0x00,
-    cmdRunControl = 0x08,
-    cmdPreStart = 0x09,
-    cmdWriteControllerByte = 0x0A,
-    cmdDumpController = 0x0B,
-    cmdApply = 0x0C,
-    cmdReset = 0x64,
-    cmdCcpr1l = 0x65,
-    cmdReadEeprom = 0x82,
-    cmdWriteEepromByte = 0x83,
-    cmdReadEepromByte = 0x84,
-    cmdWriteEepromPage = 0x85,
+enum class TCommand : std::uint8_t {
+    Poll = 0x00,
+    RunControl = 0x08,
+    PreStart = 0x09,
+    WriteControllerByte = 0x0A,
+    DumpController = 0x0B,
+    Apply = 0x0C,
+    Reset = 0x64,
+    Ccpr1l = 0x65,
+    ReadEeprom = 0x82,
+    WriteEepromByte = 0x83,
+    ReadEepromByte = 0x84,
+    WriteEepromPage = 0x85,
 };
 
 // Arguments of command 0x08.
-enum : std::uint8_t { runEndDrain = 0, runStart = 1, runStop = 2, runDrain = 3 };
+enum class TRunControl : std::uint8_t { EndDrain = 0, Start = 1, Stop = 2, Drain = 3 };
+
+// The byte a code is sent as.
+constexpr std::uint8_t Byte(TCommand code) { return static_cast<std::uint8_t>(code); }
+constexpr std::uint8_t Byte(TRunControl code) { return static_cast<std::uint8_t>(code); }
 
 constexpr std::size_t kEepromPageSize = 32;
 constexpr std::uint8_t kParameterControlByte = 160;
 
 // Every byte 0.
 TOutputReport PollReport();
-// 0x08: byte 3 = runStart, runStop, runDrain or runEndDrain.
-TOutputReport RunControlReport(std::uint8_t action);
+// 0x08: byte 3 = the action.
+TOutputReport RunControlReport(TRunControl action);
 // 0x09, sent right before the start: byte 3 = 1.
 TOutputReport PreStartReport();
 // 0x0A: byte 3 = address, byte 4 = value.

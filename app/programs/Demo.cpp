@@ -10,12 +10,15 @@
 
 #include "analyzer/AnalyzerDevice.h"
 #include "app/Program.h"
+#include "app/RunDisplay.h"
 #include "app/Unit1.h"
 #include "app/core/NumberText.h"
 #include "platform/sim/VirtualBus.h"
 #include "ui/ExtCtrls.h"
 #include "ui/Forms.h"
 #include "ui/Grab.h"
+
+namespace app {
 
 namespace {
 
@@ -37,7 +40,7 @@ int RecordRows(TForm1* f) {
 // The middle of a determination of all three: two results found, the third still open,
 // curves on all three charts.
 bool MidDetermination(TForm1* f) {
-    return f->FState == 40 && f->FCloudPoint != core::kNotDetermined &&
+    return f->FState == Byte(TAnalyzerState::RunAll) && f->FCloudPoint != core::kNotDetermined &&
            f->FFilterPoint != core::kNotDetermined && f->FPourPoint == core::kNotDetermined &&
            f->Series1->Count() >= 20 &&
            f->Series3->Count() + f->Series2->Count() >= 20 &&
@@ -112,3 +115,5 @@ int DemoMain(const DemoHooks& hooks) {
     sim::VirtualBus::Instance().Reset();
     return rc;
 }
+
+} // namespace app

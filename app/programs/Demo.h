@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+namespace app {
+
 // How the demo runs. The program uses the defaults; the probe program of the tests and the
 // look script shortens the determination and closes the window by itself.
 struct DemoHooks {
@@ -11,3 +13,5 @@ struct DemoHooks {
 };
 
 int DemoMain(const DemoHooks& hooks);
+
+} // namespace app

@@ -7,7 +7,7 @@
 #include "app/programs/Demo.h"
 
 int main(int argc, char** argv) {
-    DemoHooks hooks;
+    app::DemoHooks hooks;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--run-seconds") == 0) {
             const double v = std::strtod(argv[i + 1], nullptr);
@@ -19,5 +19,5 @@ int main(int argc, char** argv) {
             hooks.picture = argv[i + 1];
         }
     }
-    return DemoMain(hooks);
+    return app::DemoMain(hooks);
 }

@@ -100,16 +100,16 @@ TEST_F(AnalyzerBusTest, PresentsItselfAsTheAnalyzer)
 
 TEST_F(AnalyzerBusTest, AnswersPollsAndRepliesThroughTheBus)
 {
-    ASSERT_TRUE(Write(OutputReport(kPoll)));
+    ASSERT_TRUE(Write(OutputReport(Command::Poll)));
     std::vector<std::uint8_t> r = ReadReport();
     ASSERT_EQ(r.size(), 65u);
     EXPECT_EQ(r[0], 0);
-    EXPECT_EQ(r[1], kStateRest);
+    EXPECT_EQ(r[1], Byte(AnalyzerState::Rest));
     EXPECT_EQ(U32(&r[10]), 2000u) << "version 3: the signal as an integer";
 
     // a write has no answer: the next report is the block read's reply
-    ASSERT_TRUE(Write(OutputReport(kWriteByte, {160, 0, 100, 0x5C})));
-    ASSERT_TRUE(Write(OutputReport(kReadBlock, {0, 100, 160, 0})));
+    ASSERT_TRUE(Write(OutputReport(Command::WriteEepromByte, {160, 0, 100, 0x5C})));
+    ASSERT_TRUE(Write(OutputReport(Command::ReadEeprom, {0, 100, 160, 0})));
     r = ReadReport();
     ASSERT_EQ(r.size(), 65u);
     EXPECT_EQ(r[1], 0x82);
@@ -119,13 +119,13 @@ TEST_F(AnalyzerBusTest, AnswersPollsAndRepliesThroughTheBus)
 TEST_F(AnalyzerBusTest, RunsADeterminationOnTheSteppedClock)
 {
     device->Advance(10);
-    ASSERT_TRUE(Write(OutputReport(kPrepareStart, {1})));
-    ASSERT_TRUE(Write(OutputReport(kRunControl, {kStart})));
+    ASSERT_TRUE(Write(OutputReport(Command::PreStart, {1})));
+    ASSERT_TRUE(Write(OutputReport(Command::RunControl, {Byte(RunControl::Start)})));
     device->Advance(60);
-    ASSERT_TRUE(Write(OutputReport(kPoll)));
+    ASSERT_TRUE(Write(OutputReport(Command::Poll)));
     const std::vector<std::uint8_t> r = ReadReport();
     ASSERT_EQ(r.size(), 65u);
-    EXPECT_EQ(r[1], kStateRunAll);
+    EXPECT_EQ(r[1], Byte(AnalyzerState::RunAll));
     EXPECT_NEAR(HostDecodeSingle(&r[2]), 19.0, 0.01) << "a degree a minute";
 }
 

@@ -25,11 +25,11 @@ protected:
 
 TEST_F(CommandTest, PollAnswersWithOneStatusReport)
 {
-    const std::vector<InputReport> replies = Send(model, OutputReport(kPoll));
+    const std::vector<InputReport> replies = Send(model, OutputReport(Command::Poll));
     ASSERT_EQ(replies.size(), 1u);
     EXPECT_EQ(replies[0].size(), 65u);
     EXPECT_EQ(replies[0][0], 0) << "report ID";
-    EXPECT_EQ(replies[0][1], kStateRest);
+    EXPECT_EQ(replies[0][1], Byte(AnalyzerState::Rest));
     const Payload expected = model.StatusPayload();
     EXPECT_TRUE(std::equal(expected.begin(), expected.end(), replies[0].begin() + 1));
 }
@@ -37,7 +37,7 @@ TEST_F(CommandTest, PollAnswersWithOneStatusReport)
 TEST_F(CommandTest, BlockReadOfTheFactoryParameterBlock)
 {
     // the read of "Коррекция гр. застывания": address 46, control 160, selector 12
-    const Payload p = ReplyTo(model, OutputReport(kReadBlock, {0, 46, 160, 12}));
+    const Payload p = ReplyTo(model, OutputReport(Command::ReadEeprom, {0, 46, 160, 12}));
     EXPECT_EQ(Slice(p, 0, 6), (Bytes{0x82, 0, 46, 160, 12, 0}));
     const Bytes data{
         0x00, 0x00, 0x00, 0x00, // 46-49 pour point correction 0
@@ -59,7 +59,7 @@ TEST_F(CommandTest, EveryGroupReadDecodesToItsFactoryValue)
 {
     for (const ParameterPlace& place : ParameterMap()) {
         const std::uint16_t a = place.externalAddress;
-        const Payload p = ReplyTo(model, OutputReport(kReadBlock, {std::uint8_t(a >> 8),
+        const Payload p = ReplyTo(model, OutputReport(Command::ReadEeprom, {std::uint8_t(a >> 8),
                                                                    std::uint8_t(a), 160, 0}));
         const double value = place.type == ParameterType::Single
                                  ? HostDecodeSingle(&p[6])
@@ -76,25 +76,25 @@ TEST_F(CommandTest, EveryGroupReadDecodesToItsFactoryValue)
 
 TEST_F(CommandTest, ByteReadEchoesTheRequestAndCarriesTheByte)
 {
-    Payload p = ReplyTo(model, OutputReport(kReadByte, {160, 0, 54, 0}));
+    Payload p = ReplyTo(model, OutputReport(Command::ReadEepromByte, {160, 0, 54, 0}));
     EXPECT_EQ(Slice(p, 0, 6), (Bytes{0x84, 160, 0, 54, 0, 0x1E}));
     EXPECT_EQ(Slice(p, 6, 58), Bytes(58, 0));
 
     // a chip that is not fitted reads erased
-    p = ReplyTo(model, OutputReport(kReadByte, {162, 0, 54, 0}));
+    p = ReplyTo(model, OutputReport(Command::ReadEepromByte, {162, 0, 54, 0}));
     EXPECT_EQ(Slice(p, 0, 6), (Bytes{0x84, 162, 0, 54, 0, 0xFF}));
 }
 
 TEST_F(CommandTest, ByteWriteReadsBack)
 {
-    EXPECT_TRUE(Send(model, OutputReport(kWriteByte, {160, 0x01, 0x2C, 0xAB})).empty());
-    Payload p = ReplyTo(model, OutputReport(kReadByte, {160, 0x01, 0x2C, 0}));
+    EXPECT_TRUE(Send(model, OutputReport(Command::WriteEepromByte, {160, 0x01, 0x2C, 0xAB})).empty());
+    Payload p = ReplyTo(model, OutputReport(Command::ReadEepromByte, {160, 0x01, 0x2C, 0}));
     EXPECT_EQ(Slice(p, 0, 6), (Bytes{0x84, 160, 0x01, 0x2C, 0, 0xAB}));
 
     // the highest address, then a write to an absent chip, which is dropped
-    Send(model, OutputReport(kWriteByte, {160, 0xFF, 0xFF, 0x12}));
-    Send(model, OutputReport(kWriteByte, {162, 0xFF, 0xFF, 0x34}));
-    p = ReplyTo(model, OutputReport(kReadByte, {160, 0xFF, 0xFF, 0}));
+    Send(model, OutputReport(Command::WriteEepromByte, {160, 0xFF, 0xFF, 0x12}));
+    Send(model, OutputReport(Command::WriteEepromByte, {162, 0xFF, 0xFF, 0x34}));
+    p = ReplyTo(model, OutputReport(Command::ReadEepromByte, {160, 0xFF, 0xFF, 0}));
     EXPECT_EQ(p[5], 0x12);
 }
 
@@ -102,13 +102,13 @@ TEST_F(CommandTest, PageWriteOfErasedBytesReadsBackAsFF)
 {
     // a page inside the parameters, at address 32
     Bytes page(64, 0);
-    page[2] = kWritePage;
+    page[2] = Byte(Command::WriteEepromPage);
     page[3] = 160;
     page[5] = 32;
     std::fill(page.begin() + 6, page.begin() + 38, 0xFF);
     EXPECT_TRUE(Send(model, page).empty());
 
-    const Payload p = ReplyTo(model, OutputReport(kReadBlock, {0, 32, 160, 0}));
+    const Payload p = ReplyTo(model, OutputReport(Command::ReadEeprom, {0, 32, 160, 0}));
     EXPECT_EQ(Slice(p, 0, 6), (Bytes{0x82, 0, 32, 160, 0, 0}));
     EXPECT_EQ(Slice(p, 6, 32), Bytes(32, 0xFF));
     // the bytes around the page are untouched
@@ -121,7 +121,7 @@ TEST_F(CommandTest, PageWriteOfErasedBytesReadsBackAsFF)
 
 TEST_F(CommandTest, PageWriteCarriesItsDataAndWrapsAtTheEnd)
 {
-    Bytes page = OutputReport(kWritePage, {160, 0xFF, 0xF0});
+    Bytes page = OutputReport(Command::WriteEepromPage, {160, 0xFF, 0xF0});
     for (int i = 0; i < 32; ++i)
         page[6 + i] = std::uint8_t(i + 1);
     Send(model, page);
@@ -131,17 +131,17 @@ TEST_F(CommandTest, PageWriteCarriesItsDataAndWrapsAtTheEnd)
         EXPECT_EQ(model.ExternalByte(std::uint16_t(i - 16)), i + 1) << "wrapped";
 
     // an absent chip takes nothing
-    Bytes other = OutputReport(kWritePage, {162, 0, 0});
+    Bytes other = OutputReport(Command::WriteEepromPage, {162, 0, 0});
     Send(model, other);
     EXPECT_EQ(model.ExternalByte(0), 17);
 }
 
 TEST_F(CommandTest, ControllerImageCarriesEveryByteAfterTheReplyCode)
 {
-    Send(model, OutputReport(kWriteControllerByte, {5, 0x5A}));
-    Send(model, OutputReport(kWriteControllerByte, {200, 0x77}));
-    Bytes dump = OutputReport(kDumpController);
-    dump[1] = kDumpController; // as the host sends it
+    Send(model, OutputReport(Command::WriteControllerByte, {5, 0x5A}));
+    Send(model, OutputReport(Command::WriteControllerByte, {200, 0x77}));
+    Bytes dump = OutputReport(Command::DumpController);
+    dump[1] = Byte(Command::DumpController); // as the host sends it
     const Payload p = ReplyTo(model, dump);
     EXPECT_EQ(p[0], 0x55);
     for (std::size_t a = 0; a < 63; ++a)
@@ -162,36 +162,36 @@ TEST_F(CommandTest, ApplyMakesTheControllerParametersWorking)
 {
     const FloatBytes two = EncodeSingle(2.0f);
     for (std::uint8_t i = 0; i < 4; ++i)
-        Send(model, OutputReport(kWriteControllerByte, {std::uint8_t(20 + i), two[i]}));
+        Send(model, OutputReport(Command::WriteControllerByte, {std::uint8_t(20 + i), two[i]}));
     EXPECT_DOUBLE_EQ(model.Working().Get(Parameter::CoolingSpeed), 1.0) << "not before 0x0C";
-    Send(model, OutputReport(kApply));
+    Send(model, OutputReport(Command::Apply));
     EXPECT_DOUBLE_EQ(model.Working().Get(Parameter::CoolingSpeed), 2.0);
 
     // erased or out-of-range values are not taken
     for (std::uint8_t i = 0; i < 4; ++i)
-        Send(model, OutputReport(kWriteControllerByte, {std::uint8_t(20 + i), 0xFF}));
-    Send(model, OutputReport(kWriteControllerByte, {40, 0}));
-    Send(model, OutputReport(kWriteControllerByte, {41, 0})); // valve time 0
-    Send(model, OutputReport(kApply));
+        Send(model, OutputReport(Command::WriteControllerByte, {std::uint8_t(20 + i), 0xFF}));
+    Send(model, OutputReport(Command::WriteControllerByte, {40, 0}));
+    Send(model, OutputReport(Command::WriteControllerByte, {41, 0})); // valve time 0
+    Send(model, OutputReport(Command::Apply));
     EXPECT_DOUBLE_EQ(model.Working().Get(Parameter::CoolingSpeed), 2.0);
     EXPECT_DOUBLE_EQ(model.Working().Get(Parameter::ValveOpeningTime), 30.0);
 }
 
 TEST_F(CommandTest, ResetTakesTheExternalParametersAndAbortsTheRun)
 {
-    Send(model, OutputReport(kCcpr1l, {44}));
+    Send(model, OutputReport(Command::Ccpr1l, {44}));
     const FloatBytes half = EncodeSingle(0.5f);
     for (std::uint8_t i = 0; i < 4; ++i)
-        Send(model, OutputReport(kWriteByte, {160, 0, std::uint8_t(42 + i), half[i]}));
+        Send(model, OutputReport(Command::WriteEepromByte, {160, 0, std::uint8_t(42 + i), half[i]}));
     model.Advance(10); // warm and settled: ready
-    ASSERT_EQ(model.State(), kStateReadyAll);
-    Send(model, OutputReport(kPrepareStart, {1}));
-    Send(model, OutputReport(kRunControl, {kStart}));
-    ASSERT_EQ(model.State(), kStateRunAll);
+    ASSERT_EQ(model.State(), Byte(AnalyzerState::ReadyAll));
+    Send(model, OutputReport(Command::PreStart, {1}));
+    Send(model, OutputReport(Command::RunControl, {Byte(RunControl::Start)}));
+    ASSERT_EQ(model.State(), Byte(AnalyzerState::RunAll));
     EXPECT_EQ(model.PrepareCount(), 1);
 
-    Send(model, OutputReport(kReset));
-    EXPECT_EQ(model.State(), kStateRest);
+    Send(model, OutputReport(Command::Reset));
+    EXPECT_EQ(model.State(), Byte(AnalyzerState::Rest));
     EXPECT_EQ(model.Ccpr1l(), AnalyzerModel::kFactoryCcpr1l);
     EXPECT_DOUBLE_EQ(model.Working().Get(Parameter::CoolingSpeed), 0.5);
 }
@@ -199,9 +199,9 @@ TEST_F(CommandTest, ResetTakesTheExternalParametersAndAbortsTheRun)
 TEST_F(CommandTest, Ccpr1lValueIsKeptAndReported)
 {
     EXPECT_EQ(model.StatusPayload()[40], 200);
-    Send(model, OutputReport(kCcpr1l, {44}));
+    Send(model, OutputReport(Command::Ccpr1l, {44}));
     EXPECT_EQ(model.Ccpr1l(), 44);
-    EXPECT_EQ(ReplyTo(model, OutputReport(kPoll))[40], 44);
+    EXPECT_EQ(ReplyTo(model, OutputReport(Command::Poll))[40], 44);
 }
 
 TEST_F(CommandTest, ReportsThatCannotBeTakenAreIgnored)
@@ -211,18 +211,18 @@ TEST_F(CommandTest, ReportsThatCannotBeTakenAreIgnored)
         const char* what;
         Bytes report;
     };
-    Bytes numbered = OutputReport(kWriteByte, {160, 0, 46, 0x11});
+    Bytes numbered = OutputReport(Command::WriteEepromByte, {160, 0, 46, 0x11});
     numbered[0] = 1;
     Bytes shortPage(37, 0);
-    shortPage[2] = kWritePage;
+    shortPage[2] = Byte(Command::WriteEepromPage);
     const Case cases[] = {
         {"unknown command", OutputReport(0x42, {1, 2, 3})},
         {"numbered report", numbered},
         {"too short for a command", Bytes{0, 0}},
-        {"byte write without its value", Bytes{0, 0, kWriteByte, 160, 0, 46}},
+        {"byte write without its value", Bytes{0, 0, Byte(Command::WriteEepromByte), 160, 0, 46}},
         {"page write without all its data", shortPage},
-        {"block read without its selector", Bytes{0, 0, kReadBlock, 0, 46, 160}},
-        {"run control without its argument", Bytes{0, 0, kRunControl}},
+        {"block read without its selector", Bytes{0, 0, Byte(Command::ReadEeprom), 0, 46, 160}},
+        {"run control without its argument", Bytes{0, 0, Byte(Command::RunControl)}},
     };
     for (const Case& c : cases)
         EXPECT_TRUE(model.HandleOutputReport(c.report.data(), c.report.size()).empty()) << c.what;
@@ -231,8 +231,8 @@ TEST_F(CommandTest, ReportsThatCannotBeTakenAreIgnored)
     EXPECT_EQ(model.StatusPayload(), before);
 
     // an unknown run-control argument changes nothing either
-    EXPECT_TRUE(Send(model, OutputReport(kRunControl, {7})).empty());
-    EXPECT_EQ(model.State(), kStateRest);
+    EXPECT_TRUE(Send(model, OutputReport(Command::RunControl, {7})).empty());
+    EXPECT_EQ(model.State(), Byte(AnalyzerState::Rest));
 }
 
 } // namespace

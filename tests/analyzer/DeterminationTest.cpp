@@ -108,13 +108,13 @@ struct HostView {
 
 Seen Poll(AnalyzerModel& model)
 {
-    return Read(ReplyTo(model, OutputReport(kPoll)), model.LayoutA());
+    return Read(ReplyTo(model, OutputReport(Command::Poll)), model.LayoutA());
 }
 
 void PressStart(AnalyzerModel& model)
 {
-    Send(model, OutputReport(kPrepareStart, {1}));
-    Send(model, OutputReport(kRunControl, {kStart}));
+    Send(model, OutputReport(Command::PreStart, {1}));
+    Send(model, OutputReport(Command::RunControl, {Byte(RunControl::Start)}));
 }
 
 // Polls once a model second, presses "ПУСК" on the first ready state, and ends when the
@@ -229,14 +229,14 @@ TEST(DeterminationTest, StopAbortsWithResultsUndetermined)
     model.SetSample(kDiesel);
     model.Advance(10);
     PressStart(model);
-    ASSERT_EQ(model.State(), kStateRunAll);
+    ASSERT_EQ(model.State(), Byte(AnalyzerState::RunAll));
     for (int i = 0; i < 3600 && Poll(model).cloud == 77; ++i)
         model.Advance(1);
     ASSERT_NE(Poll(model).cloud, 77);
 
-    Send(model, OutputReport(kRunControl, {kStopRun}));
+    Send(model, OutputReport(Command::RunControl, {Byte(RunControl::Stop)}));
     const Seen s = Poll(model);
-    EXPECT_EQ(s.state, kStateRest);
+    EXPECT_EQ(s.state, Byte(AnalyzerState::Rest));
     EXPECT_EQ(s.cloud, 77);
     EXPECT_EQ(s.filter, 77);
     EXPECT_EQ(s.pour, 77);
@@ -244,33 +244,33 @@ TEST(DeterminationTest, StopAbortsWithResultsUndetermined)
     EXPECT_EQ(s.df, 0);
 
     // it warms back and gets ready for the next determination
-    for (int i = 0; i < 3600 && model.State() == kStateRest; ++i)
+    for (int i = 0; i < 3600 && model.State() == Byte(AnalyzerState::Rest); ++i)
         model.Advance(1);
-    EXPECT_EQ(model.State(), kStateReadyAll);
+    EXPECT_EQ(model.State(), Byte(AnalyzerState::ReadyAll));
 }
 
 TEST(DeterminationTest, DrainValveHeldGivesNotReady)
 {
     AnalyzerModel model;
     model.Advance(10);
-    ASSERT_EQ(model.State(), kStateReadyAll);
-    Send(model, OutputReport(kRunControl, {kDrainOpen}));
+    ASSERT_EQ(model.State(), Byte(AnalyzerState::ReadyAll));
+    Send(model, OutputReport(Command::RunControl, {Byte(RunControl::Drain)}));
     for (int i = 0; i < 60; ++i) {
-        EXPECT_EQ(Poll(model).state, kStateNotReady);
+        EXPECT_EQ(Poll(model).state, Byte(AnalyzerState::NotReady));
         model.Advance(1);
     }
     PressStart(model);
-    EXPECT_EQ(model.State(), kStateNotReady) << "no start while draining";
+    EXPECT_EQ(model.State(), Byte(AnalyzerState::NotReady)) << "no start while draining";
 
-    Send(model, OutputReport(kRunControl, {kDrainClosed}));
-    EXPECT_EQ(model.State(), kStateRest);
+    Send(model, OutputReport(Command::RunControl, {Byte(RunControl::EndDrain)}));
+    EXPECT_EQ(model.State(), Byte(AnalyzerState::Rest));
     model.Advance(Determination::kSettleSeconds);
-    EXPECT_EQ(model.State(), kStateReadyAll);
+    EXPECT_EQ(model.State(), Byte(AnalyzerState::ReadyAll));
 
     // the valve stays shut while a determination runs
     PressStart(model);
-    Send(model, OutputReport(kRunControl, {kDrainOpen}));
-    EXPECT_EQ(model.State(), kStateRunAll);
+    Send(model, OutputReport(Command::RunControl, {Byte(RunControl::Drain)}));
+    EXPECT_EQ(model.State(), Byte(AnalyzerState::RunAll));
     EXPECT_FALSE(model.WithDetermination([](Determination& d) { return d.DrainOpen(); }));
 }
 
@@ -279,9 +279,9 @@ TEST(DeterminationTest, StartIsTakenOnlyWhenTheSampleIsWarmAndAtRest)
     AnalyzerModel model;
     model.SetSample(kDiesel);
     model.Advance(1); // state 0, 20 degrees, not yet ready: a start is taken
-    ASSERT_EQ(model.State(), kStateRest);
+    ASSERT_EQ(model.State(), Byte(AnalyzerState::Rest));
     PressStart(model);
-    EXPECT_EQ(model.State(), kStateRunAll);
+    EXPECT_EQ(model.State(), Byte(AnalyzerState::RunAll));
 
     // a second start while running changes nothing
     for (int i = 0; i < 3600 && Poll(model).cloud == 77; ++i)
@@ -291,10 +291,10 @@ TEST(DeterminationTest, StartIsTakenOnlyWhenTheSampleIsWarmAndAtRest)
     EXPECT_EQ(Poll(model).cloud, cloud);
 
     // after a stop below 10 degrees the sample must recover first
-    Send(model, OutputReport(kRunControl, {kStopRun}));
+    Send(model, OutputReport(Command::RunControl, {Byte(RunControl::Stop)}));
     ASSERT_LT(model.WithDetermination([](Determination& d) { return d.SampleTemperature(); }), 10.0);
     PressStart(model);
-    EXPECT_EQ(model.State(), kStateRest);
+    EXPECT_EQ(model.State(), Byte(AnalyzerState::Rest));
 }
 
 TEST(DeterminationTest, EndStateLastsUntilTheHostHasSeenIt)
@@ -304,16 +304,16 @@ TEST(DeterminationTest, EndStateLastsUntilTheHostHasSeenIt)
     model.SetMethod(Method::CloudPoint);
     model.Advance(10);
     PressStart(model);
-    for (int i = 0; i < 4 * 3600 && model.State() != kStateEnded; ++i)
+    for (int i = 0; i < 4 * 3600 && model.State() != Byte(AnalyzerState::Ended); ++i)
         model.Advance(1);
-    ASSERT_EQ(model.State(), kStateEnded);
+    ASSERT_EQ(model.State(), Byte(AnalyzerState::Ended));
 
     model.Advance(600); // nobody polls
-    EXPECT_EQ(model.State(), kStateEnded);
-    EXPECT_EQ(Poll(model).state, kStateEnded);
-    EXPECT_EQ(Poll(model).state, kStateEnded);
+    EXPECT_EQ(model.State(), Byte(AnalyzerState::Ended));
+    EXPECT_EQ(Poll(model).state, Byte(AnalyzerState::Ended));
+    EXPECT_EQ(Poll(model).state, Byte(AnalyzerState::Ended));
     model.Advance(0.25);
-    EXPECT_EQ(model.State(), kStateRest);
+    EXPECT_EQ(model.State(), Byte(AnalyzerState::Rest));
     EXPECT_NE(Poll(model).cloud, 77) << "the results stay until the next ready state";
 }
 
@@ -325,9 +325,9 @@ TEST(DeterminationTest, RunEndsWhenTheCoolerGivesOut)
     model.Advance(10);
     PressStart(model);
     int seconds = 0;
-    for (; seconds < 24 * 3600 && model.State() == kStateRunAll; ++seconds)
+    for (; seconds < 24 * 3600 && model.State() == Byte(AnalyzerState::RunAll); ++seconds)
         model.Advance(1);
-    EXPECT_EQ(model.State(), kStateEnded);
+    EXPECT_EQ(model.State(), Byte(AnalyzerState::Ended));
     EXPECT_LT(seconds, 2 * 3600);
     const Seen s = Poll(model);
     EXPECT_NE(s.cloud, 77);
@@ -355,20 +355,20 @@ TEST(DeterminationTest, ClockKeepsFractionsAndRefusesBadSteps)
     whole.Advance(0);
     EXPECT_EQ(whole.SampleTemperature(), t);
     whole.Advance(1e300); // bounded: at most a day is stepped
-    EXPECT_EQ(whole.State(), kStateEnded);
+    EXPECT_EQ(whole.State(), Byte(AnalyzerState::Ended));
 }
 
 TEST(DeterminationTest, MethodChangeShowsAtOnceInTheReadyState)
 {
     AnalyzerModel model;
     model.Advance(10);
-    ASSERT_EQ(model.State(), kStateReadyAll);
+    ASSERT_EQ(model.State(), Byte(AnalyzerState::ReadyAll));
     model.SetMethod(Method::Cfpp);
-    EXPECT_EQ(model.State(), kStateReadyCfpp);
+    EXPECT_EQ(model.State(), Byte(AnalyzerState::ReadyCfpp));
     PressStart(model);
-    EXPECT_EQ(model.State(), kStateRunCfpp);
+    EXPECT_EQ(model.State(), Byte(AnalyzerState::RunCfpp));
     model.SetMethod(Method::CloudPoint);
-    EXPECT_EQ(model.State(), kStateRunCfpp) << "the running determination keeps its method";
+    EXPECT_EQ(model.State(), Byte(AnalyzerState::RunCfpp)) << "the running determination keeps its method";
 }
 
 TEST(DeterminationTest, DemoRepeatsDeterminationsOfPlausibleSamples)

@@ -53,6 +53,12 @@ inline std::vector<std::uint8_t> OutputReport(std::uint8_t command,
     return r;
 }
 
+inline std::vector<std::uint8_t> OutputReport(Command command,
+                                              std::initializer_list<std::uint8_t> arguments = {})
+{
+    return OutputReport(Byte(command), arguments);
+}
+
 inline std::vector<InputReport> Send(AnalyzerModel& model, const std::vector<std::uint8_t>& report)
 {
     return model.HandleOutputReport(report.data(), report.size());

@@ -22,10 +22,10 @@ TEST(ModelThreadTest, CommandsAndClockFromTwoThreads)
     int answered = 0;
     for (int i = 0; i < 20000; ++i) {
         if (i % 1000 == 0)
-            Send(model, OutputReport(kRunControl, {kStart}));
-        if (Send(model, OutputReport(kPoll)).size() == 1)
+            Send(model, OutputReport(Command::RunControl, {Byte(RunControl::Start)}));
+        if (Send(model, OutputReport(Command::Poll)).size() == 1)
             ++answered;
-        Send(model, OutputReport(kWriteByte, {160, 0x10, std::uint8_t(i), std::uint8_t(i)}));
+        Send(model, OutputReport(Command::WriteEepromByte, {160, 0x10, std::uint8_t(i), std::uint8_t(i)}));
     }
     clock.join();
     EXPECT_EQ(answered, 20000);

@@ -67,12 +67,12 @@ TEST(AnalyzerFloatTest, ReadSingleRefusesErasedAndNonFinite)
 StatusFields Running()
 {
     StatusFields f;
-    f.state = kStateRunAll;
+    f.state = Byte(AnalyzerState::RunAll);
     f.temperature = -5.25f;
     f.th = -8.25f;
     f.signal = 1234.6f;
     f.cloudPoint = -5.0f;
-    f.modeByte = kModeOptical;
+    f.modeByte = Byte(ModeBits::Optical);
     f.additive = 1;
     f.dt = 0.98f;
     f.df = -612.4f;
@@ -94,13 +94,13 @@ TEST_P(StatusLayoutTest, FieldsSitWhereTheHostReadsThem)
     ASSERT_EQ(UsesLayoutA(c.version, c.byte39), c.layoutA);
     const Payload p = BuildStatusPayload(Running(), c.layoutA, c.byte39);
 
-    EXPECT_EQ(p[0], kStateRunAll);
+    EXPECT_EQ(p[0], Byte(AnalyzerState::RunAll));
     EXPECT_DOUBLE_EQ(HostDecodeSingle(&p[1]), -5.25);
     EXPECT_DOUBLE_EQ(HostDecodeSingle(&p[5]), -8.25);
     EXPECT_DOUBLE_EQ(HostDecodeSingle(&p[13]), -5.0);
     EXPECT_EQ(Bytes(p.begin() + 17, p.begin() + 25),
               (Bytes{0x00, 0x00, 0x9A, 0x42, 0x00, 0x00, 0x9A, 0x42})); // pour, CFPP: 77
-    EXPECT_EQ(p[25], kModeOptical);
+    EXPECT_EQ(p[25], Byte(ModeBits::Optical));
     EXPECT_EQ(Bytes(p.begin() + 26, p.begin() + 30), Bytes(4, 0));
     EXPECT_EQ(p[30], 1);
     EXPECT_NEAR(HostDecodeSingle(&p[31]), 0.98, 1e-4);

@@ -127,10 +127,10 @@ protected:
             n.push_back(Cell(0, r));
         return n;
     }
-    TGraphBox* Box(int r) const { return GraphBoxOf(form_->StringGrid1->Objects(5, r)); }
+    app::TGraphBox* Box(int r) const { return app::GraphBoxOf(form_->StringGrid1->Objects(5, r)); }
     std::string Ref(int c, int r) const
     {
-        TCurveFileRef* f = CurveFileRefOf(form_->StringGrid1->Objects(c, r));
+        app::TCurveFileRef* f = app::CurveFileRefOf(form_->StringGrid1->Objects(c, r));
         return f ? f->Caption() : std::string();
     }
     void Select(int c, int r) { form_->StringGrid1->SelectCell(c, r); }

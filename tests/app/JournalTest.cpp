@@ -65,9 +65,9 @@ TEST_F(Journal, FirstRecordReusesRowOneWithNumberOneAndItsCurveFiles)
 TEST(JournalDate, ShortDateTwoBlanksLongTimeWithoutTheZone)
 {
     const QDateTime when(QDate(2026, 2, 3), QTime(7, 5, 9));
-    EXPECT_EQ(JournalDateTimeText(ui::DateTimeTexts(when, QLocale(QLocale::Russian, QLocale::Russia))), "03.02.2026  07:05:09");
-    EXPECT_EQ(JournalDateTimeText(ui::DateTimeTexts(when, QLocale(QLocale::German, QLocale::Germany))), "03.02.26  07:05:09");
-    EXPECT_EQ(JournalDateTimeText(ui::DateTimeTexts(when, QLocale(QLocale::English, QLocale::UnitedStates))), "2/3/26  7:05:09 AM");
+    EXPECT_EQ(app::JournalDateTimeText(ui::DateTimeTexts(when, QLocale(QLocale::Russian, QLocale::Russia))), "03.02.2026  07:05:09");
+    EXPECT_EQ(app::JournalDateTimeText(ui::DateTimeTexts(when, QLocale(QLocale::German, QLocale::Germany))), "03.02.26  07:05:09");
+    EXPECT_EQ(app::JournalDateTimeText(ui::DateTimeTexts(when, QLocale(QLocale::English, QLocale::UnitedStates))), "2/3/26  7:05:09 AM");
 }
 
 TEST_F(Journal, NumbersAfterDeletingTheLastOrAMiddleRecord)
@@ -105,7 +105,7 @@ TEST_F(Journal, DeletingTheOnlyRecordBlanksItsRowForTheNextRecord)
     Start();
     FillCharts(1);
     Append(-1);
-    TGraphBox* box = Box(1);
+    app::TGraphBox* box = Box(1);
     const std::string ref = Ref(3, 1);
 
     PressDelete(1);
@@ -132,7 +132,7 @@ TEST_F(Journal, DeletingTheMarkedRowKeepsItsCurvesAndMovesTheRowsBelowUp)
     const auto shown2 = NonEmptySeriesOf(form_->Chart2);
     PressShowHide(2);
     ASSERT_EQ(form_->MarkedJournalRow(), 2);
-    TGraphBox* box3 = Box(3);
+    app::TGraphBox* box3 = Box(3);
     const std::string ref3 = Ref(1, 3);
 
     PressDelete(2);

@@ -48,7 +48,7 @@ TEST_F(Life, StartWithAJournalShowsItsRecordsWithTheLastOnTop) {
     EXPECT_EQ(g->TopRow(), 3);
     EXPECT_FALSE(f->FRecordPending);
     for (int r = 1; r <= 3; ++r)
-        EXPECT_NE(GraphBoxOf(g->Objects(5, r)), nullptr) << r;
+        EXPECT_NE(app::GraphBoxOf(g->Objects(5, r)), nullptr) << r;
 
     const char* header[] = {"№", "Дата", "Помутнение", "Застывание", "ПТФ", "Комментарий"};
     const int widths[] = {50, 110, 50, 50, 50};
@@ -64,7 +64,7 @@ TEST_F(Life, StartWithAnEmptyJournalKeepsOneEmptyRow) {
     EXPECT_EQ(Boxes().Count(), 0);
     EXPECT_EQ(f->StringGrid1->RowCount(), 2);
     EXPECT_EQ(f->StringGrid1->TopRow(), 1);
-    EXPECT_NE(GraphBoxOf(f->StringGrid1->Objects(5, 1)), nullptr);
+    EXPECT_NE(app::GraphBoxOf(f->StringGrid1->Objects(5, 1)), nullptr);
 }
 
 TEST_F(Life, StartSetsTheCurrentDirectoryToTheProgramsDirectory) {

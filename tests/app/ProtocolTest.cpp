@@ -154,7 +154,7 @@ TEST_F(ProtocolTest, DumpCommandRepeatsItsCodeInByteOne) {
 
 TEST_F(ProtocolTest, ByteZeroIsAlwaysTheReportId) {
     auto device = Bound();
-    core::TOutputReport report = core::RunControlReport(core::runStop);
+    core::TOutputReport report = core::RunControlReport(core::TRunControl::Stop);
     report[0] = 0x7F;
     form_->WriteReport(report);
     ASSERT_EQ(device->Written().size(), 1u);

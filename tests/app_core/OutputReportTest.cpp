@@ -36,10 +36,10 @@ TEST(OutputReport, EveryCommandHasItsBytesAndZeroElsewhere)
 
     const CommandCase cases[] = {
         {"poll", PollReport(), {}},
-        {"start", RunControlReport(runStart), {{2, 0x08}, {3, 1}}},
-        {"stop", RunControlReport(runStop), {{2, 0x08}, {3, 2}}},
-        {"drain", RunControlReport(runDrain), {{2, 0x08}, {3, 3}}},
-        {"end drain", RunControlReport(runEndDrain), {{2, 0x08}}},
+        {"start", RunControlReport(TRunControl::Start), {{2, 0x08}, {3, 1}}},
+        {"stop", RunControlReport(TRunControl::Stop), {{2, 0x08}, {3, 2}}},
+        {"drain", RunControlReport(TRunControl::Drain), {{2, 0x08}, {3, 3}}},
+        {"end drain", RunControlReport(TRunControl::EndDrain), {{2, 0x08}}},
         {"pre-start", PreStartReport(), {{2, 0x09}, {3, 1}}},
         {"controller byte", WriteControllerByteReport(200, 0x5A), {{2, 0x0A}, {3, 200}, {4, 0x5A}}},
         {"dump controller", DumpControllerReport(), {{1, 0x0B}, {2, 0x0B}}},
