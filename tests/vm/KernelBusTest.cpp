@@ -60,7 +60,7 @@ TEST_F(KernelBus, CommandsReachTheDeviceWhole) {
         everyByte[i] = static_cast<std::uint8_t>(i);
     const core::TOutputReport reports[] = {
         core::PollReport(),
-        core::RunControlReport(core::runStart),
+        core::RunControlReport(core::TRunControl::Start),
         core::WriteEepromPageReport(core::kParameterControlByte, 0x0123, page),
         everyByte,
     };
@@ -86,13 +86,13 @@ TEST_F(KernelBus, ReportsReachTheReadThreadAndTheStatusParser) {
     ASSERT_TRUE(WaitUntil([&] { return d->ReadHandle() != INVALID_HANDLE_VALUE; }));
 
     analyzer::StatusFields fields;
-    fields.state = analyzer::kStateRunAll;
+    fields.state = analyzer::Byte(analyzer::AnalyzerState::RunAll);
     fields.temperature = -12.5f;
     fields.th = 3.25f;
     fields.signal = 1234;
     fields.cloudPoint = -5.5f;
     fields.filterPoint = -15.0f;
-    fields.modeByte = analyzer::kModeOptical;
+    fields.modeByte = analyzer::Byte(analyzer::ModeBits::Optical);
     fields.dt = -1.5f;
     fields.df = -17;
     // the version number reads 0 here, so byte 39 alone picks the layout
