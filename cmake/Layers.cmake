@@ -1,39 +1,67 @@
-# One static library per folder: every .cpp of the folder (not of its subfolders).
-function(coldpoint_layer name dir)
-  file(GLOB _src CONFIGURE_DEPENDS "${dir}/*.cpp")
-  if(NOT _src)
-    # A layer that has no sources yet still links.
-    set(_src "${CMAKE_CURRENT_BINARY_DIR}/${name}_empty.cpp")
-    file(WRITE "${_src}" "")
-  endif()
-  add_library(${name} STATIC ${_src})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
-  target_link_libraries(${name} PUBLIC ${ARGN})
+# Every target names its sources; each source is recorded, so that the check at the end of
+# the top CMakeLists.txt finds a .cpp that no target builds.
+function(coldpoint_record_sources)
+  foreach(_s ${ARGN})
+    get_filename_component(_abs "${_s}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
+    set_property(GLOBAL APPEND PROPERTY COLDPOINT_SOURCES "${_abs}")
+  endforeach()
 endfunction()
 
-# One test program per folder under tests/: every .cpp in it, linked with gtest_main.
-function(coldpoint_tests name dir)
-  file(GLOB _src CONFIGURE_DEPENDS "${dir}/*.cpp")
-  if(NOT _src)
-    return()
-  endif()
-  add_executable(${name} ${_src})
-  target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gmock)
+# A static library of the tree: coldpoint_layer(name SOURCES a.cpp ... [LINK lib ...]).
+function(coldpoint_layer name)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "SOURCES;LINK")
+  add_library(${name} STATIC ${arg_SOURCES})
+  coldpoint_record_sources(${arg_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${arg_LINK})
+endfunction()
+
+# A program of the tree: coldpoint_program(name SOURCES a.cpp ... [LINK lib ...]).
+function(coldpoint_program name)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "SOURCES;LINK")
+  add_executable(${name} ${arg_SOURCES})
+  coldpoint_record_sources(${arg_SOURCES})
+  target_link_libraries(${name} PRIVATE ${arg_LINK})
+endfunction()
+
+# A test program, run by CTest: coldpoint_tests(name SOURCES ... LINK ...). Linked with
+# gtest_main unless a source defines main.
+function(coldpoint_tests name)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "SOURCES;LINK")
+  add_executable(${name} ${arg_SOURCES})
+  coldpoint_record_sources(${arg_SOURCES})
+  target_link_libraries(${name} PRIVATE ${arg_LINK} GTest::gtest GTest::gmock)
   # Tests that read files of the tree find them here (__FILE__ may be relative).
   target_compile_definitions(${name} PRIVATE COLDPOINT_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
-  if(NOT ARGN MATCHES "GTest::gtest_main")
+  if(NOT arg_LINK MATCHES "GTest::gtest_main")
     target_link_libraries(${name} PRIVATE GTest::gtest_main)
   endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
 
-# One benchmark program per .cpp under bench/<dir>.
-function(coldpoint_bench name dir)
-  file(GLOB _src CONFIGURE_DEPENDS "${dir}/*.cpp")
-  if(NOT _src)
-    return()
+# A benchmark program: coldpoint_bench(name SOURCES ... LINK ...).
+function(coldpoint_bench name)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "SOURCES;LINK")
+  add_executable(${name} ${arg_SOURCES})
+  coldpoint_record_sources(${arg_SOURCES})
+  target_link_libraries(${name} PRIVATE ${arg_LINK} benchmark::benchmark)
+endfunction()
+
+# Fails the configuration when a .cpp under one of the folders is in no target.
+function(coldpoint_check_sources)
+  get_property(_built GLOBAL PROPERTY COLDPOINT_SOURCES)
+  set(_missing "")
+  foreach(_dir ${ARGN})
+    file(GLOB_RECURSE _all "${PROJECT_SOURCE_DIR}/${_dir}/*.cpp")
+    foreach(_f ${_all})
+      if(NOT _f IN_LIST _built)
+        list(APPEND _missing "${_f}")
+      endif()
+    endforeach()
+  endforeach()
+  if(_missing)
+    list(JOIN _missing "\n  " _text)
+    message(FATAL_ERROR "Sources in no target:\n  ${_text}")
   endif()
-  add_executable(${name} ${_src})
-  target_link_libraries(${name} PRIVATE ${ARGN} benchmark::benchmark)
 endfunction()

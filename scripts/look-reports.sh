@@ -6,11 +6,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-look}
 cmake -S . -B "$build" -G Ninja > /dev/null
-cmake --build "$build" --target app_tests
+cmake --build "$build" --target look_pictures
 mkdir -p out
 export QT_QPA_PLATFORM=offscreen
-COLDPOINT_LOOK_DIR="$PWD/out" "$build/tests/app_tests" \
-  --gtest_also_run_disabled_tests --gtest_filter='LookReports.*'
+COLDPOINT_LOOK_DIR="$PWD/out" "$build/scripts/look/look_pictures" \
+  --gtest_filter='LookReports.*'
 for pdf in measurement-live measurement-record journal; do
   rm -f out/"$pdf"-*.png
   pdftoppm -r 60 -png out/"$pdf".pdf out/"$pdf"

@@ -5,9 +5,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-look}
 cmake -S . -B "$build" -G Ninja > /dev/null
-cmake --build "$build" --target app_tests
+cmake --build "$build" --target look_pictures
 mkdir -p out
 export QT_QPA_PLATFORM=offscreen
-COLDPOINT_LOOK_PNG="$PWD/out/window.png" "$build/tests/app_tests" \
-  --gtest_also_run_disabled_tests --gtest_filter='LookWindow.*'
+COLDPOINT_LOOK_PNG="$PWD/out/window.png" "$build/scripts/look/look_pictures" \
+  --gtest_filter='LookWindow.*'
 ls out/window*.png

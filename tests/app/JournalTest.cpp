@@ -17,7 +17,7 @@
 
 #include "app/LSgraf.h"
 #include "runtime/CodePage.h"
-#include "../platform/PermissionsBind.h"
+#include "tests/platform/PermissionsBind.h"
 
 using namespace apptest;
 

@@ -17,7 +17,7 @@
 #include "app/Texts.h"
 #include "app/core/ReportPage.h"
 #include "runtime/CodePage.h"
-#include "../platform/PermissionsBind.h"
+#include "tests/platform/PermissionsBind.h"
 
 using namespace apptest;
 namespace fs = std::filesystem;

@@ -2,7 +2,7 @@
 // round a folder without write access and symbolic links.
 #include "platform/Files.h"
 
-#include "../app_core/TempDir.h"
+#include "tests/app/core/TempDir.h"
 #include "PermissionsBind.h"
 #include "runtime/SysUtils.h"
 

@@ -1,6 +1,6 @@
 // A picture of the main window for looking at it (scripts/look-window.sh runs this with
-// --gtest_also_run_disabled_tests and COLDPOINT_LOOK_PNG set to the file to write).
-#include "AppFixture.h"
+// COLDPOINT_LOOK_PNG set to the file to write).
+#include "tests/app/AppFixture.h"
 
 #include <cstdlib>
 
@@ -12,7 +12,7 @@ using apptest::PutFloat;
 
 class LookWindow : public apptest::AppFixture {};
 
-TEST_F(LookWindow, DISABLED_Window) {
+TEST_F(LookWindow, Window) {
     const char* path = std::getenv("COLDPOINT_LOOK_PNG");
     ASSERT_NE(path, nullptr) << "set COLDPOINT_LOOK_PNG";
     TForm1* f = CreateWindow();
@@ -48,7 +48,7 @@ TEST_F(LookWindow, DISABLED_Window) {
 }
 
 // The service tabs, shown: <name>-corrections.png, -system.png, -eeprom.png beside the picture.
-TEST_F(LookWindow, DISABLED_ServiceTabs) {
+TEST_F(LookWindow, ServiceTabs) {
     const char* path = std::getenv("COLDPOINT_LOOK_PNG");
     ASSERT_NE(path, nullptr) << "set COLDPOINT_LOOK_PNG";
     std::string base = path;

@@ -1,7 +1,6 @@
 // Prints the reports through the browser's document to PDF files, for looking at them
-// (scripts/look-reports.sh). Disabled: it only runs when asked for, with
-// COLDPOINT_LOOK_DIR naming the folder of the PDF files.
-#include "JournalSupport.h"
+// (scripts/look-reports.sh), with COLDPOINT_LOOK_DIR naming the folder of the PDF files.
+#include "tests/app/JournalSupport.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -48,7 +47,7 @@ protected:
     }
 };
 
-TEST_F(LookReports, DISABLED_ToPdf)
+TEST_F(LookReports, ToPdf)
 {
     const char* out = std::getenv("COLDPOINT_LOOK_DIR");
     ASSERT_NE(out, nullptr) << "COLDPOINT_LOOK_DIR names the output folder";
