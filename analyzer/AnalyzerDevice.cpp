@@ -2,8 +2,7 @@
 
 namespace analyzer {
 
-sim::VirtualDeviceInfo AnalyzerInfo(std::uint16_t versionNumber, std::u16string serialNumber)
-{
+sim::VirtualDeviceInfo AnalyzerInfo(std::uint16_t versionNumber, std::u16string serialNumber) {
     sim::VirtualDeviceInfo info;
     info.vendorId = kVendorId;
     info.productId = kProductId;
@@ -17,12 +16,9 @@ sim::VirtualDeviceInfo AnalyzerInfo(std::uint16_t versionNumber, std::u16string 
 
 AnalyzerDevice::AnalyzerDevice(std::uint16_t versionNumber, std::u16string serialNumber)
     : sim::VirtualDevice(AnalyzerInfo(versionNumber, std::move(serialNumber))),
-      model_(versionNumber)
-{
-}
+      model_(versionNumber) {}
 
-void AnalyzerDevice::OnOutputReport(const std::uint8_t* data, std::size_t length)
-{
+void AnalyzerDevice::OnOutputReport(const std::uint8_t* data, std::size_t length) {
     // the replies go out after the model's lock is released
     for (const InputReport& report : model_.HandleOutputReport(data, length))
         SendInputReport(report.data(), report.size());

@@ -22,8 +22,7 @@ sim::VirtualDeviceInfo AnalyzerInfo(std::uint16_t versionNumber,
 
 class AnalyzerDevice : public sim::VirtualDevice {
 public:
-    explicit AnalyzerDevice(std::uint16_t versionNumber = 1,
-                            std::u16string serialNumber = u"0001");
+    explicit AnalyzerDevice(std::uint16_t versionNumber = 1, std::u16string serialNumber = u"0001");
 
     AnalyzerModel& Model() { return model_; }
     const AnalyzerModel& Model() const { return model_; }

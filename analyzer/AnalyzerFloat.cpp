@@ -6,8 +6,7 @@
 
 namespace analyzer {
 
-FloatBytes EncodeSingle(float value)
-{
+FloatBytes EncodeSingle(float value) {
     if (!std::isfinite(value))
         value = 0.0f;
     // the host's decoding gives 0 from about 9.22e14 up
@@ -19,8 +18,7 @@ FloatBytes EncodeSingle(float value)
             static_cast<std::uint8_t>(bits >> 16), static_cast<std::uint8_t>(bits >> 24)};
 }
 
-std::optional<float> ReadSingle(const std::uint8_t* bytes)
-{
+std::optional<float> ReadSingle(const std::uint8_t* bytes) {
     if (bytes[0] == 0xFF && bytes[1] == 0xFF && bytes[2] == 0xFF)
         return std::nullopt;
     const std::uint32_t bits = std::uint32_t(bytes[0]) | std::uint32_t(bytes[1]) << 8 |
@@ -31,27 +29,23 @@ std::optional<float> ReadSingle(const std::uint8_t* bytes)
     return value;
 }
 
-void PutSingle(std::uint8_t* to, float value)
-{
+void PutSingle(std::uint8_t* to, float value) {
     const FloatBytes b = EncodeSingle(value);
     for (std::size_t i = 0; i < b.size(); ++i)
         to[i] = b[i];
 }
 
-void PutUint16(std::uint8_t* to, std::uint16_t value)
-{
+void PutUint16(std::uint8_t* to, std::uint16_t value) {
     to[0] = static_cast<std::uint8_t>(value);
     to[1] = static_cast<std::uint8_t>(value >> 8);
 }
 
-void PutUint32(std::uint8_t* to, std::uint32_t value)
-{
+void PutUint32(std::uint8_t* to, std::uint32_t value) {
     for (int i = 0; i < 4; ++i)
         to[i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
-void PutInt32(std::uint8_t* to, std::int32_t value)
-{
+void PutInt32(std::uint8_t* to, std::int32_t value) {
     PutUint32(to, static_cast<std::uint32_t>(value));
 }
 

@@ -7,8 +7,7 @@ namespace analyzer {
 namespace {
 
 // Report bytes a command needs (report ID, the unused byte, the command, its arguments).
-std::size_t NeededLength(std::uint8_t command)
-{
+std::size_t NeededLength(std::uint8_t command) {
     switch (static_cast<Command>(command)) {
     case Command::Poll:
     case Command::DumpController:
@@ -26,8 +25,7 @@ std::size_t NeededLength(std::uint8_t command)
     }
 }
 
-InputReport WithPayload(const Payload& payload)
-{
+InputReport WithPayload(const Payload& payload) {
     InputReport report{};
     std::copy(payload.begin(), payload.end(), report.begin() + 1);
     return report;
@@ -35,21 +33,18 @@ InputReport WithPayload(const Payload& payload)
 
 } // namespace
 
-AnalyzerModel::AnalyzerModel(std::uint16_t versionNumber) : versionNumber_(versionNumber)
-{
+AnalyzerModel::AnalyzerModel(std::uint16_t versionNumber) : versionNumber_(versionNumber) {
     LoadWorkingFromExternal();
 }
 
-void AnalyzerModel::LoadWorkingFromExternal()
-{
+void AnalyzerModel::LoadWorkingFromExternal() {
     WorkingParameters working;
     working.Load(external_.Image(), false);
     determination_.SetParameters(working);
 }
 
 std::vector<InputReport> AnalyzerModel::HandleOutputReport(const std::uint8_t* data,
-                                                           std::size_t length)
-{
+                                                           std::size_t length) {
     std::vector<InputReport> out;
     if (data == nullptr || length < 3 || data[0] != 0)
         return out;
@@ -61,8 +56,7 @@ std::vector<InputReport> AnalyzerModel::HandleOutputReport(const std::uint8_t* d
     return out;
 }
 
-void AnalyzerModel::Dispatch(const std::uint8_t* r, std::size_t, std::vector<InputReport>& out)
-{
+void AnalyzerModel::Dispatch(const std::uint8_t* r, std::size_t, std::vector<InputReport>& out) {
     switch (static_cast<Command>(r[2])) {
     case Command::Poll:
         out.push_back(WithPayload(StatusLocked()));
@@ -80,9 +74,7 @@ void AnalyzerModel::Dispatch(const std::uint8_t* r, std::size_t, std::vector<Inp
     case Command::PreStart:
         ++prepareCount_; // the start itself comes with 0x08
         break;
-    case Command::WriteControllerByte:
-        controller_.Write(r[3], r[4]);
-        break;
+    case Command::WriteControllerByte: controller_.Write(r[3], r[4]); break;
     case Command::DumpController: {
         Payload p{};
         p[0] = Byte(Reply::ControllerDump);
@@ -102,9 +94,7 @@ void AnalyzerModel::Dispatch(const std::uint8_t* r, std::size_t, std::vector<Inp
         ccpr1l_ = kFactoryCcpr1l;
         LoadWorkingFromExternal();
         break;
-    case Command::Ccpr1l:
-        ccpr1l_ = r[3];
-        break;
+    case Command::Ccpr1l: ccpr1l_ = r[3]; break;
     case Command::ReadEeprom: {
         const auto address = static_cast<std::uint16_t>(r[3] << 8 | r[4]);
         const std::uint8_t control = r[5];
@@ -136,112 +126,94 @@ void AnalyzerModel::Dispatch(const std::uint8_t* r, std::size_t, std::vector<Inp
     case Command::WriteEepromPage:
         external_.WritePage(r[3], static_cast<std::uint16_t>(r[4] << 8 | r[5]), r + 6);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
-void AnalyzerModel::Advance(double seconds)
-{
+void AnalyzerModel::Advance(double seconds) {
     std::lock_guard lock(mutex_);
     determination_.Advance(seconds);
 }
 
-void AnalyzerModel::AdvanceReal(double realSeconds)
-{
+void AnalyzerModel::AdvanceReal(double realSeconds) {
     std::lock_guard lock(mutex_);
     determination_.Advance(realSeconds * determination_.DemoSpeedUp());
 }
 
-void AnalyzerModel::SetByte39(std::uint8_t value)
-{
+void AnalyzerModel::SetByte39(std::uint8_t value) {
     std::lock_guard lock(mutex_);
     byte39_ = value;
 }
 
-bool AnalyzerModel::LayoutA() const
-{
+bool AnalyzerModel::LayoutA() const {
     std::lock_guard lock(mutex_);
     return UsesLayoutA(versionNumber_, byte39_);
 }
 
-void AnalyzerModel::SetSample(const Sample& sample)
-{
+void AnalyzerModel::SetSample(const Sample& sample) {
     std::lock_guard lock(mutex_);
     determination_.SetSample(sample);
 }
 
-void AnalyzerModel::SetMethod(Method method)
-{
+void AnalyzerModel::SetMethod(Method method) {
     std::lock_guard lock(mutex_);
     determination_.SetMethod(method);
 }
 
-void AnalyzerModel::SetDemo(const DemoSettings& demo)
-{
+void AnalyzerModel::SetDemo(const DemoSettings& demo) {
     std::lock_guard lock(mutex_);
     determination_.SetDemo(demo);
 }
 
-double AnalyzerModel::DemoSpeedUp() const
-{
+double AnalyzerModel::DemoSpeedUp() const {
     std::lock_guard lock(mutex_);
     return determination_.DemoSpeedUp();
 }
 
-std::uint8_t AnalyzerModel::State() const
-{
+std::uint8_t AnalyzerModel::State() const {
     std::lock_guard lock(mutex_);
     return determination_.State();
 }
 
-StatusFields AnalyzerModel::Fields() const
-{
+StatusFields AnalyzerModel::Fields() const {
     std::lock_guard lock(mutex_);
     StatusFields f = determination_.Fields();
     f.auxByte = ccpr1l_;
     return f;
 }
 
-Payload AnalyzerModel::StatusPayload() const
-{
+Payload AnalyzerModel::StatusPayload() const {
     std::lock_guard lock(mutex_);
     return StatusLocked();
 }
 
-Payload AnalyzerModel::StatusLocked() const
-{
+Payload AnalyzerModel::StatusLocked() const {
     StatusFields f = determination_.Fields();
     f.auxByte = ccpr1l_;
     return BuildStatusPayload(f, UsesLayoutA(versionNumber_, byte39_), byte39_);
 }
 
-std::uint8_t AnalyzerModel::Ccpr1l() const
-{
+std::uint8_t AnalyzerModel::Ccpr1l() const {
     std::lock_guard lock(mutex_);
     return ccpr1l_;
 }
 
-WorkingParameters AnalyzerModel::Working() const
-{
+WorkingParameters AnalyzerModel::Working() const {
     std::lock_guard lock(mutex_);
     return determination_.Parameters();
 }
 
-std::uint8_t AnalyzerModel::ExternalByte(std::uint16_t address) const
-{
+std::uint8_t AnalyzerModel::ExternalByte(std::uint16_t address) const {
     std::lock_guard lock(mutex_);
     return external_.Read(ExternalEeprom::kControlByte, address);
 }
 
-std::uint8_t AnalyzerModel::ControllerByte(std::uint8_t address) const
-{
+std::uint8_t AnalyzerModel::ControllerByte(std::uint8_t address) const {
     std::lock_guard lock(mutex_);
     return controller_.Read(address);
 }
 
-int AnalyzerModel::PrepareCount() const
-{
+int AnalyzerModel::PrepareCount() const {
     std::lock_guard lock(mutex_);
     return prepareCount_;
 }

@@ -85,8 +85,7 @@ public:
 
     // Runs `fn(Determination&)` under the model's lock (tests place the sample, etc.).
     template <class Fn>
-    auto WithDetermination(Fn&& fn)
-    {
+    auto WithDetermination(Fn&& fn) {
         std::lock_guard lock(mutex_);
         return fn(determination_);
     }

@@ -7,13 +7,11 @@ namespace analyzer {
 
 namespace {
 
-bool IsReadyState(AnalyzerState state)
-{
+bool IsReadyState(AnalyzerState state) {
     return state >= AnalyzerState::ReadyCloud && state <= AnalyzerState::ReadyCfppOptical;
 }
 
-AnalyzerState RunState(Method method)
-{
+AnalyzerState RunState(Method method) {
     switch (method) {
     case Method::CloudPoint: return AnalyzerState::RunCloud;
     case Method::AllThree: return AnalyzerState::RunAll;
@@ -29,20 +27,15 @@ double Clouding(double below) { return 0.6 / (1.0 + std::exp(-(below - 1.5) / 0.
 
 } // namespace
 
-Determination::Determination()
-    : temperature_(parameters_.Get(Parameter::HeatingTemperature))
-{
-}
+Determination::Determination() : temperature_(parameters_.Get(Parameter::HeatingTemperature)) {}
 
-void Determination::SetMethod(Method method)
-{
+void Determination::SetMethod(Method method) {
     method_ = method;
     if (IsReadyState(state_))
         state_ = static_cast<AnalyzerState>(method_);
 }
 
-void Determination::SetDemo(const DemoSettings& demo)
-{
+void Determination::SetDemo(const DemoSettings& demo) {
     demo_ = demo;
     random_.seed(demo.seed);
     demoRuns_ = 0;
@@ -50,8 +43,7 @@ void Determination::SetDemo(const DemoSettings& demo)
         PickDemoRun();
 }
 
-void Determination::Advance(double seconds)
-{
+void Determination::Advance(double seconds) {
     if (!(seconds > 0))
         return;
     pending_ += std::min(seconds, kMaxAdvance);
@@ -61,14 +53,12 @@ void Determination::Advance(double seconds)
     }
 }
 
-bool Determination::Running() const
-{
-    return state_ == AnalyzerState::RunCloud || state_ == AnalyzerState::RunCfpp || state_ == AnalyzerState::RunAll ||
-           state_ == AnalyzerState::RunFiltration;
+bool Determination::Running() const {
+    return state_ == AnalyzerState::RunCloud || state_ == AnalyzerState::RunCfpp ||
+           state_ == AnalyzerState::RunAll || state_ == AnalyzerState::RunFiltration;
 }
 
-bool Determination::Start()
-{
+bool Determination::Start() {
     const bool warmAtRest = state_ == AnalyzerState::Rest && temperature_ >= kReadyTemperature;
     if (drain_ || !(warmAtRest || IsReadyState(state_)))
         return false;
@@ -87,8 +77,7 @@ bool Determination::Start()
     return true;
 }
 
-void Determination::Stop()
-{
+void Determination::Stop() {
     if (!Running())
         return;
     ClearResults();
@@ -96,8 +85,7 @@ void Determination::Stop()
     settle_ = 0;
 }
 
-bool Determination::SetDrain(bool open)
-{
+bool Determination::SetDrain(bool open) {
     if (open && Running())
         return false;
     if (open == drain_)
@@ -108,8 +96,7 @@ bool Determination::SetDrain(bool open)
     return true;
 }
 
-void Determination::Reset()
-{
+void Determination::Reset() {
     ClearResults();
     drain_ = false;
     state_ = AnalyzerState::Rest;
@@ -118,30 +105,26 @@ void Determination::Reset()
     lastMode_ = 0;
 }
 
-void Determination::NoteReported()
-{
+void Determination::NoteReported() {
     if (state_ == AnalyzerState::Ended)
         ++endReports_;
     else if (IsReadyState(state_))
         ++readyReports_;
 }
 
-void Determination::ClearResults()
-{
+void Determination::ClearResults() {
     cloudFound_ = filterFound_ = pourFound_ = false;
     cloudPoint_ = pourPoint_ = filterPoint_ = kUndetermined;
 }
 
-void Determination::Step()
-{
+void Determination::Step() {
     if (Running())
         StepRun();
     else
         StepRest();
 }
 
-void Determination::StepRest()
-{
+void Determination::StepRest() {
     rate_ = 0;
     const double target = parameters_.Get(Parameter::HeatingTemperature);
     const double change = kWarmingSpeed * kStep / 60.0;
@@ -167,8 +150,7 @@ void Determination::StepRest()
         if (settle_ >= kSettleSeconds)
             EnterReady();
         break;
-    case AnalyzerState::NotReady:
-        break;
+    case AnalyzerState::NotReady: break;
     default: // a ready state
         if (temperature_ < kReadyTemperature) {
             state_ = AnalyzerState::Rest;
@@ -182,8 +164,7 @@ void Determination::StepRest()
     }
 }
 
-void Determination::EnterReady()
-{
+void Determination::EnterReady() {
     if (demo_.enabled && demoRuns_ > 0)
         PickDemoRun();
     ++demoRuns_;
@@ -193,8 +174,7 @@ void Determination::EnterReady()
     readyReports_ = 0;
 }
 
-void Determination::StepRun()
-{
+void Determination::StepRun() {
     runSeconds_ += kStep;
     rate_ = CoolingRate();
     temperature_ -= rate_ * kStep / 60.0;
@@ -239,8 +219,7 @@ void Determination::StepRun()
         EndRun(); // the cooler has given out: what is not found stays undetermined
 }
 
-void Determination::ValveTest()
-{
+void Determination::ValveTest() {
     valveRunning_ = true;
     valveTimer_ = 0;
     dfValve_ = -Flow(temperature_);
@@ -252,22 +231,20 @@ void Determination::ValveTest()
     if (!pourFound_ && runMethod_ == Method::AllThree &&
         std::fabs(dfValve_) < parameters_.Get(Parameter::DfThreshold)) {
         pourFound_ = true;
-        pourPoint_ = static_cast<float>(Measured(temperature_) +
-                                        parameters_.Get(Parameter::PourCorrection));
+        pourPoint_ =
+            static_cast<float>(Measured(temperature_) + parameters_.Get(Parameter::PourCorrection));
         lastFoundAt_ = temperature_;
     }
 }
 
-void Determination::EndRun()
-{
+void Determination::EndRun() {
     state_ = AnalyzerState::Ended;
     rate_ = 0;
     endHold_ = 0;
     endReports_ = 0;
 }
 
-bool Determination::AllFound() const
-{
+bool Determination::AllFound() const {
     switch (runMethod_) {
     case Method::CloudPoint: return cloudFound_;
     case Method::AllThree: return cloudFound_ && filterFound_ && pourFound_;
@@ -277,8 +254,7 @@ bool Determination::AllFound() const
     return filterFound_;
 }
 
-bool Determination::OpticalLeads() const
-{
+bool Determination::OpticalLeads() const {
     switch (runMethod_) {
     case Method::CloudPoint:
     case Method::CfppOptical: return true;
@@ -288,34 +264,29 @@ bool Determination::OpticalLeads() const
     return false;
 }
 
-std::uint8_t Determination::RunMode() const
-{
+std::uint8_t Determination::RunMode() const {
     std::uint8_t mode = OpticalLeads() ? Byte(ModeBits::Optical) : 0;
     if (runMethod_ == Method::Cfpp && state_ == AnalyzerState::RunFiltration)
         mode |= Byte(ModeBits::Filtration);
     return mode;
 }
 
-double Determination::CoolingRate() const
-{
+double Determination::CoolingRate() const {
     // the cooler loses strength over the last 15 degrees above the condenser temperature
     const double room = temperature_ - parameters_.Get(Parameter::CondenserTemperature);
     return parameters_.Get(Parameter::CoolingSpeed) * std::clamp(room / 15.0, 0.0, 1.0);
 }
 
-double Determination::Measured(double temperature) const
-{
+double Determination::Measured(double temperature) const {
     return parameters_.Get(Parameter::ThermocoupleK) * temperature +
            parameters_.Get(Parameter::ThermocoupleB);
 }
 
-double Determination::Transmission(double temperature) const
-{
+double Determination::Transmission(double temperature) const {
     return 1.0 - Clouding(sample_.cloudPoint - temperature);
 }
 
-double Determination::OpticalDf() const
-{
+double Determination::OpticalDf() const {
     // signal change per minute at the present cooling rate
     const double below = sample_.cloudPoint - temperature_;
     const double s = Clouding(below) / 0.6;
@@ -323,19 +294,18 @@ double Determination::OpticalDf() const
     return -kClearSignal * slope * rate_;
 }
 
-double Determination::Flow(double temperature) const
-{
+double Determination::Flow(double temperature) const {
     // what the valve lets through: full well above the pour point, none at it
     const double above = temperature - sample_.pourPoint;
     return above <= 0 ? 0.0 : 40.0 * (1.0 - std::exp(-above / 1.5));
 }
 
-StatusFields Determination::Fields() const
-{
+StatusFields Determination::Fields() const {
     StatusFields f;
     f.state = Byte(state_);
     f.temperature = static_cast<float>(Measured(temperature_));
-    const bool warming = !Running() && temperature_ < parameters_.Get(Parameter::HeatingTemperature);
+    const bool warming =
+        !Running() && temperature_ < parameters_.Get(Parameter::HeatingTemperature);
     f.th = static_cast<float>(Measured(temperature_ + (Running() ? -3.0 : warming ? 3.0 : 0.0)));
     f.signal = static_cast<float>(kClearSignal * Transmission(temperature_));
     f.cloudPoint = cloudPoint_;
@@ -354,8 +324,7 @@ StatusFields Determination::Fields() const
     return f;
 }
 
-void Determination::PickDemoRun()
-{
+void Determination::PickDemoRun() {
     // a plausible diesel: cloud near -5, CFPP near -15, pour near -25
     std::uniform_real_distribution<double> spread(-2.0, 2.0);
     Sample s;

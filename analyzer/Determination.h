@@ -34,15 +34,15 @@ struct DemoSettings {
 
 class Determination {
 public:
-    static constexpr double kStep = 0.25;            // seconds of one model step
-    static constexpr double kMaxAdvance = 86400.0;   // longest single advance
+    static constexpr double kStep = 0.25;          // seconds of one model step
+    static constexpr double kMaxAdvance = 86400.0; // longest single advance
     static constexpr double kReadyTemperature = 10.0;
-    static constexpr double kSettleSeconds = 5.0;    // at rest and warm before ready
-    static constexpr double kEndHoldSeconds = 10.0;  // state 5 lasts at least this long
-    static constexpr int kEndReports = 2;            // ... and is reported this often
-    static constexpr double kWarmingSpeed = 3.0;     // degrees per minute at rest
+    static constexpr double kSettleSeconds = 5.0;   // at rest and warm before ready
+    static constexpr double kEndHoldSeconds = 10.0; // state 5 lasts at least this long
+    static constexpr int kEndReports = 2;           // ... and is reported this often
+    static constexpr double kWarmingSpeed = 3.0;    // degrees per minute at rest
     static constexpr double kMaxRunSeconds = 12 * 3600.0;
-    static constexpr double kClearSignal = 2000.0;   // optical signal through a clear sample
+    static constexpr double kClearSignal = 2000.0; // optical signal through a clear sample
 
     Determination();
 
@@ -114,11 +114,11 @@ private:
     double runSeconds_ = 0;
     double rate_ = 0;
     bool cloudFound_ = false, filterFound_ = false, pourFound_ = false;
-    bool onsetSeen_ = false;  // the optical drop that starts the filtration phase
+    bool onsetSeen_ = false; // the optical drop that starts the filtration phase
     bool valveRunning_ = false;
     double valveTimer_ = 0;
     double dfValve_ = 0;
-    double lastFoundAt_ = 0;  // true temperature of the last result found
+    double lastFoundAt_ = 0; // true temperature of the last result found
     float cloudPoint_ = kUndetermined, pourPoint_ = kUndetermined, filterPoint_ = kUndetermined;
     std::uint8_t lastMode_ = 0;
 

@@ -9,8 +9,7 @@ namespace {
 
 // Writes the factory value of every parameter that has a place in the image.
 template <std::size_t N>
-void StoreFactory(std::array<std::uint8_t, N>& image, bool controller)
-{
+void StoreFactory(std::array<std::uint8_t, N>& image, bool controller) {
     for (const ParameterPlace& place : ParameterMap()) {
         const int address = controller ? place.controllerAddress : place.externalAddress;
         if (address < 0)
@@ -24,26 +23,22 @@ void StoreFactory(std::array<std::uint8_t, N>& image, bool controller)
 
 } // namespace
 
-ExternalEeprom::ExternalEeprom()
-{
+ExternalEeprom::ExternalEeprom() {
     bytes_.fill(0xFF);
     StoreFactory(bytes_, false);
 }
 
-std::uint8_t ExternalEeprom::Read(std::uint8_t control, std::uint16_t address) const
-{
+std::uint8_t ExternalEeprom::Read(std::uint8_t control, std::uint16_t address) const {
     return control == kControlByte ? bytes_[address] : 0xFF;
 }
 
-void ExternalEeprom::Write(std::uint8_t control, std::uint16_t address, std::uint8_t value)
-{
+void ExternalEeprom::Write(std::uint8_t control, std::uint16_t address, std::uint8_t value) {
     if (control == kControlByte)
         bytes_[address] = value;
 }
 
-std::array<std::uint8_t, ExternalEeprom::kPage>
-ExternalEeprom::ReadPage(std::uint8_t control, std::uint16_t address) const
-{
+std::array<std::uint8_t, ExternalEeprom::kPage> ExternalEeprom::ReadPage(
+    std::uint8_t control, std::uint16_t address) const {
     std::array<std::uint8_t, kPage> page;
     for (std::size_t i = 0; i < kPage; ++i)
         page[i] = Read(control, static_cast<std::uint16_t>(address + i));
@@ -51,14 +46,12 @@ ExternalEeprom::ReadPage(std::uint8_t control, std::uint16_t address) const
 }
 
 void ExternalEeprom::WritePage(std::uint8_t control, std::uint16_t address,
-                               const std::uint8_t* data)
-{
+                               const std::uint8_t* data) {
     for (std::size_t i = 0; i < kPage; ++i)
         Write(control, static_cast<std::uint16_t>(address + i), data[i]);
 }
 
-ControllerEeprom::ControllerEeprom()
-{
+ControllerEeprom::ControllerEeprom() {
     bytes_.fill(0xFF);
     StoreFactory(bytes_, true);
 }

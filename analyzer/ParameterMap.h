@@ -35,10 +35,10 @@ struct ParameterPlace {
     Parameter parameter;
     std::string_view name;
     ParameterType type;
-    std::uint16_t externalAddress;     // in the external EEPROM (control byte 160)
-    int controllerAddress;             // in the controller EEPROM; -1: none
-    double factory;                    // the value stored at creation
-    double low, high;                  // the range the analyzer accepts to work with
+    std::uint16_t externalAddress; // in the external EEPROM (control byte 160)
+    int controllerAddress;         // in the controller EEPROM; -1: none
+    double factory;                // the value stored at creation
+    double low, high;              // the range the analyzer accepts to work with
 };
 
 // Every parameter, in the order of the host's parameter groups.

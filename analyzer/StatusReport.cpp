@@ -9,8 +9,7 @@ namespace analyzer {
 
 namespace {
 
-std::uint32_t ToUnsigned(float value)
-{
+std::uint32_t ToUnsigned(float value) {
     if (!(value > 0.0f))
         return 0;
     const double rounded = std::nearbyint(double(value));
@@ -19,8 +18,7 @@ std::uint32_t ToUnsigned(float value)
     return static_cast<std::uint32_t>(rounded);
 }
 
-std::int32_t ToSigned(float value)
-{
+std::int32_t ToSigned(float value) {
     if (!std::isfinite(value))
         return 0;
     const double rounded = std::nearbyint(double(value));
@@ -33,13 +31,11 @@ std::int32_t ToSigned(float value)
 
 } // namespace
 
-bool UsesLayoutA(std::uint16_t versionNumber, std::uint8_t byte39)
-{
+bool UsesLayoutA(std::uint16_t versionNumber, std::uint8_t byte39) {
     return versionNumber == 3 || byte39 == 2;
 }
 
-Payload BuildStatusPayload(const StatusFields& f, bool layoutA, std::uint8_t byte39)
-{
+Payload BuildStatusPayload(const StatusFields& f, bool layoutA, std::uint8_t byte39) {
     Payload p{};
     p[0] = f.state;
     PutSingle(&p[1], f.temperature);

@@ -12,7 +12,7 @@ inline constexpr float kUndetermined = 77.0f;
 
 // The analyzer states the host reacts to.
 enum class AnalyzerState : std::uint8_t {
-    Rest = 0,      // idle: recovering below 10 degrees, ready at 10 or above
+    Rest = 0, // idle: recovering below 10 degrees, ready at 10 or above
     ReadyCloud = 1,
     ReadyCfpp = 2,
     ReadyAll = 3,

@@ -13,13 +13,11 @@ constexpr ui::TColor kLoadedPenColor = ui::clRed;
 constexpr ui::TColor kLoadedSeriesColor = 0;
 constexpr int kLoadedPenWidth = 2;
 
-void ShowCurveFileError(const std::string& message)
-{
+void ShowCurveFileError(const std::string& message) {
     ui::MessageDlg(message, ui::mtError, ui::mbOK);
 }
 
-core::TCurveSeries PointsOf(const ui::TLineSeries& series)
-{
+core::TCurveSeries PointsOf(const ui::TLineSeries& series) {
     const ui::TChartValueList xs = series.XValues();
     const ui::TChartValueList ys = series.YValues();
     core::TCurveSeries points(static_cast<std::size_t>(series.Count()));
@@ -28,8 +26,7 @@ core::TCurveSeries PointsOf(const ui::TLineSeries& series)
     return points;
 }
 
-std::unique_ptr<ui::TLineSeries> NewLoadedSeries(const core::TCurveSeries& points)
-{
+std::unique_ptr<ui::TLineSeries> NewLoadedSeries(const core::TCurveSeries& points) {
     auto series = std::make_unique<ui::TLineSeries>(nullptr);
     series->SetLinePenColor(kLoadedPenColor);
     series->SetSeriesColor(kLoadedSeriesColor);
@@ -41,8 +38,7 @@ std::unique_ptr<ui::TLineSeries> NewLoadedSeries(const core::TCurveSeries& point
 
 } // namespace
 
-std::vector<core::TCurveSeries> ChartSeriesPoints(const arChart& Charts)
-{
+std::vector<core::TCurveSeries> ChartSeriesPoints(const arChart& Charts) {
     std::vector<core::TCurveSeries> all;
     for (ui::TChart* chart : Charts)
         for (int i = 0; i < chart->SeriesCount(); ++i)
@@ -51,8 +47,7 @@ std::vector<core::TCurveSeries> ChartSeriesPoints(const arChart& Charts)
 }
 
 void SaveSeriesPoints(const std::vector<core::TCurveSeries>& Series, const std::string& FileName,
-                      const std::string& Comment)
-{
+                      const std::string& Comment) {
     try {
         core::SaveCurveFile(FileName, rt::Utf8ToCp1251(Comment), Series);
     } catch (const std::exception& e) {
@@ -60,8 +55,8 @@ void SaveSeriesPoints(const std::vector<core::TCurveSeries>& Series, const std::
     }
 }
 
-void SaveChartSeries(const arChart& Charts, const std::string& FileName, const std::string& Comment)
-{
+void SaveChartSeries(const arChart& Charts, const std::string& FileName,
+                     const std::string& Comment) {
     std::vector<core::TCurveSeries> all;
     try {
         all = ChartSeriesPoints(Charts);
@@ -72,8 +67,7 @@ void SaveChartSeries(const arChart& Charts, const std::string& FileName, const s
     SaveSeriesPoints(all, FileName, Comment);
 }
 
-void LoadChartSeries(const arChart& Charts, const std::string& FileName)
-{
+void LoadChartSeries(const arChart& Charts, const std::string& FileName) {
     core::TCurveFileContent content;
     try {
         content = core::LoadCurveFile(FileName);
@@ -102,8 +96,7 @@ void LoadChartSeries(const arChart& Charts, const std::string& FileName)
         ShowCurveFileError(core::CurveFileErrorMessage(*content.Error, FileName));
 }
 
-void ClearChartSeries(const arChart& Charts)
-{
+void ClearChartSeries(const arChart& Charts) {
     for (ui::TChart* chart : Charts)
         for (int i = 0; i < chart->SeriesCount(); ++i)
             chart->Series(i)->Clear();

@@ -13,7 +13,8 @@ using arChart = std::vector<ui::TChart*>;
 // Writes every series of the charts (chart by chart, series by series) to the file, replacing
 // it as a whole. The comment is UTF-8 and is written in Windows-1251. A failure shows an error
 // box and returns.
-void SaveChartSeries(const arChart& Charts, const std::string& FileName, const std::string& Comment);
+void SaveChartSeries(const arChart& Charts, const std::string& FileName,
+                     const std::string& Comment);
 
 // The points of every series of the charts as SaveChartSeries takes them, and the save of
 // points taken before (so that the charts may change while an earlier save's box is open).

@@ -18,7 +18,8 @@ bool IsPlottingState(std::uint8_t state, std::uint8_t mode) {
 
 std::string StateText(const TTexts& texts, std::uint8_t state, float temperature) {
     switch (state) {
-    case Byte(TAnalyzerState::Idle): return temperature < 10 ? texts.StateRecovering : texts.StateReady;
+    case Byte(TAnalyzerState::Idle):
+        return temperature < 10 ? texts.StateRecovering : texts.StateReady;
     case Byte(TAnalyzerState::ReadyCloud): return texts.State1;
     case Byte(TAnalyzerState::ReadyCfpp): return texts.State2;
     case Byte(TAnalyzerState::ReadyAll): return texts.State3;

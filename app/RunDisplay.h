@@ -27,12 +27,11 @@ enum class TAnalyzerState : std::uint8_t {
 // The byte a state is reported as.
 constexpr std::uint8_t Byte(TAnalyzerState state) { return static_cast<std::uint8_t>(state); }
 
-inline bool IsReadyState(std::uint8_t state)
-{
-    return state >= Byte(TAnalyzerState::ReadyCloud) && state <= Byte(TAnalyzerState::ReadyCfppOptical);
+inline bool IsReadyState(std::uint8_t state) {
+    return state >= Byte(TAnalyzerState::ReadyCloud) &&
+           state <= Byte(TAnalyzerState::ReadyCfppOptical);
 }
-inline bool IsRunState(std::uint8_t state)
-{
+inline bool IsRunState(std::uint8_t state) {
     return state == Byte(TAnalyzerState::RunCloud) || state == Byte(TAnalyzerState::RunCfpp) ||
            state == Byte(TAnalyzerState::RunAll);
 }
@@ -46,13 +45,13 @@ std::string StateText(const TTexts& texts, std::uint8_t state, float temperature
 
 // What one plotting tick sees.
 struct PlotInput {
-    float temperature = 0;      // T
-    float prevTemperature = 0;  // T of the report before
-    float signal = 0;           // f
-    float prevSignal = 0;       // f of the report before
+    float temperature = 0;     // T
+    float prevTemperature = 0; // T of the report before
+    float signal = 0;          // f
+    float prevSignal = 0;      // f of the report before
     float df = 0;
     std::uint8_t mode = 0;
-    double baseline = 0;        // the signal taken as 100 %, 0 = none
+    double baseline = 0; // the signal taken as 100 %, 0 = none
 };
 
 struct PlotPoint {
@@ -63,14 +62,14 @@ struct PlotPoint {
 
 // What it adds: Chart1's two series take a Y alone, the others X and Y.
 struct PlotOutput {
-    double temperature = 0;                  // Chart1 series 0
-    std::optional<double> transmission;      // Chart1 series 1
-    std::optional<PlotPoint> chart2Series0;  // mode bit 0 clear
-    std::optional<PlotPoint> chart2Series1;  // mode bit 0 set
-    std::optional<PlotPoint> chart3Series0;  // mode bit 0 set
-    std::optional<PlotPoint> chart3Series1;  // mode bit 0 clear
-    std::optional<std::string> label5;       // the transmission text
-    double baseline = 0;                     // the baseline after the tick
+    double temperature = 0;                 // Chart1 series 0
+    std::optional<double> transmission;     // Chart1 series 1
+    std::optional<PlotPoint> chart2Series0; // mode bit 0 clear
+    std::optional<PlotPoint> chart2Series1; // mode bit 0 set
+    std::optional<PlotPoint> chart3Series0; // mode bit 0 set
+    std::optional<PlotPoint> chart3Series1; // mode bit 0 clear
+    std::optional<std::string> label5;      // the transmission text
+    double baseline = 0;                    // the baseline after the tick
 };
 
 PlotOutput PlotStep(const PlotInput& in);

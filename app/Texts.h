@@ -17,8 +17,8 @@ struct TTexts {
     const char* NotConnectedRun;
 
     // Run messages by analyzer state.
-    const char* StateRecovering;   // 0, sample temperature below 10
-    const char* StateReady;        // 0, 10 or above
+    const char* StateRecovering; // 0, sample temperature below 10
+    const char* StateReady;      // 0, 10 or above
     const char* State1;
     const char* State2;
     const char* State3;
@@ -41,20 +41,20 @@ struct TTexts {
     const char* TabSheet1;
     const char* TabSheet2;
     const char* TabSheet3;
-    const char* GroupBox1;   // sample temperature
-    const char* GroupBox4;   // optical transmission
-    const char* GroupBox2;   // cloud point
-    const char* GroupBox3;   // pour point
-    const char* GroupBox5;   // filterability temperature
-    const char* N1;          // main menu
-    const char* N3;          // prints a measurement
-    const char* N2;          // closes
+    const char* GroupBox1; // sample temperature
+    const char* GroupBox4; // optical transmission
+    const char* GroupBox2; // cloud point
+    const char* GroupBox3; // pour point
+    const char* GroupBox5; // filterability temperature
+    const char* N1;        // main menu
+    const char* N3;        // prints a measurement
+    const char* N2;        // closes
     const char* ToolButton4;
     const char* ToolButton2;
     const char* ToolButton1;
-    const char* BitBtn3;     // drain
-    const char* BitBtn2;     // stop
-    const char* BitBtn1;     // start
+    const char* BitBtn3; // drain
+    const char* BitBtn2; // stop
+    const char* BitBtn1; // start
     const char* Chart1Title;
     const char* Chart1Foot;
     const char* Chart1LeftAxis;

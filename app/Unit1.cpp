@@ -43,11 +43,10 @@ struct TField {
 
 template <class T>
 TField FieldOf(const char* name, T*& field) {
-    return {name,
-            [](TComponent* owner, void* f) -> TControl* {
-                return *static_cast<T**>(f) = new T(owner);
-            },
-            &field};
+    return {
+        name,
+        [](TComponent* owner, void* f) -> TControl* { return *static_cast<T**>(f) = new T(owner); },
+        &field};
 }
 
 // The field and its name, written once.
@@ -64,8 +63,8 @@ struct TAt {
 // One row of a design table.
 struct TDesign {
     TField Field;
-    const char* Parent = nullptr;   // the parent's name; nullptr: the window
-    const char* Caption = nullptr;  // the caption (an edit's text); nullptr: none
+    const char* Parent = nullptr;  // the parent's name; nullptr: the window
+    const char* Caption = nullptr; // the caption (an edit's text); nullptr: none
     std::optional<TAt> At{};
     TAlign Align = alNone;
     std::optional<TFont> Font{};
@@ -111,7 +110,8 @@ void CentreLabel(TLabel* l) {
     l->SetLayout(tlCenter);
 }
 
-TLineSeries* MakeSeries(TComponent* owner, TChart* chart, const char* name, TColor color, int width) {
+TLineSeries* MakeSeries(TComponent* owner, TChart* chart, const char* name, TColor color,
+                        int width) {
     TLineSeries* s = new TLineSeries(owner);
     s->SetName(name);
     s->SetSeriesColor(color);
@@ -234,16 +234,28 @@ void TForm1::CreateBottom() {
     const TDesign design[] = {
         {.Field = FIELD(StatusBar1), .At = TAt{0, 745, 1520, 19}, .Align = alBottom},
         {.Field = FIELD(Panel4), .At = TAt{0, 692, 1520, 53}, .Align = alBottom},
-        {.Field = FIELD(BitBtn3), .Parent = "Panel4", .Caption = t.BitBtn3,
-         .At = TAt{16, 8, 160, 37}, .Font = FontOf(19, true)},
-        {.Field = FIELD(BitBtn2), .Parent = "Panel4", .Caption = t.BitBtn2,
-         .At = TAt{192, 8, 160, 37}, .Font = FontOf(19, true, clRed)},
-        {.Field = FIELD(BitBtn1), .Parent = "Panel4", .Caption = t.BitBtn1,
-         .At = TAt{368, 8, 160, 37}, .Font = FontOf(19, true, clGreen)},
+        {.Field = FIELD(BitBtn3),
+         .Parent = "Panel4",
+         .Caption = t.BitBtn3,
+         .At = TAt{16, 8, 160, 37},
+         .Font = FontOf(19, true)},
+        {.Field = FIELD(BitBtn2),
+         .Parent = "Panel4",
+         .Caption = t.BitBtn2,
+         .At = TAt{192, 8, 160, 37},
+         .Font = FontOf(19, true, clRed)},
+        {.Field = FIELD(BitBtn1),
+         .Parent = "Panel4",
+         .Caption = t.BitBtn1,
+         .At = TAt{368, 8, 160, 37},
+         .Font = FontOf(19, true, clGreen)},
         {.Field = FIELD(Panel3), .At = TAt{1247, 0, 273, 692}, .Align = alRight},
         {.Field = FIELD(Panel1), .At = TAt{0, 0, 1247, 692}, .Align = alClient},
         {.Field = FIELD(Panel2), .Parent = "Panel1", .At = TAt{1, 1, 1245, 32}, .Align = alTop},
-        {.Field = FIELD(Label4), .Parent = "Panel2", .Caption = "", .Align = alClient,
+        {.Field = FIELD(Label4),
+         .Parent = "Panel2",
+         .Caption = "",
+         .Align = alClient,
          .Font = FontOf(19, true)},
     };
     CreateDesign(this, design);
@@ -257,25 +269,55 @@ void TForm1::CreateDisplays() {
     // Each display is a group with one label filling it.
     const app::TTexts& t = app::RussianTexts;
     const TDesign design[] = {
-        {.Field = FIELD(GroupBox1), .Parent = "Panel3", .Caption = t.GroupBox1,
-         .At = TAt{1, 1, 271, 96}, .Align = alTop},
-        {.Field = FIELD(Label1), .Parent = "GroupBox1", .Caption = "0", .Align = alClient,
+        {.Field = FIELD(GroupBox1),
+         .Parent = "Panel3",
+         .Caption = t.GroupBox1,
+         .At = TAt{1, 1, 271, 96},
+         .Align = alTop},
+        {.Field = FIELD(Label1),
+         .Parent = "GroupBox1",
+         .Caption = "0",
+         .Align = alClient,
          .Font = FontOf(44, true)},
-        {.Field = FIELD(GroupBox4), .Parent = "Panel3", .Caption = t.GroupBox4,
-         .At = TAt{1, 97, 271, 96}, .Align = alTop},
-        {.Field = FIELD(Label5), .Parent = "GroupBox4", .Caption = "0", .Align = alClient,
+        {.Field = FIELD(GroupBox4),
+         .Parent = "Panel3",
+         .Caption = t.GroupBox4,
+         .At = TAt{1, 97, 271, 96},
+         .Align = alTop},
+        {.Field = FIELD(Label5),
+         .Parent = "GroupBox4",
+         .Caption = "0",
+         .Align = alClient,
          .Font = FontOf(44)},
-        {.Field = FIELD(GroupBox2), .Parent = "Panel3", .Caption = t.GroupBox2,
-         .At = TAt{1, 193, 271, 80}, .Align = alTop},
-        {.Field = FIELD(Label2), .Parent = "GroupBox2", .Caption = "?", .Align = alClient,
+        {.Field = FIELD(GroupBox2),
+         .Parent = "Panel3",
+         .Caption = t.GroupBox2,
+         .At = TAt{1, 193, 271, 80},
+         .Align = alTop},
+        {.Field = FIELD(Label2),
+         .Parent = "GroupBox2",
+         .Caption = "?",
+         .Align = alClient,
          .Font = FontOf(32, true)},
-        {.Field = FIELD(GroupBox3), .Parent = "Panel3", .Caption = t.GroupBox3,
-         .At = TAt{1, 273, 271, 80}, .Align = alTop},
-        {.Field = FIELD(Label3), .Parent = "GroupBox3", .Caption = "?", .Align = alClient,
+        {.Field = FIELD(GroupBox3),
+         .Parent = "Panel3",
+         .Caption = t.GroupBox3,
+         .At = TAt{1, 273, 271, 80},
+         .Align = alTop},
+        {.Field = FIELD(Label3),
+         .Parent = "GroupBox3",
+         .Caption = "?",
+         .Align = alClient,
          .Font = FontOf(32, true, clRed)},
-        {.Field = FIELD(GroupBox5), .Parent = "Panel3", .Caption = t.GroupBox5,
-         .At = TAt{1, 353, 271, 80}, .Align = alTop},
-        {.Field = FIELD(Label6), .Parent = "GroupBox5", .Caption = "?", .Align = alClient,
+        {.Field = FIELD(GroupBox5),
+         .Parent = "Panel3",
+         .Caption = t.GroupBox5,
+         .At = TAt{1, 353, 271, 80},
+         .Align = alTop},
+        {.Field = FIELD(Label6),
+         .Parent = "GroupBox5",
+         .Caption = "?",
+         .Align = alClient,
          .Font = FontOf(32, true)},
     };
     CreateDesign(this, design);
@@ -329,13 +371,18 @@ void TForm1::CreateCharts() {
 void TForm1::CreateJournal() {
     const app::TTexts& t = app::RussianTexts;
     const TDesign design[] = {
-        {.Field = FIELD(ToolBar1), .Parent = "Panel1", .At = TAt{1, 652, 1245, 39},
+        {.Field = FIELD(ToolBar1),
+         .Parent = "Panel1",
+         .At = TAt{1, 652, 1245, 39},
          .Align = alBottom},
         {.Field = FIELD(ToolButton4), .Parent = "ToolBar1", .Caption = t.ToolButton4},
         {.Field = FIELD(ToolButton2), .Parent = "ToolBar1", .Caption = t.ToolButton2},
         {.Field = FIELD(ToolButton1), .Parent = "ToolBar1", .Caption = t.ToolButton1},
-        {.Field = FIELD(StringGrid1), .Parent = "Panel1", .At = TAt{1, 433, 1245, 219},
-         .Align = alBottom, .Font = FontOf(11)},
+        {.Field = FIELD(StringGrid1),
+         .Parent = "Panel1",
+         .At = TAt{1, 433, 1245, 219},
+         .Align = alBottom,
+         .Font = FontOf(11)},
         {.Field = FIELD(Web), .Parent = "Panel1", .At = TAt{0, 0, 1, 1}},
         {.Field = FIELD(WebBrowser1), .Parent = "Panel1", .At = TAt{1, 0, 1, 1}},
     };
@@ -345,10 +392,10 @@ void TForm1::CreateJournal() {
     StringGrid1->SetRowCount(2);
     StringGrid1->SetFixedCols(0);
     StringGrid1->SetFixedRows(1);
-    StringGrid1->SetOptions(ui::TGridOptions() << ui::goFixedVertLine << ui::goFixedHorzLine
-                                               << ui::goVertLine << ui::goHorzLine
-                                               << ui::goRangeSelect << ui::goDrawFocusSelected
-                                               << ui::goEditing);
+    StringGrid1->SetOptions(ui::TGridOptions()
+                            << ui::goFixedVertLine << ui::goFixedHorzLine << ui::goVertLine
+                            << ui::goHorzLine << ui::goRangeSelect << ui::goDrawFocusSelected
+                            << ui::goEditing);
     StringGrid1->SetScrollBars(ui::ssVertical);
 }
 
@@ -359,119 +406,175 @@ void TForm1::CreateCorrectionsTab() {
     const char* write = "Записать";
     const TAt readAt{122, 16, 66, 25}, writeAt{122, 46, 66, 25}, valueAt{6, 33, 110, 21};
     const TDesign design[] = {
-        {.Field = FIELD(GroupBox10), .Parent = "TabSheet4", .Caption = "Коррекция цируса",
+        {.Field = FIELD(GroupBox10),
+         .Parent = "TabSheet4",
+         .Caption = "Коррекция цируса",
          .At = TAt{4, 4, 194, 80}},
         {.Field = FIELD(Label10), .Parent = "GroupBox10", .Caption = "К=", .At = TAt{6, 21}},
-        {.Field = FIELD(Edit1), .Parent = "GroupBox10", .Caption = "Edit1",
+        {.Field = FIELD(Edit1),
+         .Parent = "GroupBox10",
+         .Caption = "Edit1",
          .At = TAt{26, 18, 90, 21}},
         {.Field = FIELD(Label11), .Parent = "GroupBox10", .Caption = "B=", .At = TAt{6, 51}},
-        {.Field = FIELD(Edit2), .Parent = "GroupBox10", .Caption = "Edit2",
+        {.Field = FIELD(Edit2),
+         .Parent = "GroupBox10",
+         .Caption = "Edit2",
          .At = TAt{26, 48, 90, 21}},
         {.Field = FIELD(Button3), .Parent = "GroupBox10", .Caption = read, .At = readAt},
         {.Field = FIELD(Button4), .Parent = "GroupBox10", .Caption = write, .At = writeAt},
 
-        {.Field = FIELD(GroupBox11), .Parent = "TabSheet4", .Caption = "Коррекция термопары",
+        {.Field = FIELD(GroupBox11),
+         .Parent = "TabSheet4",
+         .Caption = "Коррекция термопары",
          .At = TAt{202, 4, 194, 80}},
         {.Field = FIELD(Label12), .Parent = "GroupBox11", .Caption = "К=", .At = TAt{6, 21}},
-        {.Field = FIELD(Edit3), .Parent = "GroupBox11", .Caption = "Edit3",
+        {.Field = FIELD(Edit3),
+         .Parent = "GroupBox11",
+         .Caption = "Edit3",
          .At = TAt{26, 18, 90, 21}},
         {.Field = FIELD(Label13), .Parent = "GroupBox11", .Caption = "B=", .At = TAt{6, 51}},
-        {.Field = FIELD(Edit4), .Parent = "GroupBox11", .Caption = "Edit4",
+        {.Field = FIELD(Edit4),
+         .Parent = "GroupBox11",
+         .Caption = "Edit4",
          .At = TAt{26, 48, 90, 21}},
         {.Field = FIELD(Button5), .Parent = "GroupBox11", .Caption = read, .At = readAt},
         {.Field = FIELD(Button6), .Parent = "GroupBox11", .Caption = write, .At = writeAt},
 
-        {.Field = FIELD(GroupBox12), .Parent = "TabSheet4", .Caption = "Коррекция гр. застывания",
+        {.Field = FIELD(GroupBox12),
+         .Parent = "TabSheet4",
+         .Caption = "Коррекция гр. застывания",
          .At = TAt{400, 4, 194, 80}},
         {.Field = FIELD(Edit5), .Parent = "GroupBox12", .Caption = "Edit5", .At = valueAt},
         {.Field = FIELD(Button7), .Parent = "GroupBox12", .Caption = read, .At = readAt},
         {.Field = FIELD(Button8), .Parent = "GroupBox12", .Caption = write, .At = writeAt},
 
-        {.Field = FIELD(GroupBox13), .Parent = "TabSheet4", .Caption = "Реверс",
+        {.Field = FIELD(GroupBox13),
+         .Parent = "TabSheet4",
+         .Caption = "Реверс",
          .At = TAt{598, 4, 194, 80}},
         {.Field = FIELD(Edit6), .Parent = "GroupBox13", .Caption = "Edit6", .At = valueAt},
         {.Field = FIELD(Button2), .Parent = "GroupBox13", .Caption = read, .At = readAt},
         {.Field = FIELD(Button9), .Parent = "GroupBox13", .Caption = write, .At = writeAt},
 
-        {.Field = FIELD(GroupBox14), .Parent = "TabSheet4", .Caption = "Время открытия клапана",
+        {.Field = FIELD(GroupBox14),
+         .Parent = "TabSheet4",
+         .Caption = "Время открытия клапана",
          .At = TAt{796, 4, 194, 80}},
         {.Field = FIELD(Edit8), .Parent = "GroupBox14", .Caption = "Edit8", .At = valueAt},
         {.Field = FIELD(Button14), .Parent = "GroupBox14", .Caption = read, .At = readAt},
         {.Field = FIELD(Button11), .Parent = "GroupBox14", .Caption = write, .At = writeAt},
 
-        {.Field = FIELD(GroupBox15), .Parent = "TabSheet4", .Caption = "Скорость охлаждения",
+        {.Field = FIELD(GroupBox15),
+         .Parent = "TabSheet4",
+         .Caption = "Скорость охлаждения",
          .At = TAt{4, 88, 194, 80}},
         {.Field = FIELD(Edit7), .Parent = "GroupBox15", .Caption = "Edit7", .At = valueAt},
         {.Field = FIELD(Button15), .Parent = "GroupBox15", .Caption = read, .At = readAt},
         {.Field = FIELD(Button10), .Parent = "GroupBox15", .Caption = write, .At = writeAt},
 
-        {.Field = FIELD(GroupBox16), .Parent = "TabSheet4", .Caption = "Граница помутнения",
+        {.Field = FIELD(GroupBox16),
+         .Parent = "TabSheet4",
+         .Caption = "Граница помутнения",
          .At = TAt{202, 88, 194, 80}},
         {.Field = FIELD(Edit9), .Parent = "GroupBox16", .Caption = "Edit9", .At = valueAt},
         {.Field = FIELD(Button16), .Parent = "GroupBox16", .Caption = read, .At = readAt},
         {.Field = FIELD(Button12), .Parent = "GroupBox16", .Caption = write, .At = writeAt},
 
-        {.Field = FIELD(GroupBox17), .Parent = "TabSheet4",
-         .Caption = "Граница Dф. застывания по  клапану ", .At = TAt{400, 88, 194, 80}},
+        {.Field = FIELD(GroupBox17),
+         .Parent = "TabSheet4",
+         .Caption = "Граница Dф. застывания по  клапану ",
+         .At = TAt{400, 88, 194, 80}},
         {.Field = FIELD(gr_df), .Parent = "GroupBox17", .Caption = "gr_df", .At = valueAt},
         {.Field = FIELD(Button19), .Parent = "GroupBox17", .Caption = read, .At = readAt},
         {.Field = FIELD(Button26), .Parent = "GroupBox17", .Caption = write, .At = writeAt},
 
-        {.Field = FIELD(GroupBox18), .Parent = "TabSheet4", .Caption = "Минимальная скорость",
+        {.Field = FIELD(GroupBox18),
+         .Parent = "TabSheet4",
+         .Caption = "Минимальная скорость",
          .At = TAt{598, 88, 194, 80}},
         {.Field = FIELD(Edit11), .Parent = "GroupBox18", .Caption = "Edit11", .At = valueAt},
         {.Field = FIELD(Button29), .Parent = "GroupBox18", .Caption = read, .At = readAt},
-        {.Field = FIELD(Button30), .Parent = "GroupBox18", .Caption = "Button30",
-         .At = writeAt},
+        {.Field = FIELD(Button30), .Parent = "GroupBox18", .Caption = "Button30", .At = writeAt},
 
-        {.Field = FIELD(GroupBox19), .Parent = "TabSheet4", .Caption = "Температура конденсатора",
+        {.Field = FIELD(GroupBox19),
+         .Parent = "TabSheet4",
+         .Caption = "Температура конденсатора",
          .At = TAt{796, 88, 194, 80}},
         {.Field = FIELD(Edit12), .Parent = "GroupBox19", .Caption = "Edit11", .At = valueAt},
         {.Field = FIELD(Button31), .Parent = "GroupBox19", .Caption = read, .At = readAt},
         {.Field = FIELD(Button32), .Parent = "GroupBox19", .Caption = write, .At = writeAt},
 
-        {.Field = FIELD(GroupBox20), .Parent = "TabSheet4",
-         .Caption = "температура нагрева исп. или ячейки", .At = TAt{4, 172, 194, 80}},
+        {.Field = FIELD(GroupBox20),
+         .Parent = "TabSheet4",
+         .Caption = "температура нагрева исп. или ячейки",
+         .At = TAt{4, 172, 194, 80}},
         {.Field = FIELD(Edit13), .Parent = "GroupBox20", .Caption = "Edit11", .At = valueAt},
         {.Field = FIELD(Button33), .Parent = "GroupBox20", .Caption = read, .At = readAt},
         {.Field = FIELD(Button34), .Parent = "GroupBox20", .Caption = write, .At = writeAt},
 
-        {.Field = FIELD(GroupBox21), .Parent = "TabSheet4", .Caption = "ПИД",
+        {.Field = FIELD(GroupBox21),
+         .Parent = "TabSheet4",
+         .Caption = "ПИД",
          .At = TAt{202, 172, 194, 80}},
         {.Field = FIELD(Label24), .Parent = "GroupBox21", .Caption = "Label24", .At = TAt{4, 17}},
-        {.Field = FIELD(Edit17), .Parent = "GroupBox21", .Caption = "Edit17",
+        {.Field = FIELD(Edit17),
+         .Parent = "GroupBox21",
+         .Caption = "Edit17",
          .At = TAt{54, 14, 64, 21}},
         {.Field = FIELD(Label25), .Parent = "GroupBox21", .Caption = "Label25", .At = TAt{4, 39}},
-        {.Field = FIELD(Edit18), .Parent = "GroupBox21", .Caption = "Edit18",
+        {.Field = FIELD(Edit18),
+         .Parent = "GroupBox21",
+         .Caption = "Edit18",
          .At = TAt{54, 36, 64, 21}},
         {.Field = FIELD(Label26), .Parent = "GroupBox21", .Caption = "Label26", .At = TAt{4, 61}},
-        {.Field = FIELD(Edit19), .Parent = "GroupBox21", .Caption = "Edit19",
+        {.Field = FIELD(Edit19),
+         .Parent = "GroupBox21",
+         .Caption = "Edit19",
          .At = TAt{54, 58, 64, 21}},
-        {.Field = FIELD(Label27), .Parent = "GroupBox21", .Caption = "Label27",
-         .At = TAt{124, 61}},
-        {.Field = FIELD(Button35), .Parent = "GroupBox21", .Caption = read,
+        {.Field = FIELD(Label27), .Parent = "GroupBox21", .Caption = "Label27", .At = TAt{124, 61}},
+        {.Field = FIELD(Button35),
+         .Parent = "GroupBox21",
+         .Caption = read,
          .At = TAt{122, 10, 66, 25}},
-        {.Field = FIELD(Button36), .Parent = "GroupBox21", .Caption = write,
+        {.Field = FIELD(Button36),
+         .Parent = "GroupBox21",
+         .Caption = write,
          .At = TAt{122, 34, 66, 25}},
 
-        {.Field = FIELD(GroupBox22), .Parent = "TabSheet4", .Caption = "Работа с 18f4550",
+        {.Field = FIELD(GroupBox22),
+         .Parent = "TabSheet4",
+         .Caption = "Работа с 18f4550",
          .At = TAt{400, 172, 194, 80}},
-        {.Field = FIELD(pic18f4550), .Parent = "GroupBox22", .Caption = "EEPROM 18f4550",
+        {.Field = FIELD(pic18f4550),
+         .Parent = "GroupBox22",
+         .Caption = "EEPROM 18f4550",
          .At = TAt{6, 33, 112, 21}},
-        {.Field = FIELD(Button27), .Parent = "GroupBox22", .Caption = "Прочитать",
+        {.Field = FIELD(Button27),
+         .Parent = "GroupBox22",
+         .Caption = "Прочитать",
          .At = TAt{122, 31, 66, 25}},
 
         // The fourth and fifth columns of the last row hold loose controls.
-        {.Field = FIELD(Button1), .Parent = "TabSheet4", .Caption = "Применить",
+        {.Field = FIELD(Button1),
+         .Parent = "TabSheet4",
+         .Caption = "Применить",
          .At = TAt{602, 188, 90, 25}},
-        {.Field = FIELD(Button17), .Parent = "TabSheet4", .Caption = "Сброс!",
+        {.Field = FIELD(Button17),
+         .Parent = "TabSheet4",
+         .Caption = "Сброс!",
          .At = TAt{602, 220, 90, 25}},
-        {.Field = FIELD(Edit10), .Parent = "TabSheet4", .Caption = "200",
+        {.Field = FIELD(Edit10),
+         .Parent = "TabSheet4",
+         .Caption = "200",
          .At = TAt{800, 190, 80, 21}},
-        {.Field = FIELD(Button18), .Parent = "TabSheet4", .Caption = "CCPR1L",
+        {.Field = FIELD(Button18),
+         .Parent = "TabSheet4",
+         .Caption = "CCPR1L",
          .At = TAt{800, 220, 80, 25}},
 
-        {.Field = FIELD(Memo1), .Parent = "TabSheet4", .At = TAt{4, 260, 1237, 120},
+        {.Field = FIELD(Memo1),
+         .Parent = "TabSheet4",
+         .At = TAt{4, 260, 1237, 120},
          .Align = alBottom},
     };
     CreateDesign(this, design);
@@ -486,13 +589,15 @@ void TForm1::CreateCorrectionsTab() {
 
 void TForm1::CreateSystemTab() {
     const TDesign design[] = {
-        {.Field = FIELD(Chart4), .Parent = "TabSheet5", .At = TAt{0, 0, 1237, 195},
-         .Align = alTop},
-        {.Field = FIELD(Button28), .Parent = "Chart4", .Caption = "clear",
-         .At = TAt{8, 8, 75, 25}},
-        {.Field = FIELD(Chart5), .Parent = "TabSheet5", .At = TAt{0, 195, 1237, 195},
+        {.Field = FIELD(Chart4), .Parent = "TabSheet5", .At = TAt{0, 0, 1237, 195}, .Align = alTop},
+        {.Field = FIELD(Button28), .Parent = "Chart4", .Caption = "clear", .At = TAt{8, 8, 75, 25}},
+        {.Field = FIELD(Chart5),
+         .Parent = "TabSheet5",
+         .At = TAt{0, 195, 1237, 195},
          .Align = alClient},
-        {.Field = FIELD(Button13), .Parent = "Chart5", .Caption = "Очистить",
+        {.Field = FIELD(Button13),
+         .Parent = "Chart5",
+         .Caption = "Очистить",
          .At = TAt{8, 8, 75, 25}},
     };
     CreateDesign(this, design);
@@ -506,55 +611,96 @@ void TForm1::CreateSystemTab() {
 void TForm1::CreateEepromTab() {
     // The tools on the left, the dump grid on the right.
     const TDesign design[] = {
-        {.Field = FIELD(Label30), .Parent = "TabSheet6",
-         .Caption = "Микросхема(Control, 160,162)", .At = TAt{8, 9}},
-        {.Field = FIELD(control), .Parent = "TabSheet6", .Caption = "160",
+        {.Field = FIELD(Label30),
+         .Parent = "TabSheet6",
+         .Caption = "Микросхема(Control, 160,162)",
+         .At = TAt{8, 9}},
+        {.Field = FIELD(control),
+         .Parent = "TabSheet6",
+         .Caption = "160",
          .At = TAt{200, 6, 80, 21}},
 
-        {.Field = FIELD(GroupBox23), .Parent = "TabSheet6", .Caption = "Работа с одним байтом",
+        {.Field = FIELD(GroupBox23),
+         .Parent = "TabSheet6",
+         .Caption = "Работа с одним байтом",
          .At = TAt{4, 32, 300, 96}},
-        {.Field = FIELD(Label31), .Parent = "GroupBox23", .Caption = "Адрес(0-65536)",
+        {.Field = FIELD(Label31),
+         .Parent = "GroupBox23",
+         .Caption = "Адрес(0-65536)",
          .At = TAt{8, 19}},
-        {.Field = FIELD(adr_one_byte), .Parent = "GroupBox23", .Caption = "55",
+        {.Field = FIELD(adr_one_byte),
+         .Parent = "GroupBox23",
+         .Caption = "55",
          .At = TAt{120, 16, 80, 21}},
-        {.Field = FIELD(Label32), .Parent = "GroupBox23", .Caption = "Данные(0-255)",
+        {.Field = FIELD(Label32),
+         .Parent = "GroupBox23",
+         .Caption = "Данные(0-255)",
          .At = TAt{8, 43}},
-        {.Field = FIELD(data_one_byte), .Parent = "GroupBox23", .Caption = "55",
+        {.Field = FIELD(data_one_byte),
+         .Parent = "GroupBox23",
+         .Caption = "55",
          .At = TAt{120, 40, 80, 21}},
-        {.Field = FIELD(Button21), .Parent = "GroupBox23", .Caption = "Записать",
+        {.Field = FIELD(Button21),
+         .Parent = "GroupBox23",
+         .Caption = "Записать",
          .At = TAt{8, 66, 90, 25}},
-        {.Field = FIELD(Button22), .Parent = "GroupBox23", .Caption = "Читать",
+        {.Field = FIELD(Button22),
+         .Parent = "GroupBox23",
+         .Caption = "Читать",
          .At = TAt{110, 66, 90, 25}},
 
-        {.Field = FIELD(GroupBox24), .Parent = "TabSheet6", .Caption = "Чтение массива",
+        {.Field = FIELD(GroupBox24),
+         .Parent = "TabSheet6",
+         .Caption = "Чтение массива",
          .At = TAt{4, 132, 300, 96}},
-        {.Field = FIELD(start_adress_32), .Parent = "GroupBox24", .Caption = "0",
+        {.Field = FIELD(start_adress_32),
+         .Parent = "GroupBox24",
+         .Caption = "0",
          .At = TAt{8, 18, 80, 21}},
-        {.Field = FIELD(Button20), .Parent = "GroupBox24", .Caption = "читать 32 байта с адреса",
+        {.Field = FIELD(Button20),
+         .Parent = "GroupBox24",
+         .Caption = "читать 32 байта с адреса",
          .At = TAt{96, 16, 196, 25}},
-        {.Field = FIELD(Button23), .Parent = "GroupBox24", .Caption = "Все читать",
+        {.Field = FIELD(Button23),
+         .Parent = "GroupBox24",
+         .Caption = "Все читать",
          .At = TAt{8, 44, 120, 25}},
         {.Field = FIELD(Progress), .Parent = "GroupBox24", .At = TAt{8, 72, 284, 18}},
 
-        {.Field = FIELD(GroupBox25), .Parent = "TabSheet6", .Caption = "Запись массива",
+        {.Field = FIELD(GroupBox25),
+         .Parent = "TabSheet6",
+         .Caption = "Запись массива",
          .At = TAt{4, 232, 300, 120}},
         {.Field = FIELD(Label33), .Parent = "GroupBox25", .Caption = "Адрес", .At = TAt{8, 19}},
-        {.Field = FIELD(Edit14), .Parent = "GroupBox25", .Caption = "0",
+        {.Field = FIELD(Edit14),
+         .Parent = "GroupBox25",
+         .Caption = "0",
          .At = TAt{160, 16, 80, 21}},
-        {.Field = FIELD(Label34), .Parent = "GroupBox25", .Caption = "Размер массива(0-60)",
+        {.Field = FIELD(Label34),
+         .Parent = "GroupBox25",
+         .Caption = "Размер массива(0-60)",
          .At = TAt{8, 43}},
-        {.Field = FIELD(Edit15), .Parent = "GroupBox25", .Caption = "32",
+        {.Field = FIELD(Edit15),
+         .Parent = "GroupBox25",
+         .Caption = "32",
          .At = TAt{160, 40, 80, 21}},
-        {.Field = FIELD(Label35), .Parent = "GroupBox25", .Caption = "Значение",
-         .At = TAt{8, 67}},
-        {.Field = FIELD(Edit16), .Parent = "GroupBox25", .Caption = "255",
+        {.Field = FIELD(Label35), .Parent = "GroupBox25", .Caption = "Значение", .At = TAt{8, 67}},
+        {.Field = FIELD(Edit16),
+         .Parent = "GroupBox25",
+         .Caption = "255",
          .At = TAt{160, 64, 80, 21}},
-        {.Field = FIELD(Button24), .Parent = "GroupBox25", .Caption = "Записать",
+        {.Field = FIELD(Button24),
+         .Parent = "GroupBox25",
+         .Caption = "Записать",
          .At = TAt{8, 90, 90, 25}},
-        {.Field = FIELD(Button25), .Parent = "GroupBox25", .Caption = "Удалить все",
+        {.Field = FIELD(Button25),
+         .Parent = "GroupBox25",
+         .Caption = "Удалить все",
          .At = TAt{110, 90, 110, 25}},
 
-        {.Field = FIELD(StringGrid2), .Parent = "TabSheet6", .At = TAt{312, 0, 640, 400},
+        {.Field = FIELD(StringGrid2),
+         .Parent = "TabSheet6",
+         .At = TAt{312, 0, 640, 400},
          .Align = alRight},
     };
     CreateDesign(this, design);
@@ -566,9 +712,9 @@ void TForm1::CreateEepromTab() {
     StringGrid2->SetFixedRows(1);
     StringGrid2->SetDefaultColWidth(32);
     StringGrid2->SetColWidths(0, 56);
-    StringGrid2->SetOptions(ui::TGridOptions() << ui::goFixedVertLine << ui::goFixedHorzLine
-                                               << ui::goVertLine << ui::goHorzLine
-                                               << ui::goRangeSelect);
+    StringGrid2->SetOptions(ui::TGridOptions()
+                            << ui::goFixedVertLine << ui::goFixedHorzLine << ui::goVertLine
+                            << ui::goHorzLine << ui::goRangeSelect);
 }
 
 void TForm1::BindHandlers() {

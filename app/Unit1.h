@@ -51,130 +51,130 @@ public:
     std::unique_ptr<hid::THidDeviceController> HidController;
 
     // ---- timers ----------------------------------------------------------------------------
-    ui::TTimer* Timer1 = nullptr;   // enabled: the poll
-    ui::TTimer* Timer2 = nullptr;   // disabled until the first successful poll: run display
-    ui::TTimer* Timer3 = nullptr;   // disabled: run seconds
+    ui::TTimer* Timer1 = nullptr; // enabled: the poll
+    ui::TTimer* Timer2 = nullptr; // disabled until the first successful poll: run display
+    ui::TTimer* Timer3 = nullptr; // disabled: run seconds
 
     // ---- menus and dialogs -----------------------------------------------------------------
     ui::TMainMenu* MainMenu1 = nullptr;
-    ui::TMenuItem* N1 = nullptr;    // "Файл"
-    ui::TMenuItem* N3 = nullptr;    // "Печать..."
-    ui::TMenuItem* N4 = nullptr;    // "---------------" (no handler)
-    ui::TMenuItem* N2 = nullptr;    // "Выход"
-    ui::TPopupMenu* PopupMenu1 = nullptr;  // Chart1, Chart2
-    ui::TMenuItem* N8 = nullptr;    // "Сохранить"
-    ui::TMenuItem* N9 = nullptr;    // "Загрузить"
-    ui::TPopupMenu* PopupMenu2 = nullptr;  // Chart3
-    ui::TMenuItem* N10 = nullptr;   // "Загрузить"
-    ui::TPopupMenu* PopupMenu3 = nullptr;  // attached to no control
-    ui::TMenuItem* N11 = nullptr;   // "Загрузить"
+    ui::TMenuItem* N1 = nullptr;          // "Файл"
+    ui::TMenuItem* N3 = nullptr;          // "Печать..."
+    ui::TMenuItem* N4 = nullptr;          // "---------------" (no handler)
+    ui::TMenuItem* N2 = nullptr;          // "Выход"
+    ui::TPopupMenu* PopupMenu1 = nullptr; // Chart1, Chart2
+    ui::TMenuItem* N8 = nullptr;          // "Сохранить"
+    ui::TMenuItem* N9 = nullptr;          // "Загрузить"
+    ui::TPopupMenu* PopupMenu2 = nullptr; // Chart3
+    ui::TMenuItem* N10 = nullptr;         // "Загрузить"
+    ui::TPopupMenu* PopupMenu3 = nullptr; // attached to no control
+    ui::TMenuItem* N11 = nullptr;         // "Загрузить"
     ui::TOpenDialog* OpenDialog1 = nullptr;
     ui::TSaveDialog* SaveDialog1 = nullptr;
 
     // ---- window layout ---------------------------------------------------------------------
-    ui::TStatusBar* StatusBar1 = nullptr;  // panels 300, 300, 100, 100, 50
-    ui::TPanel* Panel4 = nullptr;          // bottom: BitBtn3, BitBtn2, BitBtn1
-    ui::TBitBtn* BitBtn3 = nullptr;        // "СЛИВ"
-    ui::TBitBtn* BitBtn2 = nullptr;        // "СТОП", red
-    ui::TBitBtn* BitBtn1 = nullptr;        // "ПУСК", green, default
-    ui::TPanel* Panel3 = nullptr;          // right: the display groups
-    ui::TPanel* Panel1 = nullptr;          // the rest: message line, charts, journal
-    ui::TPanel* Panel2 = nullptr;          // top of Panel1: the message line
-    ui::TLabel* Label4 = nullptr;          // run message line
+    ui::TStatusBar* StatusBar1 = nullptr; // panels 300, 300, 100, 100, 50
+    ui::TPanel* Panel4 = nullptr;         // bottom: BitBtn3, BitBtn2, BitBtn1
+    ui::TBitBtn* BitBtn3 = nullptr;       // "СЛИВ"
+    ui::TBitBtn* BitBtn2 = nullptr;       // "СТОП", red
+    ui::TBitBtn* BitBtn1 = nullptr;       // "ПУСК", green, default
+    ui::TPanel* Panel3 = nullptr;         // right: the display groups
+    ui::TPanel* Panel1 = nullptr;         // the rest: message line, charts, journal
+    ui::TPanel* Panel2 = nullptr;         // top of Panel1: the message line
+    ui::TLabel* Label4 = nullptr;         // run message line
 
     // ---- displays --------------------------------------------------------------------------
-    ui::TGroupBox* GroupBox1 = nullptr;    // "Температура пробы  С°"
-    ui::TLabel* Label1 = nullptr;          // sample temperature
-    ui::TGroupBox* GroupBox4 = nullptr;    // "Оптическое пропускание  %"
-    ui::TLabel* Label5 = nullptr;          // transmission
-    ui::TGroupBox* GroupBox2 = nullptr;    // "Температура помутнения  С°"
-    ui::TLabel* Label2 = nullptr;          // cloud point
-    ui::TGroupBox* GroupBox3 = nullptr;    // "Температура застывания С°"
-    ui::TLabel* Label3 = nullptr;          // pour point
-    ui::TGroupBox* GroupBox5 = nullptr;    // "Пред. температура фильтруемости С°"
-    ui::TLabel* Label6 = nullptr;          // filterability temperature
+    ui::TGroupBox* GroupBox1 = nullptr; // "Температура пробы  С°"
+    ui::TLabel* Label1 = nullptr;       // sample temperature
+    ui::TGroupBox* GroupBox4 = nullptr; // "Оптическое пропускание  %"
+    ui::TLabel* Label5 = nullptr;       // transmission
+    ui::TGroupBox* GroupBox2 = nullptr; // "Температура помутнения  С°"
+    ui::TLabel* Label2 = nullptr;       // cloud point
+    ui::TGroupBox* GroupBox3 = nullptr; // "Температура застывания С°"
+    ui::TLabel* Label3 = nullptr;       // pour point
+    ui::TGroupBox* GroupBox5 = nullptr; // "Пред. температура фильтруемости С°"
+    ui::TLabel* Label6 = nullptr; // filterability temperature
 
     // ---- chart pages -----------------------------------------------------------------------
     ui::TPageControl* PageControl1 = nullptr;
-    ui::TTabSheet* TabSheet1 = nullptr;    // "Температура": Chart1
-    ui::TTabSheet* TabSheet2 = nullptr;    // "Опт. проницаемость/температура": Chart2
-    ui::TTabSheet* TabSheet3 = nullptr;    // "Скрорость  опт. пропускания": Chart3 (shown at start)
-    ui::TTabSheet* TabSheet4 = nullptr;    // "Коррекции" (tab hidden)
-    ui::TTabSheet* TabSheet5 = nullptr;    // "Системная" (tab hidden)
-    ui::TTabSheet* TabSheet6 = nullptr;    // "eeprom" (tab hidden)
+    ui::TTabSheet* TabSheet1 = nullptr; // "Температура": Chart1
+    ui::TTabSheet* TabSheet2 = nullptr; // "Опт. проницаемость/температура": Chart2
+    ui::TTabSheet* TabSheet3 = nullptr; // "Скрорость  опт. пропускания": Chart3 (shown at start)
+    ui::TTabSheet* TabSheet4 = nullptr; // "Коррекции" (tab hidden)
+    ui::TTabSheet* TabSheet5 = nullptr; // "Системная" (tab hidden)
+    ui::TTabSheet* TabSheet6 = nullptr; // "eeprom" (tab hidden)
     ui::TChart* Chart1 = nullptr;
-    ui::TLineSeries* Series1 = nullptr;    // temperature: red, 3
-    ui::TLineSeries* Series4 = nullptr;    // transmission: green, 2
+    ui::TLineSeries* Series1 = nullptr; // temperature: red, 3
+    ui::TLineSeries* Series4 = nullptr; // transmission: green, 2
     ui::TChart* Chart2 = nullptr;
-    ui::TLineSeries* Series2 = nullptr;    // colour 10485760, 3
-    ui::TLineSeries* Series3 = nullptr;    // red, 3
+    ui::TLineSeries* Series2 = nullptr; // colour 10485760, 3
+    ui::TLineSeries* Series3 = nullptr; // red, 3
     ui::TChart* Chart3 = nullptr;
-    ui::TLineSeries* Series5 = nullptr;    // red, 2
-    ui::TLineSeries* Series6 = nullptr;    // blue, 2
+    ui::TLineSeries* Series5 = nullptr; // red, 2
+    ui::TLineSeries* Series6 = nullptr; // blue, 2
 
     // ---- journal ---------------------------------------------------------------------------
-    ui::TStringGrid* StringGrid1 = nullptr;  // 6 x 2, header row fixed, editing allowed
+    ui::TStringGrid* StringGrid1 = nullptr; // 6 x 2, header row fixed, editing allowed
     ui::TToolBar* ToolBar1 = nullptr;
-    ui::TToolButton* ToolButton4 = nullptr;  // "Показать/Cкрыть график"
-    ui::TToolButton* ToolButton2 = nullptr;  // "Печать журнала"
-    ui::TToolButton* ToolButton1 = nullptr;  // "Удалить запись"
+    ui::TToolButton* ToolButton4 = nullptr; // "Показать/Cкрыть график"
+    ui::TToolButton* ToolButton2 = nullptr; // "Печать журнала"
+    ui::TToolButton* ToolButton1 = nullptr; // "Удалить запись"
 
     // ---- printing --------------------------------------------------------------------------
-    ui::TWebBrowser* Web = nullptr;          // 1 x 1
-    ui::TWebBrowser* WebBrowser1 = nullptr;  // 1 x 1
+    ui::TWebBrowser* Web = nullptr;         // 1 x 1
+    ui::TWebBrowser* WebBrowser1 = nullptr; // 1 x 1
 
     // ---- service tab "Коррекции" (TabSheet4) -----------------------------------------------
-    ui::TGroupBox* GroupBox10 = nullptr;   // "Коррекция цируса"
-    ui::TLabel* Label10 = nullptr;         // "К="
+    ui::TGroupBox* GroupBox10 = nullptr; // "Коррекция цируса"
+    ui::TLabel* Label10 = nullptr;       // "К="
     ui::TEdit* Edit1 = nullptr;
-    ui::TLabel* Label11 = nullptr;         // "B="
+    ui::TLabel* Label11 = nullptr; // "B="
     ui::TEdit* Edit2 = nullptr;
-    ui::TButton* Button3 = nullptr;        // "Читать"
-    ui::TButton* Button4 = nullptr;        // "Записать"
-    ui::TGroupBox* GroupBox11 = nullptr;   // "Коррекция термопары"
-    ui::TLabel* Label12 = nullptr;         // "К="
+    ui::TButton* Button3 = nullptr;      // "Читать"
+    ui::TButton* Button4 = nullptr;      // "Записать"
+    ui::TGroupBox* GroupBox11 = nullptr; // "Коррекция термопары"
+    ui::TLabel* Label12 = nullptr;       // "К="
     ui::TEdit* Edit3 = nullptr;
-    ui::TLabel* Label13 = nullptr;         // "B="
+    ui::TLabel* Label13 = nullptr; // "B="
     ui::TEdit* Edit4 = nullptr;
     ui::TButton* Button5 = nullptr;
     ui::TButton* Button6 = nullptr;
-    ui::TGroupBox* GroupBox12 = nullptr;   // "Коррекция гр. застывания"
+    ui::TGroupBox* GroupBox12 = nullptr; // "Коррекция гр. застывания"
     ui::TEdit* Edit5 = nullptr;
     ui::TButton* Button7 = nullptr;
     ui::TButton* Button8 = nullptr;
-    ui::TGroupBox* GroupBox13 = nullptr;   // "Реверс"
+    ui::TGroupBox* GroupBox13 = nullptr; // "Реверс"
     ui::TEdit* Edit6 = nullptr;
     ui::TButton* Button2 = nullptr;
     ui::TButton* Button9 = nullptr;
-    ui::TGroupBox* GroupBox14 = nullptr;   // "Время открытия клапана"
+    ui::TGroupBox* GroupBox14 = nullptr; // "Время открытия клапана"
     ui::TEdit* Edit8 = nullptr;
     ui::TButton* Button14 = nullptr;
     ui::TButton* Button11 = nullptr;
-    ui::TGroupBox* GroupBox15 = nullptr;   // "Скорость охлаждения"
+    ui::TGroupBox* GroupBox15 = nullptr; // "Скорость охлаждения"
     ui::TEdit* Edit7 = nullptr;
     ui::TButton* Button15 = nullptr;
     ui::TButton* Button10 = nullptr;
-    ui::TGroupBox* GroupBox16 = nullptr;   // "Граница помутнения"
+    ui::TGroupBox* GroupBox16 = nullptr; // "Граница помутнения"
     ui::TEdit* Edit9 = nullptr;
     ui::TButton* Button16 = nullptr;
     ui::TButton* Button12 = nullptr;
-    ui::TGroupBox* GroupBox17 = nullptr;   // "Граница Dф. застывания по  клапану "
+    ui::TGroupBox* GroupBox17 = nullptr; // "Граница Dф. застывания по  клапану "
     ui::TEdit* gr_df = nullptr;
     ui::TButton* Button19 = nullptr;
     ui::TButton* Button26 = nullptr;
-    ui::TGroupBox* GroupBox18 = nullptr;   // "Минимальная скорость"
+    ui::TGroupBox* GroupBox18 = nullptr; // "Минимальная скорость"
     ui::TEdit* Edit11 = nullptr;
     ui::TButton* Button29 = nullptr;
-    ui::TButton* Button30 = nullptr;       // caption "Button30"
-    ui::TGroupBox* GroupBox19 = nullptr;   // "Температура конденсатора"
+    ui::TButton* Button30 = nullptr;     // caption "Button30"
+    ui::TGroupBox* GroupBox19 = nullptr; // "Температура конденсатора"
     ui::TEdit* Edit12 = nullptr;
     ui::TButton* Button31 = nullptr;
     ui::TButton* Button32 = nullptr;
-    ui::TGroupBox* GroupBox20 = nullptr;   // "температура нагрева исп. или ячейки"
+    ui::TGroupBox* GroupBox20 = nullptr; // "температура нагрева исп. или ячейки"
     ui::TEdit* Edit13 = nullptr;
     ui::TButton* Button33 = nullptr;
     ui::TButton* Button34 = nullptr;
-    ui::TGroupBox* GroupBox21 = nullptr;   // "ПИД" (absent in the English build)
+    ui::TGroupBox* GroupBox21 = nullptr; // "ПИД" (absent in the English build)
     ui::TLabel* Label24 = nullptr;
     ui::TLabel* Label25 = nullptr;
     ui::TLabel* Label26 = nullptr;
@@ -184,48 +184,48 @@ public:
     ui::TEdit* Edit19 = nullptr;
     ui::TButton* Button35 = nullptr;
     ui::TButton* Button36 = nullptr;
-    ui::TGroupBox* GroupBox22 = nullptr;   // "Работа с 18f4550"
-    ui::TCheckBox* pic18f4550 = nullptr;   // "EEPROM 18f4550"
-    ui::TButton* Button27 = nullptr;       // "Прочитать"
-    ui::TButton* Button1 = nullptr;        // "Применить"
-    ui::TButton* Button17 = nullptr;       // "Сброс!"
-    ui::TEdit* Edit10 = nullptr;           // "200"
-    ui::TButton* Button18 = nullptr;       // "CCPR1L"
-    ui::TMemo* Memo1 = nullptr;            // hex log of input reports
+    ui::TGroupBox* GroupBox22 = nullptr; // "Работа с 18f4550"
+    ui::TCheckBox* pic18f4550 = nullptr; // "EEPROM 18f4550"
+    ui::TButton* Button27 = nullptr;     // "Прочитать"
+    ui::TButton* Button1 = nullptr;      // "Применить"
+    ui::TButton* Button17 = nullptr;     // "Сброс!"
+    ui::TEdit* Edit10 = nullptr;         // "200"
+    ui::TButton* Button18 = nullptr;     // "CCPR1L"
+    ui::TMemo* Memo1 = nullptr;          // hex log of input reports
 
     // ---- service tab "Системная" (TabSheet5) -----------------------------------------------
     ui::TChart* Chart4 = nullptr;
-    ui::TLineSeries* Series7 = nullptr;    // red, 2
-    ui::TButton* Button28 = nullptr;       // "clear", on Chart4
+    ui::TLineSeries* Series7 = nullptr; // red, 2
+    ui::TButton* Button28 = nullptr;    // "clear", on Chart4
     ui::TChart* Chart5 = nullptr;
-    ui::TLineSeries* Series8 = nullptr;    // red, "dT"
-    ui::TButton* Button13 = nullptr;       // "Очистить", on Chart5
+    ui::TLineSeries* Series8 = nullptr; // red, "dT"
+    ui::TButton* Button13 = nullptr;    // "Очистить", on Chart5
 
     // ---- service tab "eeprom" (TabSheet6) --------------------------------------------------
-    ui::TLabel* Label30 = nullptr;         // "Микросхема(Control, 160,162)"
-    ui::TEdit* control = nullptr;          // "160"
-    ui::TGroupBox* GroupBox23 = nullptr;   // "Работа с одним байтом"
-    ui::TLabel* Label31 = nullptr;         // "Адрес(0-65536)"
-    ui::TEdit* adr_one_byte = nullptr;     // "55"
-    ui::TLabel* Label32 = nullptr;         // "Данные(0-255)"
-    ui::TEdit* data_one_byte = nullptr;    // "55"
-    ui::TButton* Button21 = nullptr;       // "Записать"
-    ui::TButton* Button22 = nullptr;       // "Читать"
-    ui::TGroupBox* GroupBox24 = nullptr;   // "Чтение массива"
-    ui::TEdit* start_adress_32 = nullptr;  // "0"
-    ui::TButton* Button20 = nullptr;       // "читать 32 байта с адреса"
-    ui::TButton* Button23 = nullptr;       // "Все читать"
-    ui::TProgressBar* Progress = nullptr;  // 0 to 65536
-    ui::TGroupBox* GroupBox25 = nullptr;   // "Запись массива"
-    ui::TLabel* Label33 = nullptr;         // "Адрес"
-    ui::TEdit* Edit14 = nullptr;           // "0"
-    ui::TLabel* Label34 = nullptr;         // "Размер массива(0-60)"
-    ui::TEdit* Edit15 = nullptr;           // "32"
-    ui::TLabel* Label35 = nullptr;         // "Значение"
-    ui::TEdit* Edit16 = nullptr;           // "255"
-    ui::TButton* Button24 = nullptr;       // "Записать", no handler
-    ui::TButton* Button25 = nullptr;       // "Удалить все"
-    ui::TStringGrid* StringGrid2 = nullptr;  // 17 x 4097, column 0 and row 0 fixed
+    ui::TLabel* Label30 = nullptr;          // "Микросхема(Control, 160,162)"
+    ui::TEdit* control = nullptr;           // "160"
+    ui::TGroupBox* GroupBox23 = nullptr;    // "Работа с одним байтом"
+    ui::TLabel* Label31 = nullptr;          // "Адрес(0-65536)"
+    ui::TEdit* adr_one_byte = nullptr;      // "55"
+    ui::TLabel* Label32 = nullptr;          // "Данные(0-255)"
+    ui::TEdit* data_one_byte = nullptr;     // "55"
+    ui::TButton* Button21 = nullptr;        // "Записать"
+    ui::TButton* Button22 = nullptr;        // "Читать"
+    ui::TGroupBox* GroupBox24 = nullptr;    // "Чтение массива"
+    ui::TEdit* start_adress_32 = nullptr;   // "0"
+    ui::TButton* Button20 = nullptr;        // "читать 32 байта с адреса"
+    ui::TButton* Button23 = nullptr;        // "Все читать"
+    ui::TProgressBar* Progress = nullptr;   // 0 to 65536
+    ui::TGroupBox* GroupBox25 = nullptr;    // "Запись массива"
+    ui::TLabel* Label33 = nullptr;          // "Адрес"
+    ui::TEdit* Edit14 = nullptr;            // "0"
+    ui::TLabel* Label34 = nullptr;          // "Размер массива(0-60)"
+    ui::TEdit* Edit15 = nullptr;            // "32"
+    ui::TLabel* Label35 = nullptr;          // "Значение"
+    ui::TEdit* Edit16 = nullptr;            // "255"
+    ui::TButton* Button24 = nullptr;        // "Записать", no handler
+    ui::TButton* Button25 = nullptr;        // "Удалить все"
+    ui::TStringGrid* StringGrid2 = nullptr; // 17 x 4097, column 0 and row 0 fixed
 
     // ==== handlers and routines, by file ====================================================
 
@@ -237,8 +237,8 @@ public:
     void BitBtn2Click(ui::TObject* Sender);
     void BitBtn3MouseDown(ui::TObject* Sender, ui::TMouseButton Button, ui::TShiftState Shift,
                           int X, int Y);
-    void BitBtn3MouseUp(ui::TObject* Sender, ui::TMouseButton Button, ui::TShiftState Shift,
-                        int X, int Y);
+    void BitBtn3MouseUp(ui::TObject* Sender, ui::TMouseButton Button, ui::TShiftState Shift, int X,
+                        int Y);
     void BitBtn3Click(ui::TObject* Sender);
 
     // Unit1Parse.cpp

@@ -4,8 +4,7 @@
 #include "app/Unit1.h"
 #include "app/core/CurveFile.h"
 
-void TForm1::N8Click(ui::TObject*)
-{
+void TForm1::N8Click(ui::TObject*) {
     if (!SaveDialog1->Execute())
         return;
     const std::string chosen = SaveDialog1->FileName();
@@ -16,8 +15,7 @@ void TForm1::N8Click(ui::TObject*)
 
 namespace {
 
-void LoadChosenFile(ui::TOpenDialog* dialog, ui::TChart* chart)
-{
+void LoadChosenFile(ui::TOpenDialog* dialog, ui::TChart* chart) {
     if (!dialog->Execute())
         return;
     LoadChartSeries({chart}, dialog->FileName());

@@ -2,7 +2,6 @@
 // and the journal's tool buttons and grid events.
 #include "app/Unit1Journal.h"
 
-
 #include "app/LSgraf.h"
 #include "app/ProgramDir.h"
 #include "app/Texts.h"
@@ -19,16 +18,14 @@ namespace app {
 
 TGraphBox* GraphBoxOf(ui::TObject* cellObject) { return dynamic_cast<TGraphBox*>(cellObject); }
 
-TCurveFileRef* CurveFileRefOf(ui::TObject* cellObject)
-{
+TCurveFileRef* CurveFileRefOf(ui::TObject* cellObject) {
     return dynamic_cast<TCurveFileRef*>(cellObject);
 }
 
 TJournalAttachments::TJournalAttachments() = default;
 TJournalAttachments::~TJournalAttachments() = default;
 
-TGraphBox* TJournalAttachments::NewGraphBox()
-{
+TGraphBox* TJournalAttachments::NewGraphBox() {
     TGraphBox* box = nullptr;
     if (!freeBoxes_.empty()) {
         box = freeBoxes_.back();
@@ -44,16 +41,14 @@ TGraphBox* TJournalAttachments::NewGraphBox()
     return box;
 }
 
-TCurveFileRef* TJournalAttachments::NewCurveFileRef(const std::string& path)
-{
+TCurveFileRef* TJournalAttachments::NewCurveFileRef(const std::string& path) {
     auto ref = std::make_unique<TCurveFileRef>(path);
     TCurveFileRef* raw = ref.get();
     refs_.emplace(raw, std::move(ref));
     return raw;
 }
 
-void TJournalAttachments::Release(ui::TObject* object)
-{
+void TJournalAttachments::Release(ui::TObject* object) {
     if (object == nullptr)
         return;
     if (auto* box = GraphBoxOf(object); box && mine_.contains(box)) {
@@ -67,8 +62,7 @@ void TJournalAttachments::Release(ui::TObject* object)
     refs_.erase(object);
 }
 
-std::string JournalDateTimeText(const ui::TDateTimeTexts& when)
-{
+std::string JournalDateTimeText(const ui::TDateTimeTexts& when) {
     return core::RecordDateTimeText(when.Date, when.Time);
 }
 
@@ -88,22 +82,19 @@ constexpr int kChart2RefCol = 3;
 
 constexpr ui::TColor kMarkedRowColor = 0xCCCCFF;
 
-const ui::TGridOptions kJournalOptions = ui::TGridOptions()
-                                         << ui::goFixedVertLine << ui::goFixedHorzLine
-                                         << ui::goVertLine << ui::goHorzLine << ui::goRangeSelect
-                                         << ui::goDrawFocusSelected;
+const ui::TGridOptions kJournalOptions =
+    ui::TGridOptions() << ui::goFixedVertLine << ui::goFixedHorzLine << ui::goVertLine
+                       << ui::goHorzLine << ui::goRangeSelect << ui::goDrawFocusSelected;
 
 std::string JournalPath() { return app::ProgramDir() + core::kJournalFileName; }
 
-std::vector<std::string> RowVector(const core::TJournalRow& row)
-{
+std::vector<std::string> RowVector(const core::TJournalRow& row) {
     return std::vector<std::string>(row.begin(), row.end());
 }
 
 } // namespace
 
-void TForm1::ClearJournalRow(int Row)
-{
+void TForm1::ClearJournalRow(int Row) {
     for (int c = 0; c < StringGrid1->ColCount(); ++c) {
         ui::TObject* object = StringGrid1->Objects(c, Row);
         StringGrid1->SetObjects(c, Row, nullptr);
@@ -114,8 +105,7 @@ void TForm1::ClearJournalRow(int Row)
 
 // Keeps the journal's present bytes in a copy beside it; the copy's path, or "" when there
 // is no journal to keep. A journal that cannot be read is renamed to the copy's name.
-static std::string KeepOldJournal(const std::string& path)
-{
+static std::string KeepOldJournal(const std::string& path) {
     const std::string copy = core::JournalCopyName(path, &platform::PathTaken);
     std::string bytes;
     try {
@@ -127,8 +117,7 @@ static std::string KeepOldJournal(const std::string& path)
     return copy;
 }
 
-void TForm1::LoadJournal()
-{
+void TForm1::LoadJournal() {
     // A journal that exists but does not load whole is kept before it is first replaced.
     FJournalKeepOld = platform::PathTaken(JournalPath());
     const std::string bytes = platform::ReadFileBytes(JournalPath());
@@ -143,8 +132,7 @@ void TForm1::LoadJournal()
         StringGrid1->SetRowTexts(first + static_cast<int>(i), RowVector(records[i]));
 }
 
-void TForm1::SaveJournal()
-{
+void TForm1::SaveJournal() {
     // The box lets ticks run: the rows are taken after it.
     if (FJournalKeepOld) {
         const std::string copy = KeepOldJournal(JournalPath());
@@ -164,8 +152,7 @@ void TForm1::SaveJournal()
     core::SaveJournalFile(JournalPath(), rows);
 }
 
-void TForm1::AppendRecord()
-{
+void TForm1::AppendRecord() {
     // One record per determination: a second call (from a tick that comes while an error box
     // of this call is open, or after this call failed) adds nothing.
     if (FRecordedMark == FDeterminationMark)
@@ -183,8 +170,8 @@ void TForm1::AppendRecord()
         StringGrid1->SetRowCount(StringGrid1->RowCount() + 1);
         last = StringGrid1->RowCount() - 1;
     }
-    const std::string number = core::NextRecordNumber(StringGrid1->Cells(kNumberCol, last - 1),
-                                                      StringGrid1->RowCount());
+    const std::string number =
+        core::NextRecordNumber(StringGrid1->Cells(kNumberCol, last - 1), StringGrid1->RowCount());
     const core::TJournalRow texts = core::FillRow(
         core::NewRecordTexts(number, dateTime, FCloudPoint, FPourPoint, FFilterPoint, FAdditive));
     ClearJournalRow(last);
@@ -206,15 +193,13 @@ void TForm1::AppendRecord()
     SaveJournal();
 }
 
-void TForm1::CreateGraphBoxes()
-{
+void TForm1::CreateGraphBoxes() {
     RemoveGraphBoxes();
     for (int r = 1; r < StringGrid1->RowCount(); ++r)
         StringGrid1->SetObjects(kCommentCol, r, FJournalCells.NewGraphBox());
 }
 
-void TForm1::RemoveGraphBoxes()
-{
+void TForm1::RemoveGraphBoxes() {
     for (int r = 1; r < StringGrid1->RowCount(); ++r) {
         app::TGraphBox* box = app::GraphBoxOf(StringGrid1->Objects(kCommentCol, r));
         if (box == nullptr)
@@ -225,8 +210,7 @@ void TForm1::RemoveGraphBoxes()
     }
 }
 
-void TForm1::AttachCurveFiles()
-{
+void TForm1::AttachCurveFiles() {
     const std::string dir = app::ProgramDir();
     auto attach = [this](int col, int row, const std::string& path) {
         ui::TObject* old = StringGrid1->Objects(col, row);
@@ -247,8 +231,7 @@ void TForm1::AttachCurveFiles()
     }
 }
 
-void TForm1::ToolButton1Click(ui::TObject*)
-{
+void TForm1::ToolButton1Click(ui::TObject*) {
     const int r = StringGrid1->Row();
     const int rows = StringGrid1->RowCount();
     if (r == 1 && rows <= 2) {
@@ -271,8 +254,7 @@ void TForm1::ToolButton1Click(ui::TObject*)
     StringGrid1->SetRowCount(rows - 1);
 }
 
-void TForm1::ToolButton4Click(ui::TObject*)
-{
+void TForm1::ToolButton4Click(ui::TObject*) {
     const int current = StringGrid1->Row();
     for (int r = 1; r < StringGrid1->RowCount(); ++r)
         if (r != current)
@@ -310,17 +292,16 @@ void TForm1::ToolButton4Click(ui::TObject*)
         LoadChartSeries({Chart2}, chart2File);
 }
 
-void TForm1::StringGrid1SelectCell(ui::TObject*, int ACol, int ARow, bool& CanSelect)
-{
+void TForm1::StringGrid1SelectCell(ui::TObject*, int ACol, int ARow, bool& CanSelect) {
     if (ARow >= 0 && ARow < StringGrid1->RowCount())
         StatusBar1->Panels(2).SetText(StringGrid1->Cells(kCommentCol, ARow));
-    StringGrid1->SetOptions(ACol == kCommentCol ? kJournalOptions << ui::goEditing : kJournalOptions);
+    StringGrid1->SetOptions(ACol == kCommentCol ? kJournalOptions << ui::goEditing
+                                                : kJournalOptions);
     CanSelect = true;
 }
 
 void TForm1::StringGrid1DrawCell(ui::TObject*, int ACol, int ARow, const ui::TRect& Rect,
-                                 ui::TGridDrawState)
-{
+                                 ui::TGridDrawState) {
     if (ARow < 1 || ARow >= StringGrid1->RowCount() || ACol < 0 || ACol >= StringGrid1->ColCount())
         return;
     app::TGraphBox* box = app::GraphBoxOf(StringGrid1->Objects(kCommentCol, ARow));
@@ -339,10 +320,10 @@ void TForm1::StringGrid1Click(ui::TObject*) {}
 
 void TForm1::CheckBox1Click(ui::TObject*) {}
 
-int TForm1::MarkedJournalRow() const
-{
+int TForm1::MarkedJournalRow() const {
     for (int r = 1; r < StringGrid1->RowCount(); ++r)
-        if (app::TGraphBox* box = app::GraphBoxOf(StringGrid1->Objects(kCommentCol, r)); box && box->Checked())
+        if (app::TGraphBox* box = app::GraphBoxOf(StringGrid1->Objects(kCommentCol, r));
+            box && box->Checked())
             return r;
     return 0;
 }

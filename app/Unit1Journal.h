@@ -64,8 +64,8 @@ public:
 
 private:
     std::vector<std::unique_ptr<TGraphBox>> boxes_;
-    std::unordered_set<const TGraphBox*> mine_;   // every box made
-    std::unordered_set<const TGraphBox*> free_;   // boxes in no cell
+    std::unordered_set<const TGraphBox*> mine_; // every box made
+    std::unordered_set<const TGraphBox*> free_; // boxes in no cell
     std::vector<TGraphBox*> freeBoxes_;
     std::unordered_map<ui::TObject*, std::unique_ptr<TCurveFileRef>> refs_;
 };

@@ -11,16 +11,14 @@
 
 namespace {
 
-core::TJournalRow GridRow(const ui::TStringGrid* grid, int row)
-{
+core::TJournalRow GridRow(const ui::TStringGrid* grid, int row) {
     core::TJournalRow cells;
     for (std::size_t c = 0; c < core::kJournalColumns; ++c)
         cells[c] = grid->Cells(static_cast<int>(c), row);
     return cells;
 }
 
-std::vector<core::TJournalRow> RecordRows(const ui::TStringGrid* grid)
-{
+std::vector<core::TJournalRow> RecordRows(const ui::TStringGrid* grid) {
     std::vector<core::TJournalRow> rows;
     for (int r = 1; r < grid->RowCount(); ++r)
         rows.push_back(GridRow(grid, r));
@@ -28,8 +26,7 @@ std::vector<core::TJournalRow> RecordRows(const ui::TStringGrid* grid)
 }
 
 // Saves the page and loads it into the browser.
-void SaveAndNavigate(ui::TWebBrowser* web, const std::vector<std::string>& lines)
-{
+void SaveAndNavigate(ui::TWebBrowser* web, const std::vector<std::string>& lines) {
     const std::string page = app::ProgramDir() + core::kReportFileName;
     core::SaveReportFile(page, lines);
     web->Navigate(page);
@@ -37,8 +34,7 @@ void SaveAndNavigate(ui::TWebBrowser* web, const std::vector<std::string>& lines
 
 } // namespace
 
-void TForm1::PrintMeasurement()
-{
+void TForm1::PrintMeasurement() {
     const int marked = MarkedJournalRow();
     core::TJournalRow record;
     if (marked > 0)
@@ -56,8 +52,7 @@ void TForm1::PrintMeasurement()
     SaveAndNavigate(Web, lines);
 }
 
-void TForm1::PrintJournal(ui::TStringGrid* Grid)
-{
+void TForm1::PrintJournal(ui::TStringGrid* Grid) {
     SaveAndNavigate(Web, core::PrintJournalLines(RecordRows(Grid), *app::Texts().Reports));
 }
 
@@ -66,7 +61,6 @@ void TForm1::N3Click(ui::TObject*) { PrintMeasurement(); }
 void TForm1::ToolButton2Click(ui::TObject*) { PrintJournal(StringGrid1); }
 
 // Whichever control finished loading, the preview is Web's.
-void TForm1::WebNavigateComplete2(ui::TObject*, const std::string&)
-{
+void TForm1::WebNavigateComplete2(ui::TObject*, const std::string&) {
     Web->ExecWB(ui::OLECMDID_PRINTPREVIEW, ui::OLECMDEXECOPT_PROMPTUSER);
 }

@@ -11,17 +11,17 @@ namespace {
 
 struct TWriteResult {
     bool Ok = false;
-    DWORD Written = 0;     // bytes written (0 when nothing was)
-    std::string Error;     // the error text of a failure
+    DWORD Written = 0; // bytes written (0 when nothing was)
+    std::string Error; // the error text of a failure
 };
 
 // The system's text for an error code in this build's language; empty when it has none.
 // Room for 256 characters of UTF-8 and the line break.
 std::string ErrorMessageText(DWORD code) {
     char buffer[4 * 256 + 3] = {};
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code,
-                                        app::Texts().ErrorLanguage, buffer, sizeof buffer - 1,
-                                        nullptr);
+    const DWORD length =
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code, app::Texts().ErrorLanguage,
+                       buffer, sizeof buffer - 1, nullptr);
     return std::string(buffer, std::min<std::size_t>(length, sizeof buffer - 1));
 }
 
@@ -34,8 +34,8 @@ TWriteResult Send(hid::THidDevice* device, core::TOutputReport report) {
     const std::size_t length = caps.OutputReportByteLength;
     TWriteResult result;
     if (!core::ReportLengthSupported(length)) {
-        result.Error = core::UnsupportedReportLengthMessage(app::Texts().UnsupportedReportLength,
-                                                            length);
+        result.Error =
+            core::UnsupportedReportLengthMessage(app::Texts().UnsupportedReportLength, length);
         return result;
     }
     report[0] = 0;
@@ -66,9 +66,7 @@ void TForm1::WriteReport(const core::TOutputReport& Report) {
                                 "", ui::MB_OK);
 }
 
-void TForm1::ShowStatus(const std::string& Text) {
-    StatusBar1->Panels(0).SetText(Text);
-}
+void TForm1::ShowStatus(const std::string& Text) { StatusBar1->Panels(0).SetText(Text); }
 
 void TForm1::Timer1Timer(ui::TObject*) {
     if (!FCurrentDevice) {

@@ -29,8 +29,8 @@ void TForm1::Timer2Timer(ui::TObject*) {
     }
 
     if (app::IsPlottingState(FState, FModeByte)) {
-        const app::PlotOutput out = app::PlotStep({FTemperature, FPrevTemperature, FSignal,
-                                                   FPrevSignal, FDf, FModeByte, FBaseline});
+        const app::PlotOutput out = app::PlotStep(
+            {FTemperature, FPrevTemperature, FSignal, FPrevSignal, FDf, FModeByte, FBaseline});
         Series1->Add(out.temperature);
         if (out.transmission)
             Series4->Add(*out.transmission);

@@ -23,29 +23,78 @@ using enum TControllerRule;
 constexpr TParameterValue kNoValue{nullptr, 0, 0};
 
 constexpr std::array<TParameterGroup, grCount> kGroups = {{
-    {"Коррекция цируса", Single, ControllerPlace, 14, 10,
-     {{{"Edit1", 14, 24}, {"Edit2", 18, 28}, kNoValue}}, 2},
-    {"Коррекция термопары", Single, ControllerPlace, 22, 11,
-     {{{"Edit3", 22, 32}, {"Edit4", 26, 36}, kNoValue}}, 2},
-    {"Коррекция гр. застывания", Single, ControllerPlace, 46, 12,
-     {{{"Edit5", 46, 12}, kNoValue, kNoValue}}, 1},
+    {"Коррекция цируса",
+     Single,
+     ControllerPlace,
+     14,
+     10,
+     {{{"Edit1", 14, 24}, {"Edit2", 18, 28}, kNoValue}},
+     2},
+    {"Коррекция термопары",
+     Single,
+     ControllerPlace,
+     22,
+     11,
+     {{{"Edit3", 22, 32}, {"Edit4", 26, 36}, kNoValue}},
+     2},
+    {"Коррекция гр. застывания",
+     Single,
+     ControllerPlace,
+     46,
+     12,
+     {{{"Edit5", 46, 12}, kNoValue, kNoValue}},
+     1},
     {"Реверс", Single, ControllerPlace, 38, 13, {{{"Edit6", 38, 16}, kNoValue, kNoValue}}, 1},
-    {"Время открытия клапана", Word16, ControllerPlace, 54, 14,
-     {{{"Edit8", 54, 40}, kNoValue, kNoValue}}, 1},
-    {"Скорость охлаждения", Single, ControllerPlace, 42, 15,
-     {{{"Edit7", 42, 20}, kNoValue, kNoValue}}, 1},
-    {"Граница помутнения", Single, ControllerPlace, 50, 16,
-     {{{"Edit9", 50, 42}, kNoValue, kNoValue}}, 1},
-    {"Граница Dф. застывания по  клапану ", Single, ControllerPlace, 56, 17,
-     {{{"gr_df", 56, 46}, kNoValue, kNoValue}}, 1},
-    {"Минимальная скорость", Single, NoPlace, 60, 18,
-     {{{"Edit11", 60, 0}, kNoValue, kNoValue}}, 1},
-    {"Температура конденсатора", Single, NoPlace, 71, 19,
-     {{{"Edit12", 71, 0}, kNoValue, kNoValue}}, 1},
-    {"температура нагрева исп. или ячейки", Single, NoPlace, 66, 20,
-     {{{"Edit13", 66, 0}, kNoValue, kNoValue}}, 1},
-    {"ПИД", Single, AlwaysExternal, 75, 21,
-     {{{"Edit17", 75, 0}, {"Edit18", 79, 0}, {"Edit19", 83, 0}}}, 3},
+    {"Время открытия клапана",
+     Word16,
+     ControllerPlace,
+     54,
+     14,
+     {{{"Edit8", 54, 40}, kNoValue, kNoValue}},
+     1},
+    {"Скорость охлаждения",
+     Single,
+     ControllerPlace,
+     42,
+     15,
+     {{{"Edit7", 42, 20}, kNoValue, kNoValue}},
+     1},
+    {"Граница помутнения",
+     Single,
+     ControllerPlace,
+     50,
+     16,
+     {{{"Edit9", 50, 42}, kNoValue, kNoValue}},
+     1},
+    {"Граница Dф. застывания по  клапану ",
+     Single,
+     ControllerPlace,
+     56,
+     17,
+     {{{"gr_df", 56, 46}, kNoValue, kNoValue}},
+     1},
+    {"Минимальная скорость", Single, NoPlace, 60, 18, {{{"Edit11", 60, 0}, kNoValue, kNoValue}}, 1},
+    {"Температура конденсатора",
+     Single,
+     NoPlace,
+     71,
+     19,
+     {{{"Edit12", 71, 0}, kNoValue, kNoValue}},
+     1},
+    {"температура нагрева исп. или ячейки",
+     Single,
+     NoPlace,
+     66,
+     20,
+     {{{"Edit13", 66, 0}, kNoValue, kNoValue}},
+     1},
+    {"ПИД",
+     Single,
+     AlwaysExternal,
+     75,
+     21,
+     {{{"Edit17", 75, 0}, {"Edit18", 79, 0}, {"Edit19", 83, 0}}},
+     3},
 }};
 
 } // namespace
@@ -78,8 +127,8 @@ using app::TParameterGroup;
 
 void ReadGroup(TForm1& f, app::TGroup g) {
     const TParameterGroup& group = app::ParameterGroup(g);
-    f.WriteReport(core::ReadEepromReport(group.ReadAddress, core::kParameterControlByte,
-                                         group.Selector));
+    f.WriteReport(
+        core::ReadEepromReport(group.ReadAddress, core::kParameterControlByte, group.Selector));
 }
 
 // The value's bytes, lowest address first. An invalid text raises before anything is sent.
@@ -103,7 +152,7 @@ void WriteGroup(TForm1& f, app::TGroup g) {
     for (std::size_t v = 0; v < group.Count; ++v) {
         const app::TParameterValue& value = group.Values[v];
         const ui::TEdit* edit = f.EditByName(value.Edit);
-        if (!edit)  // a build without this group
+        if (!edit) // a build without this group
             return;
         std::size_t count = 0;
         const auto bytes = ValueBytes(group, edit->Text(), count);
@@ -119,9 +168,7 @@ void WriteGroup(TForm1& f, app::TGroup g) {
 }
 
 std::uint8_t ByteOf(const ui::TEdit* edit) { return core::LowByte(rt::StrToInt(edit->Text())); }
-std::uint16_t AddressOf(const ui::TEdit* edit) {
-    return core::LowWord(rt::StrToInt(edit->Text()));
-}
+std::uint16_t AddressOf(const ui::TEdit* edit) { return core::LowWord(rt::StrToInt(edit->Text())); }
 
 // One of the two whole-memory loops runs. A click on either loop button meanwhile (the loop
 // lets input through between its commands) does nothing, so loops never nest.

@@ -12,41 +12,41 @@ enum class TParameterType { Single, Word16 };
 
 // Where a write goes while "EEPROM 18f4550" is checked.
 enum class TControllerRule {
-    ControllerPlace,  // to the value's controller address
-    NoPlace,          // nowhere: the write does nothing
-    AlwaysExternal,   // the box is not consulted
+    ControllerPlace, // to the value's controller address
+    NoPlace,         // nowhere: the write does nothing
+    AlwaysExternal,  // the box is not consulted
 };
 
 struct TParameterValue {
-    const char* Edit;         // the edit's name
-    std::uint8_t External;    // first byte in the external EEPROM
-    std::uint8_t Controller;  // first byte in the controller EEPROM (ControllerPlace only)
+    const char* Edit;        // the edit's name
+    std::uint8_t External;   // first byte in the external EEPROM
+    std::uint8_t Controller; // first byte in the controller EEPROM (ControllerPlace only)
 };
 
 struct TParameterGroup {
     const char* Caption;
     TParameterType Type;
     TControllerRule Rule;
-    std::uint8_t ReadAddress;  // the read always names the external EEPROM
+    std::uint8_t ReadAddress; // the read always names the external EEPROM
     std::uint8_t Selector;
     std::array<TParameterValue, 3> Values;
-    std::size_t Count;         // values in use, written in this order
+    std::size_t Count; // values in use, written in this order
 };
 
 // The twelve groups, in the order of the tab (index by TGroup).
 enum TGroup : std::size_t {
-    grCirrus,          // "Коррекция цируса"
-    grThermocouple,    // "Коррекция термопары"
-    grPourCorrection,  // "Коррекция гр. застывания"
-    grReverse,         // "Реверс"
-    grValveTime,       // "Время открытия клапана"
-    grCoolingSpeed,    // "Скорость охлаждения"
-    grCloudThreshold,  // "Граница помутнения"
-    grDfThreshold,     // "Граница Dф. застывания по  клапану "
-    grMinimumSpeed,    // "Минимальная скорость"
-    grCondenser,       // "Температура конденсатора"
-    grHeating,         // "температура нагрева исп. или ячейки"
-    grPid,             // "ПИД"
+    grCirrus,         // "Коррекция цируса"
+    grThermocouple,   // "Коррекция термопары"
+    grPourCorrection, // "Коррекция гр. застывания"
+    grReverse,        // "Реверс"
+    grValveTime,      // "Время открытия клапана"
+    grCoolingSpeed,   // "Скорость охлаждения"
+    grCloudThreshold, // "Граница помутнения"
+    grDfThreshold,    // "Граница Dф. застывания по  клапану "
+    grMinimumSpeed,   // "Минимальная скорость"
+    grCondenser,      // "Температура конденсатора"
+    grHeating,        // "температура нагрева исп. или ячейки"
+    grPid,            // "ПИД"
     grCount,
 };
 std::span<const TParameterGroup> ParameterGroups();

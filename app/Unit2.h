@@ -7,7 +7,7 @@ class TForm2 : public ui::TForm {
 public:
     explicit TForm2(ui::TComponent* AOwner);
 
-    ui::TRadioGroup* RadioGroup1 = nullptr;  // "Что измеряем ?"
+    ui::TRadioGroup* RadioGroup1 = nullptr; // "Что измеряем ?"
 
     // No item is selected when the dialog is shown.
     void FormShow(ui::TObject* Sender);

@@ -10,14 +10,14 @@ public:
     explicit TAboutBox(ui::TComponent* AOwner);
 
     ui::TPanel* Panel1 = nullptr;
-    ui::TLabel* ProgramIcon = nullptr;  // the program's 16 x 16 mark
-    ui::TLabel* ProductName = nullptr;  // "Kelvane A"
-    ui::TLabel* Version = nullptr;      // "Version 3.1A  Build 09.2014"
-    ui::TLabel* Copyright = nullptr;    // the maker's name and contact details
+    ui::TLabel* ProgramIcon = nullptr; // the program's 16 x 16 mark
+    ui::TLabel* ProductName = nullptr; // "Kelvane A"
+    ui::TLabel* Version = nullptr;     // "Version 3.1A  Build 09.2014"
+    ui::TLabel* Copyright = nullptr;   // the maker's name and contact details
     ui::TLabel* Comments = nullptr;
     ui::TLabel* Contact1 = nullptr;
     ui::TLabel* Contact2 = nullptr;
-    ui::TButton* OKButton = nullptr;    // "OK", default
+    ui::TButton* OKButton = nullptr; // "OK", default
 
     void OKButtonClick(ui::TObject* Sender);
 };

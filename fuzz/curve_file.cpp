@@ -30,8 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         nextIndex = s.Index + 1;
         points += s.Points.size();
     }
-    const std::uint64_t length = 2 + c.Comment.size() + 4 + 4 * std::uint64_t(c.SeriesCount) +
-                                 16 * points;
+    const std::uint64_t length =
+        2 + c.Comment.size() + 4 + 4 * std::uint64_t(c.SeriesCount) + 16 * points;
     FUZZ_CHECK(length <= size);
 
     // Written back, the file is the same bytes (anything after the points is not part of it).

@@ -28,9 +28,7 @@ void Parse(const std::uint8_t* data, std::size_t size, const core::TParseRules& 
             FUZZ_CHECK(reply->Edits.empty());
         break;
     }
-    case core::TReportKind::EepromByte:
-        core::EepromByteText(data, size);
-        break;
+    case core::TReportKind::EepromByte: core::EepromByteText(data, size); break;
     case core::TReportKind::Status: {
         const auto report = core::DecodeStatusReport(data, size, version, rules);
         FUZZ_CHECK(report);

@@ -21,8 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(core::ParseJournal(written) == rows);
 
     std::vector<core::TJournalRow> appended = rows;
-    const auto at = core::AppendRecordRow(appended, "01.02.2026  10:00:00", -12.3f, 77.0f,
-                                          -20.0f, 1.0f);
+    const auto at =
+        core::AppendRecordRow(appended, "01.02.2026  10:00:00", -12.3f, 77.0f, -20.0f, 1.0f);
     FUZZ_CHECK(at && *at < appended.size());
     std::int64_t number = 0;
     FUZZ_CHECK(rt::TryStrToInt64(appended[*at][0], number));

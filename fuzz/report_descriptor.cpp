@@ -26,8 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto area = hidraw::KernelReadArea(buffer, info.numberedReports);
     FUZZ_CHECK(area.size() <= buffer.size());
     const std::size_t kernel = size == 0 ? 0 : (data[0] * 131u + size) % (area.size() + 1);
-    const std::size_t seen = hidraw::FinishRead(buffer, kernel, info.numberedReports,
-                                                info.inputReportByteLength);
+    const std::size_t seen =
+        hidraw::FinishRead(buffer, kernel, info.numberedReports, info.inputReportByteLength);
     FUZZ_CHECK(seen <= buffer.size());
     FUZZ_CHECK(seen >= info.inputReportByteLength);
     if (!info.numberedReports)

@@ -21,39 +21,57 @@ using hidraw::UdevDevice;
 using hidraw::UdevRecord;
 
 UdevDevice* DeviceOf(UdevRecord& r, std::string_view name) {
-    if (name == "hidraw") return &r.hidraw;
-    if (name == "hid") return &r.hid;
-    if (name == "transport") return &r.transport;
-    if (name == "usb") return &r.usbDevice;
+    if (name == "hidraw")
+        return &r.hidraw;
+    if (name == "hid")
+        return &r.hid;
+    if (name == "transport")
+        return &r.transport;
+    if (name == "usb")
+        return &r.usbDevice;
     return nullptr;
 }
 
 int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
     return -1;
 }
 
 void Apply(UdevRecord& r, std::string_view key, std::string_view value) {
-    if (key == "devNode") { r.devNode = value; return; }
-    if (key == "sysPath") { r.sysPath = value; return; }
+    if (key == "devNode") {
+        r.devNode = value;
+        return;
+    }
+    if (key == "sysPath") {
+        r.sysPath = value;
+        return;
+    }
     if (key == "descriptor") {
         for (std::size_t i = 0; i + 1 < value.size(); i += 2) {
             const int hi = HexDigit(value[i]), lo = HexDigit(value[i + 1]);
-            if (hi < 0 || lo < 0) break;
+            if (hi < 0 || lo < 0)
+                break;
             r.reportDescriptor.push_back(static_cast<std::uint8_t>(hi << 4 | lo));
         }
         return;
     }
     const auto dot = key.find('.');
     UdevDevice* d = DeviceOf(r, key.substr(0, dot));
-    if (!d || dot == std::string_view::npos) return;
+    if (!d || dot == std::string_view::npos)
+        return;
     d->present = true;
     const std::string_view rest = key.substr(dot + 1);
-    if (rest == "name") d->sysName = value;
-    else if (rest.substr(0, 2) == "p.") d->properties[std::string(rest.substr(2))] = value;
-    else if (rest.substr(0, 2) == "a.") d->attributes[std::string(rest.substr(2))] = value;
+    if (rest == "name")
+        d->sysName = value;
+    else if (rest.substr(0, 2) == "p.")
+        d->properties[std::string(rest.substr(2))] = value;
+    else if (rest.substr(0, 2) == "a.")
+        d->attributes[std::string(rest.substr(2))] = value;
 }
 
 std::vector<UdevRecord> RecordsOf(std::string_view text) {
@@ -67,7 +85,8 @@ std::vector<UdevRecord> RecordsOf(std::string_view text) {
             continue;
         }
         const auto eq = line.find('=');
-        if (eq != std::string_view::npos) Apply(records.back(), line.substr(0, eq), line.substr(eq + 1));
+        if (eq != std::string_view::npos)
+            Apply(records.back(), line.substr(0, eq), line.substr(eq + 1));
     }
     return records;
 }
@@ -84,7 +103,8 @@ public:
     std::vector<UdevRecord> Records() override { return records_; }
     std::optional<UdevRecord> Record(const std::string& devNode) override {
         for (const auto& r : records_)
-            if (r.devNode == devNode) return r;
+            if (r.devNode == devNode)
+                return r;
         return std::nullopt;
     }
     bool Present(const UdevRecord&) override { return true; }

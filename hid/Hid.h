@@ -47,8 +47,7 @@ private:
 
 // The routines the system calls.
 inline constexpr THidRoutine<THidD_GetHidGuid> HidD_GetHidGuid{"HidD_GetHidGuid"};
-inline constexpr THidRoutine<THidD_GetPreparsedData> HidD_GetPreparsedData{
-    "HidD_GetPreparsedData"};
+inline constexpr THidRoutine<THidD_GetPreparsedData> HidD_GetPreparsedData{"HidD_GetPreparsedData"};
 inline constexpr THidRoutine<THidD_FreePreparsedData> HidD_FreePreparsedData{
     "HidD_FreePreparsedData"};
 inline constexpr THidRoutine<THidD_GetNumInputBuffers> HidD_GetNumInputBuffers{
@@ -56,12 +55,10 @@ inline constexpr THidRoutine<THidD_GetNumInputBuffers> HidD_GetNumInputBuffers{
 inline constexpr THidRoutine<THidD_SetNumInputBuffers> HidD_SetNumInputBuffers{
     "HidD_SetNumInputBuffers"};
 inline constexpr THidRoutine<THidD_GetAttributes> HidD_GetAttributes{"HidD_GetAttributes"};
-inline constexpr THidRoutine<THidD_GetProductString> HidD_GetProductString{
-    "HidD_GetProductString"};
+inline constexpr THidRoutine<THidD_GetProductString> HidD_GetProductString{"HidD_GetProductString"};
 inline constexpr THidRoutine<THidD_GetSerialNumberString> HidD_GetSerialNumberString{
     "HidD_GetSerialNumberString"};
-inline constexpr THidRoutine<THidD_GetIndexedString> HidD_GetIndexedString{
-    "HidD_GetIndexedString"};
+inline constexpr THidRoutine<THidD_GetIndexedString> HidD_GetIndexedString{"HidD_GetIndexedString"};
 inline constexpr THidRoutine<THidP_GetCaps> HidP_GetCaps{"HidP_GetCaps"};
 
 } // namespace hid

@@ -25,8 +25,8 @@ class THidDeviceReadThread;
 using THidPlugEvent = rt::TMethod<void(THidDevice* HidDev)>;
 using THidEnumerateEvent = rt::TMethod<bool(THidDevice* HidDev, const std::int32_t Idx)>;
 // Data points at the bytes after the report ID; valid only during the call.
-using THidDataEvent = rt::TMethod<void(THidDevice* HidDev, std::uint8_t ReportID,
-                                       const void* Data, std::uint16_t Size)>;
+using THidDataEvent = rt::TMethod<void(THidDevice* HidDev, std::uint8_t ReportID, const void* Data,
+                                       std::uint16_t Size)>;
 using THidDataErrorEvent = rt::TMethod<void(THidDevice* HidDev, std::uint32_t Error)>;
 using TNotifyEvent = rt::TMethod<void(THidDeviceController* Sender)>;
 
@@ -51,8 +51,7 @@ public:
     THidPnPInfo(const THidPnPInfo&) = delete;
     THidPnPInfo& operator=(const THidPnPInfo&) = delete;
 
-    static std::string ReadStringProperty(HDEVINFO DevInfo, SP_DEVINFO_DATA& DevData,
-                                          DWORD Code);
+    static std::string ReadStringProperty(HDEVINFO DevInfo, SP_DEVINFO_DATA& DevData, DWORD Code);
     static std::vector<std::string> ReadStringListProperty(HDEVINFO DevInfo,
                                                            SP_DEVINFO_DATA& DevData, DWORD Code);
     static DWORD ReadDwordProperty(HDEVINFO DevInfo, SP_DEVINFO_DATA& DevData, DWORD Code);
@@ -187,7 +186,7 @@ private:
     std::mutex FReadHandleLock;
     bool FMuted = false;
     bool FStoppingThread = false;
-    const std::uint64_t FSerial;  // tells a listed object from a later one at the same address
+    const std::uint64_t FSerial; // tells a listed object from a later one at the same address
 };
 
 // ---- read thread --------------------------------------------------------------------------
@@ -297,10 +296,10 @@ private:
     std::string FDummy;
     std::vector<THidDevice*> FList;
     bool FInDeviceChange = false;
-    bool FDeviceChangePending = false;  // a device change came while one ran
+    bool FDeviceChangePending = false; // a device change came while one ran
     LPARAM FLParam = 0;
     HWND FHWnd = 0;
-    bool FSetupApiBound = false;  // this controller's device-setup reference
+    bool FSetupApiBound = false; // this controller's device-setup reference
 };
 
 } // namespace hid

@@ -12,7 +12,7 @@ namespace {
 std::atomic<std::uint64_t> NextSerial{0};
 
 constexpr DWORD ShareReadWrite = FILE_SHARE_READ | FILE_SHARE_WRITE;
-constexpr std::size_t StringChars = 254;  // 508-byte string buffers
+constexpr std::size_t StringChars = 254; // 508-byte string buffers
 constexpr ULONG StringBytes = StringChars * sizeof(WCHAR);
 
 std::u16string TextUpToNul(const WCHAR* buffer, std::size_t capacity) {

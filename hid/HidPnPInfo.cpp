@@ -5,8 +5,7 @@
 
 namespace hid {
 
-THidPnPInfo::THidPnPInfo(HDEVINFO DevInfo, const SP_DEVINFO_DATA& DevData,
-                         std::string Path)
+THidPnPInfo::THidPnPInfo(HDEVINFO DevInfo, const SP_DEVINFO_DATA& DevData, std::string Path)
     : DeviceInstance(DevData.DevInst), DevicePath(std::move(Path)), devData_(DevData) {
     SP_DEVINFO_DATA& d = devData_;
     Capabilities = ReadDwordProperty(DevInfo, d, SPDRP_CAPABILITIES);
@@ -60,8 +59,7 @@ std::string THidPnPInfo::ReadStringProperty(HDEVINFO DevInfo, SP_DEVINFO_DATA& D
 }
 
 std::vector<std::string> THidPnPInfo::ReadStringListProperty(HDEVINFO DevInfo,
-                                                             SP_DEVINFO_DATA& DevData,
-                                                             DWORD Code) {
+                                                             SP_DEVINFO_DATA& DevData, DWORD Code) {
     std::vector<BYTE> buffer(StringListBufferSize);
     buffer[0] = 0;
     ReadProperty(DevInfo, DevData, Code, buffer.data(), static_cast<DWORD>(buffer.size()));

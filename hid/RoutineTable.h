@@ -14,13 +14,12 @@ namespace hid {
 // a wide form (exports Base+"A" and Base+"W", neutral pointer Base bound to the ANSI one),
 // and the alias name of a routine bound a second time into the following pointer(s).
 struct TRoutineName {
-    constexpr TRoutineName(std::string_view base, bool twoForm = false,
-                           std::string_view alias = {})
+    constexpr TRoutineName(std::string_view base, bool twoForm = false, std::string_view alias = {})
         : Base(base), TwoForm(twoForm), Alias(alias) {}
 
     std::string_view Base;
     bool TwoForm;
-    std::string_view Alias;  // empty: bound once
+    std::string_view Alias; // empty: bound once
 
     constexpr bool Twice() const { return !Alias.empty(); }
     // Pointers the routine takes: 1 or 3, doubled when bound twice.

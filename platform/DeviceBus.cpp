@@ -46,17 +46,14 @@ bool SetDefaultDeviceBus(std::unique_ptr<DeviceBus> bus) {
     return true;
 }
 
-DeviceBus* CurrentDeviceBus() {
-    return TheBuses().current.load();
-}
+DeviceBus* CurrentDeviceBus() { return TheBuses().current.load(); }
 
 DWORD RegistryPropertyType(DWORD code) {
     switch (code) {
     case SPDRP_HARDWAREID:
     case SPDRP_COMPATIBLEIDS:
     case SPDRP_UPPERFILTERS:
-    case SPDRP_LOWERFILTERS:
-        return REG_MULTI_SZ;
+    case SPDRP_LOWERFILTERS: return REG_MULTI_SZ;
     case SPDRP_CONFIGFLAGS:
     case SPDRP_CAPABILITIES:
     case SPDRP_UI_NUMBER:
@@ -66,13 +63,10 @@ DWORD RegistryPropertyType(DWORD code) {
     case SPDRP_EXCLUSIVE:
     case SPDRP_CHARACTERISTICS:
     case SPDRP_ADDRESS:
-    case SPDRP_REMOVAL_POLICY:
-        return REG_DWORD;
+    case SPDRP_REMOVAL_POLICY: return REG_DWORD;
     case SPDRP_BUSTYPEGUID:
-    case SPDRP_SECURITY_SDS:
-        return REG_BINARY;
-    default:
-        return REG_SZ;
+    case SPDRP_SECURITY_SDS: return REG_BINARY;
+    default: return REG_SZ;
     }
 }
 

@@ -16,8 +16,8 @@ namespace platform {
 
 // One device interface that is present now.
 struct BusInterface {
-    DWORD instance = 0;  // device instance number: stable while present, unique per interface
-    std::string path;    // opens with CreateFileA
+    DWORD instance = 0; // device instance number: stable while present, unique per interface
+    std::string path;   // opens with CreateFileA
 };
 
 // Receives the input reports of one open read handle (report ID first). Any thread.
@@ -40,7 +40,7 @@ public:
 
     // One output report (report ID first), synchronously.
     virtual DWORD Write(const std::uint8_t* data, std::size_t length) = 0;
-    virtual DWORD GetAttributes(HIDD_ATTRIBUTES& attributes) = 0;  // Size is set by the caller
+    virtual DWORD GetAttributes(HIDD_ATTRIBUTES& attributes) = 0; // Size is set by the caller
     virtual DWORD GetCaps(HIDP_CAPS& caps) = 0;
     virtual DWORD GetProductString(std::u16string& text) = 0;
     virtual DWORD GetManufacturerString(std::u16string& text) = 0;
@@ -60,8 +60,7 @@ public:
     // REG_DWORD, ...) and its bytes as the ANSI query returns them (strings NUL-terminated,
     // string lists ending in a double NUL). ERROR_INVALID_DATA when the device lacks it,
     // ERROR_NO_SUCH_DEVINST when the interface has gone.
-    virtual DWORD RegistryProperty(DWORD instance, DWORD code, DWORD& type,
-                                   std::string& bytes) = 0;
+    virtual DWORD RegistryProperty(DWORD instance, DWORD code, DWORD& type, std::string& bytes) = 0;
 
     // Opens a path with an access mask of GENERIC_READ / GENERIC_WRITE (0: queries only).
     // sink is null, or receives the input reports that arrive from now on while the

@@ -23,8 +23,7 @@ public:
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     int get() const { return fd_; }
-    bool Close()
-    {
+    bool Close() {
         if (fd_ < 0)
             return true;
         int rc = ::close(fd_);
@@ -38,19 +37,17 @@ private:
 
 std::string Reason(int error) { return std::strerror(error); }
 
-std::string TempNameFor(const std::string& path)
-{
+std::string TempNameFor(const std::string& path) {
     static std::atomic<unsigned> counter{0};
     return path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
 }
 
 // The file a path names: the end of its chain of symbolic links (which need not exist yet),
 // else the path itself.
-std::string FollowLinks(const std::string& path)
-{
+std::string FollowLinks(const std::string& path) {
     std::string at = path;
     for (int hops = 0; hops < 40; ++hops) {
-        struct stat st{};
+        struct stat st {};
         if (::lstat(at.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
             return at;
         char buffer[PATH_MAX];
@@ -64,8 +61,7 @@ std::string FollowLinks(const std::string& path)
 }
 
 // Writes all bytes at the file's position; false with errno set on failure.
-bool WriteAll(int fd, std::string_view bytes)
-{
+bool WriteAll(int fd, std::string_view bytes) {
     const char* p = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
@@ -82,8 +78,7 @@ bool WriteAll(int fd, std::string_view bytes)
 }
 
 // The whole new content into the open file itself, flushed.
-void WriteInPlace(const std::string& path, int fd, std::string_view bytes)
-{
+void WriteInPlace(const std::string& path, int fd, std::string_view bytes) {
     if (::lseek(fd, 0, SEEK_SET) != 0 || !WriteAll(fd, bytes) ||
         ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd) != 0)
         throw rt::EFCreateError(path, Reason(errno));
@@ -91,14 +86,12 @@ void WriteInPlace(const std::string& path, int fd, std::string_view bytes)
 
 } // namespace
 
-std::string DirectoryOf(const std::string& path)
-{
+std::string DirectoryOf(const std::string& path) {
     auto slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-bool RenameFile(const std::string& from, const std::string& to)
-{
+bool RenameFile(const std::string& from, const std::string& to) {
     if (::rename(from.c_str(), to.c_str()) == 0)
         return true;
     const int error = errno;
@@ -107,24 +100,21 @@ bool RenameFile(const std::string& from, const std::string& to)
     throw rt::EFCreateError(to, Reason(error));
 }
 
-bool PathTaken(const std::string& path)
-{
-    struct stat st{};
+bool PathTaken(const std::string& path) {
+    struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
 }
 
-bool FileExists(const std::string& path)
-{
-    struct stat st{};
+bool FileExists(const std::string& path) {
+    struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
-InputFile::InputFile(const std::string& path) : path_(path)
-{
+InputFile::InputFile(const std::string& path) : path_(path) {
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0)
         throw rt::EFOpenError(path, Reason(errno));
-    struct stat st{};
+    struct stat st {};
     const int error = ::fstat(fd_, &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;
     if (error != 0) {
         ::close(fd_);
@@ -134,14 +124,12 @@ InputFile::InputFile(const std::string& path) : path_(path)
         size_ = static_cast<std::uint64_t>(st.st_size);
 }
 
-InputFile::~InputFile()
-{
+InputFile::~InputFile() {
     if (fd_ >= 0)
         ::close(fd_);
 }
 
-std::string InputFile::Read(std::uint64_t count)
-{
+std::string InputFile::Read(std::uint64_t count) {
     std::string bytes;
     char buffer[65536];
     while (count > 0) {
@@ -161,16 +149,14 @@ std::string InputFile::Read(std::uint64_t count)
     return bytes;
 }
 
-std::string ReadFileBytes(const std::string& path)
-{
+std::string ReadFileBytes(const std::string& path) {
     InputFile file(path);
     return file.Read(file.Size());
 }
 
-void ReplaceFile(const std::string& path, std::string_view bytes)
-{
+void ReplaceFile(const std::string& path, std::string_view bytes) {
     const std::string target = FollowLinks(path);
-    struct stat st{};
+    struct stat st {};
     const bool exists = ::stat(target.c_str(), &st) == 0;
     if (exists && S_ISDIR(st.st_mode))
         throw rt::EFCreateError(path, Reason(EISDIR));
@@ -199,7 +185,7 @@ void ReplaceFile(const std::string& path, std::string_view bytes)
         throw rt::EFCreateError(path, Reason(error));
     };
     if (exists)
-        (void)::fchmod(fd.get(), mode);   // keep the old file's mode despite the umask
+        (void)::fchmod(fd.get(), mode); // keep the old file's mode despite the umask
     if (!WriteAll(fd.get(), bytes))
         fail(errno);
     if (::fsync(fd.get()) != 0)

@@ -13,8 +13,8 @@ struct HIDP_PREPARSED_DATA {
     HIDP_CAPS caps;
 };
 
-const GUID GUID_DEVINTERFACE_HID = {0x4D1E55B2, 0xF16F, 0x11CF,
-                                    {0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
+const GUID GUID_DEVINTERFACE_HID = {
+    0x4D1E55B2, 0xF16F, 0x11CF, {0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
 
 namespace platform::detail {
 namespace {
@@ -133,13 +133,11 @@ BOOLEAN GetProductString(HANDLE HidDeviceObject, PVOID Buffer, ULONG BufferLengt
 }
 
 BOOLEAN GetManufacturerString(HANDLE HidDeviceObject, PVOID Buffer, ULONG BufferLength) {
-    return GetString<&BusConnection::GetManufacturerString>(HidDeviceObject, Buffer,
-                                                            BufferLength);
+    return GetString<&BusConnection::GetManufacturerString>(HidDeviceObject, Buffer, BufferLength);
 }
 
 BOOLEAN GetSerialNumberString(HANDLE HidDeviceObject, PVOID Buffer, ULONG BufferLength) {
-    return GetString<&BusConnection::GetSerialNumberString>(HidDeviceObject, Buffer,
-                                                            BufferLength);
+    return GetString<&BusConnection::GetSerialNumberString>(HidDeviceObject, Buffer, BufferLength);
 }
 
 BOOLEAN GetIndexedString(HANDLE HidDeviceObject, ULONG StringIndex, PVOID Buffer,

@@ -65,7 +65,7 @@ struct FileObject final : InputSink {
 
 struct Kernel {
     std::mutex mutex;
-    std::condition_variable anyEnded;  // GetOverlappedResult with bWait
+    std::condition_variable anyEnded; // GetOverlappedResult with bWait
     std::unordered_map<HANDLE, std::shared_ptr<FileObject>> files;
     // The last read started with each OVERLAPPED record, until its handle closes.
     std::unordered_map<const OVERLAPPED*, std::shared_ptr<Read>> reads;
@@ -108,7 +108,7 @@ void FileObject::InputReport(const std::uint8_t* data, std::size_t length) {
     }
     reports.emplace_back(data, data + length);
     while (reports.size() > bufferCount)
-        reports.pop_front();  // full: the oldest goes
+        reports.pop_front(); // full: the oldest goes
 }
 
 void FileObject::Disconnected() {
@@ -177,7 +177,7 @@ std::shared_ptr<BusConnection> FileConnection(HANDLE handle) {
     // The file lives as long as the connection handed out: it is the connection's sink.
     struct Held {
         std::shared_ptr<FileObject> file;
-        std::shared_ptr<BusConnection> connection;  // destroyed first
+        std::shared_ptr<BusConnection> connection; // destroyed first
     };
     auto held = std::make_shared<Held>(Held{K().files.at(handle), file->connection});
     return std::shared_ptr<BusConnection>(held, held->connection.get());
@@ -215,13 +215,9 @@ std::size_t FileHandleCount() {
 using namespace platform::detail;
 using platform::BusConnection;
 
-DWORD GetLastError() {
-    return t_lastError;
-}
+DWORD GetLastError() { return t_lastError; }
 
-void SetLastError(DWORD dwErrCode) {
-    t_lastError = dwErrCode;
-}
+void SetLastError(DWORD dwErrCode) { t_lastError = dwErrCode; }
 
 HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                    void* lpSecurityAttributes, DWORD dwCreationDisposition,
@@ -242,8 +238,8 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
     file->overlapped = (dwFlagsAndAttributes & FILE_FLAG_OVERLAPPED) != 0;
     const bool reads = file->overlapped && (file->access & GENERIC_READ);
     std::unique_ptr<BusConnection> connection;
-    const DWORD error = bus->Open(lpFileName, file->access, reads ? file.get() : nullptr,
-                                  connection);
+    const DWORD error =
+        bus->Open(lpFileName, file->access, reads ? file.get() : nullptr, connection);
     if (error != ERROR_SUCCESS || !connection)
         return Fail(error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE), INVALID_HANDLE_VALUE;
     HIDP_CAPS caps{};
@@ -276,7 +272,7 @@ BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
         connection = file->connection;
     }
     if (lpOverlapped)
-        return Fail(ERROR_NOT_SUPPORTED);  // writes are synchronous here
+        return Fail(ERROR_NOT_SUPPORTED); // writes are synchronous here
     if (!lpBuffer && nNumberOfBytesToWrite)
         return Fail(ERROR_INVALID_USER_BUFFER);
     const DWORD error =
@@ -360,9 +356,7 @@ DWORD SleepEx(DWORD dwMilliseconds, BOOL bAlertable) {
     return WAIT_IO_COMPLETION;
 }
 
-void Sleep(DWORD dwMilliseconds) {
-    SleepEx(dwMilliseconds, FALSE);
-}
+void Sleep(DWORD dwMilliseconds) { SleepEx(dwMilliseconds, FALSE); }
 
 BOOL GetOverlappedResult(HANDLE hFile, LPOVERLAPPED lpOverlapped,
                          LPDWORD lpNumberOfBytesTransferred, BOOL bWait) {
@@ -422,6 +416,6 @@ BOOL CloseHandle(HANDLE hObject) {
             r = r->second->handle == hObject ? K().reads.erase(r) : std::next(r);
         connection = std::move(file->connection);
     }
-    connection.reset();  // outside the lock: the bus may be delivering a report right now
+    connection.reset(); // outside the lock: the bus may be delivering a report right now
     return TRUE;
 }

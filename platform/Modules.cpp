@@ -12,11 +12,11 @@ namespace platform::detail {
 namespace {
 
 struct Module {
-    std::string name;       // as the platform spells it
+    std::string name; // as the platform spells it
     HMODULE handle;
     int refCount;
-    bool permanent;         // loaded with the process (kernel32): never unloaded
-    bool loadable;          // LoadLibraryA finds it
+    bool permanent; // loaded with the process (kernel32): never unloaded
+    bool loadable;  // LoadLibraryA finds it
     ModuleExports exports;
 };
 

@@ -13,11 +13,11 @@ namespace platform::detail {
 namespace {
 
 // The class of the devices behind HID interfaces: {745A17A0-74D3-11D0-B6FE-00A0C90F57DA}.
-constexpr GUID kHidClassGuid = {0x745A17A0, 0x74D3, 0x11D0,
-                                {0xB6, 0xFE, 0x00, 0xA0, 0xC9, 0x0F, 0x57, 0xDA}};
+constexpr GUID kHidClassGuid = {
+    0x745A17A0, 0x74D3, 0x11D0, {0xB6, 0xFE, 0x00, 0xA0, 0xC9, 0x0F, 0x57, 0xDA}};
 
 struct DeviceInfoSet {
-    std::vector<BusInterface> members;  // as present when the set was made
+    std::vector<BusInterface> members; // as present when the set was made
 };
 
 struct Sets {
@@ -128,9 +128,8 @@ BOOL GetDeviceInterfaceDetailA(HDEVINFO DeviceInfoSet,
 }
 
 BOOL GetDeviceRegistryPropertyA(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData,
-                                DWORD Property, PDWORD PropertyRegDataType,
-                                PBYTE PropertyBuffer, DWORD PropertyBufferSize,
-                                PDWORD RequiredSize) {
+                                DWORD Property, PDWORD PropertyRegDataType, PBYTE PropertyBuffer,
+                                DWORD PropertyBufferSize, PDWORD RequiredSize) {
     auto set = FindSet(DeviceInfoSet);
     if (!set)
         return Fail(ERROR_INVALID_HANDLE);

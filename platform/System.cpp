@@ -9,9 +9,7 @@
 #include <cstring>
 #include <unistd.h>
 
-bool operator==(const GUID& a, const GUID& b) {
-    return std::memcmp(&a, &b, sizeof(GUID)) == 0;
-}
+bool operator==(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
 
 namespace platform::detail {
 namespace {
@@ -134,7 +132,7 @@ DWORD GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer) {
         return Fail(FromErrno(errno)), 0;
     const DWORD length = static_cast<DWORD>(std::strlen(path));
     if (!lpBuffer || nBufferLength <= length)
-        return length + 1;  // the size needed, NUL included
+        return length + 1; // the size needed, NUL included
     std::memcpy(lpBuffer, path, length + 1);
     return length;
 }

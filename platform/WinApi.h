@@ -159,15 +159,15 @@ constexpr DWORD REG_DWORD = 4;
 constexpr DWORD REG_MULTI_SZ = 7;
 
 struct SP_DEVINFO_DATA {
-    DWORD cbSize;        // 28
+    DWORD cbSize; // 28
     GUID ClassGuid;
-    DWORD DevInst;       // device instance number
+    DWORD DevInst; // device instance number
     DWORD Reserved;
 };
 using PSP_DEVINFO_DATA = SP_DEVINFO_DATA*;
 
 struct SP_DEVICE_INTERFACE_DATA {
-    DWORD cbSize;        // 28
+    DWORD cbSize; // 28
     GUID InterfaceClassGuid;
     DWORD Flags;
     DWORD Reserved;
@@ -176,7 +176,7 @@ using PSP_DEVICE_INTERFACE_DATA = SP_DEVICE_INTERFACE_DATA*;
 
 // Variable length: the NUL-terminated path follows the 4-byte size field.
 struct SP_DEVICE_INTERFACE_DETAIL_DATA_A {
-    DWORD cbSize;        // 5
+    DWORD cbSize; // 5
     CHAR DevicePath[1];
 };
 using PSP_DEVICE_INTERFACE_DETAIL_DATA_A = SP_DEVICE_INTERFACE_DETAIL_DATA_A*;
@@ -189,7 +189,7 @@ constexpr DWORD kDevicePathOffset = 4;
 // ---- HID -----------------------------------------------------------------------------------
 
 struct HIDD_ATTRIBUTES {
-    ULONG Size;          // 12
+    ULONG Size; // 12
     USHORT VendorID;
     USHORT ProductID;
     USHORT VersionNumber;
@@ -227,16 +227,15 @@ constexpr NTSTATUS HIDP_STATUS_NOT_IMPLEMENTED = static_cast<NTSTATUS>(0xC011002
 // ---- Overlapped I/O ------------------------------------------------------------------------
 
 struct OVERLAPPED {
-    ULONG_PTR Internal;      // error code of the completed request
-    ULONG_PTR InternalHigh;  // bytes transferred
+    ULONG_PTR Internal;     // error code of the completed request
+    ULONG_PTR InternalHigh; // bytes transferred
     DWORD Offset;
     DWORD OffsetHigh;
-    void* hEvent;            // not used by ReadFileEx: free for the caller (may hold a pointer)
+    void* hEvent; // not used by ReadFileEx: free for the caller (may hold a pointer)
 };
 using LPOVERLAPPED = OVERLAPPED*;
 
-using LPOVERLAPPED_COMPLETION_ROUTINE = void (*)(DWORD dwErrorCode,
-                                                 DWORD dwNumberOfBytesTransfered,
+using LPOVERLAPPED_COMPLETION_ROUTINE = void (*)(DWORD dwErrorCode, DWORD dwNumberOfBytesTransfered,
                                                  LPOVERLAPPED lpOverlapped);
 
 // ---- Version -------------------------------------------------------------------------------
@@ -246,7 +245,7 @@ constexpr DWORD VER_PLATFORM_WIN32_WINDOWS = 1;
 constexpr DWORD VER_PLATFORM_WIN32_NT = 2;
 
 struct OSVERSIONINFOA {
-    DWORD dwOSVersionInfoSize;   // sizeof(OSVERSIONINFOA)
+    DWORD dwOSVersionInfoSize; // sizeof(OSVERSIONINFOA)
     DWORD dwMajorVersion;
     DWORD dwMinorVersion;
     DWORD dwBuildNumber;
@@ -292,9 +291,9 @@ void SetLastError(DWORD dwErrCode);
 // Built-in modules only: "SetupApi.dll", "HID.dll", "kernel32.dll" (names without case, the
 // ".dll" ending may be left out). Reference counted; kernel32 stays loaded.
 HMODULE LoadLibraryA(LPCSTR lpLibFileName);
-FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName);  // names with case
+FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName); // names with case
 BOOL FreeLibrary(HMODULE hLibModule);
-HMODULE GetModuleHandleA(LPCSTR lpModuleName);               // no reference taken
+HMODULE GetModuleHandleA(LPCSTR lpModuleName); // no reference taken
 DWORD GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
 
 HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,

@@ -80,7 +80,7 @@ HWND AllocateHWnd(TWndMethod method) {
 }
 
 void DeallocateHWnd(HWND wnd) {
-    std::shared_ptr<Window> window;  // freed outside the lock
+    std::shared_ptr<Window> window; // freed outside the lock
     Windows& w = TheWindows();
     std::lock_guard<std::mutex> lock(w.mutex);
     if (auto it = w.windows.find(wnd); it != w.windows.end()) {
@@ -89,9 +89,7 @@ void DeallocateHWnd(HWND wnd) {
     }
 }
 
-BOOL IsWindow(HWND hWnd) {
-    return FindWindow(hWnd) != nullptr;
-}
+BOOL IsWindow(HWND hWnd) { return FindWindow(hWnd) != nullptr; }
 
 BOOL PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     if (hWnd == HWND_BROADCAST) {

@@ -41,9 +41,7 @@ void TThread::Resume() {
     threadId_ = thread_.get_id();
 }
 
-void TThread::Terminate() {
-    terminated_.store(true);
-}
+void TThread::Terminate() { terminated_.store(true); }
 
 bool TThread::Suspended() const {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -151,7 +149,7 @@ struct HandOver {
     std::mutex mutex;
     std::condition_variable done;
     bool finished = false;
-    std::atomic<bool> ready{false};  // finished, readable without the lock
+    std::atomic<bool> ready{false}; // finished, readable without the lock
     std::exception_ptr error;
 };
 

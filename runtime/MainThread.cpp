@@ -20,9 +20,9 @@ struct Queue {
     std::mutex mutex;
     std::condition_variable changed;
     std::deque<Item> items;
-    std::size_t handOvers = 0;  // hand-overs among the items
+    std::size_t handOvers = 0; // hand-overs among the items
     std::function<void()> wakeHook;
-    std::atomic<std::size_t> size{0};  // items.size(), readable without the lock
+    std::atomic<std::size_t> size{0}; // items.size(), readable without the lock
 };
 
 Queue& TheQueue() {
@@ -80,9 +80,7 @@ void Enqueue(std::function<void()> fn, bool handOver) {
 
 } // namespace
 
-void MainThread::Adopt() {
-    g_mainId.store(std::this_thread::get_id());
-}
+void MainThread::Adopt() { g_mainId.store(std::this_thread::get_id()); }
 
 bool MainThread::IsCurrent() {
     ClaimIfUnset();

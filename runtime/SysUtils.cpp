@@ -77,23 +77,15 @@ locale_t CLocale() {
 
 } // namespace
 
-char DecimalSeparator() {
-    return Separator().load();
-}
+char DecimalSeparator() { return Separator().load(); }
 
-void SetDecimalSeparator(char separator) {
-    Separator().store(separator);
-}
+void SetDecimalSeparator(char separator) { Separator().store(separator); }
 
 // ---- number to text -------------------------------------------------------------------------
 
-std::string IntToStr(std::int64_t value) {
-    return std::to_string(value);
-}
+std::string IntToStr(std::int64_t value) { return std::to_string(value); }
 
-std::string IntToStr(std::uint64_t value) {
-    return std::to_string(value);
-}
+std::string IntToStr(std::uint64_t value) { return std::to_string(value); }
 
 std::string IntToHexBits(std::uint64_t bits, int digits) {
     static const char kDigits[] = "0123456789ABCDEF";
@@ -144,8 +136,8 @@ std::string Format(const char* format, ...) {
             i = j;
             continue;
         }
-        while (j < fmt.size() && std::string_view("-+ #0123456789.*hljztL").find(fmt[j]) !=
-                                     std::string_view::npos)
+        while (j < fmt.size() &&
+               std::string_view("-+ #0123456789.*hljztL").find(fmt[j]) != std::string_view::npos)
             ++j;
         if (j < fmt.size() && fmt[j] == 'x')
             fmt[j] = 'X';
@@ -171,9 +163,7 @@ std::string Format(const char* format, ...) {
 
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ';
-}
+bool IsBlank(char c) { return c == ' '; }
 
 // Leading blanks, sign, decimal digits to the end; the magnitude is checked against the
 // range [-(max+1), max] of a signed type with the given maximum.
@@ -211,7 +201,8 @@ bool TryStrToInt64(std::string_view text, std::int64_t& value) {
     if (!ParseInteger(text, static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()),
                       negative, magnitude))
         return false;
-    value = negative ? static_cast<std::int64_t>(0 - magnitude) : static_cast<std::int64_t>(magnitude);
+    value =
+        negative ? static_cast<std::int64_t>(0 - magnitude) : static_cast<std::int64_t>(magnitude);
     return true;
 }
 
@@ -221,8 +212,8 @@ bool TryStrToInt(std::string_view text, std::int32_t& value) {
     if (!ParseInteger(text, static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()),
                       negative, magnitude))
         return false;
-    const std::int64_t wide = negative ? -static_cast<std::int64_t>(magnitude)
-                                       : static_cast<std::int64_t>(magnitude);
+    const std::int64_t wide =
+        negative ? -static_cast<std::int64_t>(magnitude) : static_cast<std::int64_t>(magnitude);
     value = static_cast<std::int32_t>(wide);
     return true;
 }

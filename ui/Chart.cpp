@@ -25,25 +25,21 @@ namespace {
 
 bool Finite(double x, double y) { return std::isfinite(x) && std::isfinite(y); }
 
-[[noreturn]] void IndexError(int index)
-{
+[[noreturn]] void IndexError(int index) {
     throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")");
 }
 
 } // namespace
 
-QColor ColorFromTColor(TColor c)
-{
+QColor ColorFromTColor(TColor c) {
     return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
 }
 
-TColor TColorFromColor(const QColor& c)
-{
+TColor TColorFromColor(const QColor& c) {
     return RGB(unsigned(c.red()), unsigned(c.green()), unsigned(c.blue()));
 }
 
-ChartRange AutoRange(double lo, double hi, bool any)
-{
+ChartRange AutoRange(double lo, double hi, bool any) {
     if (!any || !std::isfinite(lo) || !std::isfinite(hi) || lo > hi)
         return {};
     if (lo == hi) {
@@ -53,16 +49,14 @@ ChartRange AutoRange(double lo, double hi, bool any)
     return {lo, hi};
 }
 
-QString ChartLinesToHtml(const std::vector<std::string>& lines)
-{
+QString ChartLinesToHtml(const std::vector<std::string>& lines) {
     QStringList escaped;
     for (const std::string& line : lines)
         escaped << QString::fromStdString(line).toHtmlEscaped();
     return escaped.join(QStringLiteral("<br>"));
 }
 
-double TChartValueList::operator[](int index) const
-{
+double TChartValueList::operator[](int index) const {
     if (index < 0 || static_cast<std::size_t>(index) >= values_.size())
         IndexError(index);
     return values_[static_cast<std::size_t>(index)];
@@ -72,14 +66,12 @@ double TChartValueList::operator[](int index) const
 
 TLineSeries::TLineSeries(TComponent* AOwner) : TComponent(AOwner) { NewQtSeries(); }
 
-TLineSeries::~TLineSeries()
-{
+TLineSeries::~TLineSeries() {
     SetParentChart(nullptr);
     delete line_.data();
 }
 
-void TLineSeries::NewQtSeries()
-{
+void TLineSeries::NewQtSeries() {
     line_ = new QLineSeries;
     line_->setPointsVisible(false);
     line_->setName(QString::fromStdString(title_));
@@ -87,8 +79,7 @@ void TLineSeries::NewQtSeries()
     rebuild_ = true;
 }
 
-void TLineSeries::SetParentChart(TChart* chart)
-{
+void TLineSeries::SetParentChart(TChart* chart) {
     if (chart == chart_)
         return;
     if (chart_)
@@ -98,26 +89,22 @@ void TLineSeries::SetParentChart(TChart* chart)
         chart_->Attach(this);
 }
 
-void TLineSeries::SetSeriesColor(TColor color)
-{
+void TLineSeries::SetSeriesColor(TColor color) {
     seriesColor_ = color;
     ApplyPen();
 }
 
-void TLineSeries::SetLinePenWidth(int width)
-{
+void TLineSeries::SetLinePenWidth(int width) {
     penWidth_ = std::max(0, width);
     ApplyPen();
 }
 
-void TLineSeries::SetTitle(const std::string& title)
-{
+void TLineSeries::SetTitle(const std::string& title) {
     title_ = title;
     line_->setName(QString::fromStdString(title));
 }
 
-void TLineSeries::ApplyPen()
-{
+void TLineSeries::ApplyPen() {
     QPen pen(ColorFromTColor(seriesColor_));
     pen.setWidth(penWidth_);
     line_->setPen(pen);
@@ -125,8 +112,7 @@ void TLineSeries::ApplyPen()
 
 int TLineSeries::Add(double y) { return AddXY(static_cast<double>(x_.size()), y); }
 
-int TLineSeries::AddXY(double x, double y)
-{
+int TLineSeries::AddXY(double x, double y) {
     std::size_t index;
     bool tail;
     if (std::isnan(x)) {
@@ -144,24 +130,21 @@ int TLineSeries::AddXY(double x, double y)
     return static_cast<int>(index);
 }
 
-void TLineSeries::Clear()
-{
+void TLineSeries::Clear() {
     x_.clear();
     y_.clear();
     nanTail_ = 0;
     Changed(false);
 }
 
-void TLineSeries::Changed(bool tailOnly)
-{
+void TLineSeries::Changed(bool tailOnly) {
     if (!tailOnly)
         rebuild_ = true;
     if (chart_)
         chart_->ScheduleFlush();
 }
 
-void TLineSeries::Push()
-{
+void TLineSeries::Push() {
     const std::size_t ordered = x_.size() - nanTail_;
     const std::size_t from = rebuild_ ? 0 : pushed_;
     if (rebuild_ || from < ordered) {
@@ -181,27 +164,23 @@ void TLineSeries::Push()
 
 // ---- TChartText ----
 
-void TChartText::Put(int index, const std::string& s)
-{
+void TChartText::Put(int index, const std::string& s) {
     lines_.at(static_cast<std::size_t>(index)) = s;
     changed_();
 }
 
-int TChartText::Add(const std::string& s)
-{
+int TChartText::Add(const std::string& s) {
     lines_.push_back(s);
     changed_();
     return Count() - 1;
 }
 
-void TChartText::Clear()
-{
+void TChartText::Clear() {
     lines_.clear();
     changed_();
 }
 
-void TChartText::Delete(int index)
-{
+void TChartText::Delete(int index) {
     if (index < 0 || index >= Count())
         IndexError(index);
     lines_.erase(lines_.begin() + index);
@@ -210,8 +189,7 @@ void TChartText::Delete(int index)
 
 // ---- TChart ----
 
-QChartView* TChart::MakeView()
-{
+QChartView* TChart::MakeView() {
     EnsureApplication(); // widgets need the Qt application
     auto* chart = new QChart;
     chart->legend()->hide();
@@ -236,8 +214,7 @@ TChart::TChart(TComponent* AOwner)
       foot_([this] {
           if (bottom_)
               bottom_->setTitleText(ChartLinesToHtml(foot_.Lines()));
-      })
-{
+      }) {
     view_ = static_cast<QChartView*>(Widget());
     chart_ = view_->chart();
     bottom_ = static_cast<QValueAxis*>(chart_->axes(Qt::Horizontal).value(0));
@@ -247,8 +224,7 @@ TChart::TChart(TComponent* AOwner)
     Rescale();
 }
 
-TChart::~TChart()
-{
+TChart::~TChart() {
     const std::vector<TLineSeries*> attached = series_;
     for (TLineSeries* s : attached) {
         if (s->Owner() == nullptr)
@@ -259,8 +235,7 @@ TChart::~TChart()
     context_.reset(); // no more queued flushes or signals
 }
 
-void TChart::ViewGone()
-{
+void TChart::ViewGone() {
     // The QChart takes the Qt series of the attached ones with it: give them fresh ones.
     for (TLineSeries* s : series_)
         s->NewQtSeries();
@@ -270,22 +245,19 @@ void TChart::ViewGone()
     left_ = nullptr;
 }
 
-void TChart::SetLeftAxisTitle(const std::string& caption)
-{
+void TChart::SetLeftAxisTitle(const std::string& caption) {
     leftTitle_ = caption;
     if (left_)
         left_->setTitleText(QString::fromStdString(caption).toHtmlEscaped());
 }
 
-TLineSeries* TChart::Series(int index) const
-{
+TLineSeries* TChart::Series(int index) const {
     if (index < 0 || static_cast<std::size_t>(index) >= series_.size())
         IndexError(index);
     return series_[static_cast<std::size_t>(index)];
 }
 
-void TChart::Attach(TLineSeries* s)
-{
+void TChart::Attach(TLineSeries* s) {
     series_.push_back(s);
     s->rebuild_ = true;
     if (chart_) {
@@ -296,32 +268,29 @@ void TChart::Attach(TLineSeries* s)
     ScheduleFlush();
 }
 
-void TChart::Detach(TLineSeries* s)
-{
+void TChart::Detach(TLineSeries* s) {
     series_.erase(std::remove(series_.begin(), series_.end(), s), series_.end());
     if (chart_ && s->line_->chart() == chart_)
         chart_->removeSeries(s->line_); // hands the Qt series back
     ScheduleFlush();
 }
 
-void TChart::ScheduleFlush()
-{
+void TChart::ScheduleFlush() {
     if (flushQueued_ || !context_)
         return;
     flushQueued_ = true;
-    QMetaObject::invokeMethod(context_.get(), [this] { Flush(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        context_.get(), [this] { Flush(); }, Qt::QueuedConnection);
 }
 
-void TChart::Flush()
-{
+void TChart::Flush() {
     flushQueued_ = false;
     for (TLineSeries* s : series_)
         s->Push();
     Rescale();
 }
 
-void TChart::Rescale()
-{
+void TChart::Rescale() {
     if (!bottom_ || !left_)
         return;
     bool any = false;
@@ -355,8 +324,7 @@ void TChart::Rescale()
         left_->applyNiceNumbers();
 }
 
-QImage TChart::Picture()
-{
+QImage TChart::Picture() {
     Flush();
     QSize size = view_ ? view_->size() : QSize();
     if (size.width() <= 0 || size.height() <= 0)
@@ -385,16 +353,15 @@ QImage TChart::Picture()
     return image;
 }
 
-void TChart::SaveToBitmapFile(const std::string& path)
-{
+void TChart::SaveToBitmapFile(const std::string& path) {
     const QImage image = Picture();
     QFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw rt::EFCreateError(path, file.errorString().toStdString());
     QImageWriter writer(&file, "BMP");
     if (!writer.write(image) || !file.flush()) {
-        const QString reason = file.error() != QFileDevice::NoError ? file.errorString()
-                                                                    : writer.errorString();
+        const QString reason =
+            file.error() != QFileDevice::NoError ? file.errorString() : writer.errorString();
         throw rt::EFCreateError(path, reason.toStdString());
     }
 }

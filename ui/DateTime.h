@@ -8,8 +8,8 @@ class QLocale;
 namespace ui {
 
 struct TDateTimeTexts {
-    std::string Date;  // the locale's short date
-    std::string Time;  // the locale's long time, without its time-zone fields
+    std::string Date; // the locale's short date
+    std::string Time; // the locale's long time, without its time-zone fields
 };
 
 TDateTimeTexts DateTimeTexts(const QDateTime& when, const QLocale& locale);

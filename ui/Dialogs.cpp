@@ -13,16 +13,30 @@ int MessageDlg(const std::string& msg, TMsgDlgType type, TMsgDlgButtons buttons,
     r.kind = ModalKind::MessageBox;
     r.text = msg;
     switch (type) {
-    case mtWarning: r.caption = "Warning"; r.icon = ModalIcon::Warning; break;
-    case mtError: r.caption = "Error"; r.icon = ModalIcon::Error; break;
-    case mtInformation: r.caption = "Information"; r.icon = ModalIcon::Information; break;
-    case mtConfirmation: r.caption = "Confirm"; r.icon = ModalIcon::Question; break;
-    case mtCustom: r.caption = Application->Title(); r.icon = ModalIcon::None; break;
+    case mtWarning:
+        r.caption = "Warning";
+        r.icon = ModalIcon::Warning;
+        break;
+    case mtError:
+        r.caption = "Error";
+        r.icon = ModalIcon::Error;
+        break;
+    case mtInformation:
+        r.caption = "Information";
+        r.icon = ModalIcon::Information;
+        break;
+    case mtConfirmation:
+        r.caption = "Confirm";
+        r.icon = ModalIcon::Question;
+        break;
+    case mtCustom:
+        r.caption = Application->Title();
+        r.icon = ModalIcon::None;
+        break;
     }
-    const std::pair<TMsgDlgBtn, int> order[] = {{mbYes, IDYES},     {mbNo, IDNO},
-                                                {mbOK, IDOK},       {mbCancel, IDCANCEL},
-                                                {mbAbort, IDABORT}, {mbRetry, IDRETRY},
-                                                {mbIgnore, IDIGNORE}};
+    const std::pair<TMsgDlgBtn, int> order[] = {
+        {mbYes, IDYES},     {mbNo, IDNO},       {mbOK, IDOK},        {mbCancel, IDCANCEL},
+        {mbAbort, IDABORT}, {mbRetry, IDRETRY}, {mbIgnore, IDIGNORE}};
     for (const auto& [bit, id] : order)
         if (buttons & bit)
             r.buttons.push_back(id);
@@ -32,7 +46,9 @@ int MessageDlg(const std::string& msg, TMsgDlgType type, TMsgDlgButtons buttons,
     return RunModal(r, [&] { return ShowRealMessageBox(r); }).button;
 }
 
-void ShowMessage(const std::string& msg) { Application->MessageBox(msg, Application->Title(), MB_OK); }
+void ShowMessage(const std::string& msg) {
+    Application->MessageBox(msg, Application->Title(), MB_OK);
+}
 
 bool TOpenDialog::Execute() { return Run(false); }
 bool TSaveDialog::Execute() { return Run(true); }
@@ -45,9 +61,9 @@ bool TOpenDialog::Run(bool save) {
     r.fileName = fileName_;
     r.buttons = {IDOK, IDCANCEL};
     const ModalAnswer a = RunModal(r, [&] {
-        const QString name = save
-            ? QFileDialog::getSaveFileName(nullptr, ToQ(title_), ToQ(fileName_))
-            : QFileDialog::getOpenFileName(nullptr, ToQ(title_), ToQ(fileName_));
+        const QString name =
+            save ? QFileDialog::getSaveFileName(nullptr, ToQ(title_), ToQ(fileName_))
+                 : QFileDialog::getOpenFileName(nullptr, ToQ(title_), ToQ(fileName_));
         return ModalAnswer{name.isEmpty() ? IDCANCEL : IDOK, FromQ(name)};
     });
     if (a.button != IDOK || a.fileName.empty())

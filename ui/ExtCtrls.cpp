@@ -179,9 +179,7 @@ TImage::TImage(TComponent* AOwner) : TControl(AOwner, NewWidget<QLabel>()) {
 
 QLabel* TImage::Label() const { return static_cast<QLabel*>(Widget()); }
 
-void TImage::SetStretch(bool on) {
-    Label()->setScaledContents(on);
-}
+void TImage::SetStretch(bool on) { Label()->setScaledContents(on); }
 
 bool TImage::LoadFromFile(const std::string& path) {
     QPixmap p;
@@ -238,10 +236,13 @@ void TTimer::Post() {
     if (posted_)
         return;
     posted_ = true;
-    QMetaObject::invokeMethod(timer_, [this] {
-        posted_ = false;
-        Tick();
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        timer_,
+        [this] {
+            posted_ = false;
+            Tick();
+        },
+        Qt::QueuedConnection);
 }
 
 bool TTimer::Tick() {

@@ -47,8 +47,7 @@ std::atomic<bool> g_wakePending{false};
 void DrainQueue() {
     g_wakePending.store(false);
     // An item that raises leaves the rest queued: go on after showing its error.
-    while (!Application->Guard([] { rt::MainThread::ProcessPending(); })) {
-    }
+    while (!Application->Guard([] { rt::MainThread::ProcessPending(); })) {}
 }
 
 } // namespace
@@ -98,8 +97,8 @@ public:
         if (form->PreviewKey(w, key))
             return true;
         if (key != typed) {
-            QKeyEvent changed(QEvent::KeyPress, ke->key(), ke->modifiers(),
-                              QString(QChar(key)), ke->isAutoRepeat(), ke->count());
+            QKeyEvent changed(QEvent::KeyPress, ke->key(), ke->modifiers(), QString(QChar(key)),
+                              ke->isAutoRepeat(), ke->count());
             // The new key goes to the widget as it is, without a second preview.
             resending_ = true;
             QCoreApplication::sendEvent(w, &changed);
@@ -233,7 +232,8 @@ TButton* TForm::DefaultButton() const {
         for (int i = 0; i < c->ControlCount(); ++i) {
             TControl* child = c->Controls(i);
             if (auto* b = dynamic_cast<TButton*>(child)) {
-                if (b->Default() && b->Enabled() && b->Widget() && b->Widget()->isVisibleTo(Widget()))
+                if (b->Default() && b->Enabled() && b->Widget() &&
+                    b->Widget()->isVisibleTo(Widget()))
                     return b;
             }
             if (auto* w = dynamic_cast<TWinControl*>(child))
@@ -342,7 +342,8 @@ void TForm::DoCreate() {
 
 void TForm::Resized() {
     if (menu_ && menu_->MenuBar() && menu_->MenuBar()->parentWidget() == Widget())
-        menu_->MenuBar()->setGeometry(0, 0, Widget()->width(), menu_->MenuBar()->sizeHint().height());
+        menu_->MenuBar()->setGeometry(0, 0, Widget()->width(),
+                                      menu_->MenuBar()->sizeHint().height());
     Realign();
     if (OnResize)
         Dispatch([&] { OnResize(this); });

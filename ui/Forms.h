@@ -86,7 +86,6 @@ protected:
     void CaptionChanged() override;
 
 private:
-
     friend class FormWindow;
     friend class KeyFilter;
     // Key preview and the default button; returns true when the key is used up.
@@ -122,8 +121,7 @@ inline constexpr unsigned MB_DEFBUTTON2 = 0x100;
 inline constexpr unsigned MB_DEFBUTTON3 = 0x200;
 
 // The request a message box with these flags makes (pure; tests use it too).
-ModalRequest MessageBoxRequest(const std::string& text, const std::string& caption,
-                               unsigned flags);
+ModalRequest MessageBoxRequest(const std::string& text, const std::string& caption, unsigned flags);
 
 class TApplication : public TComponent {
 public:

@@ -121,7 +121,8 @@ private:
 class TStringGrid::Selection : public QItemSelectionModel {
 public:
     Selection(QAbstractItemModel* m, TStringGrid* g) : QItemSelectionModel(m), g_(g) {}
-    void setCurrentIndex(const QModelIndex& index, QItemSelectionModel::SelectionFlags command) override {
+    void setCurrentIndex(const QModelIndex& index,
+                         QItemSelectionModel::SelectionFlags command) override {
         if (!g_->syncing_ && index.isValid()) {
             const int col = index.column() + g_->model_->HdrCols();
             const int row = index.row() + g_->model_->HdrRows();
@@ -159,7 +160,8 @@ public:
 protected:
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* e) const override {
-        if (g_->selection_ && index.isValid() && QPersistentModelIndex(index) == g_->selection_->refused_)
+        if (g_->selection_ && index.isValid() &&
+            QPersistentModelIndex(index) == g_->selection_->refused_)
             return QItemSelectionModel::NoUpdate;
         return QTableView::selectionCommand(index, e);
     }
@@ -426,8 +428,8 @@ void TStringGrid::ApplyOptions() {
             t |= QAbstractItemView::CurrentChanged | QAbstractItemView::SelectedClicked;
     }
     view_->setEditTriggers(t);
-    view_->horizontalHeader()->setSectionResizeMode(o.Contains(goColSizing) ? QHeaderView::Interactive
-                                                                            : QHeaderView::Fixed);
+    view_->horizontalHeader()->setSectionResizeMode(
+        o.Contains(goColSizing) ? QHeaderView::Interactive : QHeaderView::Fixed);
     view_->verticalHeader()->setSectionResizeMode(o.Contains(goRowSizing) ? QHeaderView::Interactive
                                                                           : QHeaderView::Fixed);
     view_->setTabKeyNavigation(o.Contains(goTabs));
@@ -506,10 +508,13 @@ void TStringGrid::DrawCell(QPainter* painter, int col, int row, const TRect& rec
         if (!pending) {
             pending = true;
             std::exception_ptr e = std::current_exception();
-            QMetaObject::invokeMethod(qApp, [e] {
-                Application->HandleException(e);
-                pending = false;
-            }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                qApp,
+                [e] {
+                    Application->HandleException(e);
+                    pending = false;
+                },
+                Qt::QueuedConnection);
         }
     }
     painter->restore();

@@ -38,7 +38,9 @@ public:
     constexpr TGridOptions() = default;
     constexpr explicit TGridOptions(unsigned bits) : bits_(bits) {}
     constexpr TGridOptions operator<<(TGridOption o) const { return TGridOptions(bits_ | o); }
-    constexpr TGridOptions operator>>(TGridOption o) const { return TGridOptions(bits_ & ~unsigned(o)); }
+    constexpr TGridOptions operator>>(TGridOption o) const {
+        return TGridOptions(bits_ & ~unsigned(o));
+    }
     constexpr bool Contains(TGridOption o) const { return (bits_ & o) != 0; }
     constexpr bool operator==(const TGridOptions&) const = default;
 

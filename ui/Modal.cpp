@@ -43,10 +43,8 @@ ModalAnswer ModalRecorder::Answer(const ModalRequest& r) {
     case ModalKind::OpenFile:
     case ModalKind::SaveFile:
     case ModalKind::Form:
-    case ModalKind::PrintPreview:
-        return ModalAnswer{IDCANCEL, {}};
-    case ModalKind::MessageBox:
-        break;
+    case ModalKind::PrintPreview: return ModalAnswer{IDCANCEL, {}};
+    case ModalKind::MessageBox: break;
     }
     if (r.defaultButton)
         return ModalAnswer{r.defaultButton, {}};

@@ -25,16 +25,16 @@ inline constexpr int IDNO = 7;
 struct ModalRequest {
     ModalKind kind = ModalKind::MessageBox;
     std::string caption;
-    std::string text;               // message text; for a file dialog its title
+    std::string text; // message text; for a file dialog its title
     ModalIcon icon = ModalIcon::None;
-    std::vector<int> buttons;       // IDOK, IDCANCEL, ... in the order shown
-    int defaultButton = 0;          // one of buttons, 0 = the first
-    std::string fileName;           // file dialogs: the name proposed
+    std::vector<int> buttons; // IDOK, IDCANCEL, ... in the order shown
+    int defaultButton = 0;    // one of buttons, 0 = the first
+    std::string fileName;     // file dialogs: the name proposed
 };
 
 struct ModalAnswer {
-    int button = IDOK;              // the button pressed; a form's modal result
-    std::string fileName;           // file dialogs: the file chosen ("" = cancelled)
+    int button = IDOK;    // the button pressed; a form's modal result
+    std::string fileName; // file dialogs: the file chosen ("" = cancelled)
 };
 
 using ModalAnswerer = std::function<ModalAnswer(const ModalRequest&)>;
@@ -61,7 +61,9 @@ public:
     void Queue(ModalAnswer answer) { answers_.push_back(std::move(answer)); }
     void QueueButton(int button) { Queue(ModalAnswer{button, {}}); }
     void QueueFile(const std::string& fileName) { Queue(ModalAnswer{IDOK, fileName}); }
-    void SetWhileOpen(std::function<void(const ModalRequest&)> hook) { whileOpen_ = std::move(hook); }
+    void SetWhileOpen(std::function<void(const ModalRequest&)> hook) {
+        whileOpen_ = std::move(hook);
+    }
 
     const std::vector<ModalRequest>& Requests() const { return requests_; }
     int Count() const { return static_cast<int>(requests_.size()); }

@@ -18,7 +18,9 @@ void EnsureApplication();
 // The real box for a message-box request (Forms.cpp).
 ModalAnswer ShowRealMessageBox(const ModalRequest& r);
 
-inline QString ToQ(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+inline QString ToQ(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 inline std::string FromQ(const QString& s) { return s.toStdString(); }
 
 inline QColor ToQColor(TColor c) {
@@ -47,13 +49,19 @@ inline TMouseButton ButtonOf(Qt::MouseButton b) {
 inline TShiftState ShiftOf(const QMouseEvent* e) {
     TShiftState s = 0;
     const auto m = e->modifiers();
-    if (m & Qt::ShiftModifier) s |= ssShift;
-    if (m & Qt::AltModifier) s |= ssAlt;
-    if (m & Qt::ControlModifier) s |= ssCtrl;
+    if (m & Qt::ShiftModifier)
+        s |= ssShift;
+    if (m & Qt::AltModifier)
+        s |= ssAlt;
+    if (m & Qt::ControlModifier)
+        s |= ssCtrl;
     const auto b = e->buttons() | e->button();
-    if (b & Qt::LeftButton) s |= ssLeft;
-    if (b & Qt::RightButton) s |= ssRight;
-    if (b & Qt::MiddleButton) s |= ssMiddle;
+    if (b & Qt::LeftButton)
+        s |= ssLeft;
+    if (b & Qt::RightButton)
+        s |= ssRight;
+    if (b & Qt::MiddleButton)
+        s |= ssMiddle;
     return s;
 }
 

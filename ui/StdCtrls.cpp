@@ -55,10 +55,10 @@ void TLabel::SetLayout(TTextLayout l) {
 }
 
 void TLabel::ApplyAlignment() {
-    Qt::Alignment h = alignment_ == taCenter ? Qt::AlignHCenter
+    Qt::Alignment h = alignment_ == taCenter         ? Qt::AlignHCenter
                       : alignment_ == taRightJustify ? Qt::AlignRight
                                                      : Qt::AlignLeft;
-    Qt::Alignment v = layout_ == tlCenter ? Qt::AlignVCenter
+    Qt::Alignment v = layout_ == tlCenter   ? Qt::AlignVCenter
                       : layout_ == tlBottom ? Qt::AlignBottom
                                             : Qt::AlignTop;
     Label()->setAlignment(h | v);
@@ -173,11 +173,14 @@ void TButton::ColorChanged() { ApplyStyle(); }
 void TButton::ApplyStyle() {
     QString sheet;
     if (Color() != clDefault)
-        sheet += QStringLiteral("background-color: %1; border: 1px solid #707070; border-radius: 3px; padding: 3px;")
+        sheet += QStringLiteral(
+                     "background-color: %1; border: 1px solid #707070; border-radius: 3px; "
+                     "padding: 3px;")
                      .arg(ToQColor(Color()).name());
     if (Font().Color != clWindowText)
         sheet += QStringLiteral("color: %1;").arg(ToQColor(Font().Color).name());
-    Button()->setStyleSheet(sheet.isEmpty() ? QString() : QStringLiteral("QPushButton { %1 }").arg(sheet));
+    Button()->setStyleSheet(sheet.isEmpty() ? QString()
+                                            : QStringLiteral("QPushButton { %1 }").arg(sheet));
 }
 
 // ---- TCheckBox ------------------------------------------------------------------------------
@@ -210,8 +213,8 @@ TRect TGroupBox::ClientRect() const {
     opt.text = g->title();
     opt.lineWidth = 1;
     opt.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
-    const QRect r = g->style()->subControlRect(QStyle::CC_GroupBox, &opt,
-                                               QStyle::SC_GroupBoxContents, g);
+    const QRect r =
+        g->style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxContents, g);
     return TRect{r.left() + 2, r.top() + 2, r.right() - 1, r.bottom() - 1};
 }
 
@@ -247,7 +250,8 @@ public:
             pending_.pop_front();
         if (!flushQueued_) {
             flushQueued_ = true;
-            QMetaObject::invokeMethod(edit_, [this] { Flush(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                edit_, [this] { Flush(); }, Qt::QueuedConnection);
         }
         const std::size_t lines = static_cast<std::size_t>(DocumentLines()) + pending_.size();
         return static_cast<int>(max_ > 0 ? std::min(lines, max_) : lines) - 1;

@@ -22,8 +22,7 @@ namespace ui {
 
 namespace {
 
-QString LocalPath(const std::string& url)
-{
+QString LocalPath(const std::string& url) {
     const QString text = QString::fromStdString(url);
     if (text.startsWith(QLatin1String("file:"), Qt::CaseInsensitive))
         return QUrl(text).toLocalFile();
@@ -31,8 +30,7 @@ QString LocalPath(const std::string& url)
 }
 
 // Document units per inch when the document is laid out for a screen.
-double ScreenDpi()
-{
+double ScreenDpi() {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         return std::round(screen->logicalDotsPerInchX());
     return 96;
@@ -40,8 +38,7 @@ double ScreenDpi()
 
 } // namespace
 
-QTextBrowser* TWebBrowser::MakeBrowser()
-{
+QTextBrowser* TWebBrowser::MakeBrowser() {
     EnsureApplication(); // widgets need the Qt application
     auto* browser = new QTextBrowser;
     browser->setOpenLinks(false);
@@ -50,12 +47,9 @@ QTextBrowser* TWebBrowser::MakeBrowser()
 }
 
 TWebBrowser::TWebBrowser(TComponent* AOwner)
-    : TControl(AOwner, MakeBrowser()), context_(new QObject)
-{
-}
+    : TControl(AOwner, MakeBrowser()), context_(new QObject) {}
 
-TWebBrowser::~TWebBrowser()
-{
+TWebBrowser::~TWebBrowser() {
     context_.reset(); // drops completions still queued
     if (QTextBrowser* browser = Browser())
         browser->setDocument(nullptr); // it must not show doc_ once that goes
@@ -63,8 +57,7 @@ TWebBrowser::~TWebBrowser()
 
 QTextBrowser* TWebBrowser::Browser() const { return static_cast<QTextBrowser*>(Widget()); }
 
-void TWebBrowser::Navigate(const std::string& URL)
-{
+void TWebBrowser::Navigate(const std::string& URL) {
     const QString path = LocalPath(URL);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -93,8 +86,7 @@ void TWebBrowser::Navigate(const std::string& URL)
         Qt::QueuedConnection);
 }
 
-void TWebBrowser::ExecWB(int cmdID, int /*cmdexecopt*/)
-{
+void TWebBrowser::ExecWB(int cmdID, int /*cmdexecopt*/) {
     // The preview always lets the user choose the printer, whatever the option asks.
     try {
         if (cmdID != OLECMDID_PRINTPREVIEW || !doc_)
@@ -105,8 +97,7 @@ void TWebBrowser::ExecWB(int cmdID, int /*cmdexecopt*/)
     }
 }
 
-void TWebBrowser::Preview()
-{
+void TWebBrowser::Preview() {
     ModalRequest request;
     request.kind = ModalKind::PrintPreview;
     request.caption = doc_->metaInformation(QTextDocument::DocumentTitle).toStdString();
@@ -127,8 +118,7 @@ void TWebBrowser::Preview()
     });
 }
 
-void TWebBrowser::Print(QPrinter& printer) const
-{
+void TWebBrowser::Print(QPrinter& printer) const {
     if (!doc_)
         throw rt::Exception(PrintErrorText);
     // Printing lays the page out at the screen's scale inside margins of 2 cm: pictures
@@ -142,8 +132,7 @@ void TWebBrowser::Print(QPrinter& printer) const
     copy->print(&printer);
 }
 
-void TWebBrowser::PrintToPdf(const std::string& path) const
-{
+void TWebBrowser::PrintToPdf(const std::string& path) const {
     if (!doc_)
         throw rt::Exception(PrintErrorText);
     {

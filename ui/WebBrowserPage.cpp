@@ -21,19 +21,17 @@ namespace {
 
 char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
 
-bool IsCharsetChar(char c)
-{
+bool IsCharsetChar(char c) {
     const auto u = static_cast<unsigned char>(c);
     return std::isalnum(u) || c == '-' || c == '_' || c == '.' || c == ':';
 }
 
 enum class PageCode { Cp1251, Utf8, Latin1 };
 
-PageCode CodeFor(const std::string& charset)
-{
+PageCode CodeFor(const std::string& charset) {
     static const char* const utf8[] = {"utf-8", "utf8", "unicode-1-1-utf-8"};
-    static const char* const latin1[] = {"iso-8859-1", "latin1", "l1", "us-ascii", "ascii",
-                                         "iso_8859-1"};
+    static const char* const latin1[] = {"iso-8859-1", "latin1", "l1",
+                                         "us-ascii",   "ascii",  "iso_8859-1"};
     for (const char* n : utf8)
         if (charset == n)
             return PageCode::Utf8;
@@ -49,8 +47,7 @@ struct ImageUse {
     QTextImageFormat format;
 };
 
-std::vector<ImageUse> ImageUses(const QTextDocument& doc)
-{
+std::vector<ImageUse> ImageUses(const QTextDocument& doc) {
     std::vector<ImageUse> uses;
     for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
@@ -65,8 +62,7 @@ std::vector<ImageUse> ImageUses(const QTextDocument& doc)
 
 } // namespace
 
-std::string HtmlDeclaredCharset(std::string_view bytes)
-{
+std::string HtmlDeclaredCharset(std::string_view bytes) {
     const std::string_view head = bytes.substr(0, std::min<std::size_t>(bytes.size(), 4096));
     std::string lower(head.size(), '\0');
     std::transform(head.begin(), head.end(), lower.begin(), Lower);
@@ -83,30 +79,25 @@ std::string HtmlDeclaredCharset(std::string_view bytes)
     return lower.substr(i, end - i);
 }
 
-QString DecodeHtmlPage(const QByteArray& bytes)
-{
+QString DecodeHtmlPage(const QByteArray& bytes) {
     if (bytes.startsWith("\xEF\xBB\xBF"))
         return QString::fromUtf8(bytes.mid(3));
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
         QStringDecoder utf16(QStringConverter::Utf16);
         return utf16(bytes);
     }
-    switch (CodeFor(HtmlDeclaredCharset(std::string_view(bytes.constData(),
-                                                         static_cast<std::size_t>(bytes.size()))))) {
-    case PageCode::Utf8:
-        return QString::fromUtf8(bytes);
-    case PageCode::Latin1:
-        return QString::fromLatin1(bytes);
-    case PageCode::Cp1251:
-        break;
+    switch (CodeFor(HtmlDeclaredCharset(
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))))) {
+    case PageCode::Utf8: return QString::fromUtf8(bytes);
+    case PageCode::Latin1: return QString::fromLatin1(bytes);
+    case PageCode::Cp1251: break;
     }
-    const std::u16string text =
-        rt::Cp1251ToUtf16(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    const std::u16string text = rt::Cp1251ToUtf16(
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-int LoadDocumentImages(QTextDocument& doc)
-{
+int LoadDocumentImages(QTextDocument& doc) {
     int missing = 0;
     for (const ImageUse& use : ImageUses(doc)) {
         const QUrl name(use.format.name());
@@ -124,8 +115,7 @@ int LoadDocumentImages(QTextDocument& doc)
     return missing;
 }
 
-void FitDocumentImages(QTextDocument& doc, double width)
-{
+void FitDocumentImages(QTextDocument& doc, double width) {
     if (width <= 0)
         return;
     for (const ImageUse& use : ImageUses(doc)) {

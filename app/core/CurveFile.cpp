@@ -9,15 +9,13 @@ namespace core {
 
 namespace {
 
-void PutU32(std::string& out, std::uint32_t v)
-{
+void PutU32(std::string& out, std::uint32_t v) {
     char b[4] = {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
                  static_cast<char>(v >> 24)};
     out.append(b, 4);
 }
 
-void PutDouble(std::string& out, double d)
-{
+void PutDouble(std::string& out, double d) {
     std::uint64_t v = std::bit_cast<std::uint64_t>(d);
     char b[8];
     for (int i = 0; i < 8; ++i)
@@ -25,14 +23,12 @@ void PutDouble(std::string& out, double d)
     out.append(b, 8);
 }
 
-std::uint32_t GetU32(const unsigned char* p)
-{
+std::uint32_t GetU32(const unsigned char* p) {
     return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
            std::uint32_t(p[3]) << 24;
 }
 
-double GetDouble(const unsigned char* p)
-{
+double GetDouble(const unsigned char* p) {
     std::uint64_t v = 0;
     for (int i = 7; i >= 0; --i)
         v = v << 8 | p[i];
@@ -43,8 +39,8 @@ std::string Quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
 
 } // namespace
 
-std::string EncodeCurveFile(std::string_view commentBytes, const std::vector<TCurveSeries>& series)
-{
+std::string EncodeCurveFile(std::string_view commentBytes,
+                            const std::vector<TCurveSeries>& series) {
     std::string_view comment = commentBytes.substr(0, kMaxCurveCommentBytes);
     std::size_t points = 0;
     for (const auto& s : series)
@@ -66,8 +62,7 @@ std::string EncodeCurveFile(std::string_view commentBytes, const std::vector<TCu
     return out;
 }
 
-TCurveFileContent DecodeCurveFile(std::string_view bytes)
-{
+TCurveFileContent DecodeCurveFile(std::string_view bytes) {
     TCurveFileContent c;
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t size = bytes.size();
@@ -89,8 +84,7 @@ TCurveFileContent DecodeCurveFile(std::string_view bytes)
     c.SeriesCount = static_cast<std::int32_t>(GetU32(data + 2 + commentLength));
 
     // The whole count table must lie in the file.
-    if (c.SeriesCount < 0 ||
-        static_cast<std::uint64_t>(c.SeriesCount) * 4 > size - countsAt) {
+    if (c.SeriesCount < 0 || static_cast<std::uint64_t>(c.SeriesCount) * 4 > size - countsAt) {
         c.Error = TCurveFileError{TCurveFileError::BadSeriesCount, c.SeriesCount, 0};
         return c;
     }
@@ -117,8 +111,7 @@ TCurveFileContent DecodeCurveFile(std::string_view bytes)
     return c;
 }
 
-std::string CurveFileErrorMessage(const TCurveFileError& error, std::string_view fileName)
-{
+std::string CurveFileErrorMessage(const TCurveFileError& error, std::string_view fileName) {
     switch (error.kind) {
     case TCurveFileError::Truncated:
         return "Curve file " + Quoted(fileName) + " ends before its series count";
@@ -132,8 +125,7 @@ std::string CurveFileErrorMessage(const TCurveFileError& error, std::string_view
     return {};
 }
 
-std::optional<std::size_t> ChartForSeries(std::size_t, std::size_t chartCount)
-{
+std::optional<std::size_t> ChartForSeries(std::size_t, std::size_t chartCount) {
     if (chartCount == 0)
         return std::nullopt;
     return 0;
@@ -144,13 +136,11 @@ std::string MenuCurveFileChart3(std::string_view chosen) { return std::string(ch
 std::string MenuCurveFileChart1(std::string_view chosen) { return std::string(chosen) + "_t_.txt"; }
 
 void SaveCurveFile(const std::string& path, std::string_view commentBytes,
-                   const std::vector<TCurveSeries>& series)
-{
+                   const std::vector<TCurveSeries>& series) {
     platform::ReplaceFile(path, EncodeCurveFile(commentBytes, series));
 }
 
-TCurveFileContent LoadCurveFile(const std::string& path)
-{
+TCurveFileContent LoadCurveFile(const std::string& path) {
     platform::InputFile file(path);
     std::string bytes = file.Read(1);
     if (bytes.size() != 1 || bytes[0] != kCurveFileMagic)

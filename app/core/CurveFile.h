@@ -28,13 +28,13 @@ std::string EncodeCurveFile(std::string_view commentBytes, const std::vector<TCu
 // Why a load ended before the end of the series table.
 struct TCurveFileError {
     enum Kind {
-        Truncated,        // the file ends inside the header
-        BadSeriesCount,   // negative, or its table runs past the end of the file
-        BadPointCount,    // negative, or its points run past the end of the file
+        Truncated,      // the file ends inside the header
+        BadSeriesCount, // negative, or its table runs past the end of the file
+        BadPointCount,  // negative, or its points run past the end of the file
     };
     Kind kind = Truncated;
-    std::int32_t value = 0;        // the count read
-    std::size_t seriesIndex = 0;   // BadPointCount: the series it belongs to
+    std::int32_t value = 0;      // the count read
+    std::size_t seriesIndex = 0; // BadPointCount: the series it belongs to
 };
 
 // A series of the file with points; Index numbers it over the whole file (series without
@@ -45,10 +45,10 @@ struct TLoadedCurve {
 };
 
 struct TCurveFileContent {
-    bool IsCurveFile = false;          // the first byte is "M"; otherwise nothing is loaded
-    std::string Comment;               // raw bytes
-    std::int32_t SeriesCount = 0;      // N as read
-    std::vector<TLoadedCurve> Series;  // the series read completely, in file order
+    bool IsCurveFile = false;         // the first byte is "M"; otherwise nothing is loaded
+    std::string Comment;              // raw bytes
+    std::int32_t SeriesCount = 0;     // N as read
+    std::vector<TLoadedCurve> Series; // the series read completely, in file order
     std::optional<TCurveFileError> Error;
 };
 

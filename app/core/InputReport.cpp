@@ -14,15 +14,14 @@ namespace {
 // Reply codes (payload byte 0).
 enum class TReply : std::uint8_t { ControllerDump = 0x55, EepromRead = 0x82, EepromByte = 0x84 };
 
-constexpr std::size_t kStatusBytes = 41;          // up to byte 40
-constexpr std::size_t kStatusBytesNoAux = 40;     // up to byte 39
-constexpr std::size_t kControllerDumpBytes = 51;  // up to byte 50
-constexpr std::size_t kEepromByteBytes = 6;       // up to byte 5
-constexpr std::size_t kEepromHeaderBytes = 5;     // up to the selector, byte 4
+constexpr std::size_t kStatusBytes = 41;         // up to byte 40
+constexpr std::size_t kStatusBytesNoAux = 40;    // up to byte 39
+constexpr std::size_t kControllerDumpBytes = 51; // up to byte 50
+constexpr std::size_t kEepromByteBytes = 6;      // up to byte 5
+constexpr std::size_t kEepromHeaderBytes = 5;    // up to the selector, byte 4
 constexpr std::size_t kEepromDataAt = 6;
 
-std::uint32_t U32(const std::uint8_t* p)
-{
+std::uint32_t U32(const std::uint8_t* p) {
     return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
            std::uint32_t(p[3]) << 24;
 }
@@ -37,24 +36,18 @@ struct TSelector {
     const char* Edits[3];
 };
 constexpr TSelector kFloatSelectors[] = {
-    {10, {"Edit1", "Edit2", nullptr}},
-    {11, {"Edit3", "Edit4", nullptr}},
-    {12, {"Edit5", nullptr, nullptr}},
-    {13, {"Edit6", nullptr, nullptr}},
-    {15, {"Edit7", nullptr, nullptr}},
-    {16, {"Edit9", nullptr, nullptr}},
-    {17, {"gr_df", nullptr, nullptr}},
-    {18, {"Edit11", nullptr, nullptr}},
-    {19, {"Edit12", nullptr, nullptr}},
-    {20, {"Edit13", nullptr, nullptr}},
+    {10, {"Edit1", "Edit2", nullptr}},    {11, {"Edit3", "Edit4", nullptr}},
+    {12, {"Edit5", nullptr, nullptr}},    {13, {"Edit6", nullptr, nullptr}},
+    {15, {"Edit7", nullptr, nullptr}},    {16, {"Edit9", nullptr, nullptr}},
+    {17, {"gr_df", nullptr, nullptr}},    {18, {"Edit11", nullptr, nullptr}},
+    {19, {"Edit12", nullptr, nullptr}},   {20, {"Edit13", nullptr, nullptr}},
     {21, {"Edit17", "Edit18", "Edit19"}},
 };
 constexpr std::uint8_t kPidSelector = 21;
 constexpr std::uint8_t kDumpSelector = 0;
 constexpr std::uint8_t kCountSelector = 14;
 
-const TSelector* FindSelector(std::uint8_t selector, const TParseRules& rules)
-{
+const TSelector* FindSelector(std::uint8_t selector, const TParseRules& rules) {
     if (selector == kPidSelector && !rules.PidTerms)
         return nullptr;
     for (const auto& s : kFloatSelectors)
@@ -63,8 +56,7 @@ const TSelector* FindSelector(std::uint8_t selector, const TParseRules& rules)
     return nullptr;
 }
 
-std::size_t EditCount(const TSelector& s)
-{
+std::size_t EditCount(const TSelector& s) {
     std::size_t n = 0;
     while (n < 3 && s.Edits[n])
         ++n;
@@ -73,13 +65,11 @@ std::size_t EditCount(const TSelector& s)
 
 } // namespace
 
-bool TEditText::operator==(const TEditText& o) const
-{
+bool TEditText::operator==(const TEditText& o) const {
     return std::strcmp(Edit, o.Edit) == 0 && Text == o.Text;
 }
 
-double DecodeSingle(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2, std::uint8_t b3)
-{
+double DecodeSingle(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2, std::uint8_t b3) {
     if (b0 == 0xFF && b1 == 0xFF && b2 == 0xFF)
         return 0;
     const bool negative = (b3 & 0x80) != 0;
@@ -93,13 +83,11 @@ double DecodeSingle(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2, std::uint
     return negative ? -r : r;
 }
 
-double DecodeSingle(const std::uint8_t* bytes)
-{
+double DecodeSingle(const std::uint8_t* bytes) {
     return DecodeSingle(bytes[0], bytes[1], bytes[2], bytes[3]);
 }
 
-TReportKind ClassifyReport(const std::uint8_t* Data, std::size_t Size)
-{
+TReportKind ClassifyReport(const std::uint8_t* Data, std::size_t Size) {
     if (Size == 0)
         return TReportKind::Status;
     switch (static_cast<TReply>(Data[0])) {
@@ -110,17 +98,12 @@ TReportKind ClassifyReport(const std::uint8_t* Data, std::size_t Size)
     }
 }
 
-std::size_t BytesUsed(const std::uint8_t* Data, std::size_t Size, const TParseRules& rules)
-{
+std::size_t BytesUsed(const std::uint8_t* Data, std::size_t Size, const TParseRules& rules) {
     switch (ClassifyReport(Data, Size)) {
-    case TReportKind::ControllerDump:
-        return kControllerDumpBytes;
-    case TReportKind::EepromByte:
-        return kEepromByteBytes;
-    case TReportKind::Status:
-        return rules.AuxByte ? kStatusBytes : kStatusBytesNoAux;
-    case TReportKind::EepromRead:
-        break;
+    case TReportKind::ControllerDump: return kControllerDumpBytes;
+    case TReportKind::EepromByte: return kEepromByteBytes;
+    case TReportKind::Status: return rules.AuxByte ? kStatusBytes : kStatusBytesNoAux;
+    case TReportKind::EepromRead: break;
     }
     if (Size < kEepromHeaderBytes)
         return kEepromHeaderBytes;
@@ -134,13 +117,11 @@ std::size_t BytesUsed(const std::uint8_t* Data, std::size_t Size, const TParseRu
     return kEepromHeaderBytes;
 }
 
-bool IsShortReport(const std::uint8_t* Data, std::size_t Size, const TParseRules& rules)
-{
+bool IsShortReport(const std::uint8_t* Data, std::size_t Size, const TParseRules& rules) {
     return Size < BytesUsed(Data, Size, rules);
 }
 
-std::string HexLogLine(const std::uint8_t* Data, std::size_t Size)
-{
+std::string HexLogLine(const std::uint8_t* Data, std::size_t Size) {
     static const char kDigits[] = "0123456789ABCDEF";
     std::string line;
     line.reserve(3 * Size);
@@ -153,8 +134,7 @@ std::string HexLogLine(const std::uint8_t* Data, std::size_t Size)
 }
 
 TStatusLayout ChooseStatusLayout(std::uint16_t versionNumber, std::uint8_t byte39,
-                                 const TParseRules& rules)
-{
+                                 const TParseRules& rules) {
     if (byte39 == 2 || (rules.VersionSelectsLayout && versionNumber == 3))
         return TStatusLayout::A;
     return TStatusLayout::B;
@@ -162,8 +142,7 @@ TStatusLayout ChooseStatusLayout(std::uint16_t versionNumber, std::uint8_t byte3
 
 std::optional<TStatusReport> DecodeStatusReport(const std::uint8_t* Data, std::size_t Size,
                                                 std::uint16_t versionNumber,
-                                                const TParseRules& rules)
-{
+                                                const TParseRules& rules) {
     if (ClassifyReport(Data, Size) != TReportKind::Status || IsShortReport(Data, Size, rules))
         return std::nullopt;
     const TStatusLayout layout = ChooseStatusLayout(versionNumber, Data[39], rules);
@@ -186,8 +165,7 @@ std::optional<TStatusReport> DecodeStatusReport(const std::uint8_t* Data, std::s
     return r;
 }
 
-void ApplyStatusReport(TMeasurement& m, const TStatusReport& r, const TParseRules& rules)
-{
+void ApplyStatusReport(TMeasurement& m, const TStatusReport& r, const TParseRules& rules) {
     m.ModeByte = r.ModeByte;
     m.State = r.State;
     m.PrevTemperature = m.Temperature;
@@ -205,8 +183,7 @@ void ApplyStatusReport(TMeasurement& m, const TStatusReport& r, const TParseRule
         m.AuxByte = r.AuxByte;
 }
 
-TStatusDisplays StatusDisplayTexts(const TMeasurement& m)
-{
+TStatusDisplays StatusDisplayTexts(const TMeasurement& m) {
     TStatusDisplays d;
     d.AdditivePanel = RoundedText(m.Additive, 1);
     d.MemoLine = "t=" + RoundedText(m.Temperature, 1) + " f=" + RoundedText(m.Signal, 3);
@@ -220,8 +197,8 @@ TStatusDisplays StatusDisplayTexts(const TMeasurement& m)
     return d;
 }
 
-std::optional<std::vector<TEditText>> ControllerDumpEdits(const std::uint8_t* Data, std::size_t Size)
-{
+std::optional<std::vector<TEditText>> ControllerDumpEdits(const std::uint8_t* Data,
+                                                          std::size_t Size) {
     if (ClassifyReport(Data, Size) != TReportKind::ControllerDump || Size < kControllerDumpBytes)
         return std::nullopt;
     const unsigned count = Data[41] + 256u * Data[42];
@@ -236,8 +213,7 @@ std::optional<std::vector<TEditText>> ControllerDumpEdits(const std::uint8_t* Da
 
 std::string DumpAddressText(unsigned address) { return rt::IntToHex(address, 2) + " "; }
 
-std::vector<TDumpRow> DumpRows(std::uint16_t address, const std::uint8_t* data32)
-{
+std::vector<TDumpRow> DumpRows(std::uint16_t address, const std::uint8_t* data32) {
     std::vector<TDumpRow> rows;
     const int first = address / 16 + 1;
     for (int half = 0; half < 2; ++half) {
@@ -254,8 +230,7 @@ std::vector<TDumpRow> DumpRows(std::uint16_t address, const std::uint8_t* data32
 }
 
 std::optional<TEepromReply> DecodeEepromReply(const std::uint8_t* Data, std::size_t Size,
-                                              const TParseRules& rules)
-{
+                                              const TParseRules& rules) {
     if (ClassifyReport(Data, Size) != TReportKind::EepromRead || IsShortReport(Data, Size, rules))
         return std::nullopt;
     TEepromReply r;
@@ -273,8 +248,7 @@ std::optional<TEepromReply> DecodeEepromReply(const std::uint8_t* Data, std::siz
     return r;
 }
 
-std::optional<std::string> EepromByteText(const std::uint8_t* Data, std::size_t Size)
-{
+std::optional<std::string> EepromByteText(const std::uint8_t* Data, std::size_t Size) {
     if (ClassifyReport(Data, Size) != TReportKind::EepromByte || Size < kEepromByteBytes ||
         Data[4] != 0)
         return std::nullopt;

@@ -20,9 +20,9 @@ double DecodeSingle(const std::uint8_t* bytes);
 
 // What differs between the builds' parsers.
 struct TParseRules {
-    bool VersionSelectsLayout = true;   // device version 3 selects layout A as byte 39 = 2 does
-    bool PidTerms = true;               // 0x82 selector 21 fills the PID edits
-    bool AuxByte = true;                // status byte 40 fills FAuxByte and status panel 2
+    bool VersionSelectsLayout = true; // device version 3 selects layout A as byte 39 = 2 does
+    bool PidTerms = true;             // 0x82 selector 21 fills the PID edits
+    bool AuxByte = true;              // status byte 40 fills FAuxByte and status panel 2
 };
 constexpr TParseRules kRussianParseRules{true, true, true};
 constexpr TParseRules kEnglishParseRules{false, false, false};
@@ -94,14 +94,14 @@ void ApplyStatusReport(TMeasurement& m, const TStatusReport& r,
 
 // The display texts of a status report.
 struct TStatusDisplays {
-    std::string AdditivePanel;     // status panel 3: additive at 1 decimal
-    std::string MemoLine;          // "t=" T(1) " f=" f(3), added to the memo twice
-    std::string TemperatureLabel;  // Label1
-    std::string CloudLabel;        // Label2
-    std::string PourLabel;         // Label3
-    std::string FilterLabel;       // Label6
-    std::string StatusLine;        // "Th=" Th(1) " f=" f(3) " df=" df(3) " dt=" dt(2)
-    std::string AuxPanel;          // status panel 2: the aux byte in decimal
+    std::string AdditivePanel;    // status panel 3: additive at 1 decimal
+    std::string MemoLine;         // "t=" T(1) " f=" f(3), added to the memo twice
+    std::string TemperatureLabel; // Label1
+    std::string CloudLabel;       // Label2
+    std::string PourLabel;        // Label3
+    std::string FilterLabel;      // Label6
+    std::string StatusLine;       // "Th=" Th(1) " f=" f(3) " df=" df(3) " dt=" dt(2)
+    std::string AuxPanel;         // status panel 2: the aux byte in decimal
 };
 TStatusDisplays StatusDisplayTexts(const TMeasurement& m);
 
@@ -115,9 +115,10 @@ struct TEditText {
 };
 
 // 0x55: the ten edits of the controller EEPROM dump, in table order. None when short.
-std::optional<std::vector<TEditText>> ControllerDumpEdits(const std::uint8_t* Data, std::size_t Size);
+std::optional<std::vector<TEditText>> ControllerDumpEdits(const std::uint8_t* Data,
+                                                          std::size_t Size);
 
-constexpr int kDumpGridRows = 4097;   // header row and 4096 rows of 16 bytes
+constexpr int kDumpGridRows = 4097; // header row and 4096 rows of 16 bytes
 constexpr int kDumpGridColumns = 17;
 
 struct TDumpRow {

@@ -9,8 +9,7 @@
 
 namespace core {
 
-std::vector<std::string> SplitLines(std::string_view text)
-{
+std::vector<std::string> SplitLines(std::string_view text) {
     if (auto zero = text.find('\0'); zero != std::string_view::npos)
         text = text.substr(0, zero);
     std::vector<std::string> lines;
@@ -31,8 +30,7 @@ std::vector<std::string> SplitLines(std::string_view text)
     return lines;
 }
 
-TJournalRow FillRow(const TJournalRow& texts)
-{
+TJournalRow FillRow(const TJournalRow& texts) {
     TJournalRow row = texts;
     for (auto& cell : row)
         if (cell.empty())
@@ -40,8 +38,7 @@ TJournalRow FillRow(const TJournalRow& texts)
     return row;
 }
 
-std::vector<TJournalRow> ParseJournal(std::string_view fileBytes)
-{
+std::vector<TJournalRow> ParseJournal(std::string_view fileBytes) {
     const std::vector<std::string> lines = SplitLines(rt::Cp1251ToUtf8(fileBytes));
     std::vector<TJournalRow> rows;
     rows.reserve(lines.size() / 7);
@@ -54,13 +51,11 @@ std::vector<TJournalRow> ParseJournal(std::string_view fileBytes)
     return rows;
 }
 
-bool JournalLoadsWhole(std::string_view fileBytes)
-{
+bool JournalLoadsWhole(std::string_view fileBytes) {
     return fileBytes.find('\0') == std::string_view::npos && SplitLines(fileBytes).size() % 7 == 0;
 }
 
-std::string SerializeJournal(const std::vector<TJournalRow>& rows)
-{
+std::string SerializeJournal(const std::vector<TJournalRow>& rows) {
     std::string text;
     for (const auto& row : rows) {
         for (const auto& cell : row) {
@@ -76,36 +71,31 @@ std::string SerializeJournal(const std::vector<TJournalRow>& rows)
     return rt::Utf8ToCp1251(text);
 }
 
-std::vector<TJournalRow> LoadJournalFile(const std::string& path)
-{
+std::vector<TJournalRow> LoadJournalFile(const std::string& path) {
     return ParseJournal(platform::ReadFileBytes(path));
 }
 
-std::string JournalCopyName(const std::string& path, bool (*taken)(const std::string&))
-{
+std::string JournalCopyName(const std::string& path, bool (*taken)(const std::string&)) {
     std::string name = path + ".bak";
     for (unsigned i = 1; taken(name); ++i)
         name = path + ".bak" + std::to_string(i);
     return name;
 }
 
-void SaveJournalFile(const std::string& path, const std::vector<TJournalRow>& rows)
-{
+void SaveJournalFile(const std::string& path, const std::vector<TJournalRow>& rows) {
     platform::ReplaceFile(path, SerializeJournal(rows));
 }
 
 bool LastRowReusable(const std::string& dateCell) { return dateCell.empty(); }
 
-std::string NextRecordNumber(const std::string& numberCellAbove, int rowCount)
-{
+std::string NextRecordNumber(const std::string& numberCellAbove, int rowCount) {
     std::int64_t n = 0;
     if (rt::TryStrToInt64(numberCellAbove, n) && n < INT64_MAX)
         return rt::IntToStr(n + 1);
     return rt::IntToStr(rowCount - 1);
 }
 
-std::string RecordDateTimeText(std::string_view date, std::string_view time)
-{
+std::string RecordDateTimeText(std::string_view date, std::string_view time) {
     std::string s(date);
     s += "  ";
     s += time;
@@ -113,8 +103,7 @@ std::string RecordDateTimeText(std::string_view date, std::string_view time)
 }
 
 TJournalRow NewRecordTexts(const std::string& number, const std::string& dateTime, float cloudPoint,
-                           float pourPoint, float filterPoint, float additive)
-{
+                           float pourPoint, float filterPoint, float additive) {
     return {number,
             dateTime,
             ResultText(cloudPoint),
@@ -125,8 +114,7 @@ TJournalRow NewRecordTexts(const std::string& number, const std::string& dateTim
 
 std::optional<std::size_t> AppendRecordRow(std::vector<TJournalRow>& rows,
                                            const std::string& dateTime, float cloudPoint,
-                                           float pourPoint, float filterPoint, float additive)
-{
+                                           float pourPoint, float filterPoint, float additive) {
     if (cloudPoint == kNotDetermined)
         return std::nullopt;
     if (rows.empty())
@@ -137,12 +125,12 @@ std::optional<std::size_t> AppendRecordRow(std::vector<TJournalRow>& rows,
     // Grid row above the last one; the header (which never converts) above the first.
     const std::string above = rows.size() >= 2 ? rows[rows.size() - 2][0] : std::string("№");
     const std::string number = NextRecordNumber(above, rowCount);
-    rows.back() = FillRow(NewRecordTexts(number, dateTime, cloudPoint, pourPoint, filterPoint, additive));
+    rows.back() =
+        FillRow(NewRecordTexts(number, dateTime, cloudPoint, pourPoint, filterPoint, additive));
     return rows.size() - 1;
 }
 
-void DeleteRecordRow(std::vector<TJournalRow>& rows, int r)
-{
+void DeleteRecordRow(std::vector<TJournalRow>& rows, int r) {
     const int rowCount = static_cast<int>(rows.size()) + 1;
     if (r == 1 && rowCount <= 2) {
         if (!rows.empty())
@@ -153,26 +141,22 @@ void DeleteRecordRow(std::vector<TJournalRow>& rows, int r)
         rows.erase(rows.begin() + (r - 1));
 }
 
-std::string RecordCurveStem(std::string_view programDir, std::string_view number)
-{
+std::string RecordCurveStem(std::string_view programDir, std::string_view number) {
     std::string s(programDir);
     s += "gr/gr";
     s += number;
     return s;
 }
 
-std::string RecordCurveFileChart2(std::string_view programDir, std::string_view number)
-{
+std::string RecordCurveFileChart2(std::string_view programDir, std::string_view number) {
     return RecordCurveStem(programDir, number) + ".txt";
 }
 
-std::string RecordCurveFileChart3(std::string_view programDir, std::string_view number)
-{
+std::string RecordCurveFileChart3(std::string_view programDir, std::string_view number) {
     return RecordCurveStem(programDir, number) + "_.txt";
 }
 
-std::string RecordCurveFileChart1(std::string_view programDir, std::string_view number)
-{
+std::string RecordCurveFileChart1(std::string_view programDir, std::string_view number) {
     return RecordCurveStem(programDir, number) + "__.txt";
 }
 

@@ -76,8 +76,11 @@ void DeleteRecordRow(std::vector<TJournalRow>& rows, int r);
 
 // programDir (with its trailing '/') + "gr/" + "gr" + number, the stem of the three files.
 std::string RecordCurveStem(std::string_view programDir, std::string_view number);
-std::string RecordCurveFileChart2(std::string_view programDir, std::string_view number); // gr<N>.txt
-std::string RecordCurveFileChart3(std::string_view programDir, std::string_view number); // gr<N>_.txt
-std::string RecordCurveFileChart1(std::string_view programDir, std::string_view number); // gr<N>__.txt
+std::string RecordCurveFileChart2(std::string_view programDir,
+                                  std::string_view number); // gr<N>.txt
+std::string RecordCurveFileChart3(std::string_view programDir,
+                                  std::string_view number); // gr<N>_.txt
+std::string RecordCurveFileChart1(std::string_view programDir,
+                                  std::string_view number); // gr<N>__.txt
 
 } // namespace core

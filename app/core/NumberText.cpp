@@ -5,8 +5,7 @@
 
 namespace core {
 
-double Rounded(double x, int decimals)
-{
+double Rounded(double x, int decimals) {
     double r = x;
     rt::TryRoundTo(x, decimals, r);
     return r;
@@ -14,8 +13,7 @@ double Rounded(double x, int decimals)
 
 std::string RoundedText(double x, int decimals) { return rt::FloatToStr(Rounded(x, decimals)); }
 
-std::string ResultText(float value)
-{
+std::string ResultText(float value) {
     return value == kNotDetermined ? std::string("?") : RoundedText(value, 1);
 }
 

@@ -48,13 +48,14 @@ TOutputReport PreStartReport();
 TOutputReport WriteControllerByteReport(std::uint8_t address, std::uint8_t value);
 // 0x0B: the code in byte 1 as well as byte 2.
 TOutputReport DumpControllerReport();
-TOutputReport ApplyReport();                       // 0x0C
-TOutputReport ResetReport();                       // 0x64
-TOutputReport Ccpr1lReport(std::uint8_t value);    // 0x65: byte 3 = value
+TOutputReport ApplyReport();                    // 0x0C
+TOutputReport ResetReport();                    // 0x64
+TOutputReport Ccpr1lReport(std::uint8_t value); // 0x65: byte 3 = value
 // 0x82: address high, address low, control byte, selector.
 TOutputReport ReadEepromReport(std::uint16_t address, std::uint8_t control, std::uint8_t selector);
 // 0x83: control byte, address high, address low, value.
-TOutputReport WriteEepromByteReport(std::uint8_t control, std::uint16_t address, std::uint8_t value);
+TOutputReport WriteEepromByteReport(std::uint8_t control, std::uint16_t address,
+                                    std::uint8_t value);
 // 0x84: control byte, address high, address low, 0.
 TOutputReport ReadEepromByteReport(std::uint8_t control, std::uint16_t address);
 // 0x85: control byte, address high, address low, 32 data bytes, 0.
@@ -83,6 +84,7 @@ std::string CleanErrorMessage(std::string_view message);
 // "WRITE ERROR: %s (%x)" filled with the cleaned message and the code in upper-case hex.
 std::string WriteErrorText(std::string_view message, std::uint32_t code);
 // The text of the write-error box: the decimal count of bytes written, " = ", the error text.
-std::string WriteErrorBoxText(std::size_t bytesWritten, std::string_view message, std::uint32_t code);
+std::string WriteErrorBoxText(std::size_t bytesWritten, std::string_view message,
+                              std::uint32_t code);
 
 } // namespace core

@@ -12,15 +12,13 @@ const char* const kMeta =
     "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">";
 const char* const kBody = "<body  text=\"#000000\">";
 
-std::string ValueCell(const std::string& text)
-{
+std::string ValueCell(const std::string& text) {
     return "<td align=center><b><font size=16>" + text + "</b></td>";
 }
 
 std::string RecordValueCell(const std::string& text) { return ValueCell(HtmlEscaped(text)); }
 
-std::string LiveValueCell(float value)
-{
+std::string LiveValueCell(float value) {
     if (value == kNotDetermined)
         return "<td align=center><b><font size=+1>?</b></td>";
     return ValueCell(RoundedText(value, 1));
@@ -28,8 +26,7 @@ std::string LiveValueCell(float value)
 
 } // namespace
 
-std::string HtmlEscaped(std::string_view text)
-{
+std::string HtmlEscaped(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
@@ -44,8 +41,7 @@ std::string HtmlEscaped(std::string_view text)
     return out;
 }
 
-const TReportTexts& RussianReportTexts()
-{
+const TReportTexts& RussianReportTexts() {
     static const TReportTexts texts{
         "<title>Анализатор помутнения и застывания KelvaneА</title>",
         "<h1>Анализатор помутнения и застывания KelvaneА</h1>",
@@ -67,10 +63,9 @@ const TReportTexts& RussianReportTexts()
 
 std::vector<std::string> PrintMeasurementLines(const TJournalRow* record, float cloudPoint,
                                                float pourPoint, float filterPoint,
-                                               const TReportTexts& texts)
-{
-    std::vector<std::string> l{"<html>", "<head>", texts.Title, kMeta, "</head>", kBody,
-                               texts.Heading};
+                                               const TReportTexts& texts) {
+    std::vector<std::string> l{"<html>",  "<head>", texts.Title,  kMeta,
+                               "</head>", kBody,    texts.Heading};
     if (record) {
         l.push_back("<p>");
         l.push_back("<b><h2>" + HtmlEscaped((*record)[1]) + "<h2></b>");
@@ -96,16 +91,19 @@ std::vector<std::string> PrintMeasurementLines(const TJournalRow* record, float 
         l.push_back(texts.CommentStart + HtmlEscaped((*record)[5]) + "</b>");
         l.push_back("</p>");
     }
-    l.insert(l.end(), {"<br>", "<center>", "<img src=\"g1.bmp\" >", "<br>",
-                       "<img src=\"g2.bmp\"> ", "<br>", "<img src=\"g3.bmp\"> ", "</body>",
-                       "</html>"});
+    l.insert(l.end(), {"<br>", "<center>", "<img src=\"g1.bmp\" >", "<br>", "<img src=\"g2.bmp\"> ",
+                       "<br>", "<img src=\"g3.bmp\"> ", "</body>", "</html>"});
     return l;
 }
 
 std::vector<std::string> PrintJournalLines(const std::vector<TJournalRow>& rows,
-                                           const TReportTexts& texts)
-{
-    std::vector<std::string> l{"<html>", "<head>", texts.Title, kMeta, "</head>", kBody,
+                                           const TReportTexts& texts) {
+    std::vector<std::string> l{"<html>",
+                               "<head>",
+                               texts.Title,
+                               kMeta,
+                               "</head>",
+                               kBody,
                                "<table width=\"100%\" border=\"1\" cellpadding=\"0\" "
                                "cellspacing=\"0\">",
                                "<tr>"};
@@ -123,8 +121,7 @@ std::vector<std::string> PrintJournalLines(const std::vector<TJournalRow>& rows,
     return l;
 }
 
-std::string ReportFileBytes(const std::vector<std::string>& lines)
-{
+std::string ReportFileBytes(const std::vector<std::string>& lines) {
     std::string text;
     for (const auto& line : lines) {
         text += line;
@@ -133,8 +130,7 @@ std::string ReportFileBytes(const std::vector<std::string>& lines)
     return rt::Utf8ToCp1251(text);
 }
 
-void SaveReportFile(const std::string& path, const std::vector<std::string>& lines)
-{
+void SaveReportFile(const std::string& path, const std::vector<std::string>& lines) {
     platform::ReplaceFile(path, ReportFileBytes(lines));
 }
 

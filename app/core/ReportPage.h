@@ -30,8 +30,9 @@ const TReportTexts& RussianReportTexts();
 // The text with "&", "<", ">" and '"' written as HTML's character references.
 std::string HtmlEscaped(std::string_view text);
 
-// The measurement report (the caller saves the chart pictures, then the page): with a marked record, its date, results and comment; without one,
-// the live results (77 as the "?" cell, others at 1 decimal).
+// The measurement report (the caller saves the chart pictures, then the page): with a marked
+// record, its date, results and comment; without one, the live results (77 as the "?" cell, others
+// at 1 decimal).
 std::vector<std::string> PrintMeasurementLines(const TJournalRow* record, float cloudPoint,
                                                float pourPoint, float filterPoint,
                                                const TReportTexts& texts = RussianReportTexts());

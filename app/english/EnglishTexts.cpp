@@ -74,8 +74,9 @@ const app::TTexts EnglishTexts = {
     .Chart3LeftAxis = "Speed ",
 
     .Reports = &EnglishReportTexts(),
-    .JournalKept = "The journal data2.tab was not read in full. Its previous content was kept "
-                   "in the file ",
+    .JournalKept =
+        "The journal data2.tab was not read in full. Its previous content was kept "
+        "in the file ",
 
     .ErrorLanguage = MAKELANGID(LANG_ENGLISH, SUBLANG_DEFAULT),
     .UnsupportedReportLength = "Output report length %u is not supported",

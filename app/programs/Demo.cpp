@@ -22,7 +22,7 @@ namespace app {
 
 namespace {
 
-constexpr unsigned kClockInterval = 100;  // ms between clock steps
+constexpr unsigned kClockInterval = 100; // ms between clock steps
 constexpr int kPictureWidth = 1280;
 constexpr int kPictureHeight = 800;
 
@@ -42,15 +42,15 @@ int RecordRows(TForm1* f) {
 bool MidDetermination(TForm1* f) {
     return f->FState == Byte(TAnalyzerState::RunAll) && f->FCloudPoint != core::kNotDetermined &&
            f->FFilterPoint != core::kNotDetermined && f->FPourPoint == core::kNotDetermined &&
-           f->Series1->Count() >= 20 &&
-           f->Series3->Count() + f->Series2->Count() >= 20 &&
+           f->Series1->Count() >= 20 && f->Series3->Count() + f->Series2->Count() >= 20 &&
            f->Series5->Count() + f->Series6->Count() >= 5;
 }
 
 class DemoClock {
 public:
     DemoClock(std::shared_ptr<analyzer::AnalyzerDevice> analyzer, DemoHooks hooks)
-        : analyzer_(std::move(analyzer)), hooks_(std::move(hooks)),
+        : analyzer_(std::move(analyzer)),
+          hooks_(std::move(hooks)),
           last_(std::chrono::steady_clock::now()) {
         timer_ = new ui::TTimer(ui::Application);
         timer_->SetInterval(kClockInterval);
@@ -108,7 +108,8 @@ int DemoMain(const DemoHooks& hooks) {
     std::unique_ptr<DemoClock> clock;
     const int rc = app::ProgramEntry([&] {
         sim::VirtualBus::Choose();
-        analyzer->Model().SetDemo({.enabled = true, .seed = 1, .realSecondsPerRun = hooks.runSeconds});
+        analyzer->Model().SetDemo(
+            {.enabled = true, .seed = 1, .realSecondsPerRun = hooks.runSeconds});
         sim::VirtualBus::Instance().Plug(analyzer);
         clock = std::make_unique<DemoClock>(analyzer, hooks);
     });

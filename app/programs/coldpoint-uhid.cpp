@@ -23,7 +23,7 @@ void Stop(int) { g_stop = 1; }
 
 void CatchStopSignals() {
     struct sigaction sa {};
-    sa.sa_handler = Stop;   // no SA_RESTART: the wait returns at once
+    sa.sa_handler = Stop; // no SA_RESTART: the wait returns at once
     sigemptyset(&sa.sa_mask);
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);

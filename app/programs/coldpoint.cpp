@@ -2,4 +2,6 @@
 #include "app/Program.h"
 #include "platform/linux/HidrawBus.h"
 
-int main() { return app::ProgramEntry([] { hidraw::UseHidrawBus(); }); }
+int main() {
+    return app::ProgramEntry([] { hidraw::UseHidrawBus(); });
+}

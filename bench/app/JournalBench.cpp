@@ -25,8 +25,7 @@ constexpr int kRecords = 10000;
 // A program directory with data2.tab of kRecords records and their three curve files each.
 class JournalDir {
 public:
-    JournalDir()
-    {
+    JournalDir() {
         namespace fs = std::filesystem;
         std::string pattern = (fs::temp_directory_path() / "cp-journal-bench-XXXXXX").string();
         dir_ = std::string(::mkdtemp(pattern.data())) + "/";
@@ -35,24 +34,26 @@ public:
         const std::string curve = core::EncodeCurveFile(" ", {{{-5, 98.5}, {-5.5, 97.25}}, {}});
         for (int i = 1; i <= kRecords; ++i) {
             const std::string n = std::to_string(i);
-            rows.push_back({n, "10.12.2026  07:45:12", "-12.3", "-20.5", "?", i % 2 ? "Присадка." : " "});
-            for (const std::string& f : {core::RecordCurveFileChart1(dir_, n),
-                                         core::RecordCurveFileChart2(dir_, n),
-                                         core::RecordCurveFileChart3(dir_, n)})
+            rows.push_back(
+                {n, "10.12.2026  07:45:12", "-12.3", "-20.5", "?", i % 2 ? "Присадка." : " "});
+            for (const std::string& f :
+                 {core::RecordCurveFileChart1(dir_, n), core::RecordCurveFileChart2(dir_, n),
+                  core::RecordCurveFileChart3(dir_, n)})
                 std::ofstream(f, std::ios::binary) << curve;
         }
         journal_ = core::SerializeJournal(rows);
         Reset();
         app::OverrideProgramDir(dir_);
     }
-    ~JournalDir()
-    {
+    ~JournalDir() {
         app::OverrideProgramDir("");
         std::error_code ec;
         std::filesystem::remove_all(dir_, ec);
     }
     // data2.tab back to its kRecords records (appends leave more).
-    void Reset() const { std::ofstream(dir_ + "data2.tab", std::ios::binary | std::ios::trunc) << journal_; }
+    void Reset() const {
+        std::ofstream(dir_ + "data2.tab", std::ios::binary | std::ios::trunc) << journal_;
+    }
 
 private:
     std::string dir_;
@@ -60,8 +61,7 @@ private:
 };
 
 // The window's grid as FormCreate hands it to LoadJournal: the header and one empty row.
-void FreshGrid(TForm1* f)
-{
+void FreshGrid(TForm1* f) {
     ui::TStringGrid* g = f->StringGrid1;
     g->SetRowCount(2);
     for (int c = 0; c < g->ColCount(); ++c) {
@@ -71,15 +71,13 @@ void FreshGrid(TForm1* f)
     }
 }
 
-void StartJournal(TForm1* f)
-{
+void StartJournal(TForm1* f) {
     f->LoadJournal();
     f->CreateGraphBoxes();
     f->AttachCurveFiles();
 }
 
-void JournalStartup(benchmark::State& state)
-{
+void JournalStartup(benchmark::State& state) {
     JournalDir dir;
     ui::ModalRecorder boxes;
     auto* form = new TForm1(nullptr);
@@ -97,8 +95,7 @@ void JournalStartup(benchmark::State& state)
 }
 BENCHMARK(JournalStartup)->Unit(benchmark::kMillisecond);
 
-void AppendRecordOnLargeJournal(benchmark::State& state)
-{
+void AppendRecordOnLargeJournal(benchmark::State& state) {
     JournalDir dir;
     ui::ModalRecorder boxes;
     auto* form = new TForm1(nullptr);
@@ -130,8 +127,7 @@ BENCHMARK(AppendRecordOnLargeJournal)->Unit(benchmark::kMillisecond);
 // The parts of an append on the large journal, and a delete.
 enum class Part { CreateGraphBoxes, AttachCurveFiles, SaveJournal, DeleteFirstRecord };
 
-void JournalPart(benchmark::State& state, Part part)
-{
+void JournalPart(benchmark::State& state, Part part) {
     JournalDir dir;
     ui::ModalRecorder boxes;
     auto* form = new TForm1(nullptr);
@@ -159,15 +155,17 @@ void JournalPart(benchmark::State& state, Part part)
     delete form;
     Form1 = nullptr;
 }
-BENCHMARK_CAPTURE(JournalPart, CreateGraphBoxes, Part::CreateGraphBoxes)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(JournalPart, AttachCurveFiles, Part::AttachCurveFiles)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(JournalPart, CreateGraphBoxes, Part::CreateGraphBoxes)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(JournalPart, AttachCurveFiles, Part::AttachCurveFiles)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(JournalPart, SaveJournal, Part::SaveJournal)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(JournalPart, DeleteFirstRecord, Part::DeleteFirstRecord)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(JournalPart, DeleteFirstRecord, Part::DeleteFirstRecord)
+    ->Unit(benchmark::kMillisecond);
 
 // SaveChartSeries and LoadChartSeries of a chart of two series of 50,000 points each.
-void ChartCurveFileSaveLoad(benchmark::State& state)
-{
-    JournalDir dir;   // for its directory only
+void ChartCurveFileSaveLoad(benchmark::State& state) {
+    JournalDir dir; // for its directory only
     ui::ModalRecorder boxes;
     auto* form = new TForm1(nullptr);
     Form1 = form;
@@ -194,8 +192,7 @@ BENCHMARK(ChartCurveFileSaveLoad)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     ui::Application->Initialize();
     benchmark::Initialize(&argc, argv);

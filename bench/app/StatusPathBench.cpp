@@ -244,9 +244,6 @@ BENCHMARK(StatusReportsThroughTheWindow)
     ->UseManualTime()
     ->Iterations(1);
 
-BENCHMARK(StatusReportsMemory)
-    ->Unit(benchmark::kMillisecond)
-    ->UseManualTime()
-    ->Iterations(1);
+BENCHMARK(StatusReportsMemory)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 
 } // namespace

@@ -68,8 +68,7 @@ public:
     }
 
     static void Drain() {
-        while (rt::MainThread::ProcessPending() > 0) {
-        }
+        while (rt::MainThread::ProcessPending() > 0) {}
     }
     void Send() {
         std::uint8_t report[65] = {};
@@ -89,9 +88,8 @@ double Percentile(std::vector<double> values, double p) {
     if (values.empty())
         return 0;
     std::sort(values.begin(), values.end());
-    const std::size_t at =
-        std::min(values.size() - 1,
-                 static_cast<std::size_t>(p * static_cast<double>(values.size())));
+    const std::size_t at = std::min(
+        values.size() - 1, static_cast<std::size_t>(p * static_cast<double>(values.size())));
     return values[at];
 }
 

@@ -10,7 +10,7 @@ DWORD Common(int error) {
     case EACCES:
     case EPERM:
     case EROFS:
-    case EBADF:   // a descriptor opened without the access the call needs
+    case EBADF: // a descriptor opened without the access the call needs
         return ERROR_ACCESS_DENIED;
     case EBUSY: return ERROR_SHARING_VIOLATION;
     case EINVAL:

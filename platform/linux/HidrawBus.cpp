@@ -22,7 +22,8 @@ std::vector<std::uint8_t> DescriptorFromNode(int fd) {
         return {};
     hidraw_report_descriptor rd{};
     rd.size = static_cast<__u32>(size);
-    if (ioctl(fd, HIDIOCGRDESC, &rd) < 0) return {};
+    if (ioctl(fd, HIDIOCGRDESC, &rd) < 0)
+        return {};
     return {rd.value, rd.value + std::min<std::size_t>(rd.size, HID_MAX_DESCRIPTOR_SIZE)};
 }
 
@@ -30,7 +31,8 @@ int OpenFlags(DWORD access, bool reads) {
     int flags = O_CLOEXEC;
     const bool r = access & GENERIC_READ, w = access & GENERIC_WRITE;
     flags |= r && w ? O_RDWR : r ? O_RDONLY : O_WRONLY;
-    if (reads) flags |= O_NONBLOCK;   // the reader thread waits in poll(2)
+    if (reads)
+        flags |= O_NONBLOCK; // the reader thread waits in poll(2)
     return flags;
 }
 
@@ -38,9 +40,9 @@ int OpenFlags(DWORD access, bool reads) {
 
 HidrawBus::HidrawBus() : HidrawBus(MakeLibudevSource(), true) {}
 
-HidrawBus::HidrawBus(std::shared_ptr<UdevSource> source, bool watch)
-    : source_(std::move(source)) {
-    if (watch) monitor_ = std::make_unique<HotplugMonitor>([this] { DevicesChanged(); });
+HidrawBus::HidrawBus(std::shared_ptr<UdevSource> source, bool watch) : source_(std::move(source)) {
+    if (watch)
+        monitor_ = std::make_unique<HotplugMonitor>([this] { DevicesChanged(); });
 }
 
 HidrawBus::~HidrawBus() { monitor_.reset(); }
@@ -55,7 +57,8 @@ std::vector<platform::BusInterface> HidrawBus::Interfaces() {
     std::vector<platform::BusInterface> out;
     for (UdevRecord& r : records) {
         const DWORD instance = InstanceNumber(r);
-        if (entries_.count(instance) || instanceOfPath_.count(r.devNode)) continue;
+        if (entries_.count(instance) || instanceOfPath_.count(r.devNode))
+            continue;
         const auto descriptor = ParseReportDescriptor(r.reportDescriptor);
         out.push_back({instance, r.devNode});
         instanceOfPath_[r.devNode] = instance;
@@ -67,14 +70,14 @@ std::vector<platform::BusInterface> HidrawBus::Interfaces() {
     return out;
 }
 
-DWORD HidrawBus::RegistryProperty(DWORD instance, DWORD code, DWORD& type,
-                                  std::string& bytes) {
+DWORD HidrawBus::RegistryProperty(DWORD instance, DWORD code, DWORD& type, std::string& bytes) {
     std::lock_guard lock(mutex_);
     auto it = entries_.find(instance);
     if (it == entries_.end() || !source_->Present(it->second.record))
         return ERROR_NO_SUCH_DEVINST;
     auto p = it->second.properties.find(code);
-    if (p == it->second.properties.end()) return ERROR_INVALID_DATA;
+    if (p == it->second.properties.end())
+        return ERROR_INVALID_DATA;
     type = platform::RegistryPropertyType(code);
     bytes = p->second;
     return ERROR_SUCCESS;
@@ -86,23 +89,26 @@ DWORD HidrawBus::Open(const std::string& path, DWORD access, platform::InputSink
     {
         std::lock_guard lock(mutex_);
         record = source_->Record(path);
-        if (!record) return ERROR_FILE_NOT_FOUND;
+        if (!record)
+            return ERROR_FILE_NOT_FOUND;
         auto known = instanceOfPath_.find(path);
         if (known != instanceOfPath_.end() && known->second != InstanceNumber(*record))
-            return ERROR_FILE_NOT_FOUND;   // the node now belongs to another device
+            return ERROR_FILE_NOT_FOUND; // the node now belongs to another device
     }
     const bool reads = sink && (access & GENERIC_READ);
     int fd = -1;
     if (access & (GENERIC_READ | GENERIC_WRITE)) {
         fd = open(path.c_str(), OpenFlags(access, reads));
-        if (fd < 0) return ErrorFromOpen(errno);
+        if (fd < 0)
+            return ErrorFromOpen(errno);
     }
-    if (record->reportDescriptor.empty()) record->reportDescriptor = DescriptorFromNode(fd);
+    if (record->reportDescriptor.empty())
+        record->reportDescriptor = DescriptorFromNode(fd);
     auto descriptor = ParseReportDescriptor(record->reportDescriptor);
-    auto opened = std::make_unique<HidrawConnection>(source_, std::move(*record),
-                                                     std::move(descriptor), fd, access,
-                                                     reads ? sink : nullptr);
-    if (reads && !opened->Reading()) return ERROR_NOT_ENOUGH_MEMORY;
+    auto opened = std::make_unique<HidrawConnection>(
+        source_, std::move(*record), std::move(descriptor), fd, access, reads ? sink : nullptr);
+    if (reads && !opened->Reading())
+        return ERROR_NOT_ENOUGH_MEMORY;
     connection = std::move(opened);
     return ERROR_SUCCESS;
 }

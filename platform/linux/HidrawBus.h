@@ -23,8 +23,7 @@ public:
     ~HidrawBus() override;
 
     std::vector<platform::BusInterface> Interfaces() override;
-    DWORD RegistryProperty(DWORD instance, DWORD code, DWORD& type,
-                           std::string& bytes) override;
+    DWORD RegistryProperty(DWORD instance, DWORD code, DWORD& type, std::string& bytes) override;
     DWORD Open(const std::string& path, DWORD access, platform::InputSink* sink,
                std::unique_ptr<platform::BusConnection>& connection) override;
 
@@ -38,7 +37,7 @@ private:
         RegistryProperties properties;
     };
 
-    std::mutex mutex_;   // the source's udev context and the tables below
+    std::mutex mutex_; // the source's udev context and the tables below
     std::shared_ptr<UdevSource> source_;
     std::map<DWORD, Entry> entries_;              // by instance, as last enumerated
     std::map<std::string, DWORD> instanceOfPath_; // node path -> instance

@@ -27,19 +27,26 @@ HIDP_CAPS CapsOf(const ReportDescriptorInfo& d) {
 }
 
 HidrawConnection::Node::~Node() {
-    if (stopFd >= 0) close(stopFd);
-    if (fd >= 0) close(fd);
+    if (stopFd >= 0)
+        close(stopFd);
+    if (fd >= 0)
+        close(fd);
 }
 
 HidrawConnection::HidrawConnection(std::shared_ptr<UdevSource> source, UdevRecord record,
                                    ReportDescriptorInfo descriptor, int fd, DWORD access,
                                    platform::InputSink* sink)
-    : source_(std::move(source)), record_(std::move(record)),
-      descriptor_(std::move(descriptor)), node_(std::make_shared<Node>()), access_(access) {
+    : source_(std::move(source)),
+      record_(std::move(record)),
+      descriptor_(std::move(descriptor)),
+      node_(std::make_shared<Node>()),
+      access_(access) {
     node_->fd = fd;
-    if (!sink || fd < 0) return;
+    if (!sink || fd < 0)
+        return;
     node_->stopFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (node_->stopFd < 0) return;
+    if (node_->stopFd < 0)
+        return;
     try {
         reader_ = std::thread(ReadLoop, node_, sink, descriptor_.numberedReports,
                               descriptor_.inputReportByteLength);
@@ -49,12 +56,13 @@ HidrawConnection::HidrawConnection(std::shared_ptr<UdevSource> source, UdevRecor
 }
 
 HidrawConnection::~HidrawConnection() {
-    if (!reader_.joinable()) return;
+    if (!reader_.joinable())
+        return;
     node_->stopping = true;
     const std::uint64_t one = 1;
     while (write(node_->stopFd, &one, sizeof one) < 0 && errno == EINTR) {}
     if (reader_.get_id() == std::this_thread::get_id())
-        reader_.detach();   // closed from inside the sink: the loop ends when the call returns
+        reader_.detach(); // closed from inside the sink: the loop ends when the call returns
     else
         reader_.join();
 }
@@ -66,26 +74,31 @@ void HidrawConnection::ReadLoop(std::shared_ptr<Node> node, platform::InputSink*
     for (;;) {
         pollfd fds[2] = {{node->fd, POLLIN, 0}, {node->stopFd, POLLIN, 0}};
         if (poll(fds, 2, -1) < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             break;
         }
-        if (fds[1].revents || node->stopping) return;   // closing: the sink is not called
+        if (fds[1].revents || node->stopping)
+            return; // closing: the sink is not called
         if (fds[0].revents & POLLIN) {
             const auto area = KernelReadArea(buffer, numbered);
             const ssize_t n = read(node->fd, area.data(), area.size());
             if (n > 0) {
-                const std::size_t seen =
-                    FinishRead(buffer, std::size_t(n), numbered, reportLength);
+                const std::size_t seen = FinishRead(buffer, std::size_t(n), numbered, reportLength);
                 sink->InputReport(buffer.data(), seen);
-                if (node->stopping) return;
+                if (node->stopping)
+                    return;
                 continue;
             }
-            if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
-            break;   // end of file or an error: the device has gone
+            if (n < 0 && (errno == EAGAIN || errno == EINTR))
+                continue;
+            break; // end of file or an error: the device has gone
         }
-        if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) break;
+        if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL))
+            break;
     }
-    if (!node->stopping) sink->Disconnected();
+    if (!node->stopping)
+        sink->Disconnected();
 }
 
 DWORD HidrawConnection::Gone() const {
@@ -93,23 +106,29 @@ DWORD HidrawConnection::Gone() const {
 }
 
 DWORD HidrawConnection::Write(const std::uint8_t* data, std::size_t length) {
-    if (node_->fd < 0 || !(access_ & GENERIC_WRITE)) return ERROR_ACCESS_DENIED;
+    if (node_->fd < 0 || !(access_ & GENERIC_WRITE))
+        return ERROR_ACCESS_DENIED;
     if (!data || !IsWritableReport({data, length}, descriptor_.numberedReports))
         return ERROR_INVALID_PARAMETER;
     for (;;) {
         // Byte 0 is the report number; hidraw leaves a 0 out itself.
         const ssize_t n = write(node_->fd, data, length);
-        if (n == static_cast<ssize_t>(length)) return ERROR_SUCCESS;
-        if (n >= 0) return ERROR_GEN_FAILURE;
-        if (errno == EINTR) continue;
+        if (n == static_cast<ssize_t>(length))
+            return ERROR_SUCCESS;
+        if (n >= 0)
+            return ERROR_GEN_FAILURE;
+        if (errno == EINTR)
+            continue;
         return ErrorFromIo(errno);
     }
 }
 
 DWORD HidrawConnection::GetAttributes(HIDD_ATTRIBUTES& attributes) {
-    if (DWORD e = Gone()) return e;
+    if (DWORD e = Gone())
+        return e;
     const auto a = AttributesOf(record_);
-    if (!a) return ERROR_NOT_SUPPORTED;
+    if (!a)
+        return ERROR_NOT_SUPPORTED;
     attributes.VendorID = a->vendorId;
     attributes.ProductID = a->productId;
     attributes.VersionNumber = a->versionNumber;
@@ -117,16 +136,20 @@ DWORD HidrawConnection::GetAttributes(HIDD_ATTRIBUTES& attributes) {
 }
 
 DWORD HidrawConnection::GetCaps(HIDP_CAPS& caps) {
-    if (DWORD e = Gone()) return e;
-    if (!descriptor_.valid) return ERROR_INVALID_DATA;
+    if (DWORD e = Gone())
+        return e;
+    if (!descriptor_.valid)
+        return ERROR_INVALID_DATA;
     caps = CapsOf(descriptor_);
     return ERROR_SUCCESS;
 }
 
 DWORD HidrawConnection::Answer(const std::optional<std::u16string>& value,
                                std::u16string& text) const {
-    if (DWORD e = Gone()) return e;
-    if (!value) return ERROR_NOT_SUPPORTED;
+    if (DWORD e = Gone())
+        return e;
+    if (!value)
+        return ERROR_NOT_SUPPORTED;
     text = *value;
     return ERROR_SUCCESS;
 }
@@ -145,7 +168,8 @@ DWORD HidrawConnection::GetSerialNumberString(std::u16string& text) {
 
 DWORD HidrawConnection::GetIndexedString(ULONG, std::u16string&) {
     // Neither sysfs nor hidraw gives string descriptors by index (descriptor 0 included).
-    if (DWORD e = Gone()) return e;
+    if (DWORD e = Gone())
+        return e;
     return ERROR_NOT_SUPPORTED;
 }
 

@@ -43,7 +43,7 @@ private:
         ~Node();
     };
 
-    DWORD Gone() const;   // ERROR_SUCCESS while the device is present
+    DWORD Gone() const; // ERROR_SUCCESS while the device is present
     DWORD Answer(const std::optional<std::u16string>& value, std::u16string& text) const;
     static void ReadLoop(std::shared_ptr<Node> node, platform::InputSink* sink, bool numbered,
                          std::size_t reportLength);

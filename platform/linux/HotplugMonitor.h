@@ -13,7 +13,7 @@ class HotplugMonitor {
 public:
     // Starts watching at once. Without udev (no netlink socket) it watches nothing.
     explicit HotplugMonitor(std::function<void()> onChange);
-    ~HotplugMonitor();   // once it has returned the handler is not called again
+    ~HotplugMonitor(); // once it has returned the handler is not called again
     HotplugMonitor(const HotplugMonitor&) = delete;
     HotplugMonitor& operator=(const HotplugMonitor&) = delete;
 

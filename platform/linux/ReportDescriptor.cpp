@@ -12,8 +12,8 @@ enum ItemType : std::uint8_t { Main = 0, Global = 1, Local = 2 };
 constexpr std::uint8_t kInput = 0x8, kOutput = 0x9, kCollection = 0xA, kFeature = 0xB,
                        kEndCollection = 0xC;
 // Global item tags.
-constexpr std::uint8_t kUsagePage = 0x0, kReportSize = 0x7, kReportId = 0x8,
-                       kReportCount = 0x9, kPush = 0xA, kPop = 0xB;
+constexpr std::uint8_t kUsagePage = 0x0, kReportSize = 0x7, kReportId = 0x8, kReportCount = 0x9,
+                       kPush = 0xA, kPop = 0xB;
 // Local item tags.
 constexpr std::uint8_t kUsage = 0x0, kUsageMinimum = 0x1;
 
@@ -31,17 +31,19 @@ struct ShortItem {
     std::uint8_t type;
     std::uint8_t tag;
     std::uint32_t data;
-    std::size_t size;   // data bytes
+    std::size_t size; // data bytes
 };
 
 std::uint32_t LittleEndian(const std::uint8_t* p, std::size_t n) {
     std::uint32_t v = 0;
-    for (std::size_t i = 0; i < n; ++i) v |= std::uint32_t(p[i]) << (8 * i);
+    for (std::size_t i = 0; i < n; ++i)
+        v |= std::uint32_t(p[i]) << (8 * i);
     return v;
 }
 
 std::uint16_t ByteLength(std::uint64_t maxBits, bool any) {
-    if (!any) return 0;
+    if (!any)
+        return 0;
     return static_cast<std::uint16_t>((maxBits + 7) / 8 + 1);
 }
 
@@ -52,19 +54,23 @@ public:
         while (pos < d.size()) {
             const std::uint8_t prefix = d[pos];
             if (prefix == kLongItemPrefix) {
-                if (d.size() - pos < 3) return std::nullopt;
+                if (d.size() - pos < 3)
+                    return std::nullopt;
                 const std::size_t dataSize = d[pos + 1];
-                if (d.size() - pos - 3 < dataSize) return std::nullopt;
+                if (d.size() - pos - 3 < dataSize)
+                    return std::nullopt;
                 pos += 3 + dataSize;
                 continue;
             }
             static constexpr std::size_t kSizes[4] = {0, 1, 2, 4};
             const std::size_t size = kSizes[prefix & 3];
-            if (d.size() - pos - 1 < size) return std::nullopt;
+            if (d.size() - pos - 1 < size)
+                return std::nullopt;
             const ShortItem item{std::uint8_t((prefix >> 2) & 3), std::uint8_t(prefix >> 4),
                                  LittleEndian(&d[pos + 1], size), size};
             pos += 1 + size;
-            if (!Apply(item)) return std::nullopt;
+            if (!Apply(item))
+                return std::nullopt;
         }
         return Finish();
     }
@@ -98,7 +104,8 @@ private:
             ++depth_;
             break;
         case kEndCollection:
-            if (depth_ > 0) --depth_;
+            if (depth_ > 0)
+                --depth_;
             break;
         default: break;
         }
@@ -113,16 +120,19 @@ private:
         case kReportSize: globals_.reportSize = item.data; break;
         case kReportCount: globals_.reportCount = item.data; break;
         case kReportId:
-            if (item.data == 0 || item.data > 0xFF) return false;
+            if (item.data == 0 || item.data > 0xFF)
+                return false;
             globals_.reportId = static_cast<std::uint8_t>(item.data);
             info_.numberedReports = true;
             break;
         case kPush:
-            if (stack_.size() >= kMaxPushDepth) return false;
+            if (stack_.size() >= kMaxPushDepth)
+                return false;
             stack_.push_back(globals_);
             break;
         case kPop:
-            if (stack_.empty()) return false;
+            if (stack_.empty())
+                return false;
             globals_ = stack_.back();
             stack_.pop_back();
             break;
@@ -143,7 +153,8 @@ private:
         std::uint32_t& total = info_.reports[globals_.reportId].*kind;
         const std::uint64_t sum = total + bits;
         // The report's bytes plus the report-ID byte must fit the kernel's buffer.
-        if ((sum + 7) / 8 + 1 > kMaxReportBytes) return false;
+        if ((sum + 7) / 8 + 1 > kMaxReportBytes)
+            return false;
         total = static_cast<std::uint32_t>(sum);
         return true;
     }
@@ -178,7 +189,8 @@ private:
 } // namespace
 
 ReportDescriptorInfo ParseReportDescriptor(std::span<const std::uint8_t> descriptor) {
-    if (auto info = Parser().Run(descriptor)) return *info;
+    if (auto info = Parser().Run(descriptor))
+        return *info;
     return ReportDescriptorInfo{};
 }
 

@@ -22,13 +22,13 @@ struct ReportDescriptorInfo {
     // False when the descriptor is malformed (truncated item, Pop without Push, a report
     // ID of 0 or above 255, a report beyond the kernel's buffer); then every length is 0.
     bool valid = false;
-    bool numberedReports = false;           // a Report ID item was seen
-    std::uint16_t usagePage = 0;            // of the first top-level collection
+    bool numberedReports = false; // a Report ID item was seen
+    std::uint16_t usagePage = 0;  // of the first top-level collection
     std::uint16_t usage = 0;
     std::uint16_t inputReportByteLength = 0;
     std::uint16_t outputReportByteLength = 0;
     std::uint16_t featureReportByteLength = 0;
-    std::uint16_t collectionCount = 0;      // every Collection item, nested ones too
+    std::uint16_t collectionCount = 0;          // every Collection item, nested ones too
     std::map<std::uint8_t, ReportBits> reports; // by report ID (0 when not numbered)
 };
 

@@ -5,13 +5,15 @@
 namespace hidraw {
 
 std::span<std::uint8_t> KernelReadArea(std::span<std::uint8_t> buffer, bool numbered) {
-    if (numbered || buffer.empty()) return buffer;
+    if (numbered || buffer.empty())
+        return buffer;
     return buffer.subspan(1);
 }
 
-std::size_t FinishRead(std::span<std::uint8_t> buffer, std::size_t kernelBytes,
-                       bool numbered, std::size_t reportLength) {
-    if (buffer.empty()) return 0;
+std::size_t FinishRead(std::span<std::uint8_t> buffer, std::size_t kernelBytes, bool numbered,
+                       std::size_t reportLength) {
+    if (buffer.empty())
+        return 0;
     std::size_t seen = kernelBytes;
     if (!numbered) {
         buffer[0] = 0;
@@ -27,7 +29,8 @@ std::size_t FinishRead(std::span<std::uint8_t> buffer, std::size_t kernelBytes,
 }
 
 bool IsWritableReport(std::span<const std::uint8_t> report, bool numbered) {
-    if (report.size() < 2) return false;
+    if (report.size() < 2)
+        return false;
     return numbered ? report[0] != 0 : report[0] == 0;
 }
 

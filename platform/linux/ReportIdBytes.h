@@ -19,8 +19,8 @@ std::span<std::uint8_t> KernelReadArea(std::span<std::uint8_t> buffer, bool numb
 // reportLength (report-ID byte included) with zeros up to it, as the original platform
 // always delivers whole reports. Returns the byte count the system sees (at most the
 // buffer's size).
-std::size_t FinishRead(std::span<std::uint8_t> buffer, std::size_t kernelBytes,
-                       bool numbered, std::size_t reportLength);
+std::size_t FinishRead(std::span<std::uint8_t> buffer, std::size_t kernelBytes, bool numbered,
+                       std::size_t reportLength);
 
 // Whether the report may go to write(2): it holds the report ID and at least one more byte,
 // and that ID is 0 exactly when the device has no numbered reports.

@@ -20,17 +20,20 @@ std::string ValueOr(const Properties& map, const std::string& name) {
 
 std::string Trimmed(std::string_view s) {
     const auto first = s.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos) return {};
+    if (first == std::string_view::npos)
+        return {};
     const auto last = s.find_last_not_of(" \t\r\n");
     return std::string(s.substr(first, last - first + 1));
 }
 
 std::optional<std::uint32_t> ParseHex(std::string_view text) {
     const std::string t = Trimmed(text);
-    if (t.empty()) return std::nullopt;
+    if (t.empty())
+        return std::nullopt;
     std::uint32_t v = 0;
     auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v, 16);
-    if (ec != std::errc() || end != t.data() + t.size()) return std::nullopt;
+    if (ec != std::errc() || end != t.data() + t.size())
+        return std::nullopt;
     return v;
 }
 
@@ -38,7 +41,8 @@ std::optional<std::uint32_t> ParseDecimal(std::string_view text) {
     const std::string t = Trimmed(text);
     std::uint32_t v = 0;
     auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v, 10);
-    if (t.empty() || ec != std::errc() || end != t.data() + t.size()) return std::nullopt;
+    if (t.empty() || ec != std::errc() || end != t.data() + t.size())
+        return std::nullopt;
     return v;
 }
 
@@ -50,17 +54,20 @@ struct HidId {
 std::optional<HidId> ParseHidId(const std::string& text) {
     const auto a = text.find(':');
     const auto b = a == std::string::npos ? a : text.find(':', a + 1);
-    if (b == std::string::npos) return std::nullopt;
+    if (b == std::string::npos)
+        return std::nullopt;
     auto bus = ParseHex(std::string_view(text).substr(0, a));
     auto vendor = ParseHex(std::string_view(text).substr(a + 1, b - a - 1));
     auto product = ParseHex(std::string_view(text).substr(b + 1));
-    if (!bus || !vendor || !product) return std::nullopt;
+    if (!bus || !vendor || !product)
+        return std::nullopt;
     return HidId{*bus, *vendor, *product};
 }
 
 std::uint32_t Fnv1a(const std::string& text) {
     std::uint32_t h = 2166136261u;
-    for (unsigned char c : text) h = (h ^ c) * 16777619u;
+    for (unsigned char c : text)
+        h = (h ^ c) * 16777619u;
     return h;
 }
 
@@ -74,7 +81,8 @@ bool OnUsb(const UdevRecord& r) { return r.usbDevice.present; }
 
 std::string FirstOf(std::initializer_list<std::string> values) {
     for (const auto& v : values)
-        if (!v.empty()) return v;
+        if (!v.empty())
+            return v;
     return {};
 }
 
@@ -90,7 +98,8 @@ std::vector<std::string> HardwareIds(const UdevRecord& r, const HidAttributes& a
         interface = buf;
     }
     std::vector<std::string> ids;
-    if (OnUsb(r)) ids.push_back(base + "&REV_" + Hex4(a.versionNumber) + interface);
+    if (OnUsb(r))
+        ids.push_back(base + "&REV_" + Hex4(a.versionNumber) + interface);
     ids.push_back(base + interface);
     return ids;
 }
@@ -104,7 +113,8 @@ std::vector<std::string> CompatibleIds(const ReportDescriptorInfo& d) {
 }
 
 void PutString(RegistryProperties& out, std::uint32_t code, const std::string& utf8) {
-    if (!utf8.empty()) out[code] = RegistryString(utf8);
+    if (!utf8.empty())
+        out[code] = RegistryString(utf8);
 }
 
 } // namespace
@@ -118,7 +128,8 @@ std::string RegistryString(const std::string& utf8) {
 std::string RegistryStringList(const std::vector<std::string>& utf8) {
     std::string s;
     for (const auto& item : utf8) {
-        if (item.empty()) continue;   // an empty text would end the list
+        if (item.empty())
+            continue; // an empty text would end the list
         s += rt::Utf8ToCp1251(item);
         s.push_back('\0');
     }
@@ -128,7 +139,8 @@ std::string RegistryStringList(const std::vector<std::string>& utf8) {
 
 std::string RegistryDword(std::uint32_t value) {
     std::string s(4, '\0');
-    for (int i = 0; i < 4; ++i) s[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i)
+        s[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
     return s;
 }
 
@@ -137,7 +149,8 @@ std::uint32_t InstanceNumber(const UdevRecord& record) {
     const std::string& name = record.hid.sysName;
     const auto dot = name.rfind('.');
     if (dot != std::string::npos)
-        if (auto n = ParseHex(std::string_view(name).substr(dot + 1)); n && *n != 0) return *n;
+        if (auto n = ParseHex(std::string_view(name).substr(dot + 1)); n && *n != 0)
+            return *n;
     // No HID parent: the node's path, mixed with udev's time of first sight.
     const std::uint32_t h =
         Fnv1a(record.sysPath + '|' + ValueOr(record.hidraw.properties, "USEC_INITIALIZED"));
@@ -152,7 +165,8 @@ std::optional<HidAttributes> AttributesOf(const UdevRecord& record) {
     } else {
         auto vendor = ParseHex(ValueOr(record.usbDevice.attributes, "idVendor"));
         auto product = ParseHex(ValueOr(record.usbDevice.attributes, "idProduct"));
-        if (!vendor || !product) return std::nullopt;
+        if (!vendor || !product)
+            return std::nullopt;
         a.vendorId = static_cast<std::uint16_t>(*vendor);
         a.productId = static_cast<std::uint16_t>(*product);
     }
@@ -171,19 +185,17 @@ RegistryProperties RegistryPropertiesOf(const UdevRecord& r,
     if (auto a = AttributesOf(r))
         out[SPDRP_HARDWAREID] = RegistryStringList(HardwareIds(r, *a));
     out[SPDRP_COMPATIBLEIDS] = RegistryStringList(CompatibleIds(descriptor));
-    PutString(out, SPDRP_MFG,
-              FirstOf({ValueOr(usbAttrs, "manufacturer"),
-                       ValueOr(usbProps, "ID_VENDOR_FROM_DATABASE")}));
+    PutString(
+        out, SPDRP_MFG,
+        FirstOf({ValueOr(usbAttrs, "manufacturer"), ValueOr(usbProps, "ID_VENDOR_FROM_DATABASE")}));
     PutString(out, SPDRP_DEVICEDESC,
-              FirstOf({ValueOr(usbAttrs, "product"),
-                       ValueOr(usbProps, "ID_MODEL_FROM_DATABASE"),
+              FirstOf({ValueOr(usbAttrs, "product"), ValueOr(usbProps, "ID_MODEL_FROM_DATABASE"),
                        OnUsb(r) ? std::string() : ValueOr(hid, "HID_NAME")}));
     PutString(out, SPDRP_FRIENDLYNAME, ValueOr(hid, "HID_NAME"));
     PutString(out, SPDRP_LOCATION_INFORMATION, ValueOr(hid, "HID_PHYS"));
     PutString(out, SPDRP_DRIVER, ValueOr(hid, "DRIVER"));
     PutString(out, SPDRP_SERVICE, ValueOr(r.transport.properties, "DRIVER"));
-    PutString(out, SPDRP_PHYSICAL_DEVICE_OBJECT_NAME,
-              ValueOr(r.hidraw.properties, "DEVPATH"));
+    PutString(out, SPDRP_PHYSICAL_DEVICE_OBJECT_NAME, ValueOr(r.hidraw.properties, "DEVPATH"));
     out[SPDRP_CLASS] = RegistryString("HIDClass");
     out[SPDRP_ENUMERATOR_NAME] = RegistryString("HID");
     return out;
@@ -194,20 +206,23 @@ std::optional<std::u16string> ProductString(const UdevRecord& record) {
     // ("HID 0925:1299") when the device has no product string.
     const std::string text = OnUsb(record) ? ValueOr(record.usbDevice.attributes, "product")
                                            : ValueOr(record.hid.properties, "HID_NAME");
-    if (text.empty()) return std::nullopt;
+    if (text.empty())
+        return std::nullopt;
     return rt::Utf8ToUtf16(text);
 }
 
 std::optional<std::u16string> SerialNumberString(const UdevRecord& record) {
     const std::string text = OnUsb(record) ? ValueOr(record.usbDevice.attributes, "serial")
                                            : ValueOr(record.hid.properties, "HID_UNIQ");
-    if (text.empty()) return std::nullopt;
+    if (text.empty())
+        return std::nullopt;
     return rt::Utf8ToUtf16(text);
 }
 
 std::optional<std::u16string> ManufacturerString(const UdevRecord& record) {
     const std::string text = ValueOr(record.usbDevice.attributes, "manufacturer");
-    if (text.empty()) return std::nullopt;
+    if (text.empty())
+        return std::nullopt;
     return rt::Utf8ToUtf16(text);
 }
 

@@ -18,18 +18,18 @@ using Properties = std::map<std::string, std::string>;
 // One device of the node's chain of parents.
 struct UdevDevice {
     bool present = false;
-    std::string sysName;     // e.g. "0003:0925:1299.000A"
-    Properties properties;   // udev properties (UTF-8)
-    Properties attributes;   // sysfs attributes read as text, trailing newline removed
+    std::string sysName;   // e.g. "0003:0925:1299.000A"
+    Properties properties; // udev properties (UTF-8)
+    Properties attributes; // sysfs attributes read as text, trailing newline removed
 };
 
 struct UdevRecord {
-    std::string devNode;     // "/dev/hidraw0"
-    std::string sysPath;     // "/sys/devices/.../hidraw/hidraw0"
-    UdevDevice hidraw;       // the node itself, subsystem "hidraw"
-    UdevDevice hid;          // its parent in subsystem "hid"
-    UdevDevice transport;    // the hid device's parent: the USB interface on USB
-    UdevDevice usbDevice;    // subsystem "usb", device type "usb_device"; absent off USB
+    std::string devNode;  // "/dev/hidraw0"
+    std::string sysPath;  // "/sys/devices/.../hidraw/hidraw0"
+    UdevDevice hidraw;    // the node itself, subsystem "hidraw"
+    UdevDevice hid;       // its parent in subsystem "hid"
+    UdevDevice transport; // the hid device's parent: the USB interface on USB
+    UdevDevice usbDevice; // subsystem "usb", device type "usb_device"; absent off USB
     std::vector<std::uint8_t> reportDescriptor;
 };
 
@@ -41,7 +41,7 @@ using RegistryProperties = std::map<std::uint32_t, std::string>;
 struct HidAttributes {
     std::uint16_t vendorId = 0;
     std::uint16_t productId = 0;
-    std::uint16_t versionNumber = 0;   // bcdDevice of the USB device, 0 off USB
+    std::uint16_t versionNumber = 0; // bcdDevice of the USB device, 0 off USB
 };
 
 // Stays the same while the interface is plugged in (the kernel's sequence number of the

@@ -18,16 +18,17 @@ struct UdevDeleter {
 template <class T>
 using Owned = std::unique_ptr<T, UdevDeleter>;
 
-const char* const kUsbDeviceAttributes[] = {"idVendor", "idProduct", "bcdDevice",
-                                            "manufacturer", "product", "serial",
-                                            "bNumInterfaces", "busnum", "devnum"};
+const char* const kUsbDeviceAttributes[] = {"idVendor",       "idProduct", "bcdDevice",
+                                            "manufacturer",   "product",   "serial",
+                                            "bNumInterfaces", "busnum",    "devnum"};
 const char* const kTransportAttributes[] = {"bInterfaceNumber"};
 
 std::string Text(const char* s) { return s ? s : ""; }
 
 UdevDevice Describe(udev_device* d, std::span<const char* const> attributes) {
     UdevDevice out;
-    if (!d) return out;
+    if (!d)
+        return out;
     out.present = true;
     out.sysName = Text(udev_device_get_sysname(d));
     udev_list_entry* e;
@@ -46,14 +47,16 @@ UdevDevice Describe(udev_device* d, std::span<const char* const> attributes) {
 
 std::vector<std::uint8_t> ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
+    if (!in)
+        return {};
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // The record of a hidraw node; no value for a node without a device node path.
 std::optional<UdevRecord> RecordOf(udev_device* node) {
     const char* devNode = udev_device_get_devnode(node);
-    if (!devNode) return std::nullopt;
+    if (!devNode)
+        return std::nullopt;
     UdevRecord r;
     r.devNode = devNode;
     r.sysPath = Text(udev_device_get_syspath(node));
@@ -62,11 +65,10 @@ std::optional<UdevRecord> RecordOf(udev_device* node) {
     udev_device* hid = udev_device_get_parent_with_subsystem_devtype(node, "hid", nullptr);
     r.hid = Describe(hid, {});
     r.transport = Describe(hid ? udev_device_get_parent(hid) : nullptr, kTransportAttributes);
-    r.usbDevice = Describe(udev_device_get_parent_with_subsystem_devtype(node, "usb",
-                                                                         "usb_device"),
+    r.usbDevice = Describe(udev_device_get_parent_with_subsystem_devtype(node, "usb", "usb_device"),
                            kUsbDeviceAttributes);
-    if (hid) r.reportDescriptor = ReadFile(Text(udev_device_get_syspath(hid)) +
-                                           "/report_descriptor");
+    if (hid)
+        r.reportDescriptor = ReadFile(Text(udev_device_get_syspath(hid)) + "/report_descriptor");
     return r;
 }
 
@@ -76,7 +78,8 @@ public:
 
     std::vector<UdevRecord> Records() override {
         std::vector<UdevRecord> out;
-        if (!udev_) return out;
+        if (!udev_)
+            return out;
         Owned<udev_enumerate> e(udev_enumerate_new(udev_.get()));
         if (!e || udev_enumerate_add_match_subsystem(e.get(), "hidraw") < 0 ||
             udev_enumerate_scan_devices(e.get()) < 0)
@@ -85,22 +88,27 @@ public:
         udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(e.get())) {
             Owned<udev_device> node(
                 udev_device_new_from_syspath(udev_.get(), udev_list_entry_get_name(entry)));
-            if (!node) continue;   // gone between the scan and now
-            if (auto r = RecordOf(node.get())) out.push_back(std::move(*r));
+            if (!node)
+                continue; // gone between the scan and now
+            if (auto r = RecordOf(node.get()))
+                out.push_back(std::move(*r));
         }
         return out;
     }
 
     std::optional<UdevRecord> Record(const std::string& devNode) override {
-        if (!udev_) return std::nullopt;
+        if (!udev_)
+            return std::nullopt;
         const auto slash = devNode.rfind('/');
-        const std::string sysName = slash == std::string::npos ? devNode
-                                                                : devNode.substr(slash + 1);
+        const std::string sysName =
+            slash == std::string::npos ? devNode : devNode.substr(slash + 1);
         Owned<udev_device> node(
             udev_device_new_from_subsystem_sysname(udev_.get(), "hidraw", sysName.c_str()));
-        if (!node) return std::nullopt;
+        if (!node)
+            return std::nullopt;
         auto r = RecordOf(node.get());
-        if (!r || r->devNode != devNode) return std::nullopt;
+        if (!r || r->devNode != devNode)
+            return std::nullopt;
         return r;
     }
 

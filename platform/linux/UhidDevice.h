@@ -11,20 +11,20 @@
 namespace hidraw {
 
 struct UhidIdentity {
-    std::string name;        // the HID device's name (HID_NAME), the product string off USB
-    std::string uniq;        // its unique ID (HID_UNIQ), the serial number off USB
-    std::uint16_t bus = 0x03;   // BUS_USB
+    std::string name;         // the HID device's name (HID_NAME), the product string off USB
+    std::string uniq;         // its unique ID (HID_UNIQ), the serial number off USB
+    std::uint16_t bus = 0x03; // BUS_USB
     std::uint32_t vendor = 0;
     std::uint32_t product = 0;
     std::uint32_t version = 0;
-    std::vector<std::uint8_t> descriptor;   // the report descriptor
+    std::vector<std::uint8_t> descriptor; // the report descriptor
 };
 
 struct UhidEvent {
     enum Kind { Start, Stop, Open, Close, Output, GetReport, SetReport, Other };
     Kind kind = Other;
-    std::vector<std::uint8_t> data;   // Output: the report as the host wrote it
-    std::uint32_t id = 0;             // GetReport, SetReport: the request to answer
+    std::vector<std::uint8_t> data; // Output: the report as the host wrote it
+    std::uint32_t id = 0;           // GetReport, SetReport: the request to answer
 };
 
 class UhidDevice {
@@ -32,7 +32,7 @@ public:
     // Opens the uhid node and creates the device; null with errno kept when either fails.
     static std::unique_ptr<UhidDevice> Create(const UhidIdentity& identity,
                                               const char* node = "/dev/uhid");
-    ~UhidDevice();   // destroys the device
+    ~UhidDevice(); // destroys the device
     UhidDevice(const UhidDevice&) = delete;
     UhidDevice& operator=(const UhidDevice&) = delete;
 

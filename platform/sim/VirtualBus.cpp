@@ -23,7 +23,7 @@ struct Interface {
 
 struct State {
     mutable std::mutex mutex;
-    std::vector<std::shared_ptr<Interface>> plugged;  // in plug order
+    std::vector<std::shared_ptr<Interface>> plugged; // in plug order
     std::uint32_t nextInstance = 1;
 };
 
@@ -33,8 +33,7 @@ State& S() {
 }
 
 bool SamePath(const std::string& a, const std::string& b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::tolower(static_cast<unsigned char>(x)) ==
                       std::tolower(static_cast<unsigned char>(y));
            });
@@ -215,14 +214,12 @@ public:
             if (!SamePath(iface->path, path))
                 continue;
             switch (iface->device->Info().openMode) {
-            case OpenMode::ReadWrite:
-                break;
+            case OpenMode::ReadWrite: break;
             case OpenMode::QueryOnly:
                 if (access != 0)
                     return ERROR_ACCESS_DENIED;
                 break;
-            case OpenMode::None:
-                return ERROR_SHARING_VIOLATION;
+            case OpenMode::None: return ERROR_SHARING_VIOLATION;
             }
             auto c = std::make_unique<SimConnection>(iface, access, sink);
             iface->connections.push_back(c.get());
@@ -288,15 +285,12 @@ void RecordingDevice::ClearWritten() {
 
 VirtualBus& VirtualBus::Instance() {
     static VirtualBus bus;
-    static const bool chosen =
-        platform::SetDefaultDeviceBus(std::make_unique<VirtualDeviceBus>());
+    static const bool chosen = platform::SetDefaultDeviceBus(std::make_unique<VirtualDeviceBus>());
     (void)chosen;
     return bus;
 }
 
-void VirtualBus::Choose() {
-    platform::SetDeviceBus(std::make_unique<VirtualDeviceBus>());
-}
+void VirtualBus::Choose() { platform::SetDeviceBus(std::make_unique<VirtualDeviceBus>()); }
 
 std::uint32_t VirtualBus::Plug(std::shared_ptr<VirtualDevice> device) {
     if (!device)

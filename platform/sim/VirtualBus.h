@@ -19,14 +19,14 @@ struct VirtualDeviceInfo {
     std::uint16_t vendorId = 0;
     std::uint16_t productId = 0;
     std::uint16_t versionNumber = 0;
-    std::u16string productString;          // empty: the query fails
-    std::u16string serialNumber;           // empty: the query fails
+    std::u16string productString;                            // empty: the query fails
+    std::u16string serialNumber;                             // empty: the query fails
     std::vector<std::uint16_t> stringDescriptor0 = {0x0409}; // language IDs
-    std::uint16_t inputReportLength = 65;  // bytes, report ID included
+    std::uint16_t inputReportLength = 65;                    // bytes, report ID included
     std::uint16_t outputReportLength = 65;
     std::uint16_t featureReportLength = 0;
     OpenMode openMode = OpenMode::ReadWrite;
-    bool attributesFail = false;           // HidD_GetAttributes fails
+    bool attributesFail = false; // HidD_GetAttributes fails
     // Registry properties by property code, as the ANSI query returns them (raw bytes).
     std::map<std::uint32_t, std::string> registryProperties;
 };
@@ -71,6 +71,7 @@ public:
     void OnOutputReport(const std::uint8_t* data, std::size_t length) override;
     std::vector<std::vector<std::uint8_t>> Written() const;
     void ClearWritten();
+
 private:
     mutable std::vector<std::vector<std::uint8_t>> written_;
     mutable std::mutex writtenMutex_;

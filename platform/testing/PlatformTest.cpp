@@ -69,7 +69,7 @@ namespace {
 
 struct Counts {
     std::mutex mutex;
-    std::map<std::string, unsigned, std::less<>> counts;  // looked up without a copy
+    std::map<std::string, unsigned, std::less<>> counts; // looked up without a copy
     bool logging = false;
     std::vector<Call> log;
 };
@@ -263,9 +263,7 @@ void ChangeModule(const std::string& module, F change) {
 
 ScopedModuleSet::ScopedModuleSet() = default;
 
-ScopedModuleSet::~ScopedModuleSet() {
-    UseCountingModules();
-}
+ScopedModuleSet::~ScopedModuleSet() { UseCountingModules(); }
 
 ScopedModuleSet& ScopedModuleSet::Without(const std::string& module, const std::string& routine) {
     ChangeModule(module, [&](detail::ModuleExports& exports) { exports.erase(routine); });
@@ -322,9 +320,7 @@ void ResetCallLog() {
     c.log.clear();
 }
 
-int ModuleRefCount(const std::string& module) {
-    return detail::ModuleRefCount(module);
-}
+int ModuleRefCount(const std::string& module) { return detail::ModuleRefCount(module); }
 
 void SetReportedVersion(std::optional<OSVERSIONINFOA> version) {
     Version& v = TheVersion();
@@ -343,13 +339,9 @@ OSVERSIONINFOA MakeVersion(DWORD platformId, DWORD major, DWORD minor, DWORD bui
     return info;
 }
 
-std::size_t OpenHandleCount() {
-    return detail::FileHandleCount() + detail::DeviceInfoSetCount();
-}
+std::size_t OpenHandleCount() { return detail::FileHandleCount() + detail::DeviceInfoSetCount(); }
 
-std::size_t UtilityWindowCount() {
-    return detail::UtilityWindowCount();
-}
+std::size_t UtilityWindowCount() { return detail::UtilityWindowCount(); }
 
 void Reset() {
     UseCountingModules();
@@ -369,9 +361,7 @@ using platform::test::Note;
 
 namespace {
 
-std::uint64_t Handle(std::uint32_t handle) {
-    return handle;
-}
+std::uint64_t Handle(std::uint32_t handle) { return handle; }
 
 } // namespace
 
@@ -474,8 +464,8 @@ DWORD __wrap_GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer) {
     return __real_GetCurrentDirectoryA(nBufferLength, lpBuffer);
 }
 
-DWORD __wrap_FormatMessageA(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId,
-                            DWORD dwLanguageId, LPSTR lpBuffer, DWORD nSize, void* Arguments) {
+DWORD __wrap_FormatMessageA(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId,
+                            LPSTR lpBuffer, DWORD nSize, void* Arguments) {
     Note("FormatMessageA", dwMessageId);
     return __real_FormatMessageA(dwFlags, lpSource, dwMessageId, dwLanguageId, lpBuffer, nSize,
                                  Arguments);

@@ -26,8 +26,7 @@ public:
     // The module cannot be loaded.
     ScopedModuleSet& WithoutModule(const std::string& module);
     // The module exports the name with this routine instead (also a name it lacked).
-    ScopedModuleSet& Replace(const std::string& module, const std::string& routine,
-                             FARPROC code);
+    ScopedModuleSet& Replace(const std::string& module, const std::string& routine, FARPROC code);
 };
 
 // How often a platform routine has run (by its export name, e.g. "FreeLibrary",
@@ -37,8 +36,8 @@ void ResetCallCounts();
 
 struct Call {
     std::string routine;
-    std::uint64_t argument;  // the property code, the module handle, ... or 0
-    std::string text;        // the module or routine name of LoadLibraryA / GetProcAddress
+    std::uint64_t argument; // the property code, the module handle, ... or 0
+    std::string text;       // the module or routine name of LoadLibraryA / GetProcAddress
 };
 // Records calls while enabled (off at start); starting clears the log.
 void StartCallLog();

@@ -18,8 +18,7 @@ class LookReports : public JournalFixture {
 protected:
     // A cooling run: temperature and transmission against the sample count, transmission
     // against temperature, and its rate of change.
-    void FillRun()
-    {
+    void FillRun() {
         for (auto* s : {form_->Series1, form_->Series4, form_->Series2, form_->Series3,
                         form_->Series5, form_->Series6})
             s->Clear();
@@ -40,25 +39,24 @@ protected:
         form_->Series6->AddXY(-8, 0);
     }
 
-    void PrintTo(const std::filesystem::path& pdf)
-    {
+    void PrintTo(const std::filesystem::path& pdf) {
         form_->Web->PrintToPdf(pdf.string());
         std::cout << pdf.string() << "\n";
     }
 };
 
-TEST_F(LookReports, ToPdf)
-{
+TEST_F(LookReports, ToPdf) {
     const char* out = std::getenv("COLDPOINT_LOOK_DIR");
     ASSERT_NE(out, nullptr) << "COLDPOINT_LOOK_DIR names the output folder";
     const std::filesystem::path dir(out);
 
     std::vector<core::TJournalRow> rows;
     for (int i = 1; i <= 12; ++i)
-        rows.push_back({std::to_string(i), "0" + std::to_string(i % 10) + ".12.2026  10:1" +
-                                               std::to_string(i % 10) + ":00",
-                        "-" + std::to_string(i) + ".4", i % 4 ? "-2" + std::to_string(i) : "?",
-                        "-1" + std::to_string(i), i % 3 ? "Присадка." : " "});
+        rows.push_back(
+            {std::to_string(i),
+             "0" + std::to_string(i % 10) + ".12.2026  10:1" + std::to_string(i % 10) + ":00",
+             "-" + std::to_string(i) + ".4", i % 4 ? "-2" + std::to_string(i) : "?",
+             "-1" + std::to_string(i), i % 3 ? "Присадка." : " "});
     rows.push_back({"", "", "", "", "", ""});
     Start(core::SerializeJournal(rows));
     FillRun();
@@ -70,14 +68,14 @@ TEST_F(LookReports, ToPdf)
     PrintTo(dir / "measurement-live.pdf");
 
     PressShowHide(2);
-    FillRun();   // the record's curve files are absent here: show the run again
+    FillRun(); // the record's curve files are absent here: show the run again
     form_->N3->Click();
     PrintTo(dir / "measurement-record.pdf");
 
     form_->ToolButton2->Click();
     PrintTo(dir / "journal.pdf");
     Drain();
-    for (const auto& r : Boxes().Requests())   // previews only, no error box
+    for (const auto& r : Boxes().Requests()) // previews only, no error box
         EXPECT_EQ(r.kind, ui::ModalKind::PrintPreview) << r.text;
 }
 

@@ -65,9 +65,9 @@ TEST_F(LookWindow, ServiceTabs) {
         p[6 + i] = static_cast<std::uint8_t>(i * 7);
     Parse(p);
     f->Show();
-    const std::pair<ui::TTabSheet*, const char*> tabs[] = {
-        {f->TabSheet4, "-corrections.png"}, {f->TabSheet5, "-system.png"},
-        {f->TabSheet6, "-eeprom.png"}};
+    const std::pair<ui::TTabSheet*, const char*> tabs[] = {{f->TabSheet4, "-corrections.png"},
+                                                           {f->TabSheet5, "-system.png"},
+                                                           {f->TabSheet6, "-eeprom.png"}};
     for (const auto& [tab, suffix] : tabs) {
         f->PageControl1->SetActivePage(tab);
         EXPECT_TRUE(ui::GrabToPng(f, base + suffix, 1280, 800));

@@ -19,8 +19,7 @@ struct PendingRead {
     DWORD error = 0, bytes = 0;
 };
 
-void ReadDone(DWORD error, DWORD bytes, LPOVERLAPPED overlapped)
-{
+void ReadDone(DWORD error, DWORD bytes, LPOVERLAPPED overlapped) {
     auto* read = static_cast<PendingRead*>(overlapped->hEvent);
     read->done = true;
     read->error = error;
@@ -31,8 +30,7 @@ void ReadDone(DWORD error, DWORD bytes, LPOVERLAPPED overlapped)
 // handle open on it, as the host's device object keeps them.
 class AnalyzerBusTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         sim::VirtualBus::Instance().Reset();
         device = std::make_shared<AnalyzerDevice>(3);
         sim::VirtualBus::Instance().Plug(device);
@@ -46,23 +44,20 @@ protected:
         ASSERT_NE(reader, INVALID_HANDLE_VALUE);
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         CloseHandle(writer);
         CloseHandle(reader);
         sim::VirtualBus::Instance().Reset();
     }
 
-    bool Write(const std::vector<std::uint8_t>& report)
-    {
+    bool Write(const std::vector<std::uint8_t>& report) {
         DWORD written = 0;
         return WriteFile(writer, report.data(), DWORD(report.size()), &written, nullptr) &&
                written == report.size();
     }
 
     // The next input report; the wait ends as soon as the read completes.
-    std::vector<std::uint8_t> ReadReport()
-    {
+    std::vector<std::uint8_t> ReadReport() {
         PendingRead read;
         read.overlapped.hEvent = &read;
         if (!ReadFileEx(reader, read.buffer.data(), DWORD(read.buffer.size()), &read.overlapped,
@@ -85,8 +80,7 @@ protected:
     HANDLE reader = INVALID_HANDLE_VALUE;
 };
 
-TEST_F(AnalyzerBusTest, PresentsItselfAsTheAnalyzer)
-{
+TEST_F(AnalyzerBusTest, PresentsItselfAsTheAnalyzer) {
     const sim::VirtualDeviceInfo& info = device->Info();
     EXPECT_EQ(info.vendorId, 0x0925);
     EXPECT_EQ(info.productId, 0x1299);
@@ -98,8 +92,7 @@ TEST_F(AnalyzerBusTest, PresentsItselfAsTheAnalyzer)
     EXPECT_TRUE(device->IsPlugged());
 }
 
-TEST_F(AnalyzerBusTest, AnswersPollsAndRepliesThroughTheBus)
-{
+TEST_F(AnalyzerBusTest, AnswersPollsAndRepliesThroughTheBus) {
     ASSERT_TRUE(Write(OutputReport(Command::Poll)));
     std::vector<std::uint8_t> r = ReadReport();
     ASSERT_EQ(r.size(), 65u);
@@ -116,8 +109,7 @@ TEST_F(AnalyzerBusTest, AnswersPollsAndRepliesThroughTheBus)
     EXPECT_EQ(r[7], 0x5C);
 }
 
-TEST_F(AnalyzerBusTest, RunsADeterminationOnTheSteppedClock)
-{
+TEST_F(AnalyzerBusTest, RunsADeterminationOnTheSteppedClock) {
     device->Advance(10);
     ASSERT_TRUE(Write(OutputReport(Command::PreStart, {1})));
     ASSERT_TRUE(Write(OutputReport(Command::RunControl, {Byte(RunControl::Start)})));

@@ -13,8 +13,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes Slice(const Payload& p, std::size_t from, std::size_t count)
-{
+Bytes Slice(const Payload& p, std::size_t from, std::size_t count) {
     return Bytes(p.begin() + from, p.begin() + from + count);
 }
 
@@ -23,8 +22,7 @@ protected:
     AnalyzerModel model;
 };
 
-TEST_F(CommandTest, PollAnswersWithOneStatusReport)
-{
+TEST_F(CommandTest, PollAnswersWithOneStatusReport) {
     const std::vector<InputReport> replies = Send(model, OutputReport(Command::Poll));
     ASSERT_EQ(replies.size(), 1u);
     EXPECT_EQ(replies[0].size(), 65u);
@@ -34,8 +32,7 @@ TEST_F(CommandTest, PollAnswersWithOneStatusReport)
     EXPECT_TRUE(std::equal(expected.begin(), expected.end(), replies[0].begin() + 1));
 }
 
-TEST_F(CommandTest, BlockReadOfTheFactoryParameterBlock)
-{
+TEST_F(CommandTest, BlockReadOfTheFactoryParameterBlock) {
     // the read of "Коррекция гр. застывания": address 46, control 160, selector 12
     const Payload p = ReplyTo(model, OutputReport(Command::ReadEeprom, {0, 46, 160, 12}));
     EXPECT_EQ(Slice(p, 0, 6), (Bytes{0x82, 0, 46, 160, 12, 0}));
@@ -55,27 +52,26 @@ TEST_F(CommandTest, BlockReadOfTheFactoryParameterBlock)
     EXPECT_EQ(Slice(p, 38, 26), Bytes(26, 0));
 }
 
-TEST_F(CommandTest, EveryGroupReadDecodesToItsFactoryValue)
-{
+TEST_F(CommandTest, EveryGroupReadDecodesToItsFactoryValue) {
     for (const ParameterPlace& place : ParameterMap()) {
         const std::uint16_t a = place.externalAddress;
-        const Payload p = ReplyTo(model, OutputReport(Command::ReadEeprom, {std::uint8_t(a >> 8),
-                                                                   std::uint8_t(a), 160, 0}));
-        const double value = place.type == ParameterType::Single
-                                 ? HostDecodeSingle(&p[6])
-                                 : double(p[6] + 256 * p[7]);
+        const Payload p = ReplyTo(
+            model,
+            OutputReport(Command::ReadEeprom, {std::uint8_t(a >> 8), std::uint8_t(a), 160, 0}));
+        const double value = place.type == ParameterType::Single ? HostDecodeSingle(&p[6])
+                                                                 : double(p[6] + 256 * p[7]);
         EXPECT_DOUBLE_EQ(value, place.factory) << place.name;
     }
     // the host's twelve group reads all land on a parameter's first byte
     for (const GroupRead& read : GroupReads()) {
-        const bool known = std::any_of(ParameterMap().begin(), ParameterMap().end(),
-                                       [&](const ParameterPlace& p) { return p.externalAddress == read.address; });
+        const bool known =
+            std::any_of(ParameterMap().begin(), ParameterMap().end(),
+                        [&](const ParameterPlace& p) { return p.externalAddress == read.address; });
         EXPECT_TRUE(known) << read.address;
     }
 }
 
-TEST_F(CommandTest, ByteReadEchoesTheRequestAndCarriesTheByte)
-{
+TEST_F(CommandTest, ByteReadEchoesTheRequestAndCarriesTheByte) {
     Payload p = ReplyTo(model, OutputReport(Command::ReadEepromByte, {160, 0, 54, 0}));
     EXPECT_EQ(Slice(p, 0, 6), (Bytes{0x84, 160, 0, 54, 0, 0x1E}));
     EXPECT_EQ(Slice(p, 6, 58), Bytes(58, 0));
@@ -85,9 +81,9 @@ TEST_F(CommandTest, ByteReadEchoesTheRequestAndCarriesTheByte)
     EXPECT_EQ(Slice(p, 0, 6), (Bytes{0x84, 162, 0, 54, 0, 0xFF}));
 }
 
-TEST_F(CommandTest, ByteWriteReadsBack)
-{
-    EXPECT_TRUE(Send(model, OutputReport(Command::WriteEepromByte, {160, 0x01, 0x2C, 0xAB})).empty());
+TEST_F(CommandTest, ByteWriteReadsBack) {
+    EXPECT_TRUE(
+        Send(model, OutputReport(Command::WriteEepromByte, {160, 0x01, 0x2C, 0xAB})).empty());
     Payload p = ReplyTo(model, OutputReport(Command::ReadEepromByte, {160, 0x01, 0x2C, 0}));
     EXPECT_EQ(Slice(p, 0, 6), (Bytes{0x84, 160, 0x01, 0x2C, 0, 0xAB}));
 
@@ -98,8 +94,7 @@ TEST_F(CommandTest, ByteWriteReadsBack)
     EXPECT_EQ(p[5], 0x12);
 }
 
-TEST_F(CommandTest, PageWriteOfErasedBytesReadsBackAsFF)
-{
+TEST_F(CommandTest, PageWriteOfErasedBytesReadsBackAsFF) {
     // a page inside the parameters, at address 32
     Bytes page(64, 0);
     page[2] = Byte(Command::WriteEepromPage);
@@ -119,8 +114,7 @@ TEST_F(CommandTest, PageWriteOfErasedBytesReadsBackAsFF)
     EXPECT_EQ(model.ExternalByte(69), 0x41);
 }
 
-TEST_F(CommandTest, PageWriteCarriesItsDataAndWrapsAtTheEnd)
-{
+TEST_F(CommandTest, PageWriteCarriesItsDataAndWrapsAtTheEnd) {
     Bytes page = OutputReport(Command::WriteEepromPage, {160, 0xFF, 0xF0});
     for (int i = 0; i < 32; ++i)
         page[6 + i] = std::uint8_t(i + 1);
@@ -136,8 +130,7 @@ TEST_F(CommandTest, PageWriteCarriesItsDataAndWrapsAtTheEnd)
     EXPECT_EQ(model.ExternalByte(0), 17);
 }
 
-TEST_F(CommandTest, ControllerImageCarriesEveryByteAfterTheReplyCode)
-{
+TEST_F(CommandTest, ControllerImageCarriesEveryByteAfterTheReplyCode) {
     Send(model, OutputReport(Command::WriteControllerByte, {5, 0x5A}));
     Send(model, OutputReport(Command::WriteControllerByte, {200, 0x77}));
     Bytes dump = OutputReport(Command::DumpController);
@@ -158,8 +151,7 @@ TEST_F(CommandTest, ControllerImageCarriesEveryByteAfterTheReplyCode)
     EXPECT_EQ(model.ControllerByte(200), 0x77);
 }
 
-TEST_F(CommandTest, ApplyMakesTheControllerParametersWorking)
-{
+TEST_F(CommandTest, ApplyMakesTheControllerParametersWorking) {
     const FloatBytes two = EncodeSingle(2.0f);
     for (std::uint8_t i = 0; i < 4; ++i)
         Send(model, OutputReport(Command::WriteControllerByte, {std::uint8_t(20 + i), two[i]}));
@@ -177,12 +169,12 @@ TEST_F(CommandTest, ApplyMakesTheControllerParametersWorking)
     EXPECT_DOUBLE_EQ(model.Working().Get(Parameter::ValveOpeningTime), 30.0);
 }
 
-TEST_F(CommandTest, ResetTakesTheExternalParametersAndAbortsTheRun)
-{
+TEST_F(CommandTest, ResetTakesTheExternalParametersAndAbortsTheRun) {
     Send(model, OutputReport(Command::Ccpr1l, {44}));
     const FloatBytes half = EncodeSingle(0.5f);
     for (std::uint8_t i = 0; i < 4; ++i)
-        Send(model, OutputReport(Command::WriteEepromByte, {160, 0, std::uint8_t(42 + i), half[i]}));
+        Send(model,
+             OutputReport(Command::WriteEepromByte, {160, 0, std::uint8_t(42 + i), half[i]}));
     model.Advance(10); // warm and settled: ready
     ASSERT_EQ(model.State(), Byte(AnalyzerState::ReadyAll));
     Send(model, OutputReport(Command::PreStart, {1}));
@@ -196,16 +188,14 @@ TEST_F(CommandTest, ResetTakesTheExternalParametersAndAbortsTheRun)
     EXPECT_DOUBLE_EQ(model.Working().Get(Parameter::CoolingSpeed), 0.5);
 }
 
-TEST_F(CommandTest, Ccpr1lValueIsKeptAndReported)
-{
+TEST_F(CommandTest, Ccpr1lValueIsKeptAndReported) {
     EXPECT_EQ(model.StatusPayload()[40], 200);
     Send(model, OutputReport(Command::Ccpr1l, {44}));
     EXPECT_EQ(model.Ccpr1l(), 44);
     EXPECT_EQ(ReplyTo(model, OutputReport(Command::Poll))[40], 44);
 }
 
-TEST_F(CommandTest, ReportsThatCannotBeTakenAreIgnored)
-{
+TEST_F(CommandTest, ReportsThatCannotBeTakenAreIgnored) {
     const Payload before = model.StatusPayload();
     struct Case {
         const char* what;

@@ -12,8 +12,7 @@
 namespace analyzer::test {
 namespace {
 
-double Round(double x, int n)
-{
+double Round(double x, int n) {
     double r = 0;
     HostRound(x, n, r);
     return r;
@@ -26,8 +25,7 @@ struct Seen {
     std::uint8_t mode = 0;
 };
 
-Seen Read(const Payload& p, bool layoutA)
-{
+Seen Read(const Payload& p, bool layoutA) {
     Seen s;
     s.state = p[0];
     s.t = HostDecodeSingle(&p[1]);
@@ -45,8 +43,8 @@ Seen Read(const Payload& p, bool layoutA)
 struct HostView {
     enum Series { T, Transmission, Chart2Valve, Chart2Optical, RateOptical, RateValve };
 
-    std::vector<std::uint8_t> states;    // every change of state
-    std::vector<char> found;             // results in the order they appeared: c, f, p
+    std::vector<std::uint8_t> states; // every change of state
+    std::vector<char> found;          // results in the order they appeared: c, f, p
     Seen first, last, prev;
     double cloud = 77, filter = 77, pour = 77;
     std::array<int, 6> points{};
@@ -55,8 +53,7 @@ struct HostView {
     bool started = false;
     int polls = 0;
 
-    void Take(const Seen& s)
-    {
+    void Take(const Seen& s) {
         prev = last;
         last = s;
         ++polls;
@@ -68,15 +65,13 @@ struct HostView {
         Plot();
     }
 
-    void Note(char which, double value, double& kept)
-    {
+    void Note(char which, double value, double& kept) {
         if (kept == 77 && value != 77)
             found.push_back(which);
         kept = value;
     }
 
-    void Plot()
-    {
+    void Plot() {
         const Seen& s = last;
         const bool running = s.state == 20 || s.state == 30 || s.state == 40;
         if (s.state == 50)
@@ -106,21 +101,18 @@ struct HostView {
     }
 };
 
-Seen Poll(AnalyzerModel& model)
-{
+Seen Poll(AnalyzerModel& model) {
     return Read(ReplyTo(model, OutputReport(Command::Poll)), model.LayoutA());
 }
 
-void PressStart(AnalyzerModel& model)
-{
+void PressStart(AnalyzerModel& model) {
     Send(model, OutputReport(Command::PreStart, {1}));
     Send(model, OutputReport(Command::RunControl, {Byte(RunControl::Start)}));
 }
 
 // Polls once a model second, presses "ПУСК" on the first ready state, and ends when the
 // analyzer is ready again after its determination (or after `limit` seconds).
-HostView RunOnce(AnalyzerModel& model, int limit = 4 * 3600)
-{
+HostView RunOnce(AnalyzerModel& model, int limit = 4 * 3600) {
     HostView host;
     for (int second = 0; second < limit; ++second) {
         host.Take(Poll(model));
@@ -143,14 +135,13 @@ struct MethodCase {
     Method method;
     std::uint16_t version;
     std::vector<std::uint8_t> states;
-    std::string found;            // the results in the order they appear
-    std::array<bool, 6> plotted;  // which chart series get points
+    std::string found;           // the results in the order they appear
+    std::array<bool, 6> plotted; // which chart series get points
 };
 
 class DeterminationRunTest : public ::testing::TestWithParam<MethodCase> {};
 
-TEST_P(DeterminationRunTest, WalksItsStatesAndFindsItsResultsInOrder)
-{
+TEST_P(DeterminationRunTest, WalksItsStatesAndFindsItsResultsInOrder) {
     const MethodCase& c = GetParam();
     AnalyzerModel model(c.version);
     model.SetSample(kDiesel);
@@ -161,7 +152,6 @@ TEST_P(DeterminationRunTest, WalksItsStatesAndFindsItsResultsInOrder)
     EXPECT_EQ(std::string(host.found.begin(), host.found.end()), c.found);
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(host.points[i] > 0, c.plotted[i]) << "series " << i << ": " << host.points[i];
-
 
     // the results stand near the sample's; the ready state that follows has cleared them
     EXPECT_EQ(host.last.cloud, 77);
@@ -181,15 +171,25 @@ INSTANTIATE_TEST_SUITE_P(
     Methods, DeterminationRunTest,
     ::testing::Values(
         //                                                         T  pct  C2v C2o Rop Rva
-        MethodCase{"CloudPoint", Method::CloudPoint, 1, {0, 1, 20, 5, 0, 1}, "c", {X, X, o, X, X, o}},
+        MethodCase{
+            "CloudPoint", Method::CloudPoint, 1, {0, 1, 20, 5, 0, 1}, "c", {X, X, o, X, X, o}},
         MethodCase{"Cfpp", Method::Cfpp, 1, {0, 2, 30, 50, 5, 0, 2}, "f", {X, X, X, o, o, X}},
         MethodCase{"AllThree", Method::AllThree, 1, {0, 3, 40, 5, 0, 3}, "cfp", {X, X, X, X, X, X}},
-        MethodCase{"CfppOptical", Method::CfppOptical, 1, {0, 4, 30, 50, 5, 0, 4}, "f", {X, X, o, X, X, o}},
-        MethodCase{"AllThreeLayoutA", Method::AllThree, 3, {0, 3, 40, 5, 0, 3}, "cfp", {X, X, X, X, X, X}}),
+        MethodCase{"CfppOptical",
+                   Method::CfppOptical,
+                   1,
+                   {0, 4, 30, 50, 5, 0, 4},
+                   "f",
+                   {X, X, o, X, X, o}},
+        MethodCase{"AllThreeLayoutA",
+                   Method::AllThree,
+                   3,
+                   {0, 3, 40, 5, 0, 3},
+                   "cfp",
+                   {X, X, X, X, X, X}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(DeterminationTest, ResultsRead77UntilFoundThenTheTemperatureOfTheFinding)
-{
+TEST(DeterminationTest, ResultsRead77UntilFoundThenTheTemperatureOfTheFinding) {
     AnalyzerModel model;
     model.SetSample(kDiesel);
     model.SetMethod(Method::AllThree);
@@ -199,9 +199,12 @@ TEST(DeterminationTest, ResultsRead77UntilFoundThenTheTemperatureOfTheFinding)
         const Seen before = host.last;
         host.Take(Poll(model));
         const Seen& s = host.last;
-        if (before.cloud == 77 && s.cloud != 77) cloudAt = s.t;
-        if (before.filter == 77 && s.filter != 77) filterAt = s.t;
-        if (before.pour == 77 && s.pour != 77) pourAt = s.t;
+        if (before.cloud == 77 && s.cloud != 77)
+            cloudAt = s.t;
+        if (before.filter == 77 && s.filter != 77)
+            filterAt = s.t;
+        if (before.pour == 77 && s.pour != 77)
+            pourAt = s.t;
         if (s.state == 3 && !host.started) {
             PressStart(model);
             host.started = true;
@@ -223,8 +226,7 @@ TEST(DeterminationTest, ResultsRead77UntilFoundThenTheTemperatureOfTheFinding)
     EXPECT_LE(host.last.t, host.last.pour - 1.9);
 }
 
-TEST(DeterminationTest, StopAbortsWithResultsUndetermined)
-{
+TEST(DeterminationTest, StopAbortsWithResultsUndetermined) {
     AnalyzerModel model;
     model.SetSample(kDiesel);
     model.Advance(10);
@@ -249,8 +251,7 @@ TEST(DeterminationTest, StopAbortsWithResultsUndetermined)
     EXPECT_EQ(model.State(), Byte(AnalyzerState::ReadyAll));
 }
 
-TEST(DeterminationTest, DrainValveHeldGivesNotReady)
-{
+TEST(DeterminationTest, DrainValveHeldGivesNotReady) {
     AnalyzerModel model;
     model.Advance(10);
     ASSERT_EQ(model.State(), Byte(AnalyzerState::ReadyAll));
@@ -274,8 +275,7 @@ TEST(DeterminationTest, DrainValveHeldGivesNotReady)
     EXPECT_FALSE(model.WithDetermination([](Determination& d) { return d.DrainOpen(); }));
 }
 
-TEST(DeterminationTest, StartIsTakenOnlyWhenTheSampleIsWarmAndAtRest)
-{
+TEST(DeterminationTest, StartIsTakenOnlyWhenTheSampleIsWarmAndAtRest) {
     AnalyzerModel model;
     model.SetSample(kDiesel);
     model.Advance(1); // state 0, 20 degrees, not yet ready: a start is taken
@@ -292,13 +292,13 @@ TEST(DeterminationTest, StartIsTakenOnlyWhenTheSampleIsWarmAndAtRest)
 
     // after a stop below 10 degrees the sample must recover first
     Send(model, OutputReport(Command::RunControl, {Byte(RunControl::Stop)}));
-    ASSERT_LT(model.WithDetermination([](Determination& d) { return d.SampleTemperature(); }), 10.0);
+    ASSERT_LT(model.WithDetermination([](Determination& d) { return d.SampleTemperature(); }),
+              10.0);
     PressStart(model);
     EXPECT_EQ(model.State(), Byte(AnalyzerState::Rest));
 }
 
-TEST(DeterminationTest, EndStateLastsUntilTheHostHasSeenIt)
-{
+TEST(DeterminationTest, EndStateLastsUntilTheHostHasSeenIt) {
     AnalyzerModel model;
     model.SetSample(kDiesel);
     model.SetMethod(Method::CloudPoint);
@@ -317,8 +317,7 @@ TEST(DeterminationTest, EndStateLastsUntilTheHostHasSeenIt)
     EXPECT_NE(Poll(model).cloud, 77) << "the results stay until the next ready state";
 }
 
-TEST(DeterminationTest, RunEndsWhenTheCoolerGivesOut)
-{
+TEST(DeterminationTest, RunEndsWhenTheCoolerGivesOut) {
     AnalyzerModel model;
     model.SetSample({-5.0, -15.0, -60.0, false}); // pours below what the cooler reaches
     model.SetMethod(Method::AllThree);
@@ -335,8 +334,7 @@ TEST(DeterminationTest, RunEndsWhenTheCoolerGivesOut)
     EXPECT_EQ(s.pour, 77);
 }
 
-TEST(DeterminationTest, ClockKeepsFractionsAndRefusesBadSteps)
-{
+TEST(DeterminationTest, ClockKeepsFractionsAndRefusesBadSteps) {
     Determination whole, parts;
     whole.SetSample(kDiesel);
     parts.SetSample(kDiesel);
@@ -358,8 +356,7 @@ TEST(DeterminationTest, ClockKeepsFractionsAndRefusesBadSteps)
     EXPECT_EQ(whole.State(), Byte(AnalyzerState::Ended));
 }
 
-TEST(DeterminationTest, MethodChangeShowsAtOnceInTheReadyState)
-{
+TEST(DeterminationTest, MethodChangeShowsAtOnceInTheReadyState) {
     AnalyzerModel model;
     model.Advance(10);
     ASSERT_EQ(model.State(), Byte(AnalyzerState::ReadyAll));
@@ -368,11 +365,11 @@ TEST(DeterminationTest, MethodChangeShowsAtOnceInTheReadyState)
     PressStart(model);
     EXPECT_EQ(model.State(), Byte(AnalyzerState::RunCfpp));
     model.SetMethod(Method::CloudPoint);
-    EXPECT_EQ(model.State(), Byte(AnalyzerState::RunCfpp)) << "the running determination keeps its method";
+    EXPECT_EQ(model.State(), Byte(AnalyzerState::RunCfpp))
+        << "the running determination keeps its method";
 }
 
-TEST(DeterminationTest, DemoRepeatsDeterminationsOfPlausibleSamples)
-{
+TEST(DeterminationTest, DemoRepeatsDeterminationsOfPlausibleSamples) {
     AnalyzerModel model;
     DemoSettings demo;
     demo.enabled = true;
@@ -388,7 +385,8 @@ TEST(DeterminationTest, DemoRepeatsDeterminationsOfPlausibleSamples)
         const bool running = s.state == 20 || s.state == 30 || s.state == 40 || s.state == 50;
         if (running && !inRun) {
             runStates.push_back(s.state);
-            const Sample sample = model.WithDetermination([](Determination& d) { return d.CurrentSample(); });
+            const Sample sample =
+                model.WithDetermination([](Determination& d) { return d.CurrentSample(); });
             EXPECT_NEAR(sample.cloudPoint, -5, 2.01);
             EXPECT_LE(sample.filterPoint, sample.cloudPoint - 3);
             EXPECT_NEAR(sample.filterPoint, -15, 3.01);
@@ -405,7 +403,6 @@ TEST(DeterminationTest, DemoRepeatsDeterminationsOfPlausibleSamples)
     ASSERT_EQ(realRunSeconds.size(), 5u);
     EXPECT_EQ(runStates, (std::vector<std::uint8_t>{40, 20, 30, 30, 40}));
     for (double seconds : realRunSeconds) {
-
         EXPECT_GE(seconds, 120);
         EXPECT_LE(seconds, 240);
     }

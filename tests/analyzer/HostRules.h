@@ -10,8 +10,7 @@
 
 namespace analyzer::test {
 
-inline bool HostRound(double x, int decimals, double& result)
-{
+inline bool HostRound(double x, int decimals, double& result) {
     const double f = std::pow(10.0, -decimals);
     const double q = x / f;
     if (!(q >= -9223372036854775808.0 && q < 9223372036854775808.0))
@@ -20,8 +19,7 @@ inline bool HostRound(double x, int decimals, double& result)
     return true;
 }
 
-inline double HostDecodeSingle(const std::uint8_t* b)
-{
+inline double HostDecodeSingle(const std::uint8_t* b) {
     if (b[0] == 0xFF && b[1] == 0xFF && b[2] == 0xFF)
         return 0.0;
     const bool negative = (b[3] & 0x80) != 0;
@@ -34,8 +32,7 @@ inline double HostDecodeSingle(const std::uint8_t* b)
     return negative ? -r : r;
 }
 
-inline std::uint32_t U32(const std::uint8_t* b)
-{
+inline std::uint32_t U32(const std::uint8_t* b) {
     return std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |
            std::uint32_t(b[3]) << 24;
 }
@@ -43,8 +40,7 @@ inline std::uint32_t U32(const std::uint8_t* b)
 // A 65-byte output report as the host builds it: report ID 0, byte 1 unused, the command
 // in byte 2, its arguments from byte 3.
 inline std::vector<std::uint8_t> OutputReport(std::uint8_t command,
-                                              std::initializer_list<std::uint8_t> arguments = {})
-{
+                                              std::initializer_list<std::uint8_t> arguments = {}) {
     std::vector<std::uint8_t> r(65, 0);
     r[2] = command;
     std::size_t i = 3;
@@ -54,19 +50,17 @@ inline std::vector<std::uint8_t> OutputReport(std::uint8_t command,
 }
 
 inline std::vector<std::uint8_t> OutputReport(Command command,
-                                              std::initializer_list<std::uint8_t> arguments = {})
-{
+                                              std::initializer_list<std::uint8_t> arguments = {}) {
     return OutputReport(Byte(command), arguments);
 }
 
-inline std::vector<InputReport> Send(AnalyzerModel& model, const std::vector<std::uint8_t>& report)
-{
+inline std::vector<InputReport> Send(AnalyzerModel& model,
+                                     const std::vector<std::uint8_t>& report) {
     return model.HandleOutputReport(report.data(), report.size());
 }
 
 // The payload of the single reply to a report.
-inline Payload ReplyTo(AnalyzerModel& model, const std::vector<std::uint8_t>& report)
-{
+inline Payload ReplyTo(AnalyzerModel& model, const std::vector<std::uint8_t>& report) {
     const std::vector<InputReport> replies = Send(model, report);
     Payload p{};
     if (replies.size() == 1)

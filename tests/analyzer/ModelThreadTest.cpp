@@ -11,8 +11,7 @@ namespace {
 
 // Commands on one thread while the clock advances on another: every poll still answers
 // with one whole report (run under the thread sanitizer to see the lock at work).
-TEST(ModelThreadTest, CommandsAndClockFromTwoThreads)
-{
+TEST(ModelThreadTest, CommandsAndClockFromTwoThreads) {
     AnalyzerModel model;
     model.SetSample({-5.0, -15.0, -25.0, false});
     std::thread clock([&] {
@@ -25,7 +24,8 @@ TEST(ModelThreadTest, CommandsAndClockFromTwoThreads)
             Send(model, OutputReport(Command::RunControl, {Byte(RunControl::Start)}));
         if (Send(model, OutputReport(Command::Poll)).size() == 1)
             ++answered;
-        Send(model, OutputReport(Command::WriteEepromByte, {160, 0x10, std::uint8_t(i), std::uint8_t(i)}));
+        Send(model,
+             OutputReport(Command::WriteEepromByte, {160, 0x10, std::uint8_t(i), std::uint8_t(i)}));
     }
     clock.join();
     EXPECT_EQ(answered, 20000);

@@ -16,16 +16,14 @@ using Bytes = std::vector<std::uint8_t>;
 
 Bytes Of(const FloatBytes& b) { return Bytes(b.begin(), b.end()); }
 
-TEST(AnalyzerFloatTest, KnownPatterns)
-{
+TEST(AnalyzerFloatTest, KnownPatterns) {
     EXPECT_EQ(Of(EncodeSingle(1.0f)), (Bytes{0x00, 0x00, 0x80, 0x3F}));
     EXPECT_EQ(Of(EncodeSingle(-2.5f)), (Bytes{0x00, 0x00, 0x20, 0xC0}));
     EXPECT_EQ(Of(EncodeSingle(kUndetermined)), (Bytes{0x00, 0x00, 0x9A, 0x42}));
     EXPECT_EQ(Of(EncodeSingle(0.0f)), (Bytes{0, 0, 0, 0}));
 }
 
-TEST(AnalyzerFloatTest, EveryValueReadsBackThroughTheHostDecoding)
-{
+TEST(AnalyzerFloatTest, EveryValueReadsBackThroughTheHostDecoding) {
     for (float v : {0.0f, 1.0f, -2.5f, 77.0f, -40.0f, 0.2f, 1.23456f, -5.03f, 2000.0f, -612.5f,
                     1e-6f, 9e14f}) {
         const FloatBytes b = EncodeSingle(v);
@@ -35,8 +33,7 @@ TEST(AnalyzerFloatTest, EveryValueReadsBackThroughTheHostDecoding)
     }
 }
 
-TEST(AnalyzerFloatTest, NoValueLooksErasedOrNonFinite)
-{
+TEST(AnalyzerFloatTest, NoValueLooksErasedOrNonFinite) {
     // 0x3FFFFFFF is just below 2 and ends in FF FF FF: the host would read 0
     const float nearTwo = std::bit_cast<float>(0x3FFFFFFFu);
     const FloatBytes b = EncodeSingle(nearTwo);
@@ -54,8 +51,7 @@ TEST(AnalyzerFloatTest, NoValueLooksErasedOrNonFinite)
         EXPECT_EQ(Of(EncodeSingle(v)), (Bytes{0, 0, 0, 0}));
 }
 
-TEST(AnalyzerFloatTest, ReadSingleRefusesErasedAndNonFinite)
-{
+TEST(AnalyzerFloatTest, ReadSingleRefusesErasedAndNonFinite) {
     const std::uint8_t erased[] = {0xFF, 0xFF, 0xFF, 0x3F};
     const std::uint8_t infinity[] = {0x00, 0x00, 0x80, 0x7F};
     const std::uint8_t one[] = {0x00, 0x00, 0x80, 0x3F};
@@ -64,8 +60,7 @@ TEST(AnalyzerFloatTest, ReadSingleRefusesErasedAndNonFinite)
     EXPECT_EQ(ReadSingle(one), 1.0f);
 }
 
-StatusFields Running()
-{
+StatusFields Running() {
     StatusFields f;
     f.state = Byte(AnalyzerState::RunAll);
     f.temperature = -5.25f;
@@ -88,8 +83,7 @@ struct LayoutCase {
 
 class StatusLayoutTest : public ::testing::TestWithParam<LayoutCase> {};
 
-TEST_P(StatusLayoutTest, FieldsSitWhereTheHostReadsThem)
-{
+TEST_P(StatusLayoutTest, FieldsSitWhereTheHostReadsThem) {
     const LayoutCase c = GetParam();
     ASSERT_EQ(UsesLayoutA(c.version, c.byte39), c.layoutA);
     const Payload p = BuildStatusPayload(Running(), c.layoutA, c.byte39);
@@ -122,8 +116,7 @@ INSTANTIATE_TEST_SUITE_P(Layouts, StatusLayoutTest,
                                            LayoutCase{1, 0, false}, LayoutCase{1, 2, true},
                                            LayoutCase{0x0100, 0, false}, LayoutCase{1, 3, false}));
 
-TEST(StatusPayloadTest, LayoutAIntegersStayInRange)
-{
+TEST(StatusPayloadTest, LayoutAIntegersStayInRange) {
     StatusFields f = Running();
     f.signal = -3.0f;
     f.df = 1e12f;
@@ -135,8 +128,7 @@ TEST(StatusPayloadTest, LayoutAIntegersStayInRange)
     EXPECT_EQ(static_cast<std::int32_t>(U32(&p[35])), std::numeric_limits<std::int32_t>::min());
 }
 
-TEST(StatusPayloadTest, ModelChoosesItsLayoutByVersionAndSwitch)
-{
+TEST(StatusPayloadTest, ModelChoosesItsLayoutByVersionAndSwitch) {
     AnalyzerModel version3(3);
     EXPECT_TRUE(version3.LayoutA());
     AnalyzerModel version1(1);

@@ -7,8 +7,7 @@ using namespace apptest;
 
 namespace {
 
-std::string I32(std::int32_t v)
-{
+std::string I32(std::int32_t v) {
     std::string s(4, '\0');
     for (int i = 0; i < 4; ++i)
         s[i] = static_cast<char>(static_cast<std::uint32_t>(v) >> (8 * i));
@@ -23,14 +22,12 @@ const std::string kThree("\x00\x00\x00\x00\x00\x00\x08\x40", 8);
 
 class CurveChart : public JournalFixture {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         JournalFixture::SetUp();
         Start();
     }
     std::string File(const std::string& name) const { return (Dir() / name).string(); }
-    ui::TMenuItem* ItemOf(ui::TChart* chart, const std::string& caption) const
-    {
+    ui::TMenuItem* ItemOf(ui::TChart* chart, const std::string& caption) const {
         ui::TMenuItem* root = chart->PopupMenu()->Items();
         for (int i = 0; i < root->Count(); ++i)
             if (root->Items(i)->Caption() == caption)
@@ -40,21 +37,19 @@ protected:
     int Series(ui::TChart* c) const { return c->SeriesCount(); }
 };
 
-TEST_F(CurveChart, SavedBytesMatchTheHandMadeFile)
-{
+TEST_F(CurveChart, SavedBytesMatchTheHandMadeFile) {
     // Chart2: (1,-2.5) (0.5,3) in ascending X, then an empty series; Chart3: (3,1) and empty.
     form_->Series2->AddXY(1, -2.5);
     form_->Series2->AddXY(0.5, 3);
     form_->Series5->AddXY(3, 1);
     SaveChartSeries({form_->Chart2, form_->Chart3}, File("two.txt"), " ");
     EXPECT_EQ(ReadBytes(File("two.txt")), std::string("M\x01 ", 3) + I32(4) + I32(2) + I32(0) +
-                                              I32(1) + I32(0) + kHalf + kThree + kOne +
-                                              kMinus2_5 + kThree + kOne);
+                                              I32(1) + I32(0) + kHalf + kThree + kOne + kMinus2_5 +
+                                              kThree + kOne);
     EXPECT_EQ(Boxes().Count(), 0);
 }
 
-TEST_F(CurveChart, ChartsWithoutPointsOrSeriesAndNoCharts)
-{
+TEST_F(CurveChart, ChartsWithoutPointsOrSeriesAndNoCharts) {
     struct Case {
         const char* name;
         arChart charts;
@@ -62,7 +57,9 @@ TEST_F(CurveChart, ChartsWithoutPointsOrSeriesAndNoCharts)
     };
     ui::TChart bare(nullptr);
     const Case cases[] = {
-        {"series without points", {form_->Chart1}, std::string("M\x01 ", 3) + I32(2) + I32(0) + I32(0)},
+        {"series without points",
+         {form_->Chart1},
+         std::string("M\x01 ", 3) + I32(2) + I32(0) + I32(0)},
         {"chart without series", {&bare}, std::string("M\x01 ", 3) + I32(0)},
         {"no chart", {}, std::string("M\x01 ", 3) + I32(0)},
     };
@@ -76,24 +73,26 @@ TEST_F(CurveChart, ChartsWithoutPointsOrSeriesAndNoCharts)
     EXPECT_EQ(Boxes().Count(), 0);
 }
 
-TEST_F(CurveChart, LoadAddsRedSeriesAfterTheDesignedOnesAndTwiceGivesTwoSets)
-{
+TEST_F(CurveChart, LoadAddsRedSeriesAfterTheDesignedOnesAndTwiceGivesTwoSets) {
     // Counts 2, 0, 1: the empty series in the middle makes no series and moves no offset.
-    WriteBytes(File("c.txt"), std::string("M\x03" "abc", 5) + I32(3) + I32(2) + I32(0) + I32(1) +
-                                  kOne + kMinus2_5 + kHalf + kThree + kThree + kOne);
+    WriteBytes(File("c.txt"), std::string("M\x03"
+                                          "abc",
+                                          5) +
+                                  I32(3) + I32(2) + I32(0) + I32(1) + kOne + kMinus2_5 + kHalf +
+                                  kThree + kThree + kOne);
     form_->Series2->AddXY(7, 7);
     LoadChartSeries({form_->Chart2}, File("c.txt"));
     ASSERT_EQ(Series(form_->Chart2), 4);
     EXPECT_EQ(form_->Chart2->Series(0), form_->Series2);
     EXPECT_EQ(form_->Chart2->Series(1), form_->Series3);
-    EXPECT_EQ(form_->Series2->Count(), 1);   // a load clears nothing
+    EXPECT_EQ(form_->Series2->Count(), 1); // a load clears nothing
     const ui::TLineSeries* a = form_->Chart2->Series(2);
     const ui::TLineSeries* b = form_->Chart2->Series(3);
     EXPECT_EQ(a->LinePenColor(), ui::clRed);
     EXPECT_EQ(a->SeriesColor(), 0u);
     EXPECT_EQ(a->LinePenWidth(), 2);
     ASSERT_EQ(a->Count(), 2);
-    EXPECT_EQ(a->XValues()[0], 0.5);   // placed by X
+    EXPECT_EQ(a->XValues()[0], 0.5); // placed by X
     EXPECT_EQ(a->YValues()[0], 3);
     EXPECT_EQ(a->XValues()[1], 1);
     EXPECT_EQ(a->YValues()[1], -2.5);
@@ -115,12 +114,11 @@ TEST_F(CurveChart, LoadAddsRedSeriesAfterTheDesignedOnesAndTwiceGivesTwoSets)
     EXPECT_EQ(back.Series[1].Index, 2u);
 
     ClearChartSeries({form_->Chart2});
-    EXPECT_EQ(Series(form_->Chart2), 6);   // series stay, emptied
+    EXPECT_EQ(Series(form_->Chart2), 6); // series stay, emptied
     EXPECT_EQ(PointsOn(form_->Chart2), 0);
 }
 
-TEST_F(CurveChart, EverySeriesOfTheFileGoesToTheFirstChart)
-{
+TEST_F(CurveChart, EverySeriesOfTheFileGoesToTheFirstChart) {
     std::vector<core::TCurveSeries> seven;
     for (int i = 0; i < 7; ++i)
         seven.push_back({{double(i), double(i)}});
@@ -136,14 +134,13 @@ TEST_F(CurveChart, EverySeriesOfTheFileGoesToTheFirstChart)
     EXPECT_EQ(NonEmptySeriesOf(form_->Chart3), seven);
 }
 
-TEST_F(CurveChart, DamagedFilesEndTheLoad)
-{
+TEST_F(CurveChart, DamagedFilesEndTheLoad) {
     const std::string head = std::string("M\x01 ", 3);
     const std::string twoSeries = head + I32(2) + I32(1) + I32(2) + kOne + kOne;
     struct Case {
         const char* name;
         std::string bytes;
-        int series;   // series the load adds
+        int series; // series the load adds
         bool box;
     };
     const Case cases[] = {
@@ -174,11 +171,11 @@ TEST_F(CurveChart, DamagedFilesEndTheLoad)
     }
 }
 
-TEST_F(CurveChart, FilesThatCannotBeOpenedOrCreated)
-{
+TEST_F(CurveChart, FilesThatCannotBeOpenedOrCreated) {
     LoadChartSeries({form_->Chart1}, File("none.txt"));
     ASSERT_EQ(Boxes().Count(), 1);
-    EXPECT_EQ(Boxes().Last().text, rt::FOpenErrorText(File("none.txt"), "No such file or directory"));
+    EXPECT_EQ(Boxes().Last().text,
+              rt::FOpenErrorText(File("none.txt"), "No such file or directory"));
     EXPECT_EQ(Series(form_->Chart1), 2);
 
     SaveChartSeries({form_->Chart1}, File("no/such/dir.txt"), " ");
@@ -187,8 +184,7 @@ TEST_F(CurveChart, FilesThatCannotBeOpenedOrCreated)
     EXPECT_NE(Boxes().Last().text.find(File("no/such/dir.txt")), std::string::npos);
 }
 
-TEST_F(CurveChart, SaveMenuWritesTheThreeChartsAfterTheChosenName)
-{
+TEST_F(CurveChart, SaveMenuWritesTheThreeChartsAfterTheChosenName) {
     FillCharts(3);
     ui::TMenuItem* save = ItemOf(form_->Chart1, "Сохранить");
     ASSERT_NE(save, nullptr);
@@ -198,7 +194,8 @@ TEST_F(CurveChart, SaveMenuWritesTheThreeChartsAfterTheChosenName)
     EXPECT_EQ(Boxes().Last().kind, ui::ModalKind::SaveFile);
     EXPECT_EQ(ReadBytes(File("run.dat.txt")), core::EncodeCurveFile(" ", SeriesOf(form_->Chart2)));
     EXPECT_EQ(ReadBytes(File("run.dat_.txt")), core::EncodeCurveFile(" ", SeriesOf(form_->Chart3)));
-    EXPECT_EQ(ReadBytes(File("run.dat_t_.txt")), core::EncodeCurveFile(" ", SeriesOf(form_->Chart1)));
+    EXPECT_EQ(ReadBytes(File("run.dat_t_.txt")),
+              core::EncodeCurveFile(" ", SeriesOf(form_->Chart1)));
 
     // Each failed save shows its own box, and the next one still runs.
     Boxes().Clear();
@@ -207,8 +204,7 @@ TEST_F(CurveChart, SaveMenuWritesTheThreeChartsAfterTheChosenName)
     EXPECT_EQ(Boxes().Count(), 4);
 }
 
-TEST_F(CurveChart, LoadMenusFillTheirCharts)
-{
+TEST_F(CurveChart, LoadMenusFillTheirCharts) {
     FillCharts(4);
     SaveChartSeries({form_->Chart2}, File("k.txt"), " ");
     const auto saved = NonEmptySeriesOf(form_->Chart2);
@@ -237,13 +233,12 @@ TEST_F(CurveChart, LoadMenusFillTheirCharts)
     }
 }
 
-TEST_F(CurveChart, CancelledDialogsChangeNothing)
-{
+TEST_F(CurveChart, CancelledDialogsChangeNothing) {
     FillCharts(5);
     const auto files = std::distance(std::filesystem::directory_iterator(Dir()), {});
     const int points = PointsOn(form_->Chart1) + PointsOn(form_->Chart2) + PointsOn(form_->Chart3);
     for (ui::TMenuItem* item : {form_->N8, form_->N9, form_->N10, form_->N11})
-        item->Click();   // no answer queued: the dialog is cancelled
+        item->Click(); // no answer queued: the dialog is cancelled
     EXPECT_EQ(Boxes().Count(), 4);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dir()), {}), files);
     EXPECT_EQ(Series(form_->Chart1) + Series(form_->Chart2) + Series(form_->Chart3), 6);

@@ -40,14 +40,15 @@ TEST(Demo, RunsOneAcceleratedDeterminationAndLeavesAJournalRecord) {
     const fs::path program = DemoProgram();
     ASSERT_TRUE(fs::exists(program)) << program << " is built with the coldpoint-demo-probe target";
 
-    const fs::path dir = fs::temp_directory_path() / ("coldpoint-demo-" + std::to_string(::getpid()));
+    const fs::path dir =
+        fs::temp_directory_path() / ("coldpoint-demo-" + std::to_string(::getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir / "gr");
     fs::copy_file(program, dir / "coldpoint-demo");
-    std::ofstream(dir / "data2.tab", std::ios::binary);  // a journal, so no error box at start
+    std::ofstream(dir / "data2.tab", std::ios::binary); // a journal, so no error box at start
 
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    ui::Application->Initialize();  // the Qt application for QProcess
+    ui::Application->Initialize(); // the Qt application for QProcess
     QProcess demo;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");

@@ -76,7 +76,7 @@ TEST_F(EndToEnd, ReadyStartPlotEndRecordThenShownInANewWindow) {
     EXPECT_GT(form_->FBaseline, 0);
     EXPECT_EQ(apptest::PointsOn(form_->Chart1), 0);
 
-    form_->BitBtn1->Click();  // "ПУСК"
+    form_->BitBtn1->Click(); // "ПУСК"
     EXPECT_EQ(Boxes().Count(), 0);
     EXPECT_EQ(analyzer_->Model().PrepareCount(), 1);
     EXPECT_EQ(analyzer_->Model().State(), 40);
@@ -101,7 +101,7 @@ TEST_F(EndToEnd, ReadyStartPlotEndRecordThenShownInANewWindow) {
     const int chart3 = apptest::PointsOn(form_->Chart3);
     EXPECT_GT(form_->Series1->Count(), 100);
     EXPECT_EQ(form_->Series4->Count(), form_->Series1->Count());
-    EXPECT_GT(form_->Series3->Count(), 100);  // "all three" plots with mode bit 0 set
+    EXPECT_GT(form_->Series3->Count(), 100); // "all three" plots with mode bit 0 set
     EXPECT_GT(form_->Series5->Count(), 10);
 
     // the record, its curve files and data2.tab
@@ -130,7 +130,7 @@ TEST_F(EndToEnd, ReadyStartPlotEndRecordThenShownInANewWindow) {
     EXPECT_EQ(f->StringGrid1->Cells(0, 1), "1");
     EXPECT_EQ(apptest::PointsOn(f->Chart1), 0);
     f->StringGrid1->SelectCell(0, 1);
-    f->ToolButton4->Click();  // "Показать/Cкрыть график"
+    f->ToolButton4->Click(); // "Показать/Cкрыть график"
     EXPECT_EQ(Boxes().Count(), 0);
     EXPECT_EQ(apptest::PointsOn(f->Chart1), chart1);
     EXPECT_EQ(apptest::PointsOn(f->Chart2), chart2);

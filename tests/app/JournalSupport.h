@@ -15,20 +15,17 @@
 
 namespace apptest {
 
-inline std::string ReadBytes(const std::filesystem::path& p)
-{
+inline std::string ReadBytes(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-inline void WriteBytes(const std::filesystem::path& p, const std::string& bytes)
-{
+inline void WriteBytes(const std::filesystem::path& p, const std::string& bytes) {
     std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 // Every series of the chart as the curve file holds it.
-inline std::vector<core::TCurveSeries> SeriesOf(const ui::TChart* chart)
-{
+inline std::vector<core::TCurveSeries> SeriesOf(const ui::TChart* chart) {
     std::vector<core::TCurveSeries> all;
     for (int i = 0; i < chart->SeriesCount(); ++i) {
         const ui::TLineSeries* s = chart->Series(i);
@@ -41,8 +38,7 @@ inline std::vector<core::TCurveSeries> SeriesOf(const ui::TChart* chart)
 }
 
 // The series of the chart that hold points.
-inline std::vector<core::TCurveSeries> NonEmptySeriesOf(const ui::TChart* chart)
-{
+inline std::vector<core::TCurveSeries> NonEmptySeriesOf(const ui::TChart* chart) {
     std::vector<core::TCurveSeries> out;
     for (auto& s : SeriesOf(chart))
         if (!s.empty())
@@ -50,8 +46,7 @@ inline std::vector<core::TCurveSeries> NonEmptySeriesOf(const ui::TChart* chart)
     return out;
 }
 
-inline int PointsOn(const ui::TChart* chart)
-{
+inline int PointsOn(const ui::TChart* chart) {
     int n = 0;
     for (int i = 0; i < chart->SeriesCount(); ++i)
         n += chart->Series(i)->Count();
@@ -62,8 +57,7 @@ class JournalFixture : public AppFixture {
 protected:
     // The window on the given data2.tab (none: the file is removed), with the journal's
     // start-up steps run on a fresh grid: load, graph boxes, curve-file references.
-    TForm1* Start(std::optional<std::string> journal = std::string())
-    {
+    TForm1* Start(std::optional<std::string> journal = std::string()) {
         if (journal)
             WriteBytes(JournalFile(), *journal);
         else
@@ -89,8 +83,7 @@ protected:
     std::string Prog() const { return Dir().string() + "/"; }
 
     // Known curves in the three run charts, different for every k.
-    void FillCharts(double k)
-    {
+    void FillCharts(double k) {
         form_->Series1->Clear();
         form_->Series4->Clear();
         form_->Series2->Clear();
@@ -108,8 +101,7 @@ protected:
     }
 
     // A finished determination with these results (a new one each call).
-    void Append(float cloud, float pour = -20, float filter = -15, float additive = 0)
-    {
+    void Append(float cloud, float pour = -20, float filter = -15, float additive = 0) {
         form_->FCloudPoint = cloud;
         form_->FPourPoint = pour;
         form_->FFilterPoint = filter;
@@ -120,33 +112,28 @@ protected:
 
     int Rows() const { return form_->StringGrid1->RowCount(); }
     std::string Cell(int c, int r) const { return form_->StringGrid1->Cells(c, r); }
-    std::vector<std::string> Numbers() const
-    {
+    std::vector<std::string> Numbers() const {
         std::vector<std::string> n;
         for (int r = 1; r < Rows(); ++r)
             n.push_back(Cell(0, r));
         return n;
     }
     app::TGraphBox* Box(int r) const { return app::GraphBoxOf(form_->StringGrid1->Objects(5, r)); }
-    std::string Ref(int c, int r) const
-    {
+    std::string Ref(int c, int r) const {
         app::TCurveFileRef* f = app::CurveFileRefOf(form_->StringGrid1->Objects(c, r));
         return f ? f->Caption() : std::string();
     }
     void Select(int c, int r) { form_->StringGrid1->SelectCell(c, r); }
-    void PressShowHide(int r)
-    {
+    void PressShowHide(int r) {
         Select(0, r);
         form_->ToolButton4->Click();
     }
-    void PressDelete(int r)
-    {
+    void PressDelete(int r) {
         Select(0, r);
         form_->ToolButton1->Click();
     }
 
-    std::string JournalOf(int records) const
-    {
+    std::string JournalOf(int records) const {
         std::vector<core::TJournalRow> rows;
         for (int i = 1; i <= records; ++i)
             rows.push_back({std::to_string(i), "01.02.2026  10:0" + std::to_string(i) + ":00", "-5",

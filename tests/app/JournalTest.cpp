@@ -25,8 +25,7 @@ namespace {
 
 class Journal : public JournalFixture {};
 
-TEST_F(Journal, FirstRecordReusesRowOneWithNumberOneAndItsCurveFiles)
-{
+TEST_F(Journal, FirstRecordReusesRowOneWithNumberOneAndItsCurveFiles) {
     Start();
     FillCharts(1);
     const auto chart1 = SeriesOf(form_->Chart1);
@@ -37,12 +36,12 @@ TEST_F(Journal, FirstRecordReusesRowOneWithNumberOneAndItsCurveFiles)
 
     ASSERT_EQ(Rows(), 2);
     EXPECT_EQ(Cell(0, 1), "1");
-    EXPECT_NE(Cell(1, 1).find("  "), std::string::npos);  // date, two blanks, time
-    EXPECT_EQ(Cell(2, 1), "-5.2");                          // ties to the even digit
+    EXPECT_NE(Cell(1, 1).find("  "), std::string::npos); // date, two blanks, time
+    EXPECT_EQ(Cell(2, 1), "-5.2");                       // ties to the even digit
     EXPECT_EQ(Cell(3, 1), "-20");
     EXPECT_EQ(Cell(4, 1), "-15");
     EXPECT_EQ(Cell(5, 1), " ");
-    EXPECT_EQ(Cell(0, 0), form_->StringGrid1->Cells(0, 0));  // header untouched
+    EXPECT_EQ(Cell(0, 0), form_->StringGrid1->Cells(0, 0)); // header untouched
 
     EXPECT_EQ(ReadBytes(Gr("gr1.txt")), core::EncodeCurveFile(" ", chart2));
     EXPECT_EQ(ReadBytes(Gr("gr1_.txt")), core::EncodeCurveFile(" ", chart3));
@@ -62,16 +61,20 @@ TEST_F(Journal, FirstRecordReusesRowOneWithNumberOneAndItsCurveFiles)
     EXPECT_EQ(Boxes().Count(), 0);
 }
 
-TEST(JournalDate, ShortDateTwoBlanksLongTimeWithoutTheZone)
-{
+TEST(JournalDate, ShortDateTwoBlanksLongTimeWithoutTheZone) {
     const QDateTime when(QDate(2026, 2, 3), QTime(7, 5, 9));
-    EXPECT_EQ(app::JournalDateTimeText(ui::DateTimeTexts(when, QLocale(QLocale::Russian, QLocale::Russia))), "03.02.2026  07:05:09");
-    EXPECT_EQ(app::JournalDateTimeText(ui::DateTimeTexts(when, QLocale(QLocale::German, QLocale::Germany))), "03.02.26  07:05:09");
-    EXPECT_EQ(app::JournalDateTimeText(ui::DateTimeTexts(when, QLocale(QLocale::English, QLocale::UnitedStates))), "2/3/26  7:05:09 AM");
+    EXPECT_EQ(app::JournalDateTimeText(
+                  ui::DateTimeTexts(when, QLocale(QLocale::Russian, QLocale::Russia))),
+              "03.02.2026  07:05:09");
+    EXPECT_EQ(app::JournalDateTimeText(
+                  ui::DateTimeTexts(when, QLocale(QLocale::German, QLocale::Germany))),
+              "03.02.26  07:05:09");
+    EXPECT_EQ(app::JournalDateTimeText(
+                  ui::DateTimeTexts(when, QLocale(QLocale::English, QLocale::UnitedStates))),
+              "2/3/26  7:05:09 AM");
 }
 
-TEST_F(Journal, NumbersAfterDeletingTheLastOrAMiddleRecord)
-{
+TEST_F(Journal, NumbersAfterDeletingTheLastOrAMiddleRecord) {
     struct Case {
         int deleted;
         std::vector<std::string> numbers;
@@ -93,15 +96,15 @@ TEST_F(Journal, NumbersAfterDeletingTheLastOrAMiddleRecord)
         Append(-9);
         EXPECT_EQ(Numbers(), c.numbers);
         // The new record's curve files replace any of the same number.
-        EXPECT_EQ(ReadBytes(Gr("gr" + c.numbers.back() + ".txt")), core::EncodeCurveFile(" ", chart2));
+        EXPECT_EQ(ReadBytes(Gr("gr" + c.numbers.back() + ".txt")),
+                  core::EncodeCurveFile(" ", chart2));
         EXPECT_EQ(core::ParseJournal(ReadBytes(JournalFile())).size(), 3u);
         EXPECT_EQ(form_->StringGrid1->TopRow(), 3);
         DestroyWindow();
     }
 }
 
-TEST_F(Journal, DeletingTheOnlyRecordBlanksItsRowForTheNextRecord)
-{
+TEST_F(Journal, DeletingTheOnlyRecordBlanksItsRowForTheNextRecord) {
     Start();
     FillCharts(1);
     Append(-1);
@@ -112,7 +115,7 @@ TEST_F(Journal, DeletingTheOnlyRecordBlanksItsRowForTheNextRecord)
     ASSERT_EQ(Rows(), 2);
     for (int c = 0; c < 6; ++c)
         EXPECT_EQ(Cell(c, 1), "") << c;
-    EXPECT_EQ(Box(1), box);       // attachments stay
+    EXPECT_EQ(Box(1), box); // attachments stay
     EXPECT_EQ(Ref(3, 1), ref);
 
     Append(-2);
@@ -121,8 +124,7 @@ TEST_F(Journal, DeletingTheOnlyRecordBlanksItsRowForTheNextRecord)
     EXPECT_EQ(Cell(2, 1), "-2");
 }
 
-TEST_F(Journal, DeletingTheMarkedRowKeepsItsCurvesAndMovesTheRowsBelowUp)
-{
+TEST_F(Journal, DeletingTheMarkedRowKeepsItsCurvesAndMovesTheRowsBelowUp) {
     Start();
     for (int i = 1; i <= 3; ++i) {
         FillCharts(i);
@@ -145,8 +147,7 @@ TEST_F(Journal, DeletingTheMarkedRowKeepsItsCurvesAndMovesTheRowsBelowUp)
     EXPECT_EQ(Ref(1, 2), Prog() + "gr/gr3_.txt");
 }
 
-TEST_F(Journal, ReadFormsIntoTheGrid)
-{
+TEST_F(Journal, ReadFormsIntoTheGrid) {
     const std::string record = "1\r\n01.02.2026  10:00:00\r\n-5\r\n-20\r\n-15\r\nПрисадка.\r\n\r\n";
     auto with = [](std::string s, const std::string& eol) {
         std::string out;
@@ -163,13 +164,14 @@ TEST_F(Journal, ReadFormsIntoTheGrid)
     struct Case {
         const char* name;
         std::string bytes;
-        int rows;   // grid rows after the load, header included
+        int rows; // grid rows after the load, header included
     };
     const Case cases[] = {
         {"CR LF", with(record + record, "\r\n"), 3},
         {"CR", with(record + record, "\r"), 3},
         {"LF", with(record + record, "\n"), 3},
-        {"last record without its seventh line", with(record + record.substr(0, record.size() - 2), "\r\n"), 2},
+        {"last record without its seventh line",
+         with(record + record.substr(0, record.size() - 2), "\r\n"), 2},
         {"empty file", "", 2},
     };
     for (const Case& c : cases) {
@@ -178,7 +180,8 @@ TEST_F(Journal, ReadFormsIntoTheGrid)
         ASSERT_EQ(Rows(), c.rows);
         if (c.rows > 2) {
             EXPECT_EQ(form_->StringGrid1->RowTexts(2),
-                      (std::vector<std::string>{"1", "01.02.2026  10:00:00", "-5", "-20", "-15", "Присадка."}));
+                      (std::vector<std::string>{"1", "01.02.2026  10:00:00", "-5", "-20", "-15",
+                                                "Присадка."}));
         }
         for (int r = 1; r < Rows(); ++r)
             EXPECT_NE(Box(r), nullptr);
@@ -186,8 +189,7 @@ TEST_F(Journal, ReadFormsIntoTheGrid)
     }
 }
 
-TEST_F(Journal, SevenEmptyLinesLoadAsOneRowOfBlanks)
-{
+TEST_F(Journal, SevenEmptyLinesLoadAsOneRowOfBlanks) {
     Start(std::string("\r\n\r\n\r\n\r\n\r\n\r\n\r\n"));
     ASSERT_EQ(Rows(), 2);
     EXPECT_EQ(form_->StringGrid1->RowTexts(1), std::vector<std::string>(6, " "));
@@ -197,8 +199,7 @@ TEST_F(Journal, SevenEmptyLinesLoadAsOneRowOfBlanks)
     EXPECT_EQ(Cell(0, 2), "2");
 }
 
-TEST_F(Journal, LoadAttachesOnlyTheCurveFilesThatExist)
-{
+TEST_F(Journal, LoadAttachesOnlyTheCurveFilesThatExist) {
     WriteBytes(Gr("gr2.txt"), core::EncodeCurveFile(" ", {}));
     WriteBytes(Gr("gr1_.txt"), core::EncodeCurveFile(" ", {}));
     Start(JournalOf(2));
@@ -209,8 +210,7 @@ TEST_F(Journal, LoadAttachesOnlyTheCurveFilesThatExist)
     EXPECT_EQ(Ref(3, 2), Prog() + "gr/gr2.txt");
 }
 
-TEST_F(Journal, NotDeterminedResults)
-{
+TEST_F(Journal, NotDeterminedResults) {
     Start(JournalOf(1));
     const std::string before = ReadBytes(JournalFile());
     Append(77);
@@ -225,20 +225,19 @@ TEST_F(Journal, NotDeterminedResults)
     EXPECT_EQ(Cell(4, 2), "?");
 }
 
-TEST_F(Journal, CommentOfTheAdditiveAndTheBlankComment)
-{
+TEST_F(Journal, CommentOfTheAdditiveAndTheBlankComment) {
     Start();
     Append(-1, -20, -15, 1);
     Append(-2, -20, -15, 0);
     EXPECT_EQ(Cell(5, 1), "Присадка.");
     EXPECT_EQ(Cell(5, 2), " ");
     const std::string bytes = ReadBytes(JournalFile());
-    EXPECT_NE(bytes.find("\r\n" + rt::Utf8ToCp1251("Присадка.") + "\r\n\r\n2\r\n"), std::string::npos);
+    EXPECT_NE(bytes.find("\r\n" + rt::Utf8ToCp1251("Присадка.") + "\r\n\r\n2\r\n"),
+              std::string::npos);
     EXPECT_EQ(bytes.substr(bytes.size() - 7), "\r\n \r\n\r\n");
 }
 
-TEST_F(Journal, ShowHideTwiceThenAnotherRow)
-{
+TEST_F(Journal, ShowHideTwiceThenAnotherRow) {
     Start();
     FillCharts(1);
     const auto rec1 = NonEmptySeriesOf(form_->Chart1);
@@ -274,13 +273,12 @@ TEST_F(Journal, ShowHideTwiceThenAnotherRow)
     EXPECT_EQ(Boxes().Count(), 0);
 }
 
-TEST_F(Journal, ShowHideGoesOnPastAFileThatCannotBeRead)
-{
+TEST_F(Journal, ShowHideGoesOnPastAFileThatCannotBeRead) {
     Start();
     FillCharts(1);
     const auto rec1 = NonEmptySeriesOf(form_->Chart1);
     Append(-1);
-    std::filesystem::remove(Gr("gr1_.txt"));   // Chart3's, loaded first
+    std::filesystem::remove(Gr("gr1_.txt")); // Chart3's, loaded first
 
     PressShowHide(1);
     ASSERT_EQ(Boxes().Count(), 1);
@@ -290,8 +288,7 @@ TEST_F(Journal, ShowHideGoesOnPastAFileThatCannotBeRead)
     EXPECT_EQ(PointsOn(form_->Chart3), 0);
 }
 
-TEST_F(Journal, OnlyTheCommentColumnIsEditableAfterASelection)
-{
+TEST_F(Journal, OnlyTheCommentColumnIsEditableAfterASelection) {
     Start(JournalOf(2));
     form_->StringGrid1->SetCells(5, 2, "мой комментарий");
     Select(5, 2);
@@ -307,8 +304,7 @@ TEST_F(Journal, OnlyTheCommentColumnIsEditableAfterASelection)
 }
 
 // Runs the cell's drawing event on a white picture; the colour at the middle of the cell.
-QColor DrawnColour(TForm1* f, int col, int row, QImage* picture = nullptr)
-{
+QColor DrawnColour(TForm1* f, int col, int row, QImage* picture = nullptr) {
     QImage img(120, 24, QImage::Format_RGB32);
     img.fill(Qt::white);
     {
@@ -320,17 +316,16 @@ QColor DrawnColour(TForm1* f, int col, int row, QImage* picture = nullptr)
     return img.pixelColor(100, 20);
 }
 
-TEST_F(Journal, MarkedRowIsDrawnOnCCCCFF)
-{
+TEST_F(Journal, MarkedRowIsDrawnOnCCCCFF) {
     Start(JournalOf(2));
-    const QColor marked(0xFF, 0xCC, 0xCC);   // $CCCCFF is blue CC, green CC, red FF
+    const QColor marked(0xFF, 0xCC, 0xCC); // $CCCCFF is blue CC, green CC, red FF
     EXPECT_EQ(DrawnColour(form_, 2, 1), QColor(Qt::white));
 
     PressShowHide(1);
     for (int c = 0; c < 6; ++c)
         EXPECT_EQ(DrawnColour(form_, c, 1), marked) << c;
     EXPECT_EQ(DrawnColour(form_, 2, 2), QColor(Qt::white));
-    EXPECT_EQ(DrawnColour(form_, 2, 0), QColor(Qt::white));   // header
+    EXPECT_EQ(DrawnColour(form_, 2, 0), QColor(Qt::white)); // header
 
     // The text is written in black from the top left corner.
     QImage img;
@@ -345,8 +340,7 @@ TEST_F(Journal, MarkedRowIsDrawnOnCCCCFF)
     EXPECT_EQ(DrawnColour(form_, 2, 1), QColor(Qt::white));
 }
 
-TEST_F(Journal, MissingGrFolderShowsTheErrorBoxesAndTheRecordStillLands)
-{
+TEST_F(Journal, MissingGrFolderShowsTheErrorBoxesAndTheRecordStillLands) {
     Start();
     std::filesystem::remove_all(Dir() / "gr");
     Append(-7);
@@ -369,18 +363,17 @@ TEST_F(Journal, MissingGrFolderShowsTheErrorBoxesAndTheRecordStillLands)
     EXPECT_FALSE(std::filesystem::exists(Dir() / "gr"));
 }
 
-TEST_F(Journal, AppendEnteredAgainWhileItsErrorBoxIsOpenAddsNoRow)
-{
+TEST_F(Journal, AppendEnteredAgainWhileItsErrorBoxIsOpenAddsNoRow) {
     Start(JournalOf(1));
     std::filesystem::remove_all(Dir() / "gr");
     int inner = 0;
     Boxes().SetWhileOpen([&](const ui::ModalRequest&) {
         ++inner;
-        form_->AppendRecord();   // a tick of the same determination
+        form_->AppendRecord(); // a tick of the same determination
     });
     Append(-7);
     EXPECT_EQ(inner, 3);
-    EXPECT_EQ(Boxes().Count(), 3);   // the inner calls showed nothing
+    EXPECT_EQ(Boxes().Count(), 3); // the inner calls showed nothing
     EXPECT_EQ(Rows(), 3);
     EXPECT_EQ(core::ParseJournal(ReadBytes(JournalFile())).size(), 2u);
 }
@@ -388,16 +381,14 @@ TEST_F(Journal, AppendEnteredAgainWhileItsErrorBoxIsOpenAddsNoRow)
 // The process may write no file beyond limit bytes while it lives.
 class FileSizeLimit {
 public:
-    explicit FileSizeLimit(rlim_t limit)
-    {
+    explicit FileSizeLimit(rlim_t limit) {
         old_handler_ = std::signal(SIGXFSZ, SIG_IGN);
         getrlimit(RLIMIT_FSIZE, &old_);
         rlimit l = old_;
         l.rlim_cur = limit;
         setrlimit(RLIMIT_FSIZE, &l);
     }
-    ~FileSizeLimit()
-    {
+    ~FileSizeLimit() {
         setrlimit(RLIMIT_FSIZE, &old_);
         std::signal(SIGXFSZ, old_handler_);
     }
@@ -407,8 +398,7 @@ private:
     void (*old_handler_)(int) = nullptr;
 };
 
-std::vector<std::string> FilesIn(const std::filesystem::path& dir)
-{
+std::vector<std::string> FilesIn(const std::filesystem::path& dir) {
     std::vector<std::string> names;
     for (const auto& e : std::filesystem::directory_iterator(dir))
         names.push_back(e.path().filename().string());
@@ -416,8 +406,7 @@ std::vector<std::string> FilesIn(const std::filesystem::path& dir)
     return names;
 }
 
-TEST_F(Journal, FailedWriteKeepsTheOldJournalWholeAndAppendsNoSecondRow)
-{
+TEST_F(Journal, FailedWriteKeepsTheOldJournalWholeAndAppendsNoSecondRow) {
     const std::string old = JournalOf(3);
     Start(old);
     const auto files = FilesIn(Dir());
@@ -425,12 +414,12 @@ TEST_F(Journal, FailedWriteKeepsTheOldJournalWholeAndAppendsNoSecondRow)
         // The curve files (a few dozen bytes) fit, the journal does not.
         FileSizeLimit limit(60);
         EXPECT_THROW(Append(-8), rt::EFCreateError);
-        EXPECT_EQ(Boxes().Count(), 0);   // the curve files were written
+        EXPECT_EQ(Boxes().Count(), 0); // the curve files were written
         EXPECT_EQ(Rows(), 5);
         EXPECT_EQ(ReadBytes(JournalFile()), old);
-        EXPECT_EQ(FilesIn(Dir()), files);   // no temporary file left
+        EXPECT_EQ(FilesIn(Dir()), files); // no temporary file left
 
-        form_->AppendRecord();   // the next tick of the same determination
+        form_->AppendRecord(); // the next tick of the same determination
         EXPECT_EQ(Rows(), 5);
         EXPECT_THROW(form_->SaveJournal(), rt::EFCreateError);
         EXPECT_EQ(ReadBytes(JournalFile()), old);
@@ -441,13 +430,12 @@ TEST_F(Journal, FailedWriteKeepsTheOldJournalWholeAndAppendsNoSecondRow)
 
 // The three curve files are the charts as they stood when the record was made, even when an
 // error box of the first file lets a tick in a ready state clear the charts meanwhile.
-TEST_F(Journal, CurveFilesHoldTheChartsAsTheRecordWasMade)
-{
+TEST_F(Journal, CurveFilesHoldTheChartsAsTheRecordWasMade) {
     Start();
     FillCharts(3);
     const auto chart1 = SeriesOf(form_->Chart1);
     const auto chart3 = SeriesOf(form_->Chart3);
-    std::filesystem::create_directory(Gr("gr1.txt"));   // the first file cannot be made
+    std::filesystem::create_directory(Gr("gr1.txt")); // the first file cannot be made
     Boxes().SetWhileOpen([&](const ui::ModalRequest&) {
         ClearChartSeries({form_->Chart1});
         ClearChartSeries({form_->Chart2});
@@ -463,19 +451,18 @@ TEST_F(Journal, CurveFilesHoldTheChartsAsTheRecordWasMade)
 
 // A data2.tab that exists but did not load whole keeps its old bytes beside it before it is
 // first replaced, and the box says where; later saves replace it as usual.
-TEST_F(Journal, AJournalThatDidNotLoadWholeIsKeptBesideIt)
-{
+TEST_F(Journal, AJournalThatDidNotLoadWholeIsKeptBesideIt) {
     const std::string record = JournalOf(1);
     struct Case {
         const char* name;
         std::string bytes;
         bool unreadable;
-        bool closeFirst;   // the first save is the close's, not an append's
+        bool closeFirst; // the first save is the close's, not an append's
     } const cases[] = {
         {"a zero byte", record + std::string("\0", 1) + JournalOf(2), false, false},
         {"a short last group", record + "2\r\nd\r\n", false, true},
-        {"the last record without its empty line",
-         JournalOf(2).substr(0, JournalOf(2).size() - 2), false, false},
+        {"the last record without its empty line", JournalOf(2).substr(0, JournalOf(2).size() - 2),
+         false, false},
         {"unreadable", JournalOf(2), true, true},
     };
     for (const Case& c : cases) {
@@ -505,8 +492,10 @@ TEST_F(Journal, AJournalThatDidNotLoadWholeIsKeptBesideIt)
         const std::string kept = Prog() + "data2.tab.bak";
         EXPECT_EQ(ReadBytes(kept), c.bytes);
         ASSERT_EQ(Boxes().Count(), 1);
-        EXPECT_EQ(Boxes().Requests()[0].text, "Журнал data2.tab был прочитан не полностью. "
-                                              "Его прежнее содержимое сохранено в файле " + kept);
+        EXPECT_EQ(Boxes().Requests()[0].text,
+                  "Журнал data2.tab был прочитан не полностью. "
+                  "Его прежнее содержимое сохранено в файле " +
+                      kept);
         EXPECT_NE(ReadBytes(JournalFile()), c.bytes);
 
         // Once kept, the journal is replaced without a second copy.
@@ -521,8 +510,7 @@ TEST_F(Journal, AJournalThatDidNotLoadWholeIsKeptBesideIt)
     }
 }
 
-TEST_F(Journal, AJournalThatLoadedWholeIsReplacedWithoutACopy)
-{
+TEST_F(Journal, AJournalThatLoadedWholeIsReplacedWithoutACopy) {
     for (std::string bytes : {std::string(), JournalOf(2)}) {
         Start(bytes);
         Append(-9);
@@ -534,8 +522,7 @@ TEST_F(Journal, AJournalThatLoadedWholeIsReplacedWithoutACopy)
 }
 
 // An older copy is never overwritten: the next one takes the next free name.
-TEST_F(Journal, AnEarlierCopyIsKept)
-{
+TEST_F(Journal, AnEarlierCopyIsKept) {
     WriteBytes(Dir() / "data2.tab.bak", "earlier");
     const std::string damaged = JournalOf(1) + "2\r\n";
     Start(damaged);
@@ -545,12 +532,12 @@ TEST_F(Journal, AnEarlierCopyIsKept)
 }
 
 // A writable data2.tab in a program folder without write access is still saved (in place).
-TEST_F(Journal, AReadOnlyProgramFolderStillSavesTheJournal)
-{
+TEST_F(Journal, AReadOnlyProgramFolderStillSavesTheJournal) {
     Start(JournalOf(2));
-    std::filesystem::permissions(Dir(), std::filesystem::perms::owner_write |
-                                            std::filesystem::perms::group_write |
-                                            std::filesystem::perms::others_write,
+    std::filesystem::permissions(Dir(),
+                                 std::filesystem::perms::owner_write |
+                                     std::filesystem::perms::group_write |
+                                     std::filesystem::perms::others_write,
                                  std::filesystem::perm_options::remove);
     {
         PermissionsBind bind;
@@ -564,8 +551,7 @@ TEST_F(Journal, AReadOnlyProgramFolderStillSavesTheJournal)
     EXPECT_EQ(rows[1][5], "правка");
 }
 
-TEST_F(Journal, SaveJournalWritesEveryRowAsTheGridHoldsIt)
-{
+TEST_F(Journal, SaveJournalWritesEveryRowAsTheGridHoldsIt) {
     Start(JournalOf(2));
     form_->StringGrid1->SetCells(5, 1, "правка");
     form_->StringGrid1->SetCells(3, 2, "");
@@ -573,19 +559,17 @@ TEST_F(Journal, SaveJournalWritesEveryRowAsTheGridHoldsIt)
     const auto rows = core::ParseJournal(ReadBytes(JournalFile()));
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0][5], "правка");
-    EXPECT_EQ(rows[1][3], " ");   // an empty cell is an empty line, read back as a blank
+    EXPECT_EQ(rows[1][3], " "); // an empty cell is an empty line, read back as a blank
     EXPECT_NE(ReadBytes(JournalFile()).find("\r\n-5\r\n\r\n-15\r\n"), std::string::npos);
 }
 
-TEST_F(Journal, EmptyJournalIsWrittenAsSevenEmptyLines)
-{
+TEST_F(Journal, EmptyJournalIsWrittenAsSevenEmptyLines) {
     Start(std::nullopt);
     form_->SaveJournal();
     EXPECT_EQ(ReadBytes(JournalFile()), std::string("\r\n\r\n\r\n\r\n\r\n\r\n\r\n"));
 }
 
-TEST_F(Journal, RebuildsReuseTheGraphBoxes)
-{
+TEST_F(Journal, RebuildsReuseTheGraphBoxes) {
     Start(JournalOf(50));
     const std::size_t boxes = form_->FJournalCells.BoxesMade();
     for (int i = 0; i < 20; ++i)

@@ -26,8 +26,8 @@ protected:
     static std::string JournalOf(int records) {
         std::vector<core::TJournalRow> rows;
         for (int i = 1; i <= records; ++i)
-            rows.push_back({std::to_string(i), "01.02.2014  10:0" + std::to_string(i) + ":00",
-                            "-5", "-25", "-15", " "});
+            rows.push_back({std::to_string(i), "01.02.2014  10:0" + std::to_string(i) + ":00", "-5",
+                            "-25", "-15", " "});
         return core::SerializeJournal(rows);
     }
 
@@ -121,7 +121,7 @@ TEST_F(Life, ExitWritesTheJournalAsTheCloseBoxDoes) {
 
     WriteBytes(Journal(), JournalOf(2));
     f->Show();
-    f->N2->Click();  // "Выход"
+    f->N2->Click(); // "Выход"
     EXPECT_FALSE(f->Visible());
     EXPECT_EQ(ReadBytes(Journal()), closed);
 }
@@ -156,7 +156,7 @@ TEST_F(Life, ResizeGivesTheCommentColumnTheRestOfTheGrid) {
     EXPECT_EQ(g->ColWidths(1), 110);
     EXPECT_EQ(g->ColWidths(5), g->Width() - 310 - 50);
 
-    g->SetColWidths(1, 200);  // the user widened the date column
+    g->SetColWidths(1, 200); // the user widened the date column
     f->SetBounds(0, 0, 1200, 700);
     Drain();
     EXPECT_EQ(g->ColWidths(1), 200);
@@ -211,10 +211,11 @@ TEST_F(Dialogs, AboutBoxAsDesigned) {
     EXPECT_EQ(a->Version->Caption(), "Version 3.1A  Build 09.2014");
     EXPECT_EQ(a->ProgramIcon->Width(), 16);
     EXPECT_EQ(a->ProgramIcon->Height(), 16);
-    for (ui::TControl* c : {static_cast<ui::TControl*>(a->ProgramIcon), static_cast<ui::TControl*>(a->ProductName),
-                            static_cast<ui::TControl*>(a->Version), static_cast<ui::TControl*>(a->Copyright),
-                            static_cast<ui::TControl*>(a->Comments), static_cast<ui::TControl*>(a->Contact1),
-                            static_cast<ui::TControl*>(a->Contact2)})
+    for (ui::TControl* c :
+         {static_cast<ui::TControl*>(a->ProgramIcon), static_cast<ui::TControl*>(a->ProductName),
+          static_cast<ui::TControl*>(a->Version), static_cast<ui::TControl*>(a->Copyright),
+          static_cast<ui::TControl*>(a->Comments), static_cast<ui::TControl*>(a->Contact1),
+          static_cast<ui::TControl*>(a->Contact2)})
         EXPECT_EQ(c->Parent(), a->Panel1);
     // side by side in the panel's top line
     EXPECT_EQ(a->ProductName->Top(), a->Version->Top());
@@ -272,12 +273,12 @@ TEST_F(Dialogs, MethodDialogShowsNoChoiceAndClosesOnAPick) {
         Form2->Show();
         EXPECT_EQ(Form2->RadioGroup1->ItemIndex(), -1);
         EXPECT_TRUE(Form2->Visible());
-        Form2->RadioGroup1->SetItemIndex(pick);  // as a click on the item
+        Form2->RadioGroup1->SetItemIndex(pick); // as a click on the item
         EXPECT_FALSE(Form2->Visible());
         EXPECT_EQ(Form2->RadioGroup1->ItemIndex(), pick);
     }
     Form2->Show();
-    Form2->Click();  // the form's own click closes it too
+    Form2->Click(); // the form's own click closes it too
     EXPECT_FALSE(Form2->Visible());
 }
 
@@ -297,7 +298,7 @@ TEST_F(Life, ProgramEntryCreatesTheWindowsInOrderAndEndsWhenTheMainWindowCloses)
                 allInOrder = Form1 && AboutBox && Form2 && ui::Application->MainForm() == Form1;
                 title = ui::Application->Title();
                 if (Form1)
-                    Form1->N2->Click();  // "Выход" ends the loop
+                    Form1->N2->Click(); // "Выход" ends the loop
             });
         });
         const bool ok = rc == 0 && noneBefore && allInOrder && title == app::kApplicationTitle &&

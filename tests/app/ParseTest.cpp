@@ -43,11 +43,11 @@ protected:
 
 TEST_F(ParseTest, StatusReportFillsFieldsAndDisplays) {
     Bytes p = Status(40, -12.34f, 5.55f, 1234.5678f, -8.26f, 77.0f, -15.0f);
-    p[25] = 3;            // mode
-    p[30] = 1;            // additive
+    p[25] = 3; // mode
+    p[30] = 1; // additive
     PutFloat(p, 31, 0.456f);
     PutFloat(p, 35, -2.3456f);
-    p[40] = 17;           // aux byte
+    p[40] = 17; // aux byte
     Parse(p);
 
     TForm1* f = form_;
@@ -159,21 +159,21 @@ TEST_F(ParseTest, PreviousTemperatureAndSignal) {
 TEST_F(ParseTest, ControllerDumpFillsTheTenEdits) {
     Bytes p(64, 0);
     p[0] = 0x55;
-    PutFloat(p, 13, 1.5f);     // Edit5
-    PutFloat(p, 17, -2.25f);   // Edit6
-    PutFloat(p, 21, 3.0f);     // Edit7
-    PutFloat(p, 25, 1.23456f); // Edit1
-    PutFloat(p, 29, 0.5f);     // Edit2
-    PutFloat(p, 33, 7.0f);     // Edit3
-    PutFloat(p, 37, -7.0f);    // Edit4
-    PutBytes(p, 41, {0x2C, 0x01});  // Edit8
-    PutFloat(p, 43, 12.5f);    // Edit9
-    PutBytes(p, 47, {0xFF, 0xFF, 0xFF, 0xFF});  // gr_df: erased
+    PutFloat(p, 13, 1.5f);                     // Edit5
+    PutFloat(p, 17, -2.25f);                   // Edit6
+    PutFloat(p, 21, 3.0f);                     // Edit7
+    PutFloat(p, 25, 1.23456f);                 // Edit1
+    PutFloat(p, 29, 0.5f);                     // Edit2
+    PutFloat(p, 33, 7.0f);                     // Edit3
+    PutFloat(p, 37, -7.0f);                    // Edit4
+    PutBytes(p, 41, {0x2C, 0x01});             // Edit8
+    PutFloat(p, 43, 12.5f);                    // Edit9
+    PutBytes(p, 47, {0xFF, 0xFF, 0xFF, 0xFF}); // gr_df: erased
     Parse(p);
     const std::pair<ui::TEdit*, const char*> expected[] = {
-        {form_->Edit5, "1.5"}, {form_->Edit6, "-2.25"}, {form_->Edit7, "3"},
-        {form_->Edit1, "1.2346"}, {form_->Edit2, "0.5"}, {form_->Edit3, "7"},
-        {form_->Edit4, "-7"}, {form_->Edit8, "300"}, {form_->Edit9, "12.5"},
+        {form_->Edit5, "1.5"},    {form_->Edit6, "-2.25"}, {form_->Edit7, "3"},
+        {form_->Edit1, "1.2346"}, {form_->Edit2, "0.5"},   {form_->Edit3, "7"},
+        {form_->Edit4, "-7"},     {form_->Edit8, "300"},   {form_->Edit9, "12.5"},
         {form_->gr_df, "0"},
     };
     for (const auto& [edit, text] : expected)
@@ -294,14 +294,14 @@ TEST_F(ParseTest, MemoKeepsAWorkingDayOfStatusReports) {
 
 TEST_F(ParseTest, ShortReportsAreOnlyLogged) {
     const Bytes reports[] = {
-        Bytes{0x14, 0x00, 0x00, 0x80, 0x3F},        // status, 5 bytes
-        Bytes(40, 0x14),                            // status without byte 40
-        Bytes{0x55, 1, 2, 3},                       // controller dump
-        Bytes(50, 0x55),                            // dump without its last byte
-        Bytes{0x82, 0, 14, 0xA0, 10, 0, 0, 0},      // K/B reply with one byte of K
-        Bytes{0x82, 0x12, 0x40, 0xA0, 0, 0, 1, 2},  // dump reply with 2 of its 32 bytes
-        Bytes{0x82, 0, 54, 0xA0, 14, 0, 0x2C},      // count reply without its high byte
-        Bytes{0x84, 0, 0, 55, 0},                   // one-byte reply without the byte
+        Bytes{0x14, 0x00, 0x00, 0x80, 0x3F},       // status, 5 bytes
+        Bytes(40, 0x14),                           // status without byte 40
+        Bytes{0x55, 1, 2, 3},                      // controller dump
+        Bytes(50, 0x55),                           // dump without its last byte
+        Bytes{0x82, 0, 14, 0xA0, 10, 0, 0, 0},     // K/B reply with one byte of K
+        Bytes{0x82, 0x12, 0x40, 0xA0, 0, 0, 1, 2}, // dump reply with 2 of its 32 bytes
+        Bytes{0x82, 0, 54, 0xA0, 14, 0, 0x2C},     // count reply without its high byte
+        Bytes{0x84, 0, 0, 55, 0},                  // one-byte reply without the byte
     };
     for (const Bytes& p : reports) {
         const int before = MemoLines();

@@ -27,8 +27,7 @@ namespace {
 const std::string kTitle = "Анализатор помутнения и застывания KelvaneА";
 
 // Pixels that differ between two pictures (every pixel, when the sizes differ).
-long PixelsApart(const QImage& a, const QImage& b)
-{
+long PixelsApart(const QImage& a, const QImage& b) {
     if (a.size() != b.size())
         return long(a.width()) * a.height();
     long n = 0;
@@ -43,8 +42,7 @@ protected:
     std::string Page() const { return ReadBytes(Dir() / "tmp1.html"); }
     std::string PagePath() const { return Prog() + "tmp1.html"; }
 
-    std::vector<ui::ModalRequest> BoxesOf(ui::ModalKind kind)
-    {
+    std::vector<ui::ModalRequest> BoxesOf(ui::ModalKind kind) {
         std::vector<ui::ModalRequest> out;
         for (const auto& r : Boxes().Requests())
             if (r.kind == kind)
@@ -55,42 +53,37 @@ protected:
     std::vector<ui::ModalRequest> MessageBoxes() { return BoxesOf(ui::ModalKind::MessageBox); }
 
     // The error box of a report that could not write the file named, and no preview.
-    void ExpectWriteErrorOnly(const std::string& failing)
-    {
+    void ExpectWriteErrorOnly(const std::string& failing) {
         Drain();
         ASSERT_EQ(MessageBoxes().size(), 1u);
         EXPECT_EQ(MessageBoxes()[0].caption, ui::Application->Title());
-        EXPECT_EQ(MessageBoxes()[0].text.rfind("Cannot create file \"" + Prog() + failing + "\".", 0),
-                  0u)
+        EXPECT_EQ(
+            MessageBoxes()[0].text.rfind("Cannot create file \"" + Prog() + failing + "\".", 0), 0u)
             << MessageBoxes()[0].text;
         EXPECT_EQ(form_->Web->Document(), nullptr);
         EXPECT_TRUE(Previews().empty());
     }
 
-    core::TJournalRow Row(int r) const
-    {
+    core::TJournalRow Row(int r) const {
         core::TJournalRow row;
         for (int c = 0; c < 6; ++c)
             row[c] = Cell(c, r);
         return row;
     }
 
-    std::string MeasurementPage(const core::TJournalRow* record) const
-    {
+    std::string MeasurementPage(const core::TJournalRow* record) const {
         return core::ReportFileBytes(core::PrintMeasurementLines(
             record, form_->FCloudPoint, form_->FPourPoint, form_->FFilterPoint));
     }
 
-    void SetResults(float cloud, float pour, float filter)
-    {
+    void SetResults(float cloud, float pour, float filter) {
         form_->FCloudPoint = cloud;
         form_->FPourPoint = pour;
         form_->FFilterPoint = filter;
     }
 
     // A journal of three records with results that no live field holds.
-    void StartWithThreeRecords()
-    {
+    void StartWithThreeRecords() {
         std::vector<core::TJournalRow> rows;
         for (int i = 1; i <= 3; ++i)
             rows.push_back({std::to_string(i), "0" + std::to_string(i) + ".02.2026  10:00:00",
@@ -99,14 +92,12 @@ protected:
         Start(core::SerializeJournal(rows));
     }
 
-    static bool Contains(const std::string& bytes, const std::string& utf8Line)
-    {
+    static bool Contains(const std::string& bytes, const std::string& utf8Line) {
         return bytes.find(rt::Utf8ToCp1251(utf8Line + "\r\n")) != std::string::npos;
     }
 };
 
-TEST_F(Print, MeasurementWritesThePicturesAndThePageIntoTheProgramDirectory)
-{
+TEST_F(Print, MeasurementWritesThePicturesAndThePageIntoTheProgramDirectory) {
     Start();
     FillCharts(2);
     SetResults(-5.25f, 77, -15);
@@ -142,8 +133,7 @@ TEST_F(Print, MeasurementWritesThePicturesAndThePageIntoTheProgramDirectory)
     }
 }
 
-TEST_F(Print, BeforeAnyStatusReportTheResultsPrintAsZero)
-{
+TEST_F(Print, BeforeAnyStatusReportTheResultsPrintAsZero) {
     Start();
     form_->N3->Click();
     const std::string page = Page();
@@ -156,20 +146,16 @@ TEST_F(Print, BeforeAnyStatusReportTheResultsPrintAsZero)
 
 // The record is the first row whose graph box is marked (by "Показать/Cкрыть график"); a
 // row that is only selected is no record.
-TEST_F(Print, MarkedRecordOrLiveResults)
-{
+TEST_F(Print, MarkedRecordOrLiveResults) {
     struct Case {
         const char* name;
-        std::vector<int> shown;   // rows pressed with "Показать/Cкрыть график", in turn
-        int selected;             // the row selected last
-        int record;               // 0: the live results
+        std::vector<int> shown; // rows pressed with "Показать/Cкрыть график", in turn
+        int selected;           // the row selected last
+        int record;             // 0: the live results
     } const cases[] = {
-        {"nothing marked", {}, 0, 0},
-        {"a row selected only", {}, 2, 0},
-        {"a row marked", {2}, 2, 2},
-        {"the mark moved", {2, 3}, 3, 3},
-        {"the mark taken back", {2, 2}, 2, 0},
-        {"marked, then another row selected", {3}, 1, 3},
+        {"nothing marked", {}, 0, 0},          {"a row selected only", {}, 2, 0},
+        {"a row marked", {2}, 2, 2},           {"the mark moved", {2, 3}, 3, 3},
+        {"the mark taken back", {2, 2}, 2, 0}, {"marked, then another row selected", {3}, 1, 3},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -197,8 +183,7 @@ TEST_F(Print, MarkedRecordOrLiveResults)
 }
 
 // The page shows the texts as typed: a "<", "&" or "<!--" hides nothing after it.
-TEST_F(Print, RecordTextsShowAsTyped)
-{
+TEST_F(Print, RecordTextsShowAsTyped) {
     StartWithThreeRecords();
     form_->StringGrid1->SetCells(1, 1, "a<b & c");
     form_->StringGrid1->SetCells(5, 1, " ");
@@ -211,18 +196,18 @@ TEST_F(Print, RecordTextsShowAsTyped)
 
     form_->ToolButton2->Click();
     EXPECT_TRUE(Contains(Page(), "<td align=center>a&lt;b &amp; c</td>"));
-    EXPECT_TRUE(Contains(Page(), "<td align=center>&lt;i&gt;x&lt;/i&gt; &amp;amp; Присадка. &lt;!--</td>"));
+    EXPECT_TRUE(
+        Contains(Page(), "<td align=center>&lt;i&gt;x&lt;/i&gt; &amp;amp; Присадка. &lt;!--</td>"));
     ASSERT_NE(form_->Web->Document(), nullptr);
     const std::string shown = form_->Web->Document()->toPlainText().toStdString();
     EXPECT_NE(shown.find("<i>x</i> &amp; Присадка. <!--"), std::string::npos) << shown;
     EXPECT_NE(shown.find("проба 3"), std::string::npos) << shown;
 }
 
-TEST_F(Print, JournalWritesEveryRowAndNoPicture)
-{
+TEST_F(Print, JournalWritesEveryRowAndNoPicture) {
     struct Case {
         const char* name;
-        std::vector<core::TJournalRow> rows;   // data2.tab
+        std::vector<core::TJournalRow> rows; // data2.tab
     } const cases[] = {
         {"one blank row", {{"", "", "", "", "", ""}}},
         {"a blank row between records",
@@ -249,8 +234,7 @@ TEST_F(Print, JournalWritesEveryRowAndNoPicture)
     }
 }
 
-TEST_F(Print, EveryCompletedLoadOpensOnePreviewOfWeb)
-{
+TEST_F(Print, EveryCompletedLoadOpensOnePreviewOfWeb) {
     Start();
     std::vector<std::string> shown;
     Boxes().SetWhileOpen([&](const ui::ModalRequest& r) {
@@ -259,7 +243,7 @@ TEST_F(Print, EveryCompletedLoadOpensOnePreviewOfWeb)
     });
 
     form_->N3->Click();
-    EXPECT_TRUE(Previews().empty());   // the preview waits for the completed load
+    EXPECT_TRUE(Previews().empty()); // the preview waits for the completed load
     ASSERT_TRUE(WaitUntil([&] { return Previews().size() == 1; }));
     Drain();
     ASSERT_EQ(Previews().size(), 1u);
@@ -280,8 +264,7 @@ TEST_F(Print, EveryCompletedLoadOpensOnePreviewOfWeb)
     EXPECT_TRUE(MessageBoxes().empty());
 }
 
-TEST_F(Print, ACompletionOfWebBrowser1PreviewsWeb)
-{
+TEST_F(Print, ACompletionOfWebBrowser1PreviewsWeb) {
     Start();
     const std::string other = (Dir() / "other.html").string();
     WriteBytes(other, "<html><body>other</body></html>");
@@ -302,8 +285,7 @@ TEST_F(Print, ACompletionOfWebBrowser1PreviewsWeb)
 }
 
 // The build's texts decide the lines that differ between the builds.
-TEST_F(Print, ReportsWriteTheBuildsTexts)
-{
+TEST_F(Print, ReportsWriteTheBuildsTexts) {
     core::TReportTexts other = core::RussianReportTexts();
     other.Title = "<title>Dovrel</title>";
     other.CommentStart = "<b><font size=+1> Comment:";
@@ -323,23 +305,22 @@ TEST_F(Print, ReportsWriteTheBuildsTexts)
     EXPECT_TRUE(Contains(Page(), "<b><font size=+1> Comment:" + row[5] + "</b>"));
 
     form_->ToolButton2->Click();
-    EXPECT_EQ(Page(), core::ReportFileBytes(core::PrintJournalLines({Row(1), Row(2), Row(3)}, other)));
+    EXPECT_EQ(Page(),
+              core::ReportFileBytes(core::PrintJournalLines({Row(1), Row(2), Row(3)}, other)));
     EXPECT_TRUE(Contains(Page(), "<td align=center><b>Date</td>"));
 }
 
 // The process may write no byte more to any file while it lives.
 class NoFileSpace {
 public:
-    NoFileSpace()
-    {
+    NoFileSpace() {
         handler_ = std::signal(SIGXFSZ, SIG_IGN);
         getrlimit(RLIMIT_FSIZE, &old_);
         rlimit none = old_;
         none.rlim_cur = 0;
         setrlimit(RLIMIT_FSIZE, &none);
     }
-    ~NoFileSpace()
-    {
+    ~NoFileSpace() {
         setrlimit(RLIMIT_FSIZE, &old_);
         std::signal(SIGXFSZ, handler_);
     }
@@ -351,14 +332,13 @@ private:
 
 // A report that cannot write a file ends there with the error box: the old page stays,
 // nothing is loaded and no preview opens.
-TEST_F(Print, AFailedWriteEndsTheReportWithTheOldPageKept)
-{
+TEST_F(Print, AFailedWriteEndsTheReportWithTheOldPageKept) {
     enum class Way { NoFileSpace, SecondPictureTaken, PageTaken };
     struct Case {
         const char* name;
         Way way;
-        bool journal;          // the journal report instead of the measurement report
-        const char* failing;   // the file the error names
+        bool journal;        // the journal report instead of the measurement report
+        const char* failing; // the file the error names
     } const cases[] = {
         {"no file space", Way::NoFileSpace, false, "g1.bmp"},
         {"no file space, journal", Way::NoFileSpace, true, "tmp1.html"},
@@ -388,7 +368,7 @@ TEST_F(Print, AFailedWriteEndsTheReportWithTheOldPageKept)
         if (c.way != Way::PageTaken) {
             EXPECT_EQ(Page(), old);
         }
-        if (c.way == Way::SecondPictureTaken) {   // the pictures go first, in order
+        if (c.way == Way::SecondPictureTaken) { // the pictures go first, in order
             EXPECT_EQ(ReadBytes(Dir() / "g1.bmp").substr(0, 2), "BM");
         }
         DestroyWindow();
@@ -399,15 +379,14 @@ TEST_F(Print, AFailedWriteEndsTheReportWithTheOldPageKept)
 
 // A program folder without write access: the pictures cannot be made, so the measurement
 // report ends at g1.bmp; the journal report writes the page it already has in place.
-TEST_F(Print, AReadOnlyProgramDirectory)
-{
+TEST_F(Print, AReadOnlyProgramDirectory) {
     for (bool journal : {false, true}) {
         SCOPED_TRACE(journal ? "journal" : "measurement");
         Start();
         const std::string old = "<html>old</html>\r\n";
         WriteBytes(Dir() / "tmp1.html", old);
-        const auto writable = fs::perms::owner_write | fs::perms::group_write |
-                              fs::perms::others_write;
+        const auto writable =
+            fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
         fs::permissions(Dir(), writable, fs::perm_options::remove);
         {
             PermissionsBind bind;
@@ -432,8 +411,7 @@ TEST_F(Print, AReadOnlyProgramDirectory)
 }
 
 // Each picture has the size its chart has on its page, whether or not its tab was opened.
-TEST_F(Print, PicturesHaveTheSizeOfTheirChartsOnTheirPages)
-{
+TEST_F(Print, PicturesHaveTheSizeOfTheirChartsOnTheirPages) {
     Start();
     form_->SetBounds(0, 0, 1000, 760);
     form_->Show();

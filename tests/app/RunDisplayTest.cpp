@@ -43,7 +43,7 @@ TEST_F(RunDisplayRules, RoundingOfEachSeries) {
     in.signal = 123.0f;
     in.prevSignal = 130.0f;
     in.df = -1.23456f;
-    in.baseline = 700;  // the transmission is 17.5714... %
+    in.baseline = 700; // the transmission is 17.5714... %
 
     in.mode = 0;
     PlotOutput clear = PlotStep(in);
@@ -103,7 +103,7 @@ TEST_F(RunDisplayRules, ZeroSignalLeavesTheBaselineZeroAndPlotsOnlyTheTemperatur
     EXPECT_FALSE(out.transmission);
     EXPECT_FALSE(out.chart2Series0);
     EXPECT_FALSE(out.label5);
-    EXPECT_TRUE(out.chart3Series1);  // the rate curve does not need the baseline
+    EXPECT_TRUE(out.chart3Series1); // the rate curve does not need the baseline
 }
 
 struct RateCase {
@@ -111,7 +111,7 @@ struct RateCase {
     std::uint8_t mode;
     float t, prevT, f, prevF, df;
     bool point;
-    double y;  // the point's Y when there is one: -df at 3 decimals
+    double y; // the point's Y when there is one: -df at 3 decimals
 };
 
 TEST_F(RunDisplayRules, RateCurveThresholds) {
@@ -159,7 +159,7 @@ TEST_F(RunDisplayRules, ValuesTheRoundingCannotTakeArePlottedAsTheyAre) {
     in.signal = 3e38f;
     in.df = 1;
     in.baseline = 1e-30;
-    const PlotOutput out = PlotStep(in);  // does not raise
+    const PlotOutput out = PlotStep(in); // does not raise
     EXPECT_FLOAT_EQ(static_cast<float>(out.temperature), 3e38f);
     ASSERT_TRUE(out.transmission);
     EXPECT_GT(*out.transmission, 1e60);
@@ -176,9 +176,12 @@ TEST_F(RunDisplayRules, StateTexts) {
         {0, -30.0f, "Измерение закончено . Идет восстановление температуры !"},
         {0, 10.0f, "Прибор готов к работе !"},
         {1, 20.0f, "Для запуска определения температуры помутнения нажмите \"ПУСК\" !"},
-        {2, 20.0f, "Для запуска определения предельной температуры фильтруемости нажмите \"ПУСК\" !"},
-        {3, 20.0f, "Для запуска определения температуры помутнения,застывания,ПТФ нажмите \"ПУСК\" !"},
-        {4, 20.0f, "Для запуска определения предельной температуры фильтруемости нажмите \"ПУСК\" !"},
+        {2, 20.0f,
+         "Для запуска определения предельной температуры фильтруемости нажмите \"ПУСК\" !"},
+        {3, 20.0f,
+         "Для запуска определения температуры помутнения,застывания,ПТФ нажмите \"ПУСК\" !"},
+        {4, 20.0f,
+         "Для запуска определения предельной температуры фильтруемости нажмите \"ПУСК\" !"},
         {5, 20.0f, "Измерение закончено !"},
         {20, 20.0f, "Определение температуры помутнения..."},
         {30, 20.0f, "Определение предельной температуры фильтруемости..."},

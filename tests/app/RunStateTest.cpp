@@ -78,9 +78,9 @@ struct StateCase {
     std::uint8_t mode;
     const char* text;
     Timer3After timer3;
-    bool clearsCharts;     // (a run tick plots first, then clears)
-    bool pendingAfter;     // starting from a clear flag
-    double baselineAfter;  // starting from 500, with the signal at 800
+    bool clearsCharts;    // (a run tick plots first, then clears)
+    bool pendingAfter;    // starting from a clear flag
+    double baselineAfter; // starting from 500, with the signal at 800
     bool resetsSeconds;
 };
 
@@ -88,16 +88,24 @@ TEST_F(RunState, EveryStateOfTheTable) {
     const app::TTexts& t = app::RussianTexts;
     using T3 = Timer3After;
     const StateCase cases[] = {
-        {0, 9.9f, 1, "Измерение закончено . Идет восстановление температуры !", T3::Off, false, false, 0, true},
+        {0, 9.9f, 1, "Измерение закончено . Идет восстановление температуры !", T3::Off, false,
+         false, 0, true},
         {0, 10.0f, 1, "Прибор готов к работе !", T3::Off, false, false, 0, true},
-        {1, 20, 1, "Для запуска определения температуры помутнения нажмите \"ПУСК\" !", T3::Unchanged, true, true, 800, false},
-        {2, 20, 0, "Для запуска определения предельной температуры фильтруемости нажмите \"ПУСК\" !", T3::Unchanged, true, true, 800, false},
-        {3, 20, 1, "Для запуска определения температуры помутнения,застывания,ПТФ нажмите \"ПУСК\" !", T3::Unchanged, true, true, 800, false},
+        {1, 20, 1, "Для запуска определения температуры помутнения нажмите \"ПУСК\" !",
+         T3::Unchanged, true, true, 800, false},
+        {2, 20, 0,
+         "Для запуска определения предельной температуры фильтруемости нажмите \"ПУСК\" !",
+         T3::Unchanged, true, true, 800, false},
+        {3, 20, 1,
+         "Для запуска определения температуры помутнения,застывания,ПТФ нажмите \"ПУСК\" !",
+         T3::Unchanged, true, true, 800, false},
         {4, 20, 1, t.State2, T3::Unchanged, true, true, 800, false},
         {5, 20, 1, "Измерение закончено !", T3::Off, false, false, 0, false},
         {20, 20, 1, "Определение температуры помутнения...", T3::On, true, true, 500, false},
-        {30, 20, 0, "Определение предельной температуры фильтруемости...", T3::On, true, true, 500, false},
-        {40, 20, 1, "Определение температуры помутнения, застывания, ПТФ.", T3::On, true, true, 500, false},
+        {30, 20, 0, "Определение предельной температуры фильтруемости...", T3::On, true, true, 500,
+         false},
+        {40, 20, 1, "Определение температуры помутнения, застывания, ПТФ.", T3::On, true, true, 500,
+         false},
         {50, 20, 0, t.State30, T3::On, false, false, 500, false},
         {50, 20, 1, t.State30, T3::On, false, false, 500, false},
         {100, 20, 1, "Прибор не готов !!!", T3::Unchanged, false, false, 500, false},
@@ -110,7 +118,7 @@ TEST_F(RunState, EveryStateOfTheTable) {
             SCOPED_TRACE(testing::Message() << "state " << int(c.state) << " T " << c.temperature
                                             << " Timer3 " << timer3Before);
             form_->StringGrid1->SetRowCount(2);
-            form_->FCloudPoint = core::kNotDetermined;  // an end appends nothing
+            form_->FCloudPoint = core::kNotDetermined; // an end appends nothing
             form_->FRecordPending = false;
             form_->FBaseline = 500;
             form_->FRunSeconds = 7;
@@ -186,7 +194,7 @@ TEST_F(RunState, RunFromAReadyStatePlotsWithItsBaselineAndKeepsItsPoints) {
     EXPECT_EQ(form_->Series3->Count(), 1);
     EXPECT_DOUBLE_EQ(form_->Series3->XValues()[0], 19.5);
     EXPECT_DOUBLE_EQ(form_->Series3->YValues()[0], 90);
-    EXPECT_EQ(form_->Series5->Count(), 1);  // f fell and round1(T) changed
+    EXPECT_EQ(form_->Series5->Count(), 1); // f fell and round1(T) changed
     EXPECT_EQ(form_->Label5->Caption(), "90");
     Report(40, 19.0f, 850, 1);
     Tick2();
@@ -386,7 +394,7 @@ TEST_F(RunState, RecordEndingInAnErrorIsNotAppendedAgainByTheNextTicks) {
     EXPECT_TRUE(form_->FRecordPending) << "the error left the tick before the flag";
     EXPECT_EQ(JournalRecords(), 1);
 
-    Tick2();  // the same determination, still in state 5
+    Tick2(); // the same determination, still in state 5
     Report(0, 20);
     Tick2();
     EXPECT_EQ(JournalRecords(), 1);
@@ -406,7 +414,7 @@ TEST_F(RunState, RecordEndingInAnErrorIsNotAppendedAgainByTheNextTicks) {
 }
 
 TEST_F(RunState, TicksWhileTheRecordsErrorBoxIsOpenAddNoSecondRow) {
-    std::filesystem::remove_all(Dir() / "gr");  // every curve file shows an error box
+    std::filesystem::remove_all(Dir() / "gr"); // every curve file shows an error box
     Report(3);
     Tick2();
     Report(40);
@@ -416,8 +424,8 @@ TEST_F(RunState, TicksWhileTheRecordsErrorBoxIsOpenAddNoSecondRow) {
     int nested = 0;
     Boxes().SetWhileOpen([&](const ui::ModalRequest&) {
         ++nested;
-        form_->Timer2->Tick();  // the timer goes on behind the box
-        form_->FState = 0;      // and the analyzer goes idle meanwhile
+        form_->Timer2->Tick(); // the timer goes on behind the box
+        form_->FState = 0;     // and the analyzer goes idle meanwhile
         form_->Timer2->Tick();
     });
     Tick2();
@@ -441,7 +449,7 @@ TEST_F(RunState, DeterminationBegunWhileTheRecordsBoxIsOpenKeepsItsFlag) {
         if (once)
             return;
         once = true;
-        Report(3, 20, 900);  // the next determination is prepared behind the box
+        Report(3, 20, 900); // the next determination is prepared behind the box
         form_->Timer2->Tick();
         Report(40, 19, 880);
         form_->Timer2->Tick();

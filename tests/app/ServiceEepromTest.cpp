@@ -144,7 +144,7 @@ TEST_F(ServiceEepromTest, InvalidTextSendsNothingAndNamesTheFirstConverted) {
 }
 
 TEST_F(ServiceEepromTest, ControllerImageAndTheDeadButton) {
-    form_->Button24->Click();  // "Записать" of "Запись массива"
+    form_->Button24->Click(); // "Записать" of "Запись массива"
     EXPECT_TRUE(Written().empty());
     form_->Button27->Click();
     Bytes dump = Report(0x0B);
@@ -272,9 +272,8 @@ protected:
             if (g->Cells(0, row) != rt::IntToHex(address, 2) + " ")
                 return false;
             for (int col = 1; col <= 16; ++col)
-                if (g->Cells(col, row) !=
-                    Hex(analyzer_->Model().ExternalByte(
-                        static_cast<std::uint16_t>(address + col - 1))))
+                if (g->Cells(col, row) != Hex(analyzer_->Model().ExternalByte(
+                                              static_cast<std::uint16_t>(address + col - 1))))
                     return false;
         }
         return true;

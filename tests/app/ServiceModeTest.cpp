@@ -59,15 +59,10 @@ TEST_F(ServiceModeTest, WhatAdvancesAndWhatResets) {
         bool shown;
     };
     const Case cases[] = {
-        {u"417", true},
-        {u"444", true},    // the first digit advances at any count
-        {u"414", true},    // '4' after "41" makes 3 as well
-        {u"41x7", false},
-        {u"4x17", false},
-        {u"4x417", true},  // typed again from the first digit
-        {u"17417", true},
-        {u"471", false},
-        {u"4117", false},  // the second digit counts only at 1
+        {u"417", true},   {u"444", true}, // the first digit advances at any count
+        {u"414", true},                   // '4' after "41" makes 3 as well
+        {u"41x7", false}, {u"4x17", false}, {u"4x417", true}, // typed again from the first digit
+        {u"17417", true}, {u"471", false},  {u"4117", false}, // the second digit counts only at 1
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.keys.begin(), c.keys.end()));
@@ -118,13 +113,13 @@ TEST_F(ServiceModeTest, ClearButtonsEmptyTheFirstSeries) {
         }
     };
     fill();
-    form_->Button28->Click();  // "clear"
+    form_->Button28->Click(); // "clear"
     EXPECT_EQ(form_->Series7->Count(), 0);
     EXPECT_EQ(form_->Series8->Count(), 2);
     EXPECT_EQ(loaded->Count(), 2);
 
     fill();
-    form_->Button13->Click();  // "Очистить": Chart4's first series, then Chart5's
+    form_->Button13->Click(); // "Очистить": Chart4's first series, then Chart5's
     EXPECT_EQ(form_->Series7->Count(), 0);
     EXPECT_EQ(form_->Series8->Count(), 0);
     EXPECT_EQ(loaded->Count(), 2);

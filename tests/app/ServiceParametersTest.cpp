@@ -46,10 +46,10 @@ protected:
 
     // Every edit of the parameter groups holds `text`.
     void FillEdits(const std::string& text) {
-        for (ui::TEdit* e : {form_->Edit1, form_->Edit2, form_->Edit3, form_->Edit4, form_->Edit5,
-                             form_->Edit6, form_->Edit7, form_->Edit8, form_->Edit9, form_->gr_df,
-                             form_->Edit11, form_->Edit12, form_->Edit13, form_->Edit17,
-                             form_->Edit18, form_->Edit19})
+        for (ui::TEdit* e :
+             {form_->Edit1, form_->Edit2, form_->Edit3, form_->Edit4, form_->Edit5, form_->Edit6,
+              form_->Edit7, form_->Edit8, form_->Edit9, form_->gr_df, form_->Edit11, form_->Edit12,
+              form_->Edit13, form_->Edit17, form_->Edit18, form_->Edit19})
             e->SetText(text);
     }
 
@@ -72,7 +72,8 @@ TEST_F(ServiceParametersTest, EveryReadAsksTheExternalEepromWhateverTheBox) {
     for (bool checked : {false, true}) {
         form_->pic18f4550->SetChecked(checked);
         for (const ReadCase& c : cases) {
-            SCOPED_TRACE(testing::Message() << (form_->*c.button)->Name() << " checked " << checked);
+            SCOPED_TRACE(testing::Message()
+                         << (form_->*c.button)->Name() << " checked " << checked);
             device_->ClearWritten();
             (form_->*c.button)->Click();
             EXPECT_EQ(Written(), std::vector<Bytes>{Report(0x82, {0, c.address, 160, c.selector})});
@@ -122,7 +123,8 @@ TEST_F(ServiceParametersTest, FloatWritesGoWhereTheBoxSays) {
     for (bool checked : {false, true}) {
         form_->pic18f4550->SetChecked(checked);
         for (const WriteCase& c : cases) {
-            SCOPED_TRACE(testing::Message() << (form_->*c.button)->Name() << " checked " << checked);
+            SCOPED_TRACE(testing::Message()
+                         << (form_->*c.button)->Name() << " checked " << checked);
             std::vector<Bytes> expected;
             if (checked && c.controller) {
                 for (int first : *c.controller)
@@ -165,7 +167,7 @@ TEST_F(ServiceParametersTest, ValveTimeKeepsTheLowSixteenBitsLowByteFirst) {
     const Case cases[] = {
         {"300", false, {EepromWrite(54, 0x2C), EepromWrite(55, 0x01)}},
         {"300", true, {ControllerWrite(40, 0x2C), ControllerWrite(41, 0x01)}},
-        {"70000", false, {EepromWrite(54, 0x70), EepromWrite(55, 0x11)}},  // 4464
+        {"70000", false, {EepromWrite(54, 0x70), EepromWrite(55, 0x11)}}, // 4464
         {"-1", false, {EepromWrite(54, 0xFF), EepromWrite(55, 0xFF)}},
         {" 7", false, {EepromWrite(54, 0x07), EepromWrite(55, 0x00)}},
     };
@@ -183,7 +185,7 @@ TEST_F(ServiceParametersTest, ValveTimeKeepsTheLowSixteenBitsLowByteFirst) {
 TEST_F(ServiceParametersTest, InvalidTextStopsTheWriteAtThatValue) {
     struct Case {
         ui::TButton* TForm1::*button;
-        ui::TEdit* TForm1::*good;  // written before the bad one, or nullptr
+        ui::TEdit* TForm1::*good; // written before the bad one, or nullptr
         ui::TEdit* TForm1::*bad;
         const char* text;
         std::string message;
@@ -192,9 +194,11 @@ TEST_F(ServiceParametersTest, InvalidTextStopsTheWriteAtThatValue) {
     const Case cases[] = {
         {&TForm1::Button4, &TForm1::Edit1, &TForm1::Edit2, "abc",
          "'abc' is not a valid floating point value", 4},
-        {&TForm1::Button4, nullptr, &TForm1::Edit1, "", "'' is not a valid floating point value", 0},
+        {&TForm1::Button4, nullptr, &TForm1::Edit1, "", "'' is not a valid floating point value",
+         0},
         {&TForm1::Button36, &TForm1::Edit18, &TForm1::Edit19, "1e39", "Floating point overflow", 8},
-        {&TForm1::Button11, nullptr, &TForm1::Edit8, "1.5", "'1.5' is not a valid integer value", 0},
+        {&TForm1::Button11, nullptr, &TForm1::Edit8, "1.5", "'1.5' is not a valid integer value",
+         0},
         {&TForm1::Button11, nullptr, &TForm1::Edit8, "99999999999",
          "'99999999999' is not a valid integer value", 0},
         {&TForm1::Button9, nullptr, &TForm1::Edit6, "Edit6",
@@ -227,7 +231,7 @@ TEST_F(ServiceParametersTest, GroupsWithoutControllerPlaceIgnoreEvenBadTextWhenC
 TEST_F(ServiceParametersTest, SingleCommands) {
     form_->Button1->Click();
     form_->Button17->Click();
-    form_->Button18->Click();  // "200" at start
+    form_->Button18->Click(); // "200" at start
     form_->Edit10->SetText("300");
     form_->Button18->Click();
     form_->Edit10->SetText("-56");
@@ -318,7 +322,7 @@ TEST_F(ServiceParametersRoundTripTest, ControllerWriteThenImageShowsTheValue) {
     form_->Button9->Click();
     EXPECT_EQ(analyzer_->Model().ControllerByte(19), 0x40);
     form_->Edit6->SetText("");
-    form_->Button27->Click();  // "Прочитать"
+    form_->Button27->Click(); // "Прочитать"
     EXPECT_TRUE(WaitForText(form_->Edit6, "2.5"));
 }
 

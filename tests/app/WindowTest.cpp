@@ -107,9 +107,9 @@ TEST_F(WindowTest, RunChartsHaveTheirDesignedSeries) {
         int width;
     };
     const Expected series[] = {
-        {f->Chart1, 0, f->Series1, ui::clRed, 3},   {f->Chart1, 1, f->Series4, ui::clGreen, 2},
-        {f->Chart2, 0, f->Series2, 10485760, 3},    {f->Chart2, 1, f->Series3, ui::clRed, 3},
-        {f->Chart3, 0, f->Series5, ui::clRed, 2},   {f->Chart3, 1, f->Series6, ui::clBlue, 2},
+        {f->Chart1, 0, f->Series1, ui::clRed, 3}, {f->Chart1, 1, f->Series4, ui::clGreen, 2},
+        {f->Chart2, 0, f->Series2, 10485760, 3},  {f->Chart2, 1, f->Series3, ui::clRed, 3},
+        {f->Chart3, 0, f->Series5, ui::clRed, 2}, {f->Chart3, 1, f->Series6, ui::clBlue, 2},
         {f->Chart4, 0, f->Series7, ui::clRed, 2},
     };
     for (const Expected& e : series) {
@@ -205,18 +205,18 @@ TEST_F(WindowTest, MenusAndDialogs) {
 TEST_F(WindowTest, ServiceControlsStartWithTheirTexts) {
     TForm1* f = CreateWindow();
     const std::tuple<ui::TEdit*, const char*, ui::TTabSheet*> edits[] = {
-        {f->Edit1, "Edit1", f->TabSheet4},   {f->Edit2, "Edit2", f->TabSheet4},
-        {f->Edit3, "Edit3", f->TabSheet4},   {f->Edit4, "Edit4", f->TabSheet4},
-        {f->Edit5, "Edit5", f->TabSheet4},   {f->Edit6, "Edit6", f->TabSheet4},
-        {f->Edit7, "Edit7", f->TabSheet4},   {f->Edit8, "Edit8", f->TabSheet4},
-        {f->Edit9, "Edit9", f->TabSheet4},   {f->gr_df, "gr_df", f->TabSheet4},
-        {f->Edit11, "Edit11", f->TabSheet4}, {f->Edit12, "Edit11", f->TabSheet4},
-        {f->Edit13, "Edit11", f->TabSheet4}, {f->Edit17, "Edit17", f->TabSheet4},
-        {f->Edit18, "Edit18", f->TabSheet4}, {f->Edit19, "Edit19", f->TabSheet4},
-        {f->Edit10, "200", f->TabSheet4},    {f->control, "160", f->TabSheet6},
-        {f->adr_one_byte, "55", f->TabSheet6}, {f->data_one_byte, "55", f->TabSheet6},
+        {f->Edit1, "Edit1", f->TabSheet4},       {f->Edit2, "Edit2", f->TabSheet4},
+        {f->Edit3, "Edit3", f->TabSheet4},       {f->Edit4, "Edit4", f->TabSheet4},
+        {f->Edit5, "Edit5", f->TabSheet4},       {f->Edit6, "Edit6", f->TabSheet4},
+        {f->Edit7, "Edit7", f->TabSheet4},       {f->Edit8, "Edit8", f->TabSheet4},
+        {f->Edit9, "Edit9", f->TabSheet4},       {f->gr_df, "gr_df", f->TabSheet4},
+        {f->Edit11, "Edit11", f->TabSheet4},     {f->Edit12, "Edit11", f->TabSheet4},
+        {f->Edit13, "Edit11", f->TabSheet4},     {f->Edit17, "Edit17", f->TabSheet4},
+        {f->Edit18, "Edit18", f->TabSheet4},     {f->Edit19, "Edit19", f->TabSheet4},
+        {f->Edit10, "200", f->TabSheet4},        {f->control, "160", f->TabSheet6},
+        {f->adr_one_byte, "55", f->TabSheet6},   {f->data_one_byte, "55", f->TabSheet6},
         {f->start_adress_32, "0", f->TabSheet6}, {f->Edit14, "0", f->TabSheet6},
-        {f->Edit15, "32", f->TabSheet6},     {f->Edit16, "255", f->TabSheet6},
+        {f->Edit15, "32", f->TabSheet6},         {f->Edit16, "255", f->TabSheet6},
     };
     for (const auto& [edit, text, tab] : edits) {
         EXPECT_EQ(edit->Text(), text) << edit->Name();
@@ -259,9 +259,9 @@ TEST_F(WindowTest, ServiceControlsStartWithTheirTexts) {
     EXPECT_EQ(f->Progress->Min(), 0);
     EXPECT_EQ(f->Progress->Max(), 65536);
     EXPECT_FALSE(static_cast<bool>(f->Button24->OnClick));
-    for (ui::TButton* b : {f->Button20, f->Button21, f->Button22, f->Button23, f->Button25,
-                           f->Button27, f->Button28, f->Button13, f->Button1, f->Button17,
-                           f->Button18, f->Button3, f->Button36})
+    for (ui::TButton* b :
+         {f->Button20, f->Button21, f->Button22, f->Button23, f->Button25, f->Button27, f->Button28,
+          f->Button13, f->Button1, f->Button17, f->Button18, f->Button3, f->Button36})
         EXPECT_TRUE(static_cast<bool>(b->OnClick)) << b->Name();
 }
 

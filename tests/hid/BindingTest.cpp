@@ -128,12 +128,12 @@ TEST_F(BindingTest, ModuleLoaderHelpers) {
 
     bool allFound = false;
     EXPECT_NE(FindModuleSymbolChecked(module, "HidP_GetCaps", allFound), nullptr);
-    EXPECT_FALSE(allFound);  // stays false
+    EXPECT_FALSE(allFound); // stays false
     allFound = true;
     EXPECT_EQ(FindModuleSymbolChecked(module, "HidP_Nothing", allFound), nullptr);
     EXPECT_FALSE(allFound);
     EXPECT_EQ(FindModuleSymbol(0, "HidP_GetCaps"), nullptr);
-    EXPECT_EQ(FindModuleSymbol(module, "hidp_getcaps"), nullptr);  // names with case
+    EXPECT_EQ(FindModuleSymbol(module, "hidp_getcaps"), nullptr); // names with case
 
     FreeModuleHandle(module);
     EXPECT_EQ(module, 0);
@@ -167,8 +167,8 @@ TEST_P(MissingSetupApiName, FailsAndLeavesNothingBound) {
         EXPECT_EQ(pt::UtilityWindowCount(), windows);
         EXPECT_EQ(controller.Count(), 0);
         EXPECT_EQ(controller.Version(), "1.0.32");
-        const GUID hidClass = {0x4D1E55B2, 0xF16F, 0x11CF,
-                               {0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
+        const GUID hidClass = {
+            0x4D1E55B2, 0xF16F, 0x11CF, {0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
         EXPECT_EQ(controller.HidGuid(), hidClass);
     }
     EXPECT_EQ(SetupApiRefCount, 0);
@@ -209,7 +209,7 @@ TEST_F(BindingTest, SetupApiIsReferenceCounted) {
     EXPECT_TRUE(NoneNil(SetupApiPointers, SetupApiPointerCount));
     pt::ResetCallCounts();
     ASSERT_TRUE(BindSetupApi());
-    EXPECT_EQ(pt::CallCount("GetProcAddress"), 0u);  // no lookup repeated
+    EXPECT_EQ(pt::CallCount("GetProcAddress"), 0u); // no lookup repeated
     EXPECT_EQ(SetupApiRefCount, 2);
 
     UnbindSetupApi();

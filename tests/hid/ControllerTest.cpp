@@ -76,7 +76,7 @@ TEST_F(ControllerTest, ArrivalSeesTheDeviceListedAndAccessible) {
     EXPECT_FALSE(C().Device(0)->InCallback());
     EXPECT_FALSE(C().Device(0)->CheckedOut());
     EXPECT_FALSE(C().Device(0)->IsAccessible());
-    EXPECT_EQ(C().Device(0)->GetProductName(), u"Kelvane");  // read in the arrival, cached
+    EXPECT_EQ(C().Device(0)->GetProductName(), u"Kelvane"); // read in the arrival, cached
 }
 
 TEST_F(ControllerTest, TwoInterfacesArriveInEnumerationOrder) {
@@ -84,7 +84,7 @@ TEST_F(ControllerTest, TwoInterfacesArriveInEnumerationOrder) {
     log_.Clear();
     auto first = Plug(DeviceInfo(0x0925, 0x1299));
     auto second = Plug(DeviceInfo(0x1111, 0x2222));
-    Drain();  // two broadcasts: the first change finds both, the second nothing new
+    Drain(); // two broadcasts: the first change finds both, the second nothing new
     EXPECT_EQ(log_.Events, (Events{"arrival", "arrival", "change"}));
     ASSERT_EQ(log_.Arrived.size(), 2u);
     EXPECT_EQ(log_.Arrived[0]->Attributes().VendorID, 0x0925);
@@ -124,7 +124,7 @@ TEST_F(ControllerTest, CheckedOutDeviceIsRemovedAtEveryChangeUntilCheckedIn) {
     for (int i = 0; i < 2; ++i) {
         log_.Clear();
         Broadcast();
-        EXPECT_EQ(log_.Events, (Events{"removal", "change"}));  // the unplug handler ran once
+        EXPECT_EQ(log_.Events, (Events{"removal", "change"})); // the unplug handler ran once
     }
     CheckIn(device);
     EXPECT_EQ(C().Count(), 0);
@@ -237,7 +237,7 @@ TEST_F(ControllerTest, CheckOutRules) {
     EXPECT_EQ(none, nullptr);
     THidDevice* kept = sentinel;
     EXPECT_FALSE(C().CheckOutAt(0, true, kept));
-    EXPECT_EQ(kept, sentinel);  // left unchanged on failure
+    EXPECT_EQ(kept, sentinel); // left unchanged on failure
     CheckIn(a);
     THidDevice* c = CheckOut();
     EXPECT_EQ(c, C().Device(0));
@@ -250,7 +250,7 @@ TEST_F(ControllerTest, DevThreadSleepTimeRetimesOnlyDevicesAtTheOldValue) {
     C().Device(1)->SetThreadSleepTime(500);
     C().SetDevThreadSleepTime(5);
     EXPECT_EQ(C().DevThreadSleepTime(), 5);
-    EXPECT_EQ(C().Device(0)->ThreadSleepTime(), 100);  // below 10 is refused
+    EXPECT_EQ(C().Device(0)->ThreadSleepTime(), 100); // below 10 is refused
     EXPECT_EQ(C().Device(1)->ThreadSleepTime(), 500);
     C().SetDevThreadSleepTime(100);
     C().SetDevThreadSleepTime(40);
@@ -264,18 +264,18 @@ TEST_F(ControllerTest, SettersCompareTheCodeOnly) {
     TEventLog other;
     pt::ResetCallCounts();
     C().SetOnDeviceChange(TNotifyEvent::Of<&TEventLog::Changed>(&other));
-    EXPECT_EQ(pt::CallCount("SetupDiGetClassDevsA"), 0u);  // same code: nothing runs
+    EXPECT_EQ(pt::CallCount("SetupDiGetClassDevsA"), 0u); // same code: nothing runs
     C().SetOnDeviceChange(TNotifyEvent());
-    EXPECT_EQ(pt::CallCount("SetupDiGetClassDevsA"), 1u);  // a new code runs a change
+    EXPECT_EQ(pt::CallCount("SetupDiGetClassDevsA"), 1u); // a new code runs a change
 
     TReportLog a, b;
     C().SetOnDeviceData(a.Handler());
     EXPECT_TRUE(C().Device(0)->DataHandler().SameCode(a.Handler()));
     C().Device(0)->SetDataEvent(THidDataEvent::Of<&TReportLog::Other>(&a));
-    C().SetOnDeviceData(b.Handler());  // same code as the controller's: not passed on
+    C().SetOnDeviceData(b.Handler()); // same code as the controller's: not passed on
     EXPECT_EQ(C().OnDeviceData().object(), &a);
     C().SetOnDeviceData(THidDataEvent());
-    EXPECT_TRUE(C().Device(0)->DataHandler());  // its own handler stays
+    EXPECT_TRUE(C().Device(0)->DataHandler()); // its own handler stays
 
     C().SetOnDeviceDataError(a.ErrorHandler());
     EXPECT_EQ(C().Device(0)->DataErrorHandler().object(), &a);
@@ -390,7 +390,7 @@ TEST_F(ControllerTest, ChangeQueuedWhileALentDeviceIsFreedWaitsForTheLoop) {
     ASSERT_EQ(holder.held.size(), 1u);
     ASSERT_NE(holder.held[0]->ReadThread(), nullptr);
 
-    Plug(DeviceInfo(0x1111, 0x2222));  // its broadcast is queued
+    Plug(DeviceInfo(0x1111, 0x2222)); // its broadcast is queued
     holder.FreeAll();
     EXPECT_EQ(holder.arrivals, 1);
     Drain();
@@ -422,8 +422,7 @@ TEST_F(ControllerTest, HandlersMayCheckDevicesIn) {
         void Arrival(THidDevice*) {
             while (!test->out_.empty())
                 test->CheckIn(test->out_.back());
-            while (test->CheckOut() != nullptr) {
-            }
+            while (test->CheckOut() != nullptr) {}
         }
     } owner{this};
     C().OnRemoval = THidPlugEvent::Of<&Owner::Removal>(&owner);
@@ -479,7 +478,7 @@ TEST_F(HidFixture, ControllerDestroyedBeforeItsFirstMessage) {
         EXPECT_NE(controller.WindowHandle(), 0);
         EXPECT_TRUE(IsHidBound());
     }
-    Drain();  // the posted message finds no window
+    Drain(); // the posted message finds no window
     EXPECT_FALSE(IsHidBound());
     EXPECT_EQ(SetupApiRefCount, 0);
 }

@@ -70,7 +70,7 @@ TEST_F(DeviceTest, ConstructionFailuresRaiseAndFreeTheInformation) {
         } catch (const EControllerError& e) {
             EXPECT_EQ(e.Message(), c.message);
         }
-        EXPECT_EQ(pt::OpenHandleCount(), handles);  // nothing left open
+        EXPECT_EQ(pt::OpenHandleCount(), handles); // nothing left open
         Drain();
     }
 }
@@ -153,7 +153,7 @@ TEST_F(DeviceTest, SyncWriteHandsTheReportToTheDevice) {
     EXPECT_EQ(written, 65u);
     ASSERT_EQ(model->Written().size(), 1u);
     EXPECT_EQ(model->Written()[0], std::vector<std::uint8_t>(report, report + 65));
-    EXPECT_NE(device->SyncHandle(), INVALID_HANDLE_VALUE);  // a write leaves it open
+    EXPECT_NE(device->SyncHandle(), INVALID_HANDLE_VALUE); // a write leaves it open
 
     sim::VirtualBus::Instance().Unplug(model);
     EXPECT_FALSE(device->SyncWrite(report, sizeof report, written));
@@ -183,7 +183,7 @@ TEST_F(DeviceTest, InputBufferCountIsCachedPerHandle) {
     EXPECT_EQ(pt::CallCount("HidD_SetNumInputBuffers"), 0u);
     EXPECT_EQ(pt::CallCount("CreateFileA"), 0u);
 
-    device->GetProductName();  // closes the handle and forgets its count
+    device->GetProductName(); // closes the handle and forgets its count
     EXPECT_EQ(device->NumInputBuffers(), 0u);
     device->SetNumInputBuffers(128);
     EXPECT_EQ(pt::CallCount("HidD_SetNumInputBuffers"), 1u);
@@ -228,8 +228,10 @@ TEST_F(DeviceTest, SerialNumberThatRepeatsTheLanguageListIsRejected) {
     } cases[] = {
         {"ordinary", u"SN-0001", {0x0409}, u"SN-0001"},
         {"equals the list", std::u16string(1, char16_t{0x0409}), {0x0409}, u""},
-        {"equals a two-word list", std::u16string{char16_t{0x0409}, char16_t{0x0419}},
-         {0x0409, 0x0419}, u""},
+        {"equals a two-word list",
+         std::u16string{char16_t{0x0409}, char16_t{0x0419}},
+         {0x0409, 0x0419},
+         u""},
         {"starts with the list", std::u16string{char16_t{0x0409}, u'X'}, {0x0409}, u""},
         {"no language words", u"SN-0001", {}, u""},
         {"no serial", u"", {0x0409}, u""},

@@ -45,8 +45,7 @@ bool WaitUntil(Pred pred, std::chrono::milliseconds bound = 10s) {
 }
 
 inline void Drain() {
-    while (rt::MainThread::ProcessPending() > 0) {
-    }
+    while (rt::MainThread::ProcessPending() > 0) {}
 }
 
 class HidFixture : public ::testing::Test {
@@ -90,13 +89,12 @@ inline std::unique_ptr<hid::THidPnPInfo> MakePnPInfo(DWORD member = 0) {
         SP_DEVINFO_DATA devData{};
         devData.cbSize = kDevInfoDataSize;
         DWORD required = 0;
-        hid::SetupDiGetDeviceInterfaceDetailA(set, &interfaceData, nullptr, 0, &required,
-                                              &devData);
+        hid::SetupDiGetDeviceInterfaceDetailA(set, &interfaceData, nullptr, 0, &required, &devData);
         std::vector<DWORD> buffer(required / 4 + 2, 0);
         auto* detail = reinterpret_cast<PSP_DEVICE_INTERFACE_DETAIL_DATA_A>(buffer.data());
         detail->cbSize = kDeviceInterfaceDetailDataSize;
-        if (hid::SetupDiGetDeviceInterfaceDetailA(set, &interfaceData, detail, required,
-                                                  &required, &devData))
+        if (hid::SetupDiGetDeviceInterfaceDetailA(set, &interfaceData, detail, required, &required,
+                                                  &devData))
             info = std::make_unique<hid::THidPnPInfo>(set, devData, detail->DevicePath);
     }
     hid::SetupDiDestroyDeviceInfoList(set);
@@ -110,7 +108,7 @@ struct TEventLog {
     std::vector<hid::THidDevice*> Removed;
     std::vector<bool> InCallbackSeen;
     std::vector<std::int32_t> CountSeen;
-    std::vector<std::u16string> Products;  // read during the arrival
+    std::vector<std::u16string> Products; // read during the arrival
     hid::THidDeviceController* Controller = nullptr;
 
     void Arrival(hid::THidDevice* HidDev) {
@@ -159,8 +157,8 @@ struct TReportLog {
     void Data(hid::THidDevice* HidDev, std::uint8_t ReportID, const void* Data,
               std::uint16_t Size) {
         const auto* bytes = static_cast<const std::uint8_t*>(Data);
-        Reports.push_back({HidDev, ReportID, std::vector<std::uint8_t>(bytes, bytes + Size), Size,
-                           Data});
+        Reports.push_back(
+            {HidDev, ReportID, std::vector<std::uint8_t>(bytes, bytes + Size), Size, Data});
         if (Throw)
             throw rt::Exception("handler failed");
     }

@@ -66,7 +66,7 @@ TEST_F(PnPInfoTest, ReadsPropertiesWithTheirReaders) {
         {SPDRP_CAPABILITIES, Dword(0x84)},
         {SPDRP_UI_NUMBER, Dword(7)},
         {SPDRP_CHARACTERISTICS, Dword(0x41)},  // a number read as text
-        {SPDRP_CLASS, std::string(2000, 'x')},  // longer than the 1024-byte buffer
+        {SPDRP_CLASS, std::string(2000, 'x')}, // longer than the 1024-byte buffer
     };
     auto device = Plug(info);
     SP_DEVINFO_DATA devData;
@@ -103,8 +103,7 @@ TEST_F(PnPInfoTest, FailedCallsGiveEmptyValues) {
     EXPECT_EQ(THidPnPInfo::ReadDwordProperty(set_, gone, SPDRP_CAPABILITIES), 0u);
 }
 
-BOOL FillWholeBuffer(HDEVINFO, PSP_DEVINFO_DATA, DWORD, PDWORD, PBYTE Buffer, DWORD Size,
-                     PDWORD) {
+BOOL FillWholeBuffer(HDEVINFO, PSP_DEVINFO_DATA, DWORD, PDWORD, PBYTE Buffer, DWORD Size, PDWORD) {
     std::memset(Buffer, 'f', Size);
     return TRUE;
 }

@@ -144,21 +144,21 @@ TEST_F(ReadThreadTest, ClearingTheHandlerWhileReportsArrive) {
     Drain();
     EXPECT_TRUE(some);
     EXPECT_EQ(device_->ReadThread(), nullptr);
-    EXPECT_EQ(reports_.Reports.size(), delivered);  // none after the stop
+    EXPECT_EQ(reports_.Reports.size(), delivered); // none after the stop
     for (const auto& r : reports_.Reports)
-        EXPECT_EQ(r.Device, device_);  // all reached the old handler
+        EXPECT_EQ(r.Device, device_); // all reached the old handler
 }
 
 TEST_F(ReadThreadTest, UnplugDuringAPendingReadEndsItAndReportsFailedStarts) {
     auto model = Start();
     device_->SetThreadSleepTime(10);
     Unplug(model);
-    Drain();  // the controller unplugs the lent device: its read handle closes
+    Drain(); // the controller unplugs the lent device: its read handle closes
     EXPECT_FALSE(device_->PluggedIn());
     ASSERT_TRUE(WaitUntil([&] { return reports_.Errors.size() >= 2; }));
     EXPECT_NE(device_->ReadThread(), nullptr);
     EXPECT_TRUE(reports_.Reports.empty());
-    delete device_;  // check-in stops the thread and removes the entry
+    delete device_; // check-in stops the thread and removes the entry
     device_ = nullptr;
     EXPECT_EQ(controller_->Count(), 0);
 }

@@ -69,7 +69,7 @@ TEST_F(DeviceFileTest, UnknownPathDoesNotOpen) {
     for (char& ch : upper)
         ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
     const HANDLE h = CreateFileA(upper.c_str(), 0, 3, nullptr, OPEN_EXISTING, 0, 0);
-    EXPECT_NE(h, INVALID_HANDLE_VALUE);  // paths compare without case
+    EXPECT_NE(h, INVALID_HANDLE_VALUE); // paths compare without case
     CloseHandle(h);
 }
 
@@ -98,7 +98,7 @@ TEST_F(DeviceFileTest, WriteFailures) {
     EXPECT_EQ(written, 0u);
 
     const HANDLE h = OpenSync(device);
-    EXPECT_FALSE(WriteFile(h, report.data(), 64, &written, nullptr));  // not one whole report
+    EXPECT_FALSE(WriteFile(h, report.data(), 64, &written, nullptr)); // not one whole report
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 
     sim::VirtualBus::Instance().Unplug(device);
@@ -143,7 +143,7 @@ TEST_F(DeviceFileTest, AttributesAndCapsThroughPreparsedData) {
 
     PHIDP_PREPARSED_DATA preparsed = nullptr;
     ASSERT_TRUE(hid.getPreparsed(h, &preparsed));
-    CloseHandle(h);  // the data outlives the handle
+    CloseHandle(h); // the data outlives the handle
     HIDP_CAPS caps{};
     EXPECT_EQ(hid.getCaps(preparsed, &caps), HIDP_STATUS_SUCCESS);
     EXPECT_EQ(caps.InputReportByteLength, 33);
@@ -188,8 +188,8 @@ TEST_F(DeviceFileTest, StringsAsSixteenBitWords) {
     ASSERT_TRUE(hid.indexed(h, 0, words.data(), 508));
     EXPECT_EQ(words[0], 0x0409);
     EXPECT_EQ(words[1], 0x0419);
-    EXPECT_EQ(words[2], 0);       // NUL after the words
-    EXPECT_EQ(words[3], 0xFFFF);  // untouched
+    EXPECT_EQ(words[2], 0);      // NUL after the words
+    EXPECT_EQ(words[3], 0xFFFF); // untouched
     EXPECT_FALSE(hid.indexed(h, 5, words.data(), 508));
     CloseHandle(h);
 }

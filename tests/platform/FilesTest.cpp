@@ -18,8 +18,7 @@ using namespace platform;
 
 namespace {
 
-std::string CreateErrorOf(const std::string& path, std::string_view bytes)
-{
+std::string CreateErrorOf(const std::string& path, std::string_view bytes) {
     try {
         ReplaceFile(path, bytes);
     } catch (const rt::EFCreateError& e) {
@@ -41,8 +40,7 @@ private:
 
 } // namespace
 
-TEST(Files, ReplaceCreatesAndReplacesWholeFiles)
-{
+TEST(Files, ReplaceCreatesAndReplacesWholeFiles) {
     TempDir dir;
     const std::string file = dir / "data2.tab";
     ReplaceFile(file, "first");
@@ -51,23 +49,21 @@ TEST(Files, ReplaceCreatesAndReplacesWholeFiles)
     EXPECT_EQ(TempDir::Read(file), "2");
     ReplaceFile(file, "");
     EXPECT_EQ(TempDir::Read(file), "");
-    EXPECT_EQ(dir.EntryCount(), 1u);   // no temporary file stays behind
+    EXPECT_EQ(dir.EntryCount(), 1u); // no temporary file stays behind
 }
 
-TEST(Files, ReplaceKeepsTheModeOfTheOldFile)
-{
+TEST(Files, ReplaceKeepsTheModeOfTheOldFile) {
     TempDir dir;
     const std::string file = dir / "x";
     TempDir::Write(file, "old");
     ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
     ReplaceFile(file, "new");
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(::stat(file.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
 
-TEST(Files, ReplaceRefusesWhatCannotBeWritten)
-{
+TEST(Files, ReplaceRefusesWhatCannotBeWritten) {
     TempDir dir;
     const std::string missing = dir / "gr/gr1.txt";
     EXPECT_EQ(CreateErrorOf(missing, "x"),
@@ -87,8 +83,7 @@ TEST(Files, ReplaceRefusesWhatCannotBeWritten)
 }
 
 // A folder without write access: no temporary file can be made beside the file.
-TEST(Files, AReadOnlyFolderWritesAnExistingFileInPlace)
-{
+TEST(Files, AReadOnlyFolderWritesAnExistingFileInPlace) {
     TempDir dir;
     const std::string file = dir / "data2.tab";
     TempDir::Write(file, "an old journal that is longer than the new one");
@@ -103,8 +98,7 @@ TEST(Files, AReadOnlyFolderWritesAnExistingFileInPlace)
     EXPECT_EQ(dir.EntryCount(), 1u);
 }
 
-TEST(Files, ASymbolicLinkIsFollowedNotReplaced)
-{
+TEST(Files, ASymbolicLinkIsFollowedNotReplaced) {
     TempDir dir;
     std::filesystem::create_directory(dir / "store");
     const std::string target = dir / "store/data2.tab";
@@ -131,15 +125,14 @@ TEST(Files, ASymbolicLinkIsFollowedNotReplaced)
     EXPECT_TRUE(std::filesystem::is_symlink(loop));
 }
 
-TEST(Files, AFailedWriteLeavesTheOldFileWhole)
-{
+TEST(Files, AFailedWriteLeavesTheOldFileWhole) {
     TempDir dir;
     const std::string file = dir / "data2.tab";
     const std::string old = "1\r\nd\r\n-1\r\n-2\r\n-3\r\n \r\n\r\n";
     TempDir::Write(file, old);
 
     // A file size limit makes the write fail part way, like a full disk.
-    struct rlimit saved{};
+    struct rlimit saved {};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
     auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     struct rlimit small = saved;
@@ -154,8 +147,7 @@ TEST(Files, AFailedWriteLeavesTheOldFileWhole)
     EXPECT_EQ(dir.EntryCount(), 1u);
 }
 
-TEST(Files, ReadsStopAtTheSizeTheFileHadWhenOpened)
-{
+TEST(Files, ReadsStopAtTheSizeTheFileHadWhenOpened) {
     TempDir dir;
     const std::string file = dir / "curve";
     TempDir::Write(file, "Mabc");
@@ -171,8 +163,7 @@ TEST(Files, ReadsStopAtTheSizeTheFileHadWhenOpened)
     EXPECT_EQ(InputFile("/dev/zero").Read(3), std::string(3, '\0'));
 }
 
-TEST(Files, ReadingWhatIsNoFileRaisesTheOpenError)
-{
+TEST(Files, ReadingWhatIsNoFileRaisesTheOpenError) {
     TempDir dir;
     const std::string file = dir / "data2.tab";
     try {
@@ -185,8 +176,7 @@ TEST(Files, ReadingWhatIsNoFileRaisesTheOpenError)
     EXPECT_THROW(InputFile{dir.path()}, rt::EFOpenError);
 }
 
-TEST(Files, FileExists)
-{
+TEST(Files, FileExists) {
     TempDir dir;
     EXPECT_FALSE(FileExists(dir / "gr1.txt"));
     TempDir::Write(dir / "gr1.txt", "");
@@ -194,8 +184,7 @@ TEST(Files, FileExists)
     EXPECT_FALSE(FileExists(dir.path()));
 }
 
-TEST(Files, DirectoryOf)
-{
+TEST(Files, DirectoryOf) {
     EXPECT_EQ(DirectoryOf("/opt/cp/coldpoint"), "/opt/cp/");
     EXPECT_EQ(DirectoryOf("coldpoint"), "");
     EXPECT_EQ(DirectoryOf("/x"), "/");

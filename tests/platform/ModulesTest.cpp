@@ -51,7 +51,7 @@ TEST_F(ModulesTest, Kernel32StaysLoaded) {
         EXPECT_TRUE(FreeLibrary(k));
     }
     EXPECT_EQ(ModuleRefCount("kernel32.dll"), before);
-    EXPECT_TRUE(FreeLibrary(k));  // more frees than loads leave it loaded all the same
+    EXPECT_TRUE(FreeLibrary(k)); // more frees than loads leave it loaded all the same
     EXPECT_EQ(reinterpret_cast<TCancelIo>(GetProcAddress(k, "CancelIo")), &CancelIo);
 }
 
@@ -138,8 +138,8 @@ TEST_F(ModulesTest, ModuleSetWithoutAModuleOrWithAReplacement) {
     };
     {
         platform::test::ScopedModuleSet set;
-        set.WithoutModule("HID.dll")
-            .Replace("SetupApi.dll", "SetupNoSuchName", reinterpret_cast<FARPROC>(&Fake::Guid));
+        set.WithoutModule("HID.dll").Replace("SetupApi.dll", "SetupNoSuchName",
+                                             reinterpret_cast<FARPROC>(&Fake::Guid));
         EXPECT_EQ(LoadLibraryA("hid.dll"), 0);
         const HMODULE setup = LoadLibraryA("SetupApi.dll");
         EXPECT_NE(GetProcAddress(setup, "SetupNoSuchName"), nullptr);
@@ -181,8 +181,8 @@ TEST_F(ModulesTest, HidGuidIsTheHidInterfaceClass) {
     auto guid = reinterpret_cast<THidD_GetHidGuid>(GetProcAddress(hid, "HidD_GetHidGuid"));
     GUID g{};
     guid(&g);
-    const GUID expected = {0x4D1E55B2, 0xF16F, 0x11CF,
-                           {0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
+    const GUID expected = {
+        0x4D1E55B2, 0xF16F, 0x11CF, {0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
     EXPECT_EQ(g, expected);
     FreeLibrary(hid);
 }
@@ -202,7 +202,7 @@ TEST_F(ModulesTest, VersionAsReportedOrFailing) {
     EXPECT_FALSE(GetVersionExA(&info));
 
     platform::test::Reset();
-    info.dwOSVersionInfoSize = 12;  // a wrong size field is refused
+    info.dwOSVersionInfoSize = 12; // a wrong size field is refused
     EXPECT_FALSE(GetVersionExA(&info));
 }
 
@@ -212,8 +212,8 @@ TEST_F(ModulesTest, ErrorTexts) {
     const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                                    nullptr, ERROR_ACCESS_DENIED, 0, buffer, sizeof buffer, nullptr);
     EXPECT_EQ(std::string(buffer, n), "Access denied.\r\n");
-    EXPECT_EQ(FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, ERROR_ACCESS_DENIED, 0, buffer,
-                             5, nullptr),
+    EXPECT_EQ(FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, ERROR_ACCESS_DENIED, 0, buffer, 5,
+                             nullptr),
               0u);
     EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
     EXPECT_FALSE(SysErrorMessage(123456).empty());
@@ -224,7 +224,7 @@ TEST_F(ModulesTest, ErrorTextsInTheLanguageAsked) {
     struct Case {
         WORD language;
         DWORD code;
-        const char* text;  // nullptr: refused
+        const char* text; // nullptr: refused
     };
     const Case cases[] = {
         {MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), ERROR_ACCESS_DENIED, "Access denied."},

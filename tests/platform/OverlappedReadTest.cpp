@@ -52,7 +52,7 @@ TEST_F(OverlappedReadTest, QueuedReportCompletesInTheNextAlertableWait) {
     Send(0x11);
     ReadRecord read;
     ASSERT_TRUE(read.Start(handle_));
-    EXPECT_EQ(read.calls, 0);  // the routine waits for an alertable wait
+    EXPECT_EQ(read.calls, 0); // the routine waits for an alertable wait
     DWORD bytes = 0;
     EXPECT_TRUE(GetOverlappedResult(handle_, &read.overlapped, &bytes, FALSE));
     EXPECT_EQ(bytes, 65u);
@@ -72,7 +72,7 @@ TEST_F(OverlappedReadTest, PendingReadIsIncompleteUntilAReport) {
     EXPECT_FALSE(GetOverlappedResult(handle_, &read.overlapped, &bytes, FALSE));
     EXPECT_EQ(GetLastError(), ERROR_IO_INCOMPLETE);
     EXPECT_EQ(SleepEx(0, TRUE), 0u);
-    EXPECT_EQ(SleepEx(1, TRUE), 0u);  // times out: nothing came
+    EXPECT_EQ(SleepEx(1, TRUE), 0u); // times out: nothing came
     EXPECT_EQ(read.calls, 0);
     Send(0x22);
     EXPECT_EQ(SleepEx(kGenerousMs, TRUE), WAIT_IO_COMPLETION);
@@ -86,7 +86,7 @@ TEST_F(OverlappedReadTest, ReportsAreShortOfNothingAndOrdered) {
     info.inputReportLength = 9;
     auto small = PlugDevice(info);
     const HANDLE h = OpenRead(small);
-    small->SendInputReport(std::vector<std::uint8_t>{0, 1, 2});  // padded to 9
+    small->SendInputReport(std::vector<std::uint8_t>{0, 1, 2}); // padded to 9
     small->SendInputReport(std::vector<std::uint8_t>(20, 7));   // cut to 9
     for (int i = 0; i < 2; ++i) {
         ReadRecord read(9);
@@ -109,7 +109,7 @@ TEST_F(OverlappedReadTest, FullQueueDropsTheOldest) {
     ASSERT_TRUE(setBuffers(handle_, 4));
     for (std::uint8_t i = 1; i <= 6; ++i)
         Send(i);
-    ASSERT_TRUE(setBuffers(handle_, 2));  // trimming drops the oldest too
+    ASSERT_TRUE(setBuffers(handle_, 2)); // trimming drops the oldest too
     Send(7);
     std::vector<int> got;
     for (int i = 0; i < 2; ++i) {
@@ -139,7 +139,7 @@ TEST_F(OverlappedReadTest, EachReadHandleHasItsOwnQueue) {
         EXPECT_EQ(read.buffer[1], 0x33);
     }
     ReadRecord read;
-    EXPECT_FALSE(read.Start(sync));  // not opened for overlapped reads
+    EXPECT_FALSE(read.Start(sync)); // not opened for overlapped reads
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
     CloseHandle(other);
     CloseHandle(sync);
@@ -148,8 +148,8 @@ TEST_F(OverlappedReadTest, EachReadHandleHasItsOwnQueue) {
 TEST_F(OverlappedReadTest, ARecordInUseCannotStartASecondRead) {
     ReadRecord read;
     ASSERT_TRUE(read.Start(handle_));
-    EXPECT_FALSE(ReadFileEx(handle_, read.buffer.data(), 65, &read.overlapped,
-                            &ReadRecord::Completed));
+    EXPECT_FALSE(
+        ReadFileEx(handle_, read.buffer.data(), 65, &read.overlapped, &ReadRecord::Completed));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
     ASSERT_TRUE(CancelIo(handle_));
     EXPECT_EQ(SleepEx(kGenerousMs, TRUE), WAIT_IO_COMPLETION);
@@ -199,7 +199,7 @@ TEST_F(OverlappedReadTest, SleepExWakesWhenTheReadEnds) {
         EXPECT_EQ(read.error, c.error) << static_cast<int>(c.end);
         EXPECT_EQ(read.bytes, c.bytes);
         if (c.end != End::Report) {
-            EXPECT_EQ(read.buffer[1], 0xAA);  // an ended read never writes afterwards
+            EXPECT_EQ(read.buffer[1], 0xAA); // an ended read never writes afterwards
         }
         if (c.end != End::Close)
             CloseHandle(h);
@@ -266,7 +266,7 @@ TEST_F(OverlappedReadTest, AThreadThatEndsTakesItsPendingReadsWithIt) {
     auto read = std::make_unique<ReadRecord>();
     std::thread reader([&] { ASSERT_TRUE(read->Start(handle_)); });
     reader.join();
-    read.reset();  // its buffer is gone: the report must not land there
+    read.reset(); // its buffer is gone: the report must not land there
     Send(0x77);
     ReadRecord next;
     ASSERT_TRUE(next.Start(handle_));
@@ -282,7 +282,7 @@ TEST_F(OverlappedReadTest, GetOverlappedResultWaitsForTheEnd) {
     EXPECT_TRUE(GetOverlappedResult(handle_, &read.overlapped, &bytes, TRUE));
     EXPECT_EQ(bytes, 65u);
     sender.join();
-    EXPECT_EQ(read.calls, 0);  // the routine still waits for an alertable wait
+    EXPECT_EQ(read.calls, 0); // the routine still waits for an alertable wait
     EXPECT_EQ(SleepEx(kGenerousMs, TRUE), WAIT_IO_COMPLETION);
     EXPECT_EQ(read.calls, 1);
 }

@@ -7,8 +7,7 @@
 
 class PermissionsBind {
 public:
-    PermissionsBind()
-    {
+    PermissionsBind() {
         if (::syscall(SYS_capget, &header_, saved_) != 0)
             return;
         __user_cap_data_struct data[2] = {saved_[0], saved_[1]};
@@ -16,8 +15,7 @@ public:
             data[cap / 32].effective &= ~(1u << (cap % 32));
         dropped_ = ::syscall(SYS_capset, &header_, data) == 0;
     }
-    ~PermissionsBind()
-    {
+    ~PermissionsBind() {
         if (dropped_)
             ::syscall(SYS_capset, &header_, saved_);
     }

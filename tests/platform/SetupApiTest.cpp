@@ -113,7 +113,7 @@ TEST_F(SetupApiTest, InstanceNumberStaysAcrossEnumerationsAndReplug) {
 
 TEST_F(SetupApiTest, ASetIsASnapshot) {
     HDEVINFO set = Present();
-    auto a = PlugDevice();  // after the set was made
+    auto a = PlugDevice(); // after the set was made
     SP_DEVICE_INTERFACE_DATA iface{};
     iface.cbSize = 28;
     EXPECT_FALSE(enumInterfaces_(set, nullptr, &GUID_DEVINTERFACE_HID, 0, &iface));
@@ -137,7 +137,7 @@ TEST_F(SetupApiTest, WrongSizeFieldsAndHandlesAreRefused) {
     detail_(set, &iface, nullptr, 0, &required, &info);
     std::vector<std::uint8_t> buffer(required + 8, 0);
     auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(buffer.data());
-    detail->cbSize = 8;  // the size of the record on this machine, not the platform's 5
+    detail->cbSize = 8; // the size of the record on this machine, not the platform's 5
     EXPECT_FALSE(detail_(set, &iface, detail, required, nullptr, &info));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_USER_BUFFER);
     detail->cbSize = 5;
@@ -156,7 +156,8 @@ TEST_F(SetupApiTest, WrongSizeFieldsAndHandlesAreRefused) {
 
 TEST_F(SetupApiTest, OtherClassesHaveNoInterfaces) {
     PlugDevice();
-    const GUID other = {0x53F56307, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
+    const GUID other = {
+        0x53F56307, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
     HDEVINFO set = getClassDevs_(&other, nullptr, 0, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
     ASSERT_NE(set, INVALID_HANDLE_VALUE);
     SP_DEVICE_INTERFACE_DATA iface{};
@@ -169,7 +170,7 @@ TEST_F(SetupApiTest, OtherClassesHaveNoInterfaces) {
 
 TEST_F(SetupApiTest, RegistryPropertiesByCode) {
     sim::VirtualDeviceInfo info;
-    info.registryProperties[SPDRP_FRIENDLYNAME] = "Analyzer";  // terminator added
+    info.registryProperties[SPDRP_FRIENDLYNAME] = "Analyzer"; // terminator added
     info.registryProperties[SPDRP_HARDWAREID] = std::string("HID\\VID_0925\0HID_DEVICE\0\0", 26);
     info.registryProperties[SPDRP_CAPABILITIES] = std::string("\x84\x00\x00\x00", 4);
     auto device = PlugDevice(info);

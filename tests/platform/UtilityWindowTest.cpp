@@ -28,7 +28,8 @@ protected:
 
     // Drains the main-thread queue until the count is reached or a generous bound passes.
     static void DrainUntil(const std::vector<Received>& log, std::size_t count) {
-        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kGenerousMs);
+        const auto until =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(kGenerousMs);
         while (log.size() < count && std::chrono::steady_clock::now() < until)
             rt::MainThread::WaitAndProcess(std::chrono::milliseconds(100));
     }
@@ -39,7 +40,7 @@ TEST_F(UtilityWindowTest, PostedMessageRunsFromTheMainThreadQueue) {
     const HWND wnd = Make(log);
     ASSERT_TRUE(IsWindow(wnd));
     ASSERT_TRUE(PostMessageA(wnd, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, -1));
-    EXPECT_TRUE(log.empty());  // not before the queue runs
+    EXPECT_TRUE(log.empty()); // not before the queue runs
     rt::MainThread::ProcessPending();
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].lParam, -1);

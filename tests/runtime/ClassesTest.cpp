@@ -84,7 +84,7 @@ TEST_F(ThreadClass, TerminateStopsACooperativeLoop) {
 
 TEST_F(ThreadClass, WaitForOnTheMainThreadServicesHandOvers) {
     constexpr int kReports = 500;
-    int delivered = 0;  // touched on the main thread only
+    int delivered = 0; // touched on the main thread only
     std::atomic<int> offMain{0};
     TTestThread thread([&](TTestThread& t) {
         for (int i = 0; i < kReports; ++i)
@@ -103,7 +103,7 @@ TEST_F(ThreadClass, WaitForOnTheMainThreadServicesHandOvers) {
 // The wait serves the thread's hand-overs only: other queued work (posted window messages)
 // stays queued, in order, for the loop; work that raises raises there, not in the wait.
 TEST_F(ThreadClass, WaitForOnTheMainThreadLeavesOtherWorkQueued) {
-    std::vector<std::string> ran;  // main thread only
+    std::vector<std::string> ran; // main thread only
     int delivered = 0;
     TTestThread thread([&](TTestThread& t) {
         MainThread::Post([&] { ran.push_back("first"); });
@@ -170,9 +170,8 @@ TEST_F(ThreadClass, SynchronizeWithAMethodPointer) {
             where = std::this_thread::get_id();
         }
     } target;
-    TTestThread thread([&](TTestThread& t) {
-        t.Synchronize(TThreadMethod::Of<&Target::Deliver>(&target));
-    });
+    TTestThread thread(
+        [&](TTestThread& t) { t.Synchronize(TThreadMethod::Of<&Target::Deliver>(&target)); });
     thread.Resume();
     thread.WaitFor();
     EXPECT_EQ(target.calls, 1);
@@ -246,7 +245,8 @@ TEST_F(ThreadClass, DestroyingARunningThreadEndsIt) {
         void Execute() override {
             started = true;
             started.notify_all();
-            while (!Terminated()) std::this_thread::yield();
+            while (!Terminated())
+                std::this_thread::yield();
         }
     };
     {

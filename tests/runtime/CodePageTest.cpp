@@ -18,15 +18,20 @@ TEST(Cp1251, EveryByteRoundTrips) {
     EXPECT_EQ(Utf8ToCp1251(Cp1251ToUtf8(bytes)), bytes);
     EXPECT_EQ(Utf16ToCp1251(Cp1251ToUtf16(bytes)), bytes);
     for (int b = 0; b < 256; ++b)
-        EXPECT_EQ(static_cast<unsigned char>(Cp1251FromChar(Cp1251ToChar(static_cast<unsigned char>(b)))), b);
+        EXPECT_EQ(
+            static_cast<unsigned char>(Cp1251FromChar(Cp1251ToChar(static_cast<unsigned char>(b)))),
+            b);
 }
 
 TEST(Cp1251, KnownCharacters) {
-    struct Case { unsigned char byte; const char* utf8; };
+    struct Case {
+        unsigned char byte;
+        const char* utf8;
+    };
     const Case cases[] = {
-        {0xC0, "А"}, {0xDF, "Я"}, {0xE0, "а"}, {0xFF, "я"}, {0xA8, "Ё"}, {0xB8, "ё"},
-        {0xB9, "№"}, {0x88, "€"}, {0x96, "–"}, {0xAB, "«"}, {0xBB, "»"}, {0xA0, "\u00A0"},
-        {0x98, "\u0098"}, {0x41, "A"},
+        {0xC0, "А"}, {0xDF, "Я"},      {0xE0, "а"},      {0xFF, "я"}, {0xA8, "Ё"},
+        {0xB8, "ё"}, {0xB9, "№"},      {0x88, "€"},      {0x96, "–"}, {0xAB, "«"},
+        {0xBB, "»"}, {0xA0, "\u00A0"}, {0x98, "\u0098"}, {0x41, "A"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Cp1251ToUtf8(std::string(1, static_cast<char>(c.byte))), c.utf8) << int(c.byte);
@@ -38,19 +43,28 @@ TEST(Cp1251, KnownCharacters) {
 }
 
 TEST(Cp1251, UnmappableAndMalformedBecomeQuestionMarks) {
-    struct Case { std::string utf8; std::string cp1251; };
+    struct Case {
+        std::string utf8;
+        std::string cp1251;
+    };
     const Case cases[] = {
-        {"é", "?"},                 // no byte in the code page
+        {"é", "?"}, // no byte in the code page
         {"中x", "?x"},
-        {"\xF0\x9F\x98\x80", "?"},  // four-byte sequence
-        {"\xFF" "A", "?A"},
-        {"\xD0" "A", "?A"},         // truncated sequence
-        {"\xC0\x80", "??"},         // overlong
-        {"\xED\xA0\x80", "???"},    // encoded surrogate
+        {"\xF0\x9F\x98\x80", "?"}, // four-byte sequence
+        {"\xFF"
+         "A",
+         "?A"},
+        {"\xD0"
+         "A",
+         "?A"},                  // truncated sequence
+        {"\xC0\x80", "??"},      // overlong
+        {"\xED\xA0\x80", "???"}, // encoded surrogate
     };
     for (const Case& c : cases)
         EXPECT_EQ(Utf8ToCp1251(c.utf8), c.cp1251);
-    EXPECT_EQ(Utf16ToCp1251(u"\xD800" u"A"), "?A");
+    EXPECT_EQ(Utf16ToCp1251(u"\xD800"
+                            u"A"),
+              "?A");
     EXPECT_EQ(Utf16ToCp1251(u"\xDC00"), "?");
     EXPECT_EQ(Utf16ToCp1251(u"\U0001F600я"), "?\xFF");
 }

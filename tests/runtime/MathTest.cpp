@@ -13,13 +13,18 @@ using namespace rt;
 
 TEST(RoundTo, TiesGoToEven) {
     // Each x / 10^-n is an exact tie k + 0.5.
-    struct Case { double x; int n; std::int64_t k; double f; };
+    struct Case {
+        double x;
+        int n;
+        std::int64_t k;
+        double f;
+    };
     const Case cases[] = {
-        {0.5, 0, 0, 1.0},        {1.5, 0, 2, 1.0},        {2.5, 0, 2, 1.0},
-        {-2.5, 0, -2, 1.0},      {3.5, 0, 4, 1.0},        {0.25, 1, 2, 0.1},
-        {0.45, 1, 4, 0.1},       {-0.25, 1, -2, 0.1},     {0.05, 1, 0, 0.1},
-        {0.015, 2, 2, 0.01},     {0.025, 2, 2, 0.01},     {-0.015, 2, -2, 0.01},
-        {0.0015, 3, 2, 0.001},   {0.0025, 3, 2, 0.001},   {0.00015000000000000001, 4, 2, 0.0001},
+        {0.5, 0, 0, 1.0},        {1.5, 0, 2, 1.0},          {2.5, 0, 2, 1.0},
+        {-2.5, 0, -2, 1.0},      {3.5, 0, 4, 1.0},          {0.25, 1, 2, 0.1},
+        {0.45, 1, 4, 0.1},       {-0.25, 1, -2, 0.1},       {0.05, 1, 0, 0.1},
+        {0.015, 2, 2, 0.01},     {0.025, 2, 2, 0.01},       {-0.015, 2, -2, 0.01},
+        {0.0015, 3, 2, 0.001},   {0.0025, 3, 2, 0.001},     {0.00015000000000000001, 4, 2, 0.0001},
         {0.00025, 4, 2, 0.0001}, {-0.00035, 4, -4, 0.0001},
     };
     for (const Case& c : cases)
@@ -39,10 +44,19 @@ TEST(RoundTo, NearestOffTies) {
 
 TEST(RoundTo, QuotientOutsideInt64Fails) {
     const double two63 = 9223372036854775808.0;
-    struct Case { double x; int n; bool ok; };
+    struct Case {
+        double x;
+        int n;
+        bool ok;
+    };
     const Case cases[] = {
-        {-two63, 0, true}, {9.2e18, 0, true}, {two63, 0, false}, {-1e19, 0, false},
-        {1e15, 4, false},  {9e14, 4, true},   {std::numeric_limits<double>::quiet_NaN(), 1, false},
+        {-two63, 0, true},
+        {9.2e18, 0, true},
+        {two63, 0, false},
+        {-1e19, 0, false},
+        {1e15, 4, false},
+        {9e14, 4, true},
+        {std::numeric_limits<double>::quiet_NaN(), 1, false},
         {std::numeric_limits<double>::infinity(), 1, false},
     };
     for (const Case& c : cases) {

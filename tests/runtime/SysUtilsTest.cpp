@@ -11,7 +11,10 @@ using namespace rt;
 
 class DecimalSeparatorFixture : public ::testing::Test {
 protected:
-    void SetUp() override { saved_ = DecimalSeparator(); SetDecimalSeparator('.'); }
+    void SetUp() override {
+        saved_ = DecimalSeparator();
+        SetDecimalSeparator('.');
+    }
     void TearDown() override { SetDecimalSeparator(saved_); }
     char saved_ = '.';
 };
@@ -19,7 +22,10 @@ protected:
 using FloatToStrTest = DecimalSeparatorFixture;
 
 TEST_F(FloatToStrTest, ShortestFormUpTo15Digits) {
-    struct Case { double value; const char* text; };
+    struct Case {
+        double value;
+        const char* text;
+    };
     const Case cases[] = {
         {-12.3, "-12.3"},
         {-12.0, "-12"},
@@ -79,10 +85,19 @@ TEST(IntToStr, WholeRange) {
 }
 
 TEST(StrToInt, AcceptsDecimalWithLeadingBlanks) {
-    struct Case { const char* text; std::int32_t value; };
+    struct Case {
+        const char* text;
+        std::int32_t value;
+    };
     const Case cases[] = {
-        {"12", 12}, {"  12", 12}, {"-12", -12}, {"+7", 7}, {"007", 7}, {"0", 0},
-        {"2147483647", 2147483647}, {"-2147483648", std::numeric_limits<std::int32_t>::min()},
+        {"12", 12},
+        {"  12", 12},
+        {"-12", -12},
+        {"+7", 7},
+        {"007", 7},
+        {"0", 0},
+        {"2147483647", 2147483647},
+        {"-2147483648", std::numeric_limits<std::int32_t>::min()},
     };
     for (const Case& c : cases)
         EXPECT_EQ(StrToInt(c.text), c.value) << c.text;
@@ -91,8 +106,8 @@ TEST(StrToInt, AcceptsDecimalWithLeadingBlanks) {
 }
 
 TEST(StrToInt, RejectsWithTheExactMessage) {
-    const char* bad[] = {"", " ", "12 ", "1 2", "12a", "0x10", "$10", "-", "+", "1.5", "--1",
-                         "2147483648", "-2147483649", "\xD0\xB0\xD0\xB1"};
+    const char* bad[] = {"",  " ", "12 ", "1 2", "12a",        "0x10",        "$10",
+                         "-", "+", "1.5", "--1", "2147483648", "-2147483649", "\xD0\xB0\xD0\xB1"};
     for (const char* text : bad) {
         std::int32_t value = 99;
         EXPECT_FALSE(TryStrToInt(text, value)) << text;
@@ -111,10 +126,13 @@ TEST(StrToInt, RejectsWithTheExactMessage) {
 using StrToFloatTest = DecimalSeparatorFixture;
 
 TEST_F(StrToFloatTest, AcceptsDecimalForms) {
-    struct Case { const char* text; double value; };
+    struct Case {
+        const char* text;
+        double value;
+    };
     const Case cases[] = {
-        {"-12.3", -12.3}, {" 1.5 ", 1.5}, {"1e3", 1000.0}, {"1E-2", 0.01}, {".5", 0.5},
-        {"5.", 5.0}, {"+2", 2.0}, {"-0", -0.0}, {"007.25", 7.25}, {"1e-400", 0.0},
+        {"-12.3", -12.3}, {" 1.5 ", 1.5}, {"1e3", 1000.0}, {"1E-2", 0.01},   {".5", 0.5},
+        {"5.", 5.0},      {"+2", 2.0},    {"-0", -0.0},    {"007.25", 7.25}, {"1e-400", 0.0},
     };
     for (const Case& c : cases)
         EXPECT_EQ(StrToFloat(c.text), c.value) << c.text;
@@ -128,8 +146,9 @@ TEST_F(StrToFloatTest, TakesOnlyTheCurrentSeparator) {
 }
 
 TEST_F(StrToFloatTest, RejectsWithTheExactMessage) {
-    const char* bad[] = {"", " ", ".", "1e", "e5", "1.2.3", "abc", "1e999", "-1e999", "inf",
-                         "nan", "0x1p3", "1 000", "1e+", "\xD0\xB0\xD0\xB1\xD0\xB2"};
+    const char* bad[] = {"",      " ",     ".",     "1e",     "e5",
+                         "1.2.3", "abc",   "1e999", "-1e999", "inf",
+                         "nan",   "0x1p3", "1 000", "1e+",    "\xD0\xB0\xD0\xB1\xD0\xB2"};
     for (const char* text : bad) {
         try {
             StrToFloat(text);
@@ -168,7 +187,8 @@ TEST(Exceptions, MessagesAndKinds) {
 }
 
 TEST(Format, HexIsUpperCase) {
-    EXPECT_EQ(Format("WRITE ERROR: %s (%x)", "Device not ready", 0x1fu), "WRITE ERROR: Device not ready (1F)");
+    EXPECT_EQ(Format("WRITE ERROR: %s (%x)", "Device not ready", 0x1fu),
+              "WRITE ERROR: Device not ready (1F)");
     EXPECT_EQ(Format("%.2x ", 10u), "0A ");
     EXPECT_EQ(Format("%lx|%%x|%d", 0xabcUL, -3), "ABC|%x|-3");
     EXPECT_EQ(Format("%s", ""), "");

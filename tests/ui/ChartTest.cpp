@@ -26,15 +26,13 @@ using ui::TChart;
 using ui::TLineSeries;
 
 template <class Pred>
-bool PumpUntil(Pred done)
-{
+bool PumpUntil(Pred done) {
     for (int i = 0; i < 1000 && !done(); ++i)
         QCoreApplication::processEvents();
     return done();
 }
 
-std::vector<double> Values(const ui::TChartValueList& list)
-{
+std::vector<double> Values(const ui::TChartValueList& list) {
     std::vector<double> v;
     for (int i = 0; i < list.Count(); ++i)
         v.push_back(list[i]);
@@ -53,13 +51,16 @@ struct OrderCase {
     std::vector<double> ys;
 };
 
-TEST(LineSeries, AddXYKeepsAscendingXWithEqualXAfterExistingOnes)
-{
+TEST(LineSeries, AddXYKeepsAscendingXWithEqualXAfterExistingOnes) {
     const OrderCase cases[] = {
         {"ascending", {{1, 10}, {2, 20}, {3, 30}}, {0, 1, 2}, {1, 2, 3}, {10, 20, 30}},
         {"descending", {{3, 30}, {2, 20}, {1, 10}}, {0, 0, 0}, {1, 2, 3}, {10, 20, 30}},
         {"middle", {{1, 10}, {5, 50}, {3, 30}}, {0, 1, 1}, {1, 3, 5}, {10, 30, 50}},
-        {"equal x after", {{2, 1}, {2, 2}, {1, 0}, {2, 3}}, {0, 1, 0, 3}, {1, 2, 2, 2}, {0, 1, 2, 3}},
+        {"equal x after",
+         {{2, 1}, {2, 2}, {1, 0}, {2, 3}},
+         {0, 1, 0, 3},
+         {1, 2, 2, 2},
+         {0, 1, 2, 3}},
         {"negative", {{-0.5, 1}, {-12.3, 2}, {0, 3}}, {0, 0, 2}, {-12.3, -0.5, 0}, {2, 1, 3}},
     };
     for (const OrderCase& c : cases) {
@@ -75,8 +76,7 @@ TEST(LineSeries, AddXYKeepsAscendingXWithEqualXAfterExistingOnes)
     }
 }
 
-TEST(LineSeries, AddTakesTheCountAsXAndKeepsTheExactValue)
-{
+TEST(LineSeries, AddTakesTheCountAsXAndKeepsTheExactValue) {
     TLineSeries s(nullptr);
     EXPECT_EQ(s.Add(0.1 + 0.2), 0);
     EXPECT_EQ(s.Add(-7.25), 1);
@@ -91,8 +91,7 @@ TEST(LineSeries, AddTakesTheCountAsXAndKeepsTheExactValue)
     EXPECT_EQ(Values(t.XValues()), (std::vector<double>{2, 10, 20}));
 }
 
-TEST(LineSeries, ClearEmptiesAndAddStartsAtZeroAgain)
-{
+TEST(LineSeries, ClearEmptiesAndAddStartsAtZeroAgain) {
     TChart chart(nullptr);
     TLineSeries s(nullptr);
     s.SetParentChart(&chart);
@@ -111,16 +110,14 @@ TEST(LineSeries, ClearEmptiesAndAddStartsAtZeroAgain)
     EXPECT_EQ(s.QtSeries()->count(), 1);
 }
 
-TEST(LineSeries, ValueIndexOutOfRangeThrows)
-{
+TEST(LineSeries, ValueIndexOutOfRangeThrows) {
     TLineSeries s(nullptr);
     s.Add(1);
     EXPECT_THROW(s.XValues()[1], std::out_of_range);
     EXPECT_THROW(s.YValues()[-1], std::out_of_range);
 }
 
-TEST(LineSeries, SeriesColourDrawsTheLineAndThePenGivesItsWidth)
-{
+TEST(LineSeries, SeriesColourDrawsTheLineAndThePenGivesItsWidth) {
     TLineSeries s(nullptr);
     s.SetLinePenColor(ui::clRed);
     s.SetSeriesColor(0);
@@ -137,8 +134,7 @@ TEST(LineSeries, SeriesColourDrawsTheLineAndThePenGivesItsWidth)
     EXPECT_EQ(ui::TColorFromColor(QColor(0, 0, 160)), 10485760u);
 }
 
-TEST(Chart, SeriesByPositionFollowAttachAndDetach)
-{
+TEST(Chart, SeriesByPositionFollowAttachAndDetach) {
     TChart a(nullptr), b(nullptr);
     TLineSeries s0(nullptr), s1(nullptr), s2(nullptr);
     s0.SetParentChart(&a);
@@ -171,8 +167,7 @@ private:
     int& gone_;
 };
 
-TEST(Chart, SeriesWithoutOwnerGoWithTheChartOwnedOnesStay)
-{
+TEST(Chart, SeriesWithoutOwnerGoWithTheChartOwnedOnesStay) {
     int gone = 0;
     ui::TComponent owner(nullptr);
     auto* owned = new CountedSeries(&owner, gone);
@@ -193,8 +188,7 @@ TEST(Chart, SeriesWithoutOwnerGoWithTheChartOwnedOnesStay)
     EXPECT_EQ(owned->QtSeries()->count(), 1);
 }
 
-TEST(Chart, SeriesOutliveAViewThatGoesFirst)
-{
+TEST(Chart, SeriesOutliveAViewThatGoesFirst) {
     int gone = 0;
     ui::TComponent owner(nullptr);
     auto chart = std::make_unique<TChart>(nullptr);
@@ -214,8 +208,7 @@ TEST(Chart, SeriesOutliveAViewThatGoesFirst)
     EXPECT_EQ(owned->ParentChart(), nullptr);
 }
 
-TEST(Chart, PointsReachQtFromTheEventLoopInOneBatch)
-{
+TEST(Chart, PointsReachQtFromTheEventLoopInOneBatch) {
     TChart chart(nullptr);
     TLineSeries s(nullptr);
     s.SetParentChart(&chart);
@@ -236,8 +229,7 @@ TEST(Chart, PointsReachQtFromTheEventLoopInOneBatch)
     EXPECT_EQ(s.QtSeries()->at(50001), QPointF(1e6, 2));
 }
 
-TEST(Chart, AxesFollowTheData)
-{
+TEST(Chart, AxesFollowTheData) {
     TChart chart(nullptr);
     TLineSeries s(nullptr), t(nullptr);
     s.SetParentChart(&chart);
@@ -260,8 +252,7 @@ TEST(Chart, AxesFollowTheData)
     EXPECT_LT(chart.LeftAxis()->max(), 10);
 }
 
-TEST(Chart, NonFiniteValuesAreKeptButNotDrawn)
-{
+TEST(Chart, NonFiniteValuesAreKeptButNotDrawn) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
     TChart chart(nullptr);
@@ -282,14 +273,16 @@ TEST(Chart, NonFiniteValuesAreKeptButNotDrawn)
     EXPECT_TRUE(std::isfinite(chart.BottomAxis()->min()));
 }
 
-TEST(AutoRange, NeverEmpty)
-{
+TEST(AutoRange, NeverEmpty) {
     struct Case {
         double lo, hi;
         bool any;
         double min, max;
     } const cases[] = {
-        {0, 0, false, 0, 1}, {5, 5, true, 4.5, 5.5}, {0, 0, true, -1, 1}, {-3, 8, true, -3, 8},
+        {0, 0, false, 0, 1},
+        {5, 5, true, 4.5, 5.5},
+        {0, 0, true, -1, 1},
+        {-3, 8, true, -3, 8},
     };
     for (const Case& c : cases) {
         const ui::ChartRange r = ui::AutoRange(c.lo, c.hi, c.any);
@@ -298,8 +291,7 @@ TEST(AutoRange, NeverEmpty)
     }
 }
 
-TEST(Chart, TitleFootAndLeftAxisTitle)
-{
+TEST(Chart, TitleFootAndLeftAxisTitle) {
     TChart chart(nullptr);
     chart.TitleText().Add("Design title");
     chart.TitleText().Clear();
@@ -316,8 +308,7 @@ TEST(Chart, TitleFootAndLeftAxisTitle)
               QString::fromUtf8("Температура  °С / Оптическое пропускание %"));
 }
 
-TEST(Chart, RightClickOnThePlotPopsTheChartsMenu)
-{
+TEST(Chart, RightClickOnThePlotPopsTheChartsMenu) {
     TChart chart(nullptr);
     chart.View()->resize(300, 200);
     ui::TPopupMenu menu(nullptr);
@@ -333,8 +324,7 @@ TEST(Chart, RightClickOnThePlotPopsTheChartsMenu)
 
 class ChartPicture : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         series.SetParentChart(&chart);
         series.SetSeriesColor(ui::clRed);
@@ -349,8 +339,7 @@ protected:
     TLineSeries series{nullptr};
 };
 
-int RedPixels(const QImage& image)
-{
+int RedPixels(const QImage& image) {
     int n = 0;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x) {
@@ -361,8 +350,7 @@ int RedPixels(const QImage& image)
     return n;
 }
 
-TEST_F(ChartPicture, BitmapHasThePresentSizeOnWhite)
-{
+TEST_F(ChartPicture, BitmapHasThePresentSizeOnWhite) {
     chart.View()->resize(321, 123);
     const std::string path = PathOf("g1.bmp");
     chart.SaveToBitmapFile(path);
@@ -385,16 +373,14 @@ TEST_F(ChartPicture, BitmapHasThePresentSizeOnWhite)
     EXPECT_EQ(image.size(), QSize(200, 100));
 }
 
-TEST_F(ChartPicture, AChartWithoutSizeIsPicturedAtTheDefaultSize)
-{
+TEST_F(ChartPicture, AChartWithoutSizeIsPicturedAtTheDefaultSize) {
     chart.View()->resize(0, 0);
     const QImage image = chart.Picture();
     EXPECT_EQ(image.size(), TChart::DefaultPictureSize());
     EXPECT_GT(RedPixels(image), 20);
 }
 
-TEST_F(ChartPicture, UnwritableFileRaisesTheCreateError)
-{
+TEST_F(ChartPicture, UnwritableFileRaisesTheCreateError) {
     const std::string path = PathOf("missing/g1.bmp");
     try {
         chart.SaveToBitmapFile(path);

@@ -71,8 +71,8 @@ TEST_F(FormTest, ButtonReportsEveryMouseButtonAndClicksOnlyOnLeftAndSpace) {
     Mouse(b->Widget(), QEvent::MouseButtonRelease, Qt::LeftButton);
     Mouse(b->Widget(), QEvent::MouseButtonPress, Qt::RightButton);
     Mouse(b->Widget(), QEvent::MouseButtonRelease, Qt::RightButton);
-    EXPECT_EQ(log, (std::vector<std::string>{"down left", "click", "up left", "down right",
-                                             "up right"}));
+    EXPECT_EQ(
+        log, (std::vector<std::string>{"down left", "click", "up left", "down right", "up right"}));
     log.clear();
     // Space on the focused button: a click and no mouse events.
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " ");
@@ -194,7 +194,8 @@ TEST_F(FormTest, PageControlHidesAndShowsTabsAndKeepsTheActivePage) {
     auto* pc = new TPageControl(form);
     pc->SetParent(form);
     TTabSheet* sheets[4];
-    const char* captions[] = {"Температура", "Опт. проницаемость/температура", "Коррекции", "eeprom"};
+    const char* captions[] = {"Температура", "Опт. проницаемость/температура", "Коррекции",
+                              "eeprom"};
     for (int i = 0; i < 4; ++i) {
         sheets[i] = new TTabSheet(form);
         sheets[i]->SetCaption(captions[i]);
@@ -274,7 +275,7 @@ TEST(MemoTest, BoundKeepsTheMostRecentLines) {
     struct Case {
         int bound;
         int lines;
-        int batch;  // lines added between two turns of the event loop; 0: all in one batch
+        int batch; // lines added between two turns of the event loop; 0: all in one batch
     };
     const Case cases[] = {
         {5, 3, 0}, {5, 5, 0}, {5, 12, 0}, {5, 12, 1}, {5, 12, 4}, {5, 12, 7}, {1, 3, 1},
@@ -395,8 +396,8 @@ TEST(ComponentTest, FindComponentSeesOnlyTheOwnersLiveComponents) {
     auto* inner = new TComponent(edit);
     inner->SetName("Inner");
     const std::pair<const char*, TComponent*> cases[] = {
-        {"Panel1", panel}, {"Edit1", edit}, {"edit1", nullptr}, {"Edit", nullptr},
-        {"", nullptr},     {"Inner", nullptr},
+        {"Panel1", panel}, {"Edit1", edit}, {"edit1", nullptr},
+        {"Edit", nullptr}, {"", nullptr},   {"Inner", nullptr},
     };
     for (const auto& [name, found] : cases)
         EXPECT_EQ(form.FindComponent(name), found) << name;
@@ -443,7 +444,9 @@ TEST(MouseClickTest, PanelsAndLabelsClickOnALeftPressAndReleaseAndKeepItToThemse
     form.OnClick = [&](TObject*) { log.push_back("form"); };
     panel->OnClick = [&](TObject*) { log.push_back("panel"); };
     label->OnClick = [&](TObject*) { log.push_back("label"); };
-    label->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int) { log.push_back("label up"); };
+    label->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int) {
+        log.push_back("label up");
+    };
     form.Show();
     auto send = [](QWidget* w, QEvent::Type t, Qt::MouseButton b) {
         const QPointF p(2, 2);

@@ -29,8 +29,10 @@ TEST(MessageBoxRequestTest, FlagsGiveButtonsIconAndDefault) {
         {MB_OK | MB_ICONERROR, {IDOK}, ModalIcon::Error, IDOK},
         {MB_OKCANCEL | MB_ICONQUESTION, {IDOK, IDCANCEL}, ModalIcon::Question, IDOK},
         {MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, {IDYES, IDNO}, ModalIcon::Warning, IDNO},
-        {MB_YESNOCANCEL | MB_ICONINFORMATION | MB_DEFBUTTON3, {IDYES, IDNO, IDCANCEL},
-         ModalIcon::Information, IDCANCEL},
+        {MB_YESNOCANCEL | MB_ICONINFORMATION | MB_DEFBUTTON3,
+         {IDYES, IDNO, IDCANCEL},
+         ModalIcon::Information,
+         IDCANCEL},
         {MB_ABORTRETRYIGNORE, {IDABORT, IDRETRY, IDIGNORE}, ModalIcon::None, IDABORT},
         {MB_RETRYCANCEL, {IDRETRY, IDCANCEL}, ModalIcon::None, IDRETRY},
         // A default past the last button falls back to the first.
@@ -153,7 +155,8 @@ TEST(MainThreadQueueTest, PostedWorkAndTicksRunWhileABoxIsOpen) {
                 ++handedOver;
                 done = true;
             });
-            while (!done) std::this_thread::yield();
+            while (!done)
+                std::this_thread::yield();
         });
         EXPECT_TRUE(uitest::RunUntil([&] { return handedOver.load() == 1; }));
         reader.join();

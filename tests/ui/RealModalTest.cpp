@@ -44,15 +44,18 @@ TEST(RealModalTest, MessageBoxLoopRunsHandOversAndTicksUntilClosed) {
     timer.OnTimer = [&](TObject*) { ++ticks; };
     std::atomic<bool> handedOver{false};
     bool boxSeen = false;
-    WhenReady([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr; },
-              [&] {
-                  boxSeen = true;
-                  std::thread([&] { rt::MainThread::Post([&] { handedOver = true; }); }).detach();
-                  WhenReady([&] { return handedOver.load() && ticks.load() >= 2; }, [] {
-                      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
-                          box->button(QMessageBox::Ok)->click();
-                  });
-              });
+    WhenReady(
+        [] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr; },
+        [&] {
+            boxSeen = true;
+            std::thread([&] { rt::MainThread::Post([&] { handedOver = true; }); }).detach();
+            WhenReady(
+                [&] { return handedOver.load() && ticks.load() >= 2; },
+                [] {
+                    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                        box->button(QMessageBox::Ok)->click();
+                });
+        });
     const int r = Application->MessageBox("WRITE ERROR", "Caption", MB_OK);
     timer.SetEnabled(false);
     EXPECT_TRUE(boxSeen);
@@ -95,10 +98,11 @@ TEST(ApplicationTest, RunEndsWhenTheMainFormClosesAndDestroysTheForms) {
     EXPECT_EQ(Application->MainForm(), form);
     auto destroyed = form->destroyed;
     int closes = -1;
-    WhenReady([&] { return form->Widget()->isVisible(); }, [&] {
-        form->Close();
-        closes = form->closes;
-    });
+    WhenReady([&] { return form->Widget()->isVisible(); },
+              [&] {
+                  form->Close();
+                  closes = form->closes;
+              });
     Application->Run();
     EXPECT_EQ(closes, 1);
     EXPECT_TRUE(*destroyed);

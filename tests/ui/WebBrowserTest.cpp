@@ -27,30 +27,26 @@ namespace {
 using ui::TWebBrowser;
 
 template <class Pred>
-bool PumpUntil(Pred done)
-{
+bool PumpUntil(Pred done) {
     for (int i = 0; i < 1000 && !done(); ++i)
         QCoreApplication::processEvents();
     return done();
 }
 
 // Runs the event loop a bounded number of rounds (for "nothing more happens").
-void Pump()
-{
+void Pump() {
     for (int i = 0; i < 20; ++i)
         QCoreApplication::processEvents();
 }
 
-QByteArray Cp1251(const std::string& utf8)
-{
+QByteArray Cp1251(const std::string& utf8) {
     return QByteArray::fromStdString(rt::Utf8ToCp1251(utf8));
 }
 
 const char* const kMeta =
     "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">";
 
-TEST(WebBrowserPage, DeclaredCharset)
-{
+TEST(WebBrowserPage, DeclaredCharset) {
     struct Case {
         const char* page;
         const char* charset;
@@ -72,8 +68,7 @@ TEST(WebBrowserPage, DeclaredCharset)
     EXPECT_EQ(ui::HtmlDeclaredCharset(late), "");
 }
 
-TEST(WebBrowserPage, DecodesByTheDeclaredCodePage)
-{
+TEST(WebBrowserPage, DecodesByTheDeclaredCodePage) {
     const QString text = QString::fromUtf8("Примечение: №1");
     struct Case {
         const char* name;
@@ -92,8 +87,7 @@ TEST(WebBrowserPage, DecodesByTheDeclaredCodePage)
               QString(QChar(0xE9)));
 }
 
-TEST(WebBrowserPage, WidePicturesAreFittedKeepingTheirProportions)
-{
+TEST(WebBrowserPage, WidePicturesAreFittedKeepingTheirProportions) {
     QTextDocument doc;
     QImage wide(2000, 1000, QImage::Format_RGB32);
     QImage small(100, 50, QImage::Format_RGB32);
@@ -115,8 +109,7 @@ TEST(WebBrowserPage, WidePicturesAreFittedKeepingTheirProportions)
 
 class WebBrowserFixture : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         web = std::make_unique<TWebBrowser>(nullptr);
         web->OnNavigateComplete2 = [this](ui::TObject* sender, const std::string& url) {
@@ -129,12 +122,12 @@ protected:
 
     std::string Path(const char* name) const { return (dir.path() + "/" + name).toStdString(); }
 
-    std::string WritePage(const char* name, const std::string& bodyUtf8)
-    {
+    std::string WritePage(const char* name, const std::string& bodyUtf8) {
         const std::string path = Path(name);
         QFile file(QString::fromStdString(path));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(Cp1251("<html>\r\n<head>\r\n<title>Анализатор помутнения и застывания KelvaneА</title>\r\n"));
+        file.write(Cp1251(
+            "<html>\r\n<head>\r\n<title>Анализатор помутнения и застывания KelvaneА</title>\r\n"));
         file.write(kMeta);
         file.write("\r\n</head>\r\n<body  text=\"#000000\">\r\n");
         file.write(Cp1251(bodyUtf8));
@@ -142,8 +135,7 @@ protected:
         return path;
     }
 
-    void WritePicture(const char* name, QSize size)
-    {
+    void WritePicture(const char* name, QSize size) {
         QImage image(size, QImage::Format_RGB32);
         image.fill(Qt::blue);
         ASSERT_TRUE(image.save(QString::fromStdString(Path(name)), "BMP"));
@@ -156,8 +148,7 @@ protected:
     std::function<void()> onComplete;
 };
 
-TEST_F(WebBrowserFixture, NavigateLoadsTheDecodedPageAndCompletesFromTheEventLoop)
-{
+TEST_F(WebBrowserFixture, NavigateLoadsTheDecodedPageAndCompletesFromTheEventLoop) {
     WritePicture("g1.bmp", QSize(40, 20));
     const std::string path =
         WritePage("tmp1.html", "<h1>Температура помутнения</h1>\r\n<img src=\"g1.bmp\" >");
@@ -176,7 +167,8 @@ TEST_F(WebBrowserFixture, NavigateLoadsTheDecodedPageAndCompletesFromTheEventLoo
     EXPECT_TRUE(doc->toPlainText().contains(QString::fromUtf8("Температура помутнения")));
     EXPECT_EQ(doc->metaInformation(QTextDocument::DocumentTitle),
               QString::fromUtf8("Анализатор помутнения и застывания KelvaneА"));
-    const QImage picture = doc->resource(QTextDocument::ImageResource, QUrl("g1.bmp")).value<QImage>();
+    const QImage picture =
+        doc->resource(QTextDocument::ImageResource, QUrl("g1.bmp")).value<QImage>();
     EXPECT_EQ(picture.size(), QSize(40, 20));
     EXPECT_EQ(web->Browser()->document(), doc);
 
@@ -186,18 +178,17 @@ TEST_F(WebBrowserFixture, NavigateLoadsTheDecodedPageAndCompletesFromTheEventLoo
               QSize(40, 20));
 }
 
-TEST_F(WebBrowserFixture, FileUrlWorksLikeThePath)
-{
+TEST_F(WebBrowserFixture, FileUrlWorksLikeThePath) {
     const std::string path = WritePage("a.html", "Привет");
-    const std::string url = QUrl::fromLocalFile(QString::fromStdString(path)).toString().toStdString();
+    const std::string url =
+        QUrl::fromLocalFile(QString::fromStdString(path)).toString().toStdString();
     web->Navigate(url);
     ASSERT_TRUE(PumpUntil([&] { return !senders.empty(); }));
     EXPECT_TRUE(web->Document()->toPlainText().contains(QString::fromUtf8("Привет")));
     EXPECT_EQ(urls[0], url);
 }
 
-TEST_F(WebBrowserFixture, MissingPageRaisesTheOpenErrorAndCompletesNothing)
-{
+TEST_F(WebBrowserFixture, MissingPageRaisesTheOpenErrorAndCompletesNothing) {
     const std::string path = Path("none.html");
     try {
         web->Navigate(path);
@@ -210,8 +201,7 @@ TEST_F(WebBrowserFixture, MissingPageRaisesTheOpenErrorAndCompletesNothing)
     EXPECT_EQ(web->Document(), nullptr);
 }
 
-TEST_F(WebBrowserFixture, EveryNavigationCompletesAndShowsTheLastPage)
-{
+TEST_F(WebBrowserFixture, EveryNavigationCompletesAndShowsTheLastPage) {
     const std::string first = WritePage("p1.html", "первая");
     const std::string second = WritePage("p2.html", "вторая");
     std::vector<QString> seen;
@@ -224,16 +214,14 @@ TEST_F(WebBrowserFixture, EveryNavigationCompletesAndShowsTheLastPage)
         EXPECT_TRUE(text.contains(QString::fromUtf8("вторая")));
 }
 
-TEST_F(WebBrowserFixture, BrowserGoneBeforeTheCompletionRaisesNothing)
-{
+TEST_F(WebBrowserFixture, BrowserGoneBeforeTheCompletionRaisesNothing) {
     web->Navigate(WritePage("p.html", "x"));
     web.reset();
     Pump();
     EXPECT_TRUE(senders.empty());
 }
 
-TEST_F(WebBrowserFixture, PrintPreviewGoesThroughTheModalSeamOnTheLoadedPage)
-{
+TEST_F(WebBrowserFixture, PrintPreviewGoesThroughTheModalSeamOnTheLoadedPage) {
     ui::ModalRecorder boxes;
     QString shown;
     boxes.SetWhileOpen([&](const ui::ModalRequest&) { shown = web->Document()->toPlainText(); });
@@ -250,8 +238,7 @@ TEST_F(WebBrowserFixture, PrintPreviewGoesThroughTheModalSeamOnTheLoadedPage)
     EXPECT_TRUE(shown.contains(QString::fromUtf8("Журнал")));
 }
 
-TEST_F(WebBrowserFixture, ExecWBFailuresRaiseThePrintError)
-{
+TEST_F(WebBrowserFixture, ExecWBFailuresRaiseThePrintError) {
     struct Case {
         const char* name;
         bool loaded;
@@ -276,8 +263,7 @@ TEST_F(WebBrowserFixture, ExecWBFailuresRaiseThePrintError)
     }
 }
 
-TEST_F(WebBrowserFixture, APreviewThatFailsReachesTheErrorBoxFromTheCompletion)
-{
+TEST_F(WebBrowserFixture, APreviewThatFailsReachesTheErrorBoxFromTheCompletion) {
     ui::ModalRecorder boxes;
     bool failPreview = true;
     boxes.SetWhileOpen([&](const ui::ModalRequest& r) {
@@ -294,8 +280,7 @@ TEST_F(WebBrowserFixture, APreviewThatFailsReachesTheErrorBoxFromTheCompletion)
     EXPECT_EQ(boxes.Requests()[1].text, "Error print page !");
 }
 
-TEST_F(WebBrowserFixture, PrintsToPdf)
-{
+TEST_F(WebBrowserFixture, PrintsToPdf) {
     WritePicture("g1.bmp", QSize(1237, 300));
     web->Navigate(WritePage("tmp1.html", "<h1>Отчёт</h1><img src=\"g1.bmp\" >"));
     const std::string pdf = Path("out.pdf");

@@ -15,11 +15,11 @@ hidraw::UhidIdentity OtherIdentity() {
     id.vendor = 0x1234;
     id.product = 0x5678;
     id.descriptor = {
-        0x06, 0x00, 0xFF, 0x09, 0x02, 0xA1, 0x01,   // vendor page, application collection
-        0x85, 0x01,                                 // Report ID (1)
-        0x15, 0x00, 0x26, 0xFF, 0x00, 0x75, 0x08,   // bytes
-        0x95, 0x08, 0x09, 0x02, 0x81, 0x02,         // Input: 8 bytes
-        0x95, 0x08, 0x09, 0x02, 0x91, 0x02,         // Output: 8 bytes
+        0x06, 0x00, 0xFF, 0x09, 0x02, 0xA1, 0x01, // vendor page, application collection
+        0x85, 0x01,                               // Report ID (1)
+        0x15, 0x00, 0x26, 0xFF, 0x00, 0x75, 0x08, // bytes
+        0x95, 0x08, 0x09, 0x02, 0x81, 0x02,       // Input: 8 bytes
+        0x95, 0x08, 0x09, 0x02, 0x91, 0x02,       // Output: 8 bytes
         0xC0,
     };
     return id;
@@ -53,8 +53,7 @@ void KernelBus::SetUp() {
     controller_->OnRemoval = hid::THidPlugEvent::Of<&KernelBus::Removal>(this);
     controller_->SetOnDeviceData(hid::THidDataEvent::Of<&KernelBus::Data>(this));
     // the first enumeration, posted by the controller itself
-    while (rt::MainThread::ProcessPending() > 0) {
-    }
+    while (rt::MainThread::ProcessPending() > 0) {}
 }
 
 void KernelBus::TearDown() {
@@ -62,8 +61,7 @@ void KernelBus::TearDown() {
         delete device;
     out_.clear();
     controller_.reset();
-    while (rt::MainThread::ProcessPending() > 0) {
-    }
+    while (rt::MainThread::ProcessPending() > 0) {}
 }
 
 std::unique_ptr<hidraw::UhidDevice> KernelBus::Create(const hidraw::UhidIdentity& identity) {
@@ -74,7 +72,8 @@ std::unique_ptr<hidraw::UhidDevice> KernelBus::Create(const hidraw::UhidIdentity
     EXPECT_TRUE(WaitUntil([&] {
         return Listed(static_cast<std::uint16_t>(identity.vendor),
                       static_cast<std::uint16_t>(identity.product)) != nullptr;
-    })) << identity.name << " was not listed";
+    })) << identity.name
+        << " was not listed";
     return device;
 }
 
@@ -103,14 +102,16 @@ hid::THidDevice* KernelBus::CheckOutAnalyzer() {
 }
 
 void KernelBus::Arrival(hid::THidDevice* device) {
-    Arrived a{device, device->PnPInfo()->DeviceInstance, device->Attributes(),
-              device->GetProductName(), {}};
+    Arrived a{device,
+              device->PnPInfo()->DeviceInstance,
+              device->Attributes(),
+              device->GetProductName(),
+              {}};
     device->GetCaps(a.caps);
     arrivals_.push_back(a);
 }
 
-const KernelBus::Arrived* KernelBus::ArrivalOf(std::uint16_t vendor,
-                                               std::uint16_t product) const {
+const KernelBus::Arrived* KernelBus::ArrivalOf(std::uint16_t vendor, std::uint16_t product) const {
     for (const Arrived& a : arrivals_)
         if (a.attributes.VendorID == vendor && a.attributes.ProductID == product)
             return &a;

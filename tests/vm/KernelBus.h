@@ -78,7 +78,7 @@ protected:
     std::vector<Arrived> arrivals_;
     std::vector<hid::THidDevice*> removals_;
     std::vector<Report> reports_;
-    std::vector<hid::THidDevice*> out_;   // checked out, freed at the end
+    std::vector<hid::THidDevice*> out_; // checked out, freed at the end
 };
 
 } // namespace vmcheck

@@ -26,15 +26,15 @@ TEST_F(KernelBus, ListsTheAnalyzerAndTheDeviceBesideIt) {
         USHORT inputLength, outputLength;
     };
     const Case cases[] = {
-        {0x0925, 0x1299, u"Kelvane A", 65, 65},        // no report ID: one byte added
-        {0x1234, 0x5678, u"Other HID device", 9, 9},  // report ID 1 and 8 bytes
+        {0x0925, 0x1299, u"Kelvane A", 65, 65},      // no report ID: one byte added
+        {0x1234, 0x5678, u"Other HID device", 9, 9}, // report ID 1 and 8 bytes
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << c.vendor);
         ASSERT_NE(Listed(c.vendor, c.product), nullptr);
         const Arrived* a = ArrivalOf(c.vendor, c.product);
         ASSERT_NE(a, nullptr);
-        EXPECT_EQ(a->attributes.VersionNumber, 0);   // no USB device under uhid
+        EXPECT_EQ(a->attributes.VersionNumber, 0); // no USB device under uhid
         EXPECT_EQ(a->productName, c.productString);
         EXPECT_EQ(a->caps.InputReportByteLength, c.inputLength);
         EXPECT_EQ(a->caps.OutputReportByteLength, c.outputLength);
@@ -111,8 +111,7 @@ TEST_F(KernelBus, ReportsReachTheReadThreadAndTheStatusParser) {
         EXPECT_EQ(reports_[0].id, 0);
         EXPECT_EQ(reports_[0].bytes, Bytes(payload.begin(), payload.end()));
 
-        const auto r = core::DecodeStatusReport(reports_[0].bytes.data(),
-                                                reports_[0].bytes.size(),
+        const auto r = core::DecodeStatusReport(reports_[0].bytes.data(), reports_[0].bytes.size(),
                                                 d->Attributes().VersionNumber);
         ASSERT_TRUE(r);
         EXPECT_EQ(r->State, fields.state);
@@ -164,11 +163,11 @@ TEST_F(KernelBus, UnplugDuringTheReadThreadsWaitAndPlugInAgain) {
     ASSERT_NE(d->ReadThread(), nullptr);
     const DWORD firstInstance = d->PnPInfo()->DeviceInstance;
 
-    device.reset();   // destroys it while the read thread waits for a report
+    device.reset(); // destroys it while the read thread waits for a report
     ASSERT_TRUE(WaitUntil([&] { return !d->PluggedIn(); }));
     const auto stopStart = std::chrono::steady_clock::now();
     out_.clear();
-    delete d;   // check-in of a gone device: stops its thread, removes its entry
+    delete d; // check-in of a gone device: stops its thread, removes its entry
     EXPECT_LT(std::chrono::steady_clock::now() - stopStart, 2s);
     EXPECT_EQ(controller_->Count(), 0);
 

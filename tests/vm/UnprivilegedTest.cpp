@@ -35,11 +35,11 @@ TEST_F(Unprivileged, AnalyzerIsListedButOnlyQueried) {
     ASSERT_NE(d, nullptr);
     EXPECT_EQ(d->GetProductName(), u"Kelvane A");
     HIDP_CAPS caps{};
-    d->GetCaps(caps);   // from the descriptor in sysfs, which anyone may read
+    d->GetCaps(caps); // from the descriptor in sysfs, which anyone may read
     EXPECT_EQ(caps.InputReportByteLength, 65);
     EXPECT_EQ(caps.OutputReportByteLength, 65);
     EXPECT_FALSE(d->HasReadWriteAccess());
-    EXPECT_EQ(d->ReadThread(), nullptr);   // a data handler is set, but no thread starts
+    EXPECT_EQ(d->ReadThread(), nullptr); // a data handler is set, but no thread starts
     const core::TOutputReport poll = core::PollReport();
     DWORD written = 0;
     EXPECT_FALSE(d->SyncWrite(poll.data(), poll.size(), written));

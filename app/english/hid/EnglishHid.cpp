@@ -59,9 +59,7 @@ constexpr auto EnglishRoutines = std::to_array<TRoutineName>(
 #undef COLDPOINT_HID_TWICE
 static_assert(EnglishRoutines.size() == 41);
 
-bool IsRequiredOnThisVersion(std::string_view name) {
-    return IsRoutineRequired(name, OsVersion());
-}
+bool IsRequiredOnThisVersion(std::string_view name) { return IsRoutineRequired(name, OsVersion()); }
 
 } // namespace
 

@@ -2,4 +2,6 @@
 #include "app/english/EnglishProgram.h"
 #include "platform/linux/HidrawBus.h"
 
-int main() { return english::ProgramEntry([] { hidraw::UseHidrawBus(); }); }
+int main() {
+    return english::ProgramEntry([] { hidraw::UseHidrawBus(); });
+}

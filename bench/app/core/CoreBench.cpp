@@ -11,8 +11,7 @@ using namespace core;
 
 namespace {
 
-std::vector<TCurveSeries> TwoSeries()
-{
+std::vector<TCurveSeries> TwoSeries() {
     std::vector<TCurveSeries> s(2);
     for (int i = 0; i < 50000; ++i) {
         s[0].push_back({i * 0.1, 20 - i * 0.001});
@@ -21,8 +20,7 @@ std::vector<TCurveSeries> TwoSeries()
     return s;
 }
 
-std::vector<TJournalRow> Records(int n)
-{
+std::vector<TJournalRow> Records(int n) {
     std::vector<TJournalRow> rows;
     for (int i = 1; i <= n; ++i)
         rows.push_back({std::to_string(i), "10.12.2026  07:45:12", "-12.3", "-20.5", "?",
@@ -30,14 +28,12 @@ std::vector<TJournalRow> Records(int n)
     return rows;
 }
 
-std::string TempDirectory()
-{
+std::string TempDirectory() {
     std::string pattern = (std::filesystem::temp_directory_path() / "cp-bench-XXXXXX").string();
     return std::string(::mkdtemp(pattern.data())) + "/";
 }
 
-void CurveEncodeDecode(benchmark::State& state)
-{
+void CurveEncodeDecode(benchmark::State& state) {
     const auto series = TwoSeries();
     for (auto _ : state) {
         auto content = DecodeCurveFile(EncodeCurveFile(" ", series));
@@ -47,8 +43,7 @@ void CurveEncodeDecode(benchmark::State& state)
 BENCHMARK(CurveEncodeDecode)->Unit(benchmark::kMillisecond);
 
 // Through the disk, with the flushed, atomic replace of every save.
-void CurveSaveLoadFile(benchmark::State& state)
-{
+void CurveSaveLoadFile(benchmark::State& state) {
     const auto series = TwoSeries();
     const std::string dir = TempDirectory();
     const std::string file = dir + "gr1.txt";
@@ -61,8 +56,7 @@ void CurveSaveLoadFile(benchmark::State& state)
 }
 BENCHMARK(CurveSaveLoadFile)->Unit(benchmark::kMillisecond);
 
-void JournalParseSerialise(benchmark::State& state)
-{
+void JournalParseSerialise(benchmark::State& state) {
     const std::string bytes = SerializeJournal(Records(10000));
     for (auto _ : state) {
         auto rows = ParseJournal(bytes);
@@ -72,8 +66,7 @@ void JournalParseSerialise(benchmark::State& state)
 }
 BENCHMARK(JournalParseSerialise)->Unit(benchmark::kMillisecond);
 
-void JournalSaveLoadFile(benchmark::State& state)
-{
+void JournalSaveLoadFile(benchmark::State& state) {
     const auto rows = Records(10000);
     const std::string dir = TempDirectory();
     const std::string file = dir + "data2.tab";

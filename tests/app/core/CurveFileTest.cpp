@@ -18,8 +18,7 @@ using namespace core;
 namespace {
 
 // Little-endian pieces of a hand-made file.
-std::string I32(std::int32_t v)
-{
+std::string I32(std::int32_t v) {
     std::string s(4, '\0');
     for (int i = 0; i < 4; ++i)
         s[i] = static_cast<char>(static_cast<std::uint32_t>(v) >> (8 * i));
@@ -33,21 +32,19 @@ const std::string kHalf("\x00\x00\x00\x00\x00\x00\xE0\x3F", 8);
 const std::string kThree("\x00\x00\x00\x00\x00\x00\x08\x40", 8);
 
 // "M", comment " ", N = 3, counts 2, 0, 1, points (1,-2.5) (0.5,3) | (3,1)
-const std::string kFixture = std::string("M\x01 ", 3) + I32(3) + I32(2) + I32(0) + I32(1) +
-                             kOne + kMinus2_5 + kHalf + kThree + kThree + kOne;
+const std::string kFixture = std::string("M\x01 ", 3) + I32(3) + I32(2) + I32(0) + I32(1) + kOne +
+                             kMinus2_5 + kHalf + kThree + kThree + kOne;
 
 const std::vector<TCurveSeries> kSeries{{{1, -2.5}, {0.5, 3}}, {}, {{3, 1}}};
 
 } // namespace
 
-TEST(CurveFile, ByteLayoutMatchesTheHandMadeFile)
-{
+TEST(CurveFile, ByteLayoutMatchesTheHandMadeFile) {
     EXPECT_EQ(EncodeCurveFile(" ", kSeries), kFixture);
     EXPECT_EQ(kFixture.size(), 1 + 1 + 1 + 4 + 4 * 3 + 16 * 3u);
 }
 
-TEST(CurveFile, ZeroCountSeriesIsSkippedAndOffsetsStayRight)
-{
+TEST(CurveFile, ZeroCountSeriesIsSkippedAndOffsetsStayRight) {
     TCurveFileContent c = DecodeCurveFile(kFixture);
     EXPECT_TRUE(c.IsCurveFile);
     EXPECT_FALSE(c.Error);
@@ -60,8 +57,7 @@ TEST(CurveFile, ZeroCountSeriesIsSkippedAndOffsetsStayRight)
     EXPECT_EQ(c.Series[1].Points, kSeries[2]);
 }
 
-TEST(CurveFile, EmptyChartsAndNoCharts)
-{
+TEST(CurveFile, EmptyChartsAndNoCharts) {
     // series without points: counts 0, no point data, nothing loads
     const std::string empty = EncodeCurveFile(" ", {{}, {}});
     EXPECT_EQ(empty, std::string("M\x01 ", 3) + I32(2) + I32(0) + I32(0));
@@ -78,8 +74,7 @@ TEST(CurveFile, EmptyChartsAndNoCharts)
     EXPECT_FALSE(c.Error);
 }
 
-TEST(CurveFile, CommentLengths)
-{
+TEST(CurveFile, CommentLengths) {
     // a reader takes any length 0..255; the writer cuts a longer comment to 255 bytes
     TCurveFileContent c = DecodeCurveFile(std::string("M\x00", 2) + I32(1) + I32(1) + kOne + kHalf);
     EXPECT_EQ(c.Comment, "");
@@ -93,8 +88,7 @@ TEST(CurveFile, CommentLengths)
     EXPECT_EQ(c.Series.size(), 2u);
 }
 
-TEST(CurveFile, FirstByteOtherThanMLoadsNothingSilently)
-{
+TEST(CurveFile, FirstByteOtherThanMLoadsNothingSilently) {
     for (std::string bytes : {std::string(), std::string("m"), "X" + kFixture.substr(1)}) {
         TCurveFileContent c = DecodeCurveFile(bytes);
         EXPECT_FALSE(c.IsCurveFile);
@@ -103,8 +97,7 @@ TEST(CurveFile, FirstByteOtherThanMLoadsNothingSilently)
     }
 }
 
-TEST(CurveFile, TruncatedFilesEndTheLoadWithAnError)
-{
+TEST(CurveFile, TruncatedFilesEndTheLoadWithAnError) {
     // every cut of the fixture gives only the series that are wholly inside it
     for (std::size_t n = 1; n < kFixture.size(); ++n) {
         SCOPED_TRACE(n);
@@ -118,19 +111,18 @@ TEST(CurveFile, TruncatedFilesEndTheLoadWithAnError)
             EXPECT_EQ(c.Error->kind, TCurveFileError::BadSeriesCount);
         else
             EXPECT_EQ(c.Error->kind, TCurveFileError::BadPointCount);
-        const std::size_t whole = n >= pointsAt + 32 ? 1 : 0;   // series 2's point is the last
+        const std::size_t whole = n >= pointsAt + 32 ? 1 : 0; // series 2's point is the last
         EXPECT_EQ(c.Series.size(), whole);
     }
 }
 
-TEST(CurveFile, NegativeAndHugeCountsAreErrors)
-{
+TEST(CurveFile, NegativeAndHugeCountsAreErrors) {
     struct {
         const char* name;
         std::string bytes;
         TCurveFileError::Kind kind;
         std::int32_t value;
-        std::size_t series;   // series that stay loaded
+        std::size_t series; // series that stay loaded
     } cases[] = {
         {"negative N", std::string("M\x01 ", 3) + I32(-1), TCurveFileError::BadSeriesCount, -1, 0},
         {"huge N", std::string("M\x01 ", 3) + I32(0x7FFFFFFF) + I32(1) + kOne + kOne,
@@ -139,7 +131,8 @@ TEST(CurveFile, NegativeAndHugeCountsAreErrors)
          TCurveFileError::BadPointCount, -5, 1},
         {"huge count", std::string("M\x01 ", 3) + I32(2) + I32(1) + I32(0x10000000) + kOne + kOne,
          TCurveFileError::BadPointCount, 0x10000000, 1},
-        {"min count", std::string("M\x01 ", 3) + I32(1) + I32(std::numeric_limits<std::int32_t>::min()),
+        {"min count",
+         std::string("M\x01 ", 3) + I32(1) + I32(std::numeric_limits<std::int32_t>::min()),
          TCurveFileError::BadPointCount, std::numeric_limits<std::int32_t>::min(), 0},
     };
     for (const auto& c : cases) {
@@ -152,8 +145,7 @@ TEST(CurveFile, NegativeAndHugeCountsAreErrors)
     }
 }
 
-TEST(CurveFile, ErrorMessages)
-{
+TEST(CurveFile, ErrorMessages) {
     EXPECT_EQ(CurveFileErrorMessage({TCurveFileError::Truncated, 0, 0}, "/a/b.txt"),
               "Curve file \"/a/b.txt\" ends before its series count");
     EXPECT_EQ(CurveFileErrorMessage({TCurveFileError::BadSeriesCount, -1, 0}, "f"),
@@ -162,15 +154,13 @@ TEST(CurveFile, ErrorMessages)
               "Curve file \"f\" has an invalid point count (99) in series 3");
 }
 
-TEST(CurveFile, EverySeriesGoesToTheFirstChart)
-{
+TEST(CurveFile, EverySeriesGoesToTheFirstChart) {
     for (std::size_t i : {0u, 4u, 5u, 6u, 9u, 1000u})
         EXPECT_EQ(ChartForSeries(i, 3), std::optional<std::size_t>(0));
     EXPECT_FALSE(ChartForSeries(0, 0));
 }
 
-TEST(CurveFile, SpecialValuesSurvive)
-{
+TEST(CurveFile, SpecialValuesSurvive) {
     const std::vector<TCurveSeries> odd{{{-0.0, std::numeric_limits<double>::infinity()},
                                          {std::numeric_limits<double>::denorm_min(), -1e300}}};
     TCurveFileContent c = DecodeCurveFile(EncodeCurveFile(" ", odd));
@@ -179,15 +169,13 @@ TEST(CurveFile, SpecialValuesSurvive)
     EXPECT_TRUE(std::signbit(c.Series[0].Points[0].X));
 }
 
-TEST(CurveFile, MenuFileNamesKeepTheChosenExtension)
-{
+TEST(CurveFile, MenuFileNamesKeepTheChosenExtension) {
     EXPECT_EQ(MenuCurveFileChart2("/home/u/run.dat"), "/home/u/run.dat.txt");
     EXPECT_EQ(MenuCurveFileChart3("/home/u/run.dat"), "/home/u/run.dat_.txt");
     EXPECT_EQ(MenuCurveFileChart1("/home/u/run.dat"), "/home/u/run.dat_t_.txt");
 }
 
-TEST(CurveFile, SaveAndLoadFiles)
-{
+TEST(CurveFile, SaveAndLoadFiles) {
     TempDir dir;
     const std::string file = dir / "gr1.txt";
     SaveCurveFile(file, " ", kSeries);
@@ -200,8 +188,7 @@ TEST(CurveFile, SaveAndLoadFiles)
 
 // Loads the file in a child process that has little memory and time: a load that reads on
 // past what it needs dies there. True when the child found no curve file.
-bool LoadsNothingInAChild(const std::string& path)
-{
+bool LoadsNothingInAChild(const std::string& path) {
     const pid_t pid = ::fork();
     if (pid == 0) {
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
@@ -222,17 +209,16 @@ bool LoadsNothingInAChild(const std::string& path)
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-TEST(CurveFile, AFileThatIsNoCurveFileIsNotReadPastItsFirstByte)
-{
+TEST(CurveFile, AFileThatIsNoCurveFileIsNotReadPastItsFirstByte) {
     TempDir dir;
     const std::string large = dir / "large.txt";
     {
         const int fd = ::open(large.c_str(), O_WRONLY | O_CREAT, 0644);
         ASSERT_GE(fd, 0);
         ASSERT_EQ(::write(fd, "X", 1), 1);
-        ASSERT_EQ(::ftruncate(fd, off_t(4) << 30), 0);   // 4 GiB, sparse
+        ASSERT_EQ(::ftruncate(fd, off_t(4) << 30), 0); // 4 GiB, sparse
         ::close(fd);
     }
     EXPECT_TRUE(LoadsNothingInAChild(large));
-    EXPECT_TRUE(LoadsNothingInAChild("/dev/zero"));   // endless
+    EXPECT_TRUE(LoadsNothingInAChild("/dev/zero")); // endless
 }

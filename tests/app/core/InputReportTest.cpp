@@ -14,30 +14,26 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-void PutFloat(Bytes& b, std::size_t at, float v)
-{
+void PutFloat(Bytes& b, std::size_t at, float v) {
     std::uint32_t bits;
     std::memcpy(&bits, &v, 4);
     for (int i = 0; i < 4; ++i)
         b[at + i] = static_cast<std::uint8_t>(bits >> (8 * i));
 }
 
-void PutU32(Bytes& b, std::size_t at, std::uint32_t v)
-{
+void PutU32(Bytes& b, std::size_t at, std::uint32_t v) {
     for (int i = 0; i < 4; ++i)
         b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
-double Decode(float v)
-{
+double Decode(float v) {
     Bytes b(4);
     PutFloat(b, 0, v);
     return DecodeSingle(b.data());
 }
 
 // A status payload of the analyzer's 64-byte report.
-Bytes Status(std::uint8_t state = 20)
-{
+Bytes Status(std::uint8_t state = 20) {
     Bytes b(63, 0);
     b[0] = state;
     PutFloat(b, 1, -12.34f);   // T
@@ -62,8 +58,7 @@ protected:
 
 } // namespace
 
-TEST_F(InputReport, DecodeSingleTable)
-{
+TEST_F(InputReport, DecodeSingleTable) {
     struct {
         std::uint8_t b[4];
         double value;
@@ -71,14 +66,14 @@ TEST_F(InputReport, DecodeSingleTable)
         {{0x00, 0x00, 0x9A, 0x42}, 77},
         {{0x00, 0x00, 0x80, 0x3F}, 1},
         {{0x00, 0x00, 0x20, 0xC0}, -2.5},
-        {{0x00, 0x00, 0x80, 0x7F}, 0},   // infinity pattern: 2^128, too large for the rounding
-        {{0x00, 0x00, 0xC0, 0x7F}, 0},   // NaN pattern likewise
+        {{0x00, 0x00, 0x80, 0x7F}, 0}, // infinity pattern: 2^128, too large for the rounding
+        {{0x00, 0x00, 0xC0, 0x7F}, 0}, // NaN pattern likewise
         {{0x00, 0x00, 0x80, 0xFF}, 0},
-        {{0xFF, 0xFF, 0xFF, 0x00}, 0},   // erased, whatever the fourth byte
+        {{0xFF, 0xFF, 0xFF, 0x00}, 0}, // erased, whatever the fourth byte
         {{0xFF, 0xFF, 0xFF, 0x3F}, 0},
         {{0xFF, 0xFF, 0xFF, 0xFF}, 0},
         {{0xFF, 0xFF, 0xFF, 0xC1}, 0},
-        {{0x00, 0x00, 0x00, 0x00}, 0},   // exponent 0 is 2^-127, no subnormal form
+        {{0x00, 0x00, 0x00, 0x00}, 0}, // exponent 0 is 2^-127, no subnormal form
         {{0x00, 0x00, 0x00, 0x80}, 0},
         {{0x00, 0x00, 0x00, 0x00}, 0},
     };
@@ -89,18 +84,16 @@ TEST_F(InputReport, DecodeSingleTable)
     }
 }
 
-TEST_F(InputReport, DecodeSingleRoundsToFourDecimals)
-{
+TEST_F(InputReport, DecodeSingleRoundsToFourDecimals) {
     EXPECT_EQ(rt::FloatToStr(Decode(1.23456f)), "1.2346");
     EXPECT_EQ(rt::FloatToStr(Decode(-1.23456f)), "-1.2346");
     EXPECT_EQ(rt::FloatToStr(Decode(0.00004f)), "0");
-    EXPECT_EQ(rt::FloatToStr(Decode(-0.00004f)), "0");   // no negative zero text
+    EXPECT_EQ(rt::FloatToStr(Decode(-0.00004f)), "0"); // no negative zero text
     // the exponent's low bit travels in byte 2
     EXPECT_EQ(Decode(3.0f), 3.0);
 }
 
-TEST_F(InputReport, DecodeSingleFailsAboveTheRoundingRange)
-{
+TEST_F(InputReport, DecodeSingleFailsAboveTheRoundingRange) {
     EXPECT_EQ(Decode(1e15f), 0);
     EXPECT_EQ(Decode(-1e15f), 0);
     EXPECT_EQ(Decode(9.3e14f), 0);
@@ -109,15 +102,13 @@ TEST_F(InputReport, DecodeSingleFailsAboveTheRoundingRange)
     EXPECT_EQ(Decode(-9e14f), -nine);
 }
 
-TEST_F(InputReport, HexLogLine)
-{
+TEST_F(InputReport, HexLogLine) {
     const std::uint8_t b[] = {0x00, 0x0A, 0xFF, 0x55};
     EXPECT_EQ(HexLogLine(b, 4), "00 0A FF 55 ");
     EXPECT_EQ(HexLogLine(b, 0), "");
 }
 
-TEST_F(InputReport, KindsAndShortReports)
-{
+TEST_F(InputReport, KindsAndShortReports) {
     struct {
         const char* name;
         Bytes data;
@@ -127,18 +118,77 @@ TEST_F(InputReport, KindsAndShortReports)
     } cases[] = {
         {"empty", {}, TReportKind::Status, true, true},
         {"status 41", Bytes(41, 5), TReportKind::Status, false, false},
-        {"status 40", Bytes(40, 5), TReportKind::Status, true, false},   // byte 40 unused in English
+        {"status 40", Bytes(40, 5), TReportKind::Status, true, false}, // byte 40 unused in English
         {"status 39", Bytes(39, 5), TReportKind::Status, true, true},
-        {"0x55 51", [] { Bytes b(51, 0); b[0] = 0x55; return b; }(), TReportKind::ControllerDump, false, false},
-        {"0x55 50", [] { Bytes b(50, 0); b[0] = 0x55; return b; }(), TReportKind::ControllerDump, true, true},
+        {"0x55 51",
+         [] {
+             Bytes b(51, 0);
+             b[0] = 0x55;
+             return b;
+         }(),
+         TReportKind::ControllerDump, false, false},
+        {"0x55 50",
+         [] {
+             Bytes b(50, 0);
+             b[0] = 0x55;
+             return b;
+         }(),
+         TReportKind::ControllerDump, true, true},
         {"0x82 no selector", {0x82, 0, 0, 0}, TReportKind::EepromRead, true, true},
-        {"0x82 sel 0 38", [] { Bytes b(38, 0); b[0] = 0x82; return b; }(), TReportKind::EepromRead, false, false},
-        {"0x82 sel 0 37", [] { Bytes b(37, 0); b[0] = 0x82; return b; }(), TReportKind::EepromRead, true, true},
-        {"0x82 sel 21 17", [] { Bytes b(17, 0); b[0] = 0x82; b[4] = 21; return b; }(), TReportKind::EepromRead, true, false},
-        {"0x82 sel 21 18", [] { Bytes b(18, 0); b[0] = 0x82; b[4] = 21; return b; }(), TReportKind::EepromRead, false, false},
-        {"0x82 sel 14 7", [] { Bytes b(7, 0); b[0] = 0x82; b[4] = 14; return b; }(), TReportKind::EepromRead, true, true},
-        {"0x82 sel 10 13", [] { Bytes b(13, 0); b[0] = 0x82; b[4] = 10; return b; }(), TReportKind::EepromRead, true, true},
-        {"0x82 sel 12 10", [] { Bytes b(10, 0); b[0] = 0x82; b[4] = 12; return b; }(), TReportKind::EepromRead, false, false},
+        {"0x82 sel 0 38",
+         [] {
+             Bytes b(38, 0);
+             b[0] = 0x82;
+             return b;
+         }(),
+         TReportKind::EepromRead, false, false},
+        {"0x82 sel 0 37",
+         [] {
+             Bytes b(37, 0);
+             b[0] = 0x82;
+             return b;
+         }(),
+         TReportKind::EepromRead, true, true},
+        {"0x82 sel 21 17",
+         [] {
+             Bytes b(17, 0);
+             b[0] = 0x82;
+             b[4] = 21;
+             return b;
+         }(),
+         TReportKind::EepromRead, true, false},
+        {"0x82 sel 21 18",
+         [] {
+             Bytes b(18, 0);
+             b[0] = 0x82;
+             b[4] = 21;
+             return b;
+         }(),
+         TReportKind::EepromRead, false, false},
+        {"0x82 sel 14 7",
+         [] {
+             Bytes b(7, 0);
+             b[0] = 0x82;
+             b[4] = 14;
+             return b;
+         }(),
+         TReportKind::EepromRead, true, true},
+        {"0x82 sel 10 13",
+         [] {
+             Bytes b(13, 0);
+             b[0] = 0x82;
+             b[4] = 10;
+             return b;
+         }(),
+         TReportKind::EepromRead, true, true},
+        {"0x82 sel 12 10",
+         [] {
+             Bytes b(10, 0);
+             b[0] = 0x82;
+             b[4] = 12;
+             return b;
+         }(),
+         TReportKind::EepromRead, false, false},
         {"0x82 sel 99 5", {0x82, 0, 0, 0, 99}, TReportKind::EepromRead, false, false},
         {"0x84 6", {0x84, 0, 0, 0, 0, 7}, TReportKind::EepromByte, false, false},
         {"0x84 5", {0x84, 0, 0, 0, 0}, TReportKind::EepromByte, true, true},
@@ -151,8 +201,7 @@ TEST_F(InputReport, KindsAndShortReports)
     }
 }
 
-TEST_F(InputReport, DecodersReadNothingPastSize)
-{
+TEST_F(InputReport, DecodersReadNothingPastSize) {
     // Every kind, every selector of the table and every size up to a full report, each in a
     // heap block of exactly Size bytes (the sanitizer build catches a read past it). A decoder
     // gives a value exactly when the report is not short.
@@ -188,8 +237,7 @@ TEST_F(InputReport, DecodersReadNothingPastSize)
     }
 }
 
-TEST_F(InputReport, LayoutChoice)
-{
+TEST_F(InputReport, LayoutChoice) {
     EXPECT_EQ(ChooseStatusLayout(1, 2), TStatusLayout::A);
     EXPECT_EQ(ChooseStatusLayout(3, 0), TStatusLayout::A);
     EXPECT_EQ(ChooseStatusLayout(3, 3), TStatusLayout::A);
@@ -200,10 +248,12 @@ TEST_F(InputReport, LayoutChoice)
     EXPECT_EQ(ChooseStatusLayout(1, 2, kEnglishParseRules), TStatusLayout::A);
 }
 
-TEST_F(InputReport, LayoutATakesSignalUnsignedAndDfSigned)
-{
+TEST_F(InputReport, LayoutATakesSignalUnsignedAndDfSigned) {
     Bytes b = Status();
-    b[9] = 0x10; b[10] = 0; b[11] = 0; b[12] = 0;
+    b[9] = 0x10;
+    b[10] = 0;
+    b[11] = 0;
+    b[12] = 0;
     PutU32(b, 35, 0xFFFFFFFE);
 
     b[39] = 2;
@@ -219,8 +269,8 @@ TEST_F(InputReport, LayoutATakesSignalUnsignedAndDfSigned)
 
     auto layoutB = DecodeStatusReport(b.data(), b.size(), 1);
     ASSERT_TRUE(layoutB);
-    EXPECT_EQ(layoutB->Signal, 0.0f);   // the float of 10 00 00 00 is 2^-127
-    EXPECT_EQ(layoutB->Df, 0.0f);       // FE FF FF FF is an erased float
+    EXPECT_EQ(layoutB->Signal, 0.0f); // the float of 10 00 00 00 is 2^-127
+    EXPECT_EQ(layoutB->Df, 0.0f);     // FE FF FF FF is an erased float
 
     // an unsigned signal above 2^31 stays positive, stored as the nearest single
     PutU32(b, 9, 0xF0000000);
@@ -228,13 +278,12 @@ TEST_F(InputReport, LayoutATakesSignalUnsignedAndDfSigned)
     EXPECT_EQ(DecodeStatusReport(b.data(), b.size(), 1)->Signal, 4026531840.0f);
 }
 
-TEST_F(InputReport, StatusFieldsInLayoutB)
-{
+TEST_F(InputReport, StatusFieldsInLayoutB) {
     Bytes b = Status(40);
     auto r = DecodeStatusReport(b.data(), b.size(), 1);
     ASSERT_TRUE(r);
     EXPECT_EQ(r->State, 40);
-    EXPECT_EQ(r->Temperature, -12.34f);   // decoded at 4 decimals, then stored as single
+    EXPECT_EQ(r->Temperature, -12.34f); // decoded at 4 decimals, then stored as single
     EXPECT_EQ(r->Th, 25.25f);
     EXPECT_EQ(r->Signal, 1.5f);
     EXPECT_EQ(r->CloudPoint, 77.0f);
@@ -251,8 +300,7 @@ TEST_F(InputReport, StatusFieldsInLayoutB)
     EXPECT_EQ(en->AuxByte, 0);
 }
 
-TEST_F(InputReport, TwoReportsLeaveTheFirstInThePreviousFields)
-{
+TEST_F(InputReport, TwoReportsLeaveTheFirstInThePreviousFields) {
     TMeasurement m;
     m.AuxByte = 9;
     Bytes first = Status();
@@ -278,8 +326,7 @@ TEST_F(InputReport, TwoReportsLeaveTheFirstInThePreviousFields)
     EXPECT_EQ(en.AuxByte, 9);
 }
 
-TEST_F(InputReport, StatusDisplayTexts)
-{
+TEST_F(InputReport, StatusDisplayTexts) {
     TMeasurement m;
     ApplyStatusReport(m, *DecodeStatusReport(Status().data(), Status().size(), 1));
     TStatusDisplays d = StatusDisplayTexts(m);
@@ -289,7 +336,7 @@ TEST_F(InputReport, StatusDisplayTexts)
     EXPECT_EQ(d.CloudLabel, "?");
     EXPECT_EQ(d.PourLabel, "-20.5");
     EXPECT_EQ(d.FilterLabel, "?");
-    EXPECT_EQ(d.StatusLine, "Th=25.2 f=1.5 df=-0.062 dt=0.12");   // ties to even
+    EXPECT_EQ(d.StatusLine, "Th=25.2 f=1.5 df=-0.062 dt=0.12"); // ties to even
     EXPECT_EQ(d.AuxPanel, "171");
 
     // before any report every value is 0
@@ -309,8 +356,7 @@ TEST_F(InputReport, StatusDisplayTexts)
     EXPECT_EQ(StatusDisplayTexts(m).PourLabel, "-20,5");
 }
 
-TEST_F(InputReport, ControllerDumpFillsTenEdits)
-{
+TEST_F(InputReport, ControllerDumpFillsTenEdits) {
     Bytes b(63, 0);
     b[0] = 0x55;
     const float values[] = {1.5f, 2.5f, 3.5f, 4.5f, 5.5f, 6.5f, 7.5f};
@@ -319,19 +365,18 @@ TEST_F(InputReport, ControllerDumpFillsTenEdits)
     b[41] = 0x2C;
     b[42] = 0x01;
     PutFloat(b, 43, -1.23456f);
-    b[47] = b[48] = b[49] = 0xFF;   // erased
+    b[47] = b[48] = b[49] = 0xFF; // erased
     auto edits = ControllerDumpEdits(b.data(), b.size());
     ASSERT_TRUE(edits);
     std::vector<TEditText> expected{
-        {"Edit5", "1.5"}, {"Edit6", "2.5"}, {"Edit7", "3.5"}, {"Edit1", "4.5"},
-        {"Edit2", "5.5"}, {"Edit3", "6.5"}, {"Edit4", "7.5"}, {"Edit8", "300"},
+        {"Edit5", "1.5"},     {"Edit6", "2.5"}, {"Edit7", "3.5"}, {"Edit1", "4.5"},
+        {"Edit2", "5.5"},     {"Edit3", "6.5"}, {"Edit4", "7.5"}, {"Edit8", "300"},
         {"Edit9", "-1.2346"}, {"gr_df", "0"},
     };
     EXPECT_EQ(*edits, expected);
 }
 
-TEST_F(InputReport, DumpRows)
-{
+TEST_F(InputReport, DumpRows) {
     std::uint8_t data[32];
     for (int i = 0; i < 32; ++i)
         data[i] = static_cast<std::uint8_t>(0xA0 + i);
@@ -353,18 +398,17 @@ TEST_F(InputReport, DumpRows)
     EXPECT_EQ(rows[0].Cells[0], "00 ");
     EXPECT_EQ(rows[1].Cells[0], "10 ");
 
-    rows = DumpRows(0xFFE0, data);   // the last reply of a whole-memory read
+    rows = DumpRows(0xFFE0, data); // the last reply of a whole-memory read
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[1].Row, 4096);
     EXPECT_EQ(rows[1].Cells[0], "FFF0 ");
 
-    rows = DumpRows(0xFFF0, data);   // its second row would be past the grid
+    rows = DumpRows(0xFFF0, data); // its second row would be past the grid
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].Row, 4096);
 }
 
-TEST_F(InputReport, EepromReplyBySelector)
-{
+TEST_F(InputReport, EepromReplyBySelector) {
     auto reply = [](std::uint8_t selector, std::initializer_list<float> floats) {
         Bytes b(63, 0);
         b[0] = 0x82;
@@ -429,8 +473,7 @@ TEST_F(InputReport, EepromReplyBySelector)
     EXPECT_EQ(r0->Dump[0].Row, 293);
 }
 
-TEST_F(InputReport, EepromByteReply)
-{
+TEST_F(InputReport, EepromByteReply) {
     Bytes b{0x84, 0xA0, 0x12, 0x34, 0x00, 0xAB, 0x00};
     EXPECT_EQ(EepromByteText(b.data(), b.size()), std::optional<std::string>("171"));
     b[4] = 1;

@@ -12,8 +12,7 @@
 
 using namespace core;
 
-TEST(JournalFile, RoundTrip)
-{
+TEST(JournalFile, RoundTrip) {
     TempDir dir;
     const std::string file = dir / "data2.tab";
     const std::vector<TJournalRow> rows{{"1", "d", "-1", "?", "-3", "Присадка."},
@@ -23,8 +22,7 @@ TEST(JournalFile, RoundTrip)
     EXPECT_EQ(platform::ReadFileBytes(file), SerializeJournal(rows));
 }
 
-TEST(JournalFile, AMissingFileRaisesTheOpenError)
-{
+TEST(JournalFile, AMissingFileRaisesTheOpenError) {
     TempDir dir;
     const std::string file = dir / "data2.tab";
     try {
@@ -35,8 +33,7 @@ TEST(JournalFile, AMissingFileRaisesTheOpenError)
     }
 }
 
-TEST(JournalFile, WhatLoadsWhole)
-{
+TEST(JournalFile, WhatLoadsWhole) {
     const std::string record = SerializeJournal({{"1", "d", "-1", "-2", "-3", " "}});
     struct Case {
         const char* name;
@@ -49,14 +46,14 @@ TEST(JournalFile, WhatLoadsWhole)
         {"a zero byte", record + std::string("\0", 1) + record, false},
         {"a zero byte at the end", record + std::string("\0", 1), false},
         {"a short last group", record + "2\r\nd\r\n", false},
-        {"the last record without its empty line", record + record.substr(0, record.size() - 2), false},
+        {"the last record without its empty line", record + record.substr(0, record.size() - 2),
+         false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(JournalLoadsWhole(c.bytes), c.whole) << c.name;
 }
 
-TEST(JournalFile, CopyNames)
-{
+TEST(JournalFile, CopyNames) {
     static std::vector<std::string> taken;
     auto isTaken = [](const std::string& name) {
         return std::find(taken.begin(), taken.end(), name) != taken.end();

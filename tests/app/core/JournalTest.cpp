@@ -21,8 +21,7 @@ std::string Cp(const std::string& utf8) { return rt::Utf8ToCp1251(utf8); }
 
 } // namespace
 
-TEST_F(Journal, SplitLinesOnEveryLineEnd)
-{
+TEST_F(Journal, SplitLinesOnEveryLineEnd) {
     using V = std::vector<std::string>;
     EXPECT_EQ(SplitLines(""), V{});
     EXPECT_EQ(SplitLines("a"), V{"a"});
@@ -30,31 +29,29 @@ TEST_F(Journal, SplitLinesOnEveryLineEnd)
     EXPECT_EQ(SplitLines("a\r\nb"), (V{"a", "b"}));
     EXPECT_EQ(SplitLines("a\rb\nc\r\n"), (V{"a", "b", "c"}));
     EXPECT_EQ(SplitLines("\r\n\r\n"), (V{"", ""}));
-    EXPECT_EQ(SplitLines("\n\r"), (V{"", ""}));          // LF then CR: two line ends
+    EXPECT_EQ(SplitLines("\n\r"), (V{"", ""})); // LF then CR: two line ends
     EXPECT_EQ(SplitLines("a\r\r\nb"), (V{"a", "", "b"}));
-    EXPECT_EQ(SplitLines(std::string("a\nb\0c\nd", 7)), (V{"a", "b"}));   // zero byte ends the text
+    EXPECT_EQ(SplitLines(std::string("a\nb\0c\nd", 7)), (V{"a", "b"})); // zero byte ends the text
 }
 
-TEST_F(Journal, SerialisedFormIsCp1251WithCrLf)
-{
+TEST_F(Journal, SerialisedFormIsCp1251WithCrLf) {
     const std::string bytes = SerializeJournal({kRecord1, kRecord2});
-    const std::string expected =
-        "1\r\n10.12.2026  07:45:12\r\n-12.3\r\n?\r\n-20\r\n" + Cp("Присадка.") + "\r\n\r\n"
-        "2\r\n10.12.2026  08:01:00\r\n-5\r\n-7.5\r\n-9\r\n \r\n\r\n";
+    const std::string expected = "1\r\n10.12.2026  07:45:12\r\n-12.3\r\n?\r\n-20\r\n" +
+                                 Cp("Присадка.") +
+                                 "\r\n\r\n"
+                                 "2\r\n10.12.2026  08:01:00\r\n-5\r\n-7.5\r\n-9\r\n \r\n\r\n";
     EXPECT_EQ(bytes, expected);
     EXPECT_EQ(Cp("Присадка."), "\xCF\xF0\xE8\xF1\xE0\xE4\xEA\xE0.");
     // a journal whose only row is empty is seven empty lines
     EXPECT_EQ(SerializeJournal({TJournalRow{}}), "\r\n\r\n\r\n\r\n\r\n\r\n\r\n");
 }
 
-TEST_F(Journal, RoundTripKeepsEveryCell)
-{
+TEST_F(Journal, RoundTripKeepsEveryCell) {
     const std::vector<TJournalRow> rows{kRecord1, kRecord2};
     EXPECT_EQ(ParseJournal(SerializeJournal(rows)), rows);
 }
 
-TEST_F(Journal, ParseReadForms)
-{
+TEST_F(Journal, ParseReadForms) {
     const std::string crlf = SerializeJournal({kRecord1, kRecord2});
     std::string cr = crlf, lf = crlf;
     for (std::size_t i; (i = cr.find("\r\n")) != std::string::npos;)
@@ -84,8 +81,7 @@ TEST_F(Journal, ParseReadForms)
     EXPECT_EQ(ParseJournal(withZero), std::vector<TJournalRow>{kRecord1});
 }
 
-TEST_F(Journal, LineBreakInACellCannotShiftTheRecords)
-{
+TEST_F(Journal, LineBreakInACellCannotShiftTheRecords) {
     TJournalRow odd = kRecord2;
     odd[5] = "two\r\nlines";
     auto rows = ParseJournal(SerializeJournal({odd, kRecord1}));
@@ -94,19 +90,17 @@ TEST_F(Journal, LineBreakInACellCannotShiftTheRecords)
     EXPECT_EQ(rows[1], kRecord1);
 }
 
-TEST_F(Journal, NextRecordNumber)
-{
-    EXPECT_EQ(NextRecordNumber("№", 2), "1");      // header above the first row
-    EXPECT_EQ(NextRecordNumber(" ", 3), "2");      // blank cell: count of record rows
+TEST_F(Journal, NextRecordNumber) {
+    EXPECT_EQ(NextRecordNumber("№", 2), "1"); // header above the first row
+    EXPECT_EQ(NextRecordNumber(" ", 3), "2"); // blank cell: count of record rows
     EXPECT_EQ(NextRecordNumber("abc", 5), "4");
     EXPECT_EQ(NextRecordNumber("41", 3), "42");
-    EXPECT_EQ(NextRecordNumber(" 7", 3), "8");      // leading blanks convert
-    EXPECT_EQ(NextRecordNumber("7 ", 3), "2");      // trailing ones do not
+    EXPECT_EQ(NextRecordNumber(" 7", 3), "8"); // leading blanks convert
+    EXPECT_EQ(NextRecordNumber("7 ", 3), "2"); // trailing ones do not
     EXPECT_EQ(NextRecordNumber("2147483647", 3), "2147483648");
 }
 
-TEST_F(Journal, NewRecordTexts)
-{
+TEST_F(Journal, NewRecordTexts) {
     EXPECT_EQ(RecordDateTimeText("10.12.2026", "7:45:12"), "10.12.2026  7:45:12");
     EXPECT_EQ(NewRecordTexts("3", "d  t", -12.34f, 77.0f, -20.05f, 1.0f),
               (TJournalRow{"3", "d  t", "-12.3", "?", "-20", "Присадка."}));
@@ -114,8 +108,7 @@ TEST_F(Journal, NewRecordTexts)
     EXPECT_EQ(NewRecordTexts("3", "d  t", 0.0f, 0.0f, 0.0f, 2.0f)[5], "");
 }
 
-TEST_F(Journal, AppendingNumbersAndRows)
-{
+TEST_F(Journal, AppendingNumbersAndRows) {
     // a fresh journal: row 1 is reused and gets number 1
     std::vector<TJournalRow> rows{TJournalRow{}};
     EXPECT_EQ(AppendRecordRow(rows, "d1", -1, -2, -3, 0), std::optional<std::size_t>(0));
@@ -162,16 +155,14 @@ TEST_F(Journal, AppendingNumbersAndRows)
     EXPECT_EQ(same, rows);
 }
 
-TEST_F(Journal, SevenEmptyLinesThenAnAppendGoesBelowWithNumber2)
-{
+TEST_F(Journal, SevenEmptyLinesThenAnAppendGoesBelowWithNumber2) {
     auto rows = ParseJournal("\r\n\r\n\r\n\r\n\r\n\r\n\r\n");
     AppendRecordRow(rows, "d", -1, -2, -3, 0);
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[1][0], "2");
 }
 
-TEST_F(Journal, CurveFileNames)
-{
+TEST_F(Journal, CurveFileNames) {
     EXPECT_EQ(RecordCurveFileChart2("/opt/cp/", "12"), "/opt/cp/gr/gr12.txt");
     EXPECT_EQ(RecordCurveFileChart3("/opt/cp/", "12"), "/opt/cp/gr/gr12_.txt");
     EXPECT_EQ(RecordCurveFileChart1("/opt/cp/", "12"), "/opt/cp/gr/gr12__.txt");

@@ -9,8 +9,7 @@ using namespace core;
 namespace {
 
 // The report's non-zero bytes by position.
-std::map<int, int> NonZero(const TOutputReport& r)
-{
+std::map<int, int> NonZero(const TOutputReport& r) {
     std::map<int, int> m;
     for (std::size_t i = 0; i < r.size(); ++i)
         if (r[i])
@@ -26,8 +25,7 @@ struct CommandCase {
 
 } // namespace
 
-TEST(OutputReport, EveryCommandHasItsBytesAndZeroElsewhere)
-{
+TEST(OutputReport, EveryCommandHasItsBytesAndZeroElsewhere) {
     std::array<std::uint8_t, kEepromPageSize> erased;
     erased.fill(0xFF);
     std::map<int, int> page{{2, 0x85}, {3, 0xA0}, {4, 0xFF}, {5, 0xE0}};
@@ -47,11 +45,17 @@ TEST(OutputReport, EveryCommandHasItsBytesAndZeroElsewhere)
         {"reset", ResetReport(), {{2, 0x64}}},
         {"CCPR1L", Ccpr1lReport(77), {{2, 0x65}, {3, 77}}},
         // 0x82: address before the control byte, high byte first
-        {"read 32", ReadEepromReport(0x1240, 0xA0, 14), {{2, 0x82}, {3, 0x12}, {4, 0x40}, {5, 0xA0}, {6, 14}}},
+        {"read 32",
+         ReadEepromReport(0x1240, 0xA0, 14),
+         {{2, 0x82}, {3, 0x12}, {4, 0x40}, {5, 0xA0}, {6, 14}}},
         {"read 32 at 0", ReadEepromReport(0, 0xA2, 0), {{2, 0x82}, {5, 0xA2}}},
         // 0x83, 0x84, 0x85: control byte first
-        {"write byte", WriteEepromByteReport(0xA0, 0x0102, 0xAB), {{2, 0x83}, {3, 0xA0}, {4, 0x01}, {5, 0x02}, {6, 0xAB}}},
-        {"read byte", ReadEepromByteReport(0xA4, 0xFFFE), {{2, 0x84}, {3, 0xA4}, {4, 0xFF}, {5, 0xFE}}},
+        {"write byte",
+         WriteEepromByteReport(0xA0, 0x0102, 0xAB),
+         {{2, 0x83}, {3, 0xA0}, {4, 0x01}, {5, 0x02}, {6, 0xAB}}},
+        {"read byte",
+         ReadEepromByteReport(0xA4, 0xFFFE),
+         {{2, 0x84}, {3, 0xA4}, {4, 0xFF}, {5, 0xFE}}},
         {"write page", WriteEepromPageReport(0xA0, 0xFFE0, erased), page},
     };
     for (const auto& c : cases) {
@@ -61,8 +65,7 @@ TEST(OutputReport, EveryCommandHasItsBytesAndZeroElsewhere)
     }
 }
 
-TEST(OutputReport, PageDataLandsInBytes6To37)
-{
+TEST(OutputReport, PageDataLandsInBytes6To37) {
     std::array<std::uint8_t, kEepromPageSize> data;
     for (std::size_t i = 0; i < data.size(); ++i)
         data[i] = static_cast<std::uint8_t>(i + 1);
@@ -72,8 +75,7 @@ TEST(OutputReport, PageDataLandsInBytes6To37)
     EXPECT_EQ(r[38], 0);
 }
 
-TEST(OutputReport, LengthsBeyondTheBufferOrZeroAreRefused)
-{
+TEST(OutputReport, LengthsBeyondTheBufferOrZeroAreRefused) {
     EXPECT_FALSE(ReportLengthSupported(0));
     EXPECT_TRUE(ReportLengthSupported(1));
     EXPECT_TRUE(ReportLengthSupported(65));
@@ -85,14 +87,14 @@ TEST(OutputReport, LengthsBeyondTheBufferOrZeroAreRefused)
               "Длина выходного отчета 0 не поддерживается");
 }
 
-TEST(OutputReport, WriteErrorTexts)
-{
+TEST(OutputReport, WriteErrorTexts) {
     struct {
         const char* message;
         std::uint32_t code;
         const char* text;
     } cases[] = {
-        {"The device is not connected.\r\n", 0x48F, "WRITE ERROR: The device is not connected (48F)"},
+        {"The device is not connected.\r\n", 0x48F,
+         "WRITE ERROR: The device is not connected (48F)"},
         {"A device attached to the system is not functioning.  ", 31,
          "WRITE ERROR: A device attached to the system is not functioning (1F)"},
         {"", 0, "WRITE ERROR:  (0)"},
@@ -109,10 +111,9 @@ TEST(OutputReport, WriteErrorTexts)
     EXPECT_EQ(WriteErrorBoxText(65, "x", 0x1F), "65 = WRITE ERROR: x (1F)");
 }
 
-TEST(OutputReport, MessageIsCutTo256CharactersBeforeTrimming)
-{
+TEST(OutputReport, MessageIsCutTo256CharactersBeforeTrimming) {
     std::string longText(250, 'a');
-    longText += "bbbbb.";    // 256 characters up to here
+    longText += "bbbbb."; // 256 characters up to here
     longText += "ccccc";
     EXPECT_EQ(CleanErrorMessage(longText), std::string(250, 'a') + "bbbbb");
     // characters, not bytes: 300 Cyrillic letters keep 256 of them whole
@@ -122,8 +123,7 @@ TEST(OutputReport, MessageIsCutTo256CharactersBeforeTrimming)
     EXPECT_EQ(CleanErrorMessage(cyr).size(), 256u * 2);
 }
 
-TEST(OutputReport, StoredValueBytes)
-{
+TEST(OutputReport, StoredValueBytes) {
     using B4 = std::array<std::uint8_t, 4>;
     EXPECT_EQ(SingleBytes(77.0f), (B4{0x00, 0x00, 0x9A, 0x42}));
     EXPECT_EQ(SingleBytes(-2.5f), (B4{0x00, 0x00, 0x20, 0xC0}));

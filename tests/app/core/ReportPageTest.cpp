@@ -50,8 +50,7 @@ const Lines kTail{
     "</html>",
 };
 
-Lines Concat(std::initializer_list<Lines> parts)
-{
+Lines Concat(std::initializer_list<Lines> parts) {
     Lines all;
     for (const auto& p : parts)
         all.insert(all.end(), p.begin(), p.end());
@@ -60,16 +59,14 @@ Lines Concat(std::initializer_list<Lines> parts)
 
 } // namespace
 
-TEST_F(ReportPage, MeasurementWithoutARecordShowsTheLiveResults)
-{
+TEST_F(ReportPage, MeasurementWithoutARecordShowsTheLiveResults) {
     const Lines expected = Concat({
         kHead,
         {"<h1>Анализатор помутнения и застывания KelvaneА</h1>"},
         kTableHead,
         {"<td align=center><b><font size=16>-12.3</b></td>",
          "<td align=center><b><font size=+1>?</b></td>",
-         "<td align=center><b><font size=16>-20</b></td>",
-         "</tr>", "</table>"},
+         "<td align=center><b><font size=16>-20</b></td>", "</tr>", "</table>"},
         kTail,
     });
     EXPECT_EQ(PrintMeasurementLines(nullptr, -12.34f, 77.0f, -20.04f), expected);
@@ -81,24 +78,17 @@ TEST_F(ReportPage, MeasurementWithoutARecordShowsTheLiveResults)
     EXPECT_EQ(zero[17], "<td align=center><b><font size=16>0</b></td>");
 }
 
-TEST_F(ReportPage, MeasurementOfAMarkedRecord)
-{
+TEST_F(ReportPage, MeasurementOfAMarkedRecord) {
     const TJournalRow record{"4", "10.12.2026  07:45:12", "-12.3", "?", "<&>", " "};
     const Lines expected = Concat({
         kHead,
-        {"<h1>Анализатор помутнения и застывания KelvaneА</h1>",
-         "<p>",
-         "<b><h2>10.12.2026  07:45:12<h2></b>",
-         "</p>"},
+        {"<h1>Анализатор помутнения и застывания KelvaneА</h1>", "<p>",
+         "<b><h2>10.12.2026  07:45:12<h2></b>", "</p>"},
         kTableHead,
         {"<td align=center><b><font size=16>-12.3</b></td>",
          "<td align=center><b><font size=16>?</b></td>",
-         "<td align=center><b><font size=16>&lt;&amp;&gt;</b></td>",
-         "</tr>", "</table>",
-         "<p>",
-         "<body  text=\"#000000\">",
-         "<b><font size=+1> Примечение: </b>",
-         "</p>"},
+         "<td align=center><b><font size=16>&lt;&amp;&gt;</b></td>", "</tr>", "</table>", "<p>",
+         "<body  text=\"#000000\">", "<b><font size=+1> Примечение: </b>", "</p>"},
         kTail,
     });
     // the live values do not matter with a record
@@ -111,8 +101,7 @@ TEST_F(ReportPage, MeasurementOfAMarkedRecord)
               "<b><font size=+1> Примечение:Присадка.</b>");
 }
 
-TEST_F(ReportPage, JournalPageHasEveryRow)
-{
+TEST_F(ReportPage, JournalPageHasEveryRow) {
     const std::vector<TJournalRow> rows{{" ", " ", " ", " ", " ", " "},
                                         {"2", "d & t", "<b>", "?", "-1", "Присадка."},
                                         {"", "", "", "", "", ""}};
@@ -127,24 +116,39 @@ TEST_F(ReportPage, JournalPageHasEveryRow)
          "<td align=center><b>Предельная температура фильтруемости</b></td>",
          "<td align=center><b>Информация</b></td>",
          "</tr>",
-         "<tr>", "<td align=center width=10> </td>", "<td align=center> </td>",
-         "<td align=center> </td>", "<td align=center> </td>", "<td align=center> </td>",
-         "<td align=center> </td>", "</tr>",
-         "<tr>", "<td align=center width=10>2</td>", "<td align=center>d &amp; t</td>",
-         "<td align=center>&lt;b&gt;</td>", "<td align=center>?</td>", "<td align=center>-1</td>",
-         "<td align=center>Присадка.</td>", "</tr>",
-         "<tr>", "<td align=center width=10></td>", "<td align=center></td>",
-         "<td align=center></td>", "<td align=center></td>", "<td align=center></td>",
-         "<td align=center></td>", "</tr>",
-         "</table>", "</body>", "</html>"},
+         "<tr>",
+         "<td align=center width=10> </td>",
+         "<td align=center> </td>",
+         "<td align=center> </td>",
+         "<td align=center> </td>",
+         "<td align=center> </td>",
+         "<td align=center> </td>",
+         "</tr>",
+         "<tr>",
+         "<td align=center width=10>2</td>",
+         "<td align=center>d &amp; t</td>",
+         "<td align=center>&lt;b&gt;</td>",
+         "<td align=center>?</td>",
+         "<td align=center>-1</td>",
+         "<td align=center>Присадка.</td>",
+         "</tr>",
+         "<tr>",
+         "<td align=center width=10></td>",
+         "<td align=center></td>",
+         "<td align=center></td>",
+         "<td align=center></td>",
+         "<td align=center></td>",
+         "<td align=center></td>",
+         "</tr>",
+         "</table>",
+         "</body>",
+         "</html>"},
     });
     EXPECT_EQ(PrintJournalLines(rows), expected);
 }
 
-TEST_F(ReportPage, FileIsCp1251WithCrLfAfterEveryLine)
-{
-    EXPECT_EQ(ReportFileBytes({"<html>", "№ Дата", ""}),
-              "<html>\r\n\xB9 \xC4\xE0\xF2\xE0\r\n\r\n");
+TEST_F(ReportPage, FileIsCp1251WithCrLfAfterEveryLine) {
+    EXPECT_EQ(ReportFileBytes({"<html>", "№ Дата", ""}), "<html>\r\n\xB9 \xC4\xE0\xF2\xE0\r\n\r\n");
     TempDir dir;
     const std::string file = dir / kReportFileName;
     TempDir::Write(file, "old page");
@@ -156,8 +160,7 @@ TEST_F(ReportPage, FileIsCp1251WithCrLfAfterEveryLine)
 
 // Cell texts are shown as typed: what HTML gives meaning to is escaped in every cell the
 // pages take from the journal.
-TEST_F(ReportPage, CellTextsAreEscaped)
-{
+TEST_F(ReportPage, CellTextsAreEscaped) {
     struct Case {
         const char* typed;
         const char* written;

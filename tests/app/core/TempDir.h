@@ -9,14 +9,12 @@
 
 class TempDir {
 public:
-    TempDir()
-    {
+    TempDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "cp-core-XXXXXX").string();
         path_ = ::mkdtemp(pattern.data());
         path_ += '/';
     }
-    ~TempDir()
-    {
+    ~TempDir() {
         std::error_code ec;
         std::filesystem::remove_all(path_, ec);
     }
@@ -24,17 +22,14 @@ public:
     const std::string& path() const { return path_; }
     std::string operator/(const std::string& name) const { return path_ + name; }
 
-    static void Write(const std::string& file, const std::string& bytes)
-    {
+    static void Write(const std::string& file, const std::string& bytes) {
         std::ofstream(file, std::ios::binary) << bytes;
     }
-    static std::string Read(const std::string& file)
-    {
+    static std::string Read(const std::string& file) {
         std::ifstream in(file, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), {}};
     }
-    std::size_t EntryCount() const
-    {
+    std::size_t EntryCount() const {
         return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(path_),
                                                       std::filesystem::directory_iterator()));
     }

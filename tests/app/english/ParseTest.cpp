@@ -49,8 +49,8 @@ struct LayoutCase {
 TEST_F(EnglishParse, LayoutIsChosenByByte39Alone) {
     for (const LayoutCase& c : {LayoutCase{3, 3, 0.0f}, LayoutCase{3, 2, 16.0f},
                                 LayoutCase{1, 2, 16.0f}, LayoutCase{3, 0, 0.0f}}) {
-        SCOPED_TRACE("version " + std::to_string(c.version) + ", byte 39 = " +
-                     std::to_string(c.byte39));
+        SCOPED_TRACE("version " + std::to_string(c.version) +
+                     ", byte 39 = " + std::to_string(c.byte39));
         DestroyWindow();
         sim::VirtualBus::Instance().Reset();
         Start(c.version);

@@ -14,7 +14,7 @@ class EnglishProgram : public entest::EnglishFixture {
 protected:
     void SetUp() override {
         EnglishFixture::SetUp();
-        app::UseTexts(app::RussianTexts);  // the entry chooses the English ones
+        app::UseTexts(app::RussianTexts); // the entry chooses the English ones
     }
 };
 

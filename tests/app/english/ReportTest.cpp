@@ -41,8 +41,9 @@ TEST(EnglishReports, MeasurementReportLines) {
                                        [&](const auto& c) { return c.first == ru[i]; });
         EXPECT_EQ(en[i], swap == changed.end() ? ru[i] : swap->second) << i;
     }
-    EXPECT_TRUE(Has(en, "<meta http-equiv=\"Content-Type\" content=\"text/html; "
-                        "charset=windows-1251\">"));
+    EXPECT_TRUE(Has(en,
+                    "<meta http-equiv=\"Content-Type\" content=\"text/html; "
+                    "charset=windows-1251\">"));
 }
 
 TEST(EnglishReports, JournalReportLines) {
@@ -54,8 +55,7 @@ TEST(EnglishReports, JournalReportLines) {
         // This one head cell does not close its bold.
         {"<td align=center><b>Дата</b></td>", "<td align=center><b>Date</td>"},
         {"<td align=center><b>Помутнение</b></td>", "<td align=center><b>Opacity</b></td>"},
-        {"<td align=center><b>Застывание</b></td>",
-         "<td align=center><b>Solidification</b></td>"},
+        {"<td align=center><b>Застывание</b></td>", "<td align=center><b>Solidification</b></td>"},
         {"<td align=center><b>Предельная температура фильтруемости</b></td>",
          "<td align=center><b>CFPP(*)</b></td>"},
         {"<td align=center><b>Информация</b></td>", "<td align=center><b>Info</b></td>"},

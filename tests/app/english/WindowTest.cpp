@@ -94,13 +94,13 @@ TEST_F(EnglishWindow, JournalHeaderAndWidths) {
 TEST_F(EnglishWindow, HasNoPidTermsGroup) {
     TForm1& f = *CreateEnglishWindow();
     EXPECT_EQ(f.GroupBox21, nullptr);
-    for (void* c : {static_cast<void*>(f.Label24), static_cast<void*>(f.Label25),
-                    static_cast<void*>(f.Label26), static_cast<void*>(f.Label27),
-                    static_cast<void*>(f.Edit17), static_cast<void*>(f.Edit18),
-                    static_cast<void*>(f.Edit19), static_cast<void*>(f.Button35),
-                    static_cast<void*>(f.Button36)})
+    for (void* c :
+         {static_cast<void*>(f.Label24), static_cast<void*>(f.Label25),
+          static_cast<void*>(f.Label26), static_cast<void*>(f.Label27),
+          static_cast<void*>(f.Edit17), static_cast<void*>(f.Edit18), static_cast<void*>(f.Edit19),
+          static_cast<void*>(f.Button35), static_cast<void*>(f.Button36)})
         EXPECT_EQ(c, nullptr);
-    const std::string gone[] = {"GroupBox21", "Label24", "Label25", "Label26", "Label27",
+    const std::string gone[] = {"GroupBox21", "Label24", "Label25", "Label26",  "Label27",
                                 "Edit17",     "Edit18",  "Edit19",  "Button35", "Button36"};
     for (int i = 0; i < f.ComponentCount(); ++i)
         for (const std::string& name : gone)
@@ -116,8 +116,8 @@ TEST_F(EnglishWindow, HasNoPidTermsGroup) {
 TEST_F(EnglishWindow, LookUpByNameSkipsTheRemovedEdits) {
     TForm1& f = *CreateEnglishWindow();
     const std::pair<const char*, ui::TEdit*> cases[] = {
-        {"Edit17", nullptr}, {"Edit18", nullptr}, {"Edit19", nullptr},
-        {"Edit13", f.Edit13}, {"gr_df", f.gr_df}, {"Edit1", f.Edit1},
+        {"Edit17", nullptr},  {"Edit18", nullptr}, {"Edit19", nullptr},
+        {"Edit13", f.Edit13}, {"gr_df", f.gr_df},  {"Edit1", f.Edit1},
     };
     for (const auto& [name, edit] : cases)
         EXPECT_EQ(f.EditByName(name), edit) << name;
@@ -147,13 +147,13 @@ TEST_F(EnglishWindow, CorrectionsTabControlsDoNotCoverEachOther) {
                 const ui::TControl* a = tab->Controls(i);
                 const ui::TControl* b = tab->Controls(j);
                 if (a->Align() != ui::alNone || b->Align() != ui::alNone)
-                    continue;  // the hex log fills the bottom
-                const bool across = a->Left() < b->Left() + b->Width() &&
-                                    b->Left() < a->Left() + a->Width();
-                const bool down = a->Top() < b->Top() + b->Height() &&
-                                  b->Top() < a->Top() + a->Height();
-                EXPECT_FALSE(across && down) << f->FParseRules.PidTerms << ": " << a->Name()
-                                             << " and " << b->Name();
+                    continue; // the hex log fills the bottom
+                const bool across =
+                    a->Left() < b->Left() + b->Width() && b->Left() < a->Left() + a->Width();
+                const bool down =
+                    a->Top() < b->Top() + b->Height() && b->Top() < a->Top() + a->Height();
+                EXPECT_FALSE(across && down)
+                    << f->FParseRules.PidTerms << ": " << a->Name() << " and " << b->Name();
             }
     }
 }
@@ -292,7 +292,8 @@ TEST_F(EnglishWindow, AJournalKeptBesideItIsToldInEnglish) {
     ASSERT_EQ(Boxes().Count(), 1);
     EXPECT_EQ(Boxes().Requests()[0].text,
               "The journal data2.tab was not read in full. Its previous content was kept in the "
-              "file " + kept);
+              "file " +
+                  kept);
     std::ifstream in(kept, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), damaged);
 }

@@ -14,7 +14,8 @@ TEST(HidrawErrors, OpenAndIoMapTheDevicesAbsenceDifferently) {
         EXPECT_EQ(ErrorFromOpen(e), ERROR_FILE_NOT_FOUND) << e;
         EXPECT_EQ(ErrorFromIo(e), ERROR_DEVICE_NOT_CONNECTED) << e;
     }
-    for (int e : {EIO, EPIPE, ESHUTDOWN}) EXPECT_EQ(ErrorFromIo(e), ERROR_DEVICE_NOT_CONNECTED);
+    for (int e : {EIO, EPIPE, ESHUTDOWN})
+        EXPECT_EQ(ErrorFromIo(e), ERROR_DEVICE_NOT_CONNECTED);
 }
 
 TEST(HidrawErrors, SharedCodes) {

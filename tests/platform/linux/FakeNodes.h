@@ -20,22 +20,28 @@ namespace hidraw::testing_nodes {
 
 using Bytes = std::vector<std::uint8_t>;
 
-inline const Bytes kVendor64 = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x15, 0x00, 0x26, 0xFF,
-                         0x00, 0x75, 0x08, 0x95, 0x40, 0x09, 0x01, 0x81, 0x02, 0x95, 0x40,
-                         0x09, 0x01, 0x91, 0x02, 0xC0};
+inline const Bytes kVendor64 = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x15, 0x00,
+                                0x26, 0xFF, 0x00, 0x75, 0x08, 0x95, 0x40, 0x09, 0x01,
+                                0x81, 0x02, 0x95, 0x40, 0x09, 0x01, 0x91, 0x02, 0xC0};
 
 inline UdevRecord AnalyzerAt(const std::string& devNode, const std::string& hidName) {
     UdevRecord r;
     r.devNode = devNode;
     r.sysPath = "/sys/devices/usb1/1-2/1-2:1.0/" + hidName + "/hidraw/x";
     r.hidraw = {true, "x", {{"DEVNAME", devNode}}, {}};
-    r.hid = {true, hidName,
-             {{"HID_ID", "0003:00000925:00001299"}, {"HID_NAME", "Orvane Kelvane A"},
+    r.hid = {true,
+             hidName,
+             {{"HID_ID", "0003:00000925:00001299"},
+              {"HID_NAME", "Orvane Kelvane A"},
               {"DRIVER", "hid-generic"}},
              {}};
     r.transport = {true, "1-2:1.0", {{"DRIVER", "usbhid"}}, {{"bInterfaceNumber", "00"}}};
-    r.usbDevice = {true, "1-2", {},
-                   {{"idVendor", "0925"}, {"idProduct", "1299"}, {"bcdDevice", "0003"},
+    r.usbDevice = {true,
+                   "1-2",
+                   {},
+                   {{"idVendor", "0925"},
+                    {"idProduct", "1299"},
+                    {"bcdDevice", "0003"},
                     {"product", "Kelvane A"}}};
     r.reportDescriptor = kVendor64;
     return r;
@@ -51,13 +57,15 @@ public:
     std::optional<UdevRecord> Record(const std::string& devNode) override {
         std::lock_guard lock(mutex);
         for (const auto& r : records)
-            if (r.devNode == devNode) return r;
+            if (r.devNode == devNode)
+                return r;
         return std::nullopt;
     }
     bool Present(const UdevRecord& record) override {
         std::lock_guard lock(mutex);
         for (const auto& r : records)
-            if (r.sysPath == record.sysPath) return true;
+            if (r.sysPath == record.sysPath)
+                return true;
         return false;
     }
     void Set(std::vector<UdevRecord> r) {
@@ -89,8 +97,7 @@ public:
     }
     bool WaitForDisconnect() {
         std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, std::chrono::seconds(20),
-                                 [&] { return disconnects_ > 0; });
+        return changed_.wait_for(lock, std::chrono::seconds(20), [&] { return disconnects_ > 0; });
     }
     std::vector<Bytes> Reports() {
         std::lock_guard lock(mutex_);
@@ -115,23 +122,27 @@ class FifoNodes {
 public:
     FifoNodes() {
         char tmpl[] = "/tmp/coldpoint-hidraw-XXXXXX";
-        if (mkdtemp(tmpl)) dir_ = tmpl;
+        if (mkdtemp(tmpl))
+            dir_ = tmpl;
     }
     ~FifoNodes() {
         CloseTestEnd();
-        if (!dir_.empty()) std::filesystem::remove_all(dir_);
+        if (!dir_.empty())
+            std::filesystem::remove_all(dir_);
     }
     const std::string& Dir() const { return dir_; }
     // Makes the FIFO and opens the test's end; empty on failure.
     std::string Make(const std::string& name) {
         const std::string path = dir_ + "/" + name;
-        if (dir_.empty() || mkfifo(path.c_str(), 0600) != 0) return {};
+        if (dir_.empty() || mkfifo(path.c_str(), 0600) != 0)
+            return {};
         testEnd_ = open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
         return testEnd_ >= 0 ? path : std::string();
     }
     int TestEnd() const { return testEnd_; }
     void CloseTestEnd() {
-        if (testEnd_ >= 0) close(testEnd_);
+        if (testEnd_ >= 0)
+            close(testEnd_);
         testEnd_ = -1;
     }
 

@@ -66,17 +66,15 @@ TEST_F(HidrawBusTest, RegistryProperties) {
     std::string bytes;
     ASSERT_EQ(bus_->RegistryProperty(0x0A, SPDRP_HARDWAREID, type, bytes), ERROR_SUCCESS);
     EXPECT_EQ(type, DWORD(REG_MULTI_SZ));
-    EXPECT_EQ(bytes, std::string("HID\\VID_0925&PID_1299&REV_0003\0HID\\VID_0925&PID_1299\0\0",
-                                 54));
+    EXPECT_EQ(bytes,
+              std::string("HID\\VID_0925&PID_1299&REV_0003\0HID\\VID_0925&PID_1299\0\0", 54));
     ASSERT_EQ(bus_->RegistryProperty(0x0A, SPDRP_FRIENDLYNAME, type, bytes), ERROR_SUCCESS);
     EXPECT_EQ(type, DWORD(REG_SZ));
     EXPECT_EQ(bytes, std::string("Orvane Kelvane A\0", 17));
     EXPECT_EQ(bus_->RegistryProperty(0x0A, SPDRP_UI_NUMBER, type, bytes), ERROR_INVALID_DATA);
-    EXPECT_EQ(bus_->RegistryProperty(0x0B, SPDRP_HARDWAREID, type, bytes),
-              ERROR_NO_SUCH_DEVINST);
-    source_->Set({});   // unplugged after the enumeration
-    EXPECT_EQ(bus_->RegistryProperty(0x0A, SPDRP_HARDWAREID, type, bytes),
-              ERROR_NO_SUCH_DEVINST);
+    EXPECT_EQ(bus_->RegistryProperty(0x0B, SPDRP_HARDWAREID, type, bytes), ERROR_NO_SUCH_DEVINST);
+    source_->Set({}); // unplugged after the enumeration
+    EXPECT_EQ(bus_->RegistryProperty(0x0A, SPDRP_HARDWAREID, type, bytes), ERROR_NO_SUCH_DEVINST);
 }
 
 TEST_F(HidrawBusTest, QueryOnlyHandleAnswersFromUdevWithoutOpeningTheNode) {
@@ -104,12 +102,12 @@ TEST_F(HidrawBusTest, QueryOnlyHandleAnswersFromUdevWithoutOpeningTheNode) {
     ASSERT_EQ(c->GetProductString(text), ERROR_SUCCESS);
     EXPECT_EQ(text, u"Kelvane A");
     EXPECT_NE(c->GetSerialNumberString(text), ERROR_SUCCESS);
-    EXPECT_NE(c->GetIndexedString(0, text), ERROR_SUCCESS);  // descriptor 0 cannot be had
+    EXPECT_NE(c->GetIndexedString(0, text), ERROR_SUCCESS); // descriptor 0 cannot be had
 
     const Bytes report(65, 0);
     EXPECT_EQ(c->Write(report.data(), report.size()), ERROR_ACCESS_DENIED);
 
-    source_->Set({});   // the device goes while the handle is open
+    source_->Set({}); // the device goes while the handle is open
     EXPECT_EQ(c->GetAttributes(a), ERROR_DEVICE_NOT_CONNECTED);
     EXPECT_EQ(c->GetProductString(text), ERROR_DEVICE_NOT_CONNECTED);
 }
@@ -146,7 +144,8 @@ TEST_F(HidrawBusTest, ReadHandleDeliversReportsWithTheZeroIdInFront) {
     ASSERT_EQ(Open(node, GENERIC_READ, &sink, c), ERROR_SUCCESS);
 
     Bytes first(64);
-    for (std::size_t i = 0; i < first.size(); ++i) first[i] = std::uint8_t(0x80 + i);
+    for (std::size_t i = 0; i < first.size(); ++i)
+        first[i] = std::uint8_t(0x80 + i);
     ASSERT_EQ(write(testEnd_, first.data(), first.size()), 64);
     ASSERT_TRUE(sink.WaitForReports(1));
     // A short report reaches the system whole, filled with zeros.
@@ -160,8 +159,8 @@ TEST_F(HidrawBusTest, ReadHandleDeliversReportsWithTheZeroIdInFront) {
     EXPECT_TRUE(std::equal(first.begin(), first.end(), reports[0].begin() + 1));
     ASSERT_EQ(reports[1].size(), 65u);
     EXPECT_EQ((Bytes{reports[1].begin(), reports[1].begin() + 4}), (Bytes{0, 0x55, 1, 2}));
-    EXPECT_TRUE(std::all_of(reports[1].begin() + 4, reports[1].end(),
-                            [](auto b) { return b == 0; }));
+    EXPECT_TRUE(
+        std::all_of(reports[1].begin() + 4, reports[1].end(), [](auto b) { return b == 0; }));
     EXPECT_EQ(sink.Disconnects(), 0);
 }
 
@@ -172,7 +171,7 @@ TEST_F(HidrawBusTest, VanishedDeviceEndsTheReads) {
     Collector sink;
     std::unique_ptr<platform::BusConnection> c;
     ASSERT_EQ(Open(node, GENERIC_READ, &sink, c), ERROR_SUCCESS);
-    CloseTestEnd();   // the FIFO hangs up, as a removed node does
+    CloseTestEnd(); // the FIFO hangs up, as a removed node does
     ASSERT_TRUE(sink.WaitForDisconnect());
     c.reset();
     EXPECT_EQ(sink.Disconnects(), 1);
@@ -186,7 +185,7 @@ TEST_F(HidrawBusTest, ClosingAWaitingReadHandleEndsItsThreadWithoutACall) {
     Collector sink;
     std::unique_ptr<platform::BusConnection> c;
     ASSERT_EQ(Open(node, GENERIC_READ, &sink, c), ERROR_SUCCESS);
-    c.reset();   // joins the reader: nothing reaches the sink after this
+    c.reset(); // joins the reader: nothing reaches the sink after this
     const Bytes report(64, 1);
     ASSERT_EQ(write(testEnd_, report.data(), report.size()), 64);
     EXPECT_TRUE(sink.Reports().empty());
@@ -226,7 +225,7 @@ TEST_F(HidrawBusTest, HandleClosedFromItsOwnSinkLeavesTheReaderNothingFreed) {
     const Bytes report(64, 1);
     ASSERT_EQ(write(testEnd_, report.data(), report.size()), 64);
     ASSERT_TRUE(sink.WaitClosed());
-    ASSERT_EQ(write(testEnd_, report.data(), report.size()), 64);   // read by nobody
+    ASSERT_EQ(write(testEnd_, report.data(), report.size()), 64); // read by nobody
 }
 
 TEST_F(HidrawBusTest, WriteHandsTheReportIdByteToTheKernel) {
@@ -246,7 +245,7 @@ TEST_F(HidrawBusTest, WriteHandsTheReportIdByteToTheKernel) {
     got.resize(65);
     EXPECT_EQ(got, report);
 
-    report[0] = 0x01;   // no numbered reports on this device
+    report[0] = 0x01; // no numbered reports on this device
     EXPECT_EQ(c->Write(report.data(), report.size()), ERROR_INVALID_PARAMETER);
 }
 
@@ -301,8 +300,9 @@ TEST(LibudevSource, ListsTheMachinesHidrawNodes) {
 TEST(LibudevSource, BusStartsAndStopsItsMonitor) {
     auto bus = std::make_unique<HidrawBus>();
     const auto list = bus->Interfaces();
-    for (const auto& i : list) EXPECT_NE(i.instance, 0u);
-    bus.reset();   // the monitor thread ends
+    for (const auto& i : list)
+        EXPECT_NE(i.instance, 0u);
+    bus.reset(); // the monitor thread ends
 }
 
 } // namespace

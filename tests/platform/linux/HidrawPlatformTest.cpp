@@ -57,8 +57,8 @@ protected:
     void TearDown() override { Chosen().source->Set({}); }
 
     HANDLE OpenReadHandle() {
-        return CreateFileA(node_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, 0);
+        return CreateFileA(node_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_OVERLAPPED, 0);
     }
     // The alertable wait returns as soon as the read's routine has run; the bound is generous.
     bool WaitForCompletion() {
@@ -78,7 +78,8 @@ TEST_F(HidrawPlatform, OverlappedReadEndsInTheAlertableWait) {
     ASSERT_TRUE(ReadFileEx(h, buffer, sizeof buffer, &ov, CountCompletion));
 
     std::uint8_t report[64];
-    for (int i = 0; i < 64; ++i) report[i] = std::uint8_t(i + 1);
+    for (int i = 0; i < 64; ++i)
+        report[i] = std::uint8_t(i + 1);
     ASSERT_EQ(write(nodes_.TestEnd(), report, sizeof report), 64);
     ASSERT_TRUE(WaitForCompletion());
 
@@ -96,7 +97,7 @@ TEST_F(HidrawPlatform, VanishedDeviceEndsThePendingRead) {
     std::uint8_t buffer[65] = {};
     OVERLAPPED ov{};
     ASSERT_TRUE(ReadFileEx(h, buffer, sizeof buffer, &ov, CountCompletion));
-    nodes_.CloseTestEnd();   // the node hangs up
+    nodes_.CloseTestEnd(); // the node hangs up
     ASSERT_TRUE(WaitForCompletion());
     DWORD bytes = 7;
     EXPECT_FALSE(GetOverlappedResult(h, &ov, &bytes, FALSE));
@@ -144,8 +145,7 @@ TEST_F(HidrawPlatform, QueriesThroughTheHidRoutines) {
 
 TEST_F(HidrawPlatform, ReadWriteHandleWritesTheReport) {
     const HANDLE h = CreateFileA(node_.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                 0, 0);
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, 0);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     std::uint8_t report[65] = {};
     report[2] = 0x08;
@@ -169,10 +169,11 @@ TEST_F(HidrawPlatform, UnknownNodeIsNotFound) {
 TEST_F(HidrawPlatform, DeviceChangeReachesTheUtilityWindows) {
     int changes = 0;
     const HWND wnd = AllocateHWnd([&](TMessage& m) {
-        if (m.Msg == WM_DEVICECHANGE && m.WParam == DBT_DEVNODES_CHANGED) ++changes;
+        if (m.Msg == WM_DEVICECHANGE && m.WParam == DBT_DEVNODES_CHANGED)
+            ++changes;
     });
     rt::MainThread::ProcessPending();
-    Chosen().bus->DevicesChanged();   // what the hot-plug monitor calls on every event
+    Chosen().bus->DevicesChanged(); // what the hot-plug monitor calls on every event
     rt::MainThread::ProcessPending();
     EXPECT_EQ(changes, 1);
     DeallocateHWnd(wnd);

@@ -22,7 +22,8 @@ std::size_t KernelRead(std::span<std::uint8_t> area, const Bytes& report) {
 TEST(ReportIdBytes, ReadWithoutNumberedReportsGetsZeroIdInFront) {
     Bytes buffer(65, 0xEE);
     Bytes report(64);
-    for (std::size_t i = 0; i < report.size(); ++i) report[i] = std::uint8_t(i + 1);
+    for (std::size_t i = 0; i < report.size(); ++i)
+        report[i] = std::uint8_t(i + 1);
 
     const auto area = KernelReadArea(buffer, false);
     ASSERT_EQ(area.data(), buffer.data() + 1);
@@ -85,7 +86,6 @@ struct WriteCase {
 };
 void PrintTo(const WriteCase& c, std::ostream* os) { *os << c.name; }
 
-
 class WritableReport : public testing::TestWithParam<WriteCase> {};
 
 TEST_P(WritableReport, ReportIdMatchesTheDevice) {
@@ -94,15 +94,14 @@ TEST_P(WritableReport, ReportIdMatchesTheDevice) {
 
 INSTANTIATE_TEST_SUITE_P(
     Writes, WritableReport,
-    testing::Values(
-        WriteCase{"UnnumberedWithZeroId", {0x00, 0x00, 0x08, 0x01}, false, true},
-        // Byte 1 of command 0x0B repeats the code: it is data, the ID stays byte 0.
-        WriteCase{"UnnumberedCommandRepeatingItsCode", {0x00, 0x0B, 0x0B}, false, true},
-        WriteCase{"UnnumberedWithNonZeroId", {0x03, 0x00, 0x08}, false, false},
-        WriteCase{"NumberedWithItsId", {0x03, 0x11}, true, true},
-        WriteCase{"NumberedWithZeroId", {0x00, 0x11}, true, false},
-        WriteCase{"OnlyTheIdByte", {0x00}, false, false},
-        WriteCase{"Empty", {}, false, false}),
+    testing::Values(WriteCase{"UnnumberedWithZeroId", {0x00, 0x00, 0x08, 0x01}, false, true},
+                    // Byte 1 of command 0x0B repeats the code: it is data, the ID stays byte 0.
+                    WriteCase{"UnnumberedCommandRepeatingItsCode", {0x00, 0x0B, 0x0B}, false, true},
+                    WriteCase{"UnnumberedWithNonZeroId", {0x03, 0x00, 0x08}, false, false},
+                    WriteCase{"NumberedWithItsId", {0x03, 0x11}, true, true},
+                    WriteCase{"NumberedWithZeroId", {0x00, 0x11}, true, false},
+                    WriteCase{"OnlyTheIdByte", {0x00}, false, false},
+                    WriteCase{"Empty", {}, false, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -10,26 +10,40 @@ using namespace hidraw;
 UdevRecord Analyzer() {
     UdevRecord r;
     r.devNode = "/dev/hidraw3";
-    r.sysPath = "/sys/devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0/"
-                "0003:0925:1299.000A/hidraw/hidraw3";
-    r.hidraw = {true, "hidraw3",
-                {{"DEVPATH", "/devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0/"
-                             "0003:0925:1299.000A/hidraw/hidraw3"},
-                 {"DEVNAME", "/dev/hidraw3"}, {"SUBSYSTEM", "hidraw"},
-                 {"MAJOR", "241"}, {"MINOR", "3"}},
+    r.sysPath =
+        "/sys/devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0/"
+        "0003:0925:1299.000A/hidraw/hidraw3";
+    r.hidraw = {true,
+                "hidraw3",
+                {{"DEVPATH",
+                  "/devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0/"
+                  "0003:0925:1299.000A/hidraw/hidraw3"},
+                 {"DEVNAME", "/dev/hidraw3"},
+                 {"SUBSYSTEM", "hidraw"},
+                 {"MAJOR", "241"},
+                 {"MINOR", "3"}},
                 {}};
-    r.hid = {true, "0003:0925:1299.000A",
-             {{"DRIVER", "hid-generic"}, {"HID_ID", "0003:00000925:00001299"},
-              {"HID_NAME", "Orvane Kelvane A"}, {"HID_PHYS", "usb-0000:00:14.0-2/input0"},
-              {"HID_UNIQ", ""}, {"MODALIAS", "hid:b0003g0001v00000925p00001299"}},
+    r.hid = {true,
+             "0003:0925:1299.000A",
+             {{"DRIVER", "hid-generic"},
+              {"HID_ID", "0003:00000925:00001299"},
+              {"HID_NAME", "Orvane Kelvane A"},
+              {"HID_PHYS", "usb-0000:00:14.0-2/input0"},
+              {"HID_UNIQ", ""},
+              {"MODALIAS", "hid:b0003g0001v00000925p00001299"}},
              {}};
-    r.transport = {true, "1-2:1.0",
+    r.transport = {true,
+                   "1-2:1.0",
                    {{"DRIVER", "usbhid"}, {"INTERFACE", "3/0/0"}, {"DEVTYPE", "usb_interface"}},
                    {{"bInterfaceNumber", "00"}}};
-    r.usbDevice = {true, "1-2",
+    r.usbDevice = {true,
+                   "1-2",
                    {{"DEVTYPE", "usb_device"}, {"ID_VENDOR_FROM_DATABASE", "Lakeview Research"}},
-                   {{"idVendor", "0925"}, {"idProduct", "1299"}, {"bcdDevice", "0003"},
-                    {"manufacturer", "Orvane"}, {"product", "Kelvane A"},
+                   {{"idVendor", "0925"},
+                    {"idProduct", "1299"},
+                    {"bcdDevice", "0003"},
+                    {"manufacturer", "Orvane"},
+                    {"product", "Kelvane A"},
                     {"bNumInterfaces", " 1"}}};
     return r;
 }
@@ -40,9 +54,12 @@ UdevRecord BluetoothKeyboard() {
     r.devNode = "/dev/hidraw5";
     r.sysPath = "/sys/devices/virtual/misc/uhid/0005:046D:B342.0011/hidraw/hidraw5";
     r.hidraw = {true, "hidraw5", {{"DEVNAME", "/dev/hidraw5"}}, {}};
-    r.hid = {true, "0005:046D:B342.0011",
-             {{"DRIVER", "hid-generic"}, {"HID_ID", "0005:0000046D:0000B342"},
-              {"HID_NAME", "Keyboard K380"}, {"HID_PHYS", "a4:c3:f0:11:22:33"},
+    r.hid = {true,
+             "0005:046D:B342.0011",
+             {{"DRIVER", "hid-generic"},
+              {"HID_ID", "0005:0000046D:0000B342"},
+              {"HID_NAME", "Keyboard K380"},
+              {"HID_PHYS", "a4:c3:f0:11:22:33"},
               {"HID_UNIQ", "f1:e2:d3:c4:b5:a6"}},
              {}};
     r.transport = {true, "uhid", {}, {}};
@@ -77,9 +94,11 @@ std::vector<std::string> List(const RegistryProperties& p, std::uint32_t code) {
     while (pos < raw.size()) {
         const auto end = raw.find('\0', pos);
         const std::string item = raw.substr(pos, end - pos);
-        if (item.empty()) break;
+        if (item.empty())
+            break;
         items.push_back(item);
-        if (end == std::string::npos) break;
+        if (end == std::string::npos)
+            break;
         pos = end + 1;
     }
     return items;
@@ -87,9 +106,9 @@ std::vector<std::string> List(const RegistryProperties& p, std::uint32_t code) {
 
 TEST(UdevRecord, AnalyzerRegistryProperties) {
     const auto p = RegistryPropertiesOf(Analyzer(), VendorCollection());
-    EXPECT_EQ(List(p, SPDRP_HARDWAREID),
-              (std::vector<std::string>{"HID\\VID_0925&PID_1299&REV_0003",
-                                        "HID\\VID_0925&PID_1299"}));
+    EXPECT_EQ(
+        List(p, SPDRP_HARDWAREID),
+        (std::vector<std::string>{"HID\\VID_0925&PID_1299&REV_0003", "HID\\VID_0925&PID_1299"}));
     EXPECT_EQ(List(p, SPDRP_COMPATIBLEIDS),
               (std::vector<std::string>{"HID_DEVICE_UP:FF00_U:0001", "HID_DEVICE"}));
     EXPECT_EQ(Str(p, SPDRP_MFG), "Orvane");
@@ -176,11 +195,11 @@ TEST(UdevRecord, Attributes) {
 
 TEST(UdevRecord, Strings) {
     EXPECT_EQ(ProductString(Analyzer()), std::u16string(u"Kelvane A"));
-    EXPECT_FALSE(SerialNumberString(Analyzer()));   // the analyzer has no serial string
+    EXPECT_FALSE(SerialNumberString(Analyzer())); // the analyzer has no serial string
 
     UdevRecord noProduct = Analyzer();
     noProduct.usbDevice.attributes.erase("product");
-    noProduct.hid.properties["HID_NAME"] = "HID 0925:1299";  // the kernel's made-up name
+    noProduct.hid.properties["HID_NAME"] = "HID 0925:1299"; // the kernel's made-up name
     EXPECT_FALSE(ProductString(noProduct));
 
     UdevRecord withSerial = Analyzer();
@@ -198,7 +217,7 @@ TEST(UdevRecord, Strings) {
 TEST(UdevRecord, InstanceNumber) {
     const UdevRecord a = Analyzer();
     EXPECT_EQ(InstanceNumber(a), 0x000Au);
-    EXPECT_EQ(InstanceNumber(a), InstanceNumber(Analyzer()));  // two enumerations
+    EXPECT_EQ(InstanceNumber(a), InstanceNumber(Analyzer())); // two enumerations
 
     // A second interface of the same device, and the analyzer plugged in again later.
     UdevRecord second = Analyzer();

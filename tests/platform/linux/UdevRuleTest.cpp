@@ -17,7 +17,8 @@ std::vector<std::string> ActiveLines() {
     std::ifstream in(kRule);
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);)
-        if (!line.empty() && line[0] != '#') lines.push_back(line);
+        if (!line.empty() && line[0] != '#')
+            lines.push_back(line);
     return lines;
 }
 
@@ -36,8 +37,10 @@ TEST(UdevRule, TagsTheAnalyzersHidrawNodeForTheSeatUser) {
     for (auto it = std::sregex_iterator(rule.begin(), rule.end(), key);
          it != std::sregex_iterator(); ++it) {
         const std::string name = (*it)[1], op = (*it)[3];
-        if (name == "TAG") EXPECT_EQ(op, "+=");
-        else EXPECT_EQ(op, "==") << name;
+        if (name == "TAG")
+            EXPECT_EQ(op, "+=");
+        else
+            EXPECT_EQ(op, "==") << name;
     }
 }
 

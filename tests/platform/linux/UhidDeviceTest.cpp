@@ -63,7 +63,7 @@ TEST_F(UhidEvents, CreateSendAndDestroy) {
         const std::uint8_t report[64] = {0x55, 1, 2, 3};
         EXPECT_TRUE(device->SendInput(report, sizeof report));
         EXPECT_TRUE(device->Destroy());
-    }   // destroyed already: the destructor adds nothing
+    } // destroyed already: the destructor adds nothing
     const auto events = Events();
     ASSERT_EQ(events.size(), 3u);
 
@@ -122,7 +122,7 @@ TEST_F(UhidEvents, RefusedInput) {
     EXPECT_FALSE(device->SendInput(tooLong.data(), tooLong.size()));
     device.reset();
     const auto events = Events();
-    ASSERT_EQ(events.size(), 2u);   // create, destroy: nothing for the refused report
+    ASSERT_EQ(events.size(), 2u); // create, destroy: nothing for the refused report
     const auto& name = events[0].u.create2.name;
     EXPECT_EQ(name[sizeof name - 1], 0);
     EXPECT_EQ(std::strlen(reinterpret_cast<const char*>(name)), sizeof name - 1);

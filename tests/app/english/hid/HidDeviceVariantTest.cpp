@@ -151,8 +151,8 @@ TEST_F(EnglishDeviceTest, ControllerWithoutARequiredRoutineListsNoDevice) {
         EXPECT_FALSE(hid::IsHidBound());
         EXPECT_EQ(controller.WindowHandle(), HWND{0});
         EXPECT_EQ(pt::UtilityWindowCount(), windows);
-        const GUID hidClass = {0x4D1E55B2, 0xF16F, 0x11CF,
-                               {0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
+        const GUID hidClass = {
+            0x4D1E55B2, 0xF16F, 0x11CF, {0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
         EXPECT_EQ(controller.HidGuid(), hidClass);
         Drain();
         EXPECT_EQ(controller.Count(), 0);
@@ -185,16 +185,15 @@ TEST_F(EnglishDeviceTest, EveryMessageOfTheHiddenWindowGoesToTheDefaultProcedure
     hid::THidDeviceController controller;
     ASSERT_NE(controller.WindowHandle(), HWND{0});
     pt::StartCallLog();
-    Drain();  // the first device change
+    Drain(); // the first device change
     const HWND wnd = controller.WindowHandle();
     const unsigned enumerations = pt::CallCount("SetupDiGetClassDevsA");
-    ::SendMessageA(wnd, WM_DEVICECHANGE, 0x8000, 0);        // another wParam: no enumeration
+    ::SendMessageA(wnd, WM_DEVICECHANGE, 0x8000, 0); // another wParam: no enumeration
     ::SendMessageA(wnd, WM_QUERYENDSESSION, 0, 0);
     ::SendMessageA(wnd, WM_USER + 5, 1, 2);
     EXPECT_EQ(pt::CallCount("SetupDiGetClassDevsA"), enumerations);
-    EXPECT_EQ(DefaultProcMessages(),
-              (std::vector<std::uint64_t>{WM_DEVICECHANGE, WM_DEVICECHANGE, WM_QUERYENDSESSION,
-                                          WM_USER + 5}));
+    EXPECT_EQ(DefaultProcMessages(), (std::vector<std::uint64_t>{WM_DEVICECHANGE, WM_DEVICECHANGE,
+                                                                 WM_QUERYENDSESSION, WM_USER + 5}));
     // The answer is the default procedure's, the end of the session included.
     EXPECT_EQ(::SendMessageA(wnd, WM_QUERYENDSESSION, 0, 0),
               ::DefWindowProcA(wnd, WM_QUERYENDSESSION, 0, 0));

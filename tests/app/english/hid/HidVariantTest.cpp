@@ -19,8 +19,8 @@ namespace {
 using platform::test::MakeVersion;
 
 constexpr const char* kExtraRoutines[] = {"HidD_GetInputReport", "HidD_SetOutputReport",
-                                         "HidP_GetExtendedAttributes",
-                                         "HidP_InitializeReportForID"};
+                                          "HidP_GetExtendedAttributes",
+                                          "HidP_InitializeReportForID"};
 
 class EnglishHidTest : public ::testing::Test {
 protected:
@@ -44,9 +44,7 @@ protected:
         hid::english::QueryOsVersion();
     }
 
-    static FARPROC Pointer(const char* name) {
-        return hid::HidPointers[hid::HidIndex(name)];
-    }
+    static FARPROC Pointer(const char* name) { return hid::HidPointers[hid::HidIndex(name)]; }
 };
 
 TEST_F(EnglishHidTest, TableHasFourMoreRoutinesInTheirPlaces) {
@@ -69,11 +67,16 @@ struct VersionCase {
 
 TEST_F(EnglishHidTest, VersionDecidesWhichExtraRoutinesAreRequired) {
     const VersionCase cases[] = {
-        {VER_PLATFORM_WIN32_NT, 5, 0, false, true},   {VER_PLATFORM_WIN32_NT, 5, 1, true, true},
-        {VER_PLATFORM_WIN32_NT, 5, 2, true, true},    {VER_PLATFORM_WIN32_NT, 6, 0, false, true},
-        {VER_PLATFORM_WIN32_NT, 6, 1, true, true},    {VER_PLATFORM_WIN32_NT, 6, 3, true, true},
-        {VER_PLATFORM_WIN32_NT, 10, 0, false, true},  {VER_PLATFORM_WIN32_NT, 4, 1, false, false},
-        {VER_PLATFORM_WIN32_WINDOWS, 5, 1, false, false}, {0, 0, 0, false, false},
+        {VER_PLATFORM_WIN32_NT, 5, 0, false, true},
+        {VER_PLATFORM_WIN32_NT, 5, 1, true, true},
+        {VER_PLATFORM_WIN32_NT, 5, 2, true, true},
+        {VER_PLATFORM_WIN32_NT, 6, 0, false, true},
+        {VER_PLATFORM_WIN32_NT, 6, 1, true, true},
+        {VER_PLATFORM_WIN32_NT, 6, 3, true, true},
+        {VER_PLATFORM_WIN32_NT, 10, 0, false, true},
+        {VER_PLATFORM_WIN32_NT, 4, 1, false, false},
+        {VER_PLATFORM_WIN32_WINDOWS, 5, 1, false, false},
+        {0, 0, 0, false, false},
     };
     for (const VersionCase& c : cases) {
         SCOPED_TRACE(std::to_string(c.platformId) + " " + std::to_string(c.major) + "." +
@@ -81,10 +84,8 @@ TEST_F(EnglishHidTest, VersionDecidesWhichExtraRoutinesAreRequired) {
         const hid::english::TOsVersion v{c.platformId, c.major, c.minor};
         EXPECT_EQ(hid::english::IsRoutineRequired("HidD_GetInputReport", v), c.reportPair);
         EXPECT_EQ(hid::english::IsRoutineRequired("HidD_SetOutputReport", v), c.reportPair);
-        EXPECT_EQ(hid::english::IsRoutineRequired("HidP_GetExtendedAttributes", v),
-                  c.extendedPair);
-        EXPECT_EQ(hid::english::IsRoutineRequired("HidP_InitializeReportForID", v),
-                  c.extendedPair);
+        EXPECT_EQ(hid::english::IsRoutineRequired("HidP_GetExtendedAttributes", v), c.extendedPair);
+        EXPECT_EQ(hid::english::IsRoutineRequired("HidP_InitializeReportForID", v), c.extendedPair);
         EXPECT_TRUE(hid::english::IsRoutineRequired("HidP_GetCaps", v));
     }
 }
