@@ -223,7 +223,9 @@ TRect TGroupBox::ClientRect() const {
 // The lines are the widget's document, held nowhere else. Lines added in a row wait in a short
 // list until the event loop hands them to the widget in one batch, so adding a line costs the
 // same however long the memo is; reading flushes the batch first. With a bound the document
-// drops its oldest lines, and the batch never holds more than the bound.
+// drops its oldest lines, and the batch never holds more than the bound. The oldest lines go a
+// tenth of the bound at a time: the widget lays its whole document out again whenever lines
+// leave its start, which line by line would cost more with every line the memo holds.
 class TMemo::MemoLines : public TStrings {
 public:
     explicit MemoLines(QPlainTextEdit* e) : edit_(e) {}
@@ -253,8 +255,10 @@ public:
             QMetaObject::invokeMethod(
                 edit_, [this] { Flush(); }, Qt::QueuedConnection);
         }
-        const std::size_t lines = static_cast<std::size_t>(DocumentLines()) + pending_.size();
-        return static_cast<int>(max_ > 0 ? std::min(lines, max_) : lines) - 1;
+        const bool replaces = max_ > 0 && pending_.size() >= max_;
+        const std::size_t lines =
+            pending_.size() + (replaces ? 0 : static_cast<std::size_t>(DocumentLines()));
+        return static_cast<int>(lines) - 1;
     }
     void Clear() override {
         pending_.clear();
@@ -282,8 +286,12 @@ public:
         max_ = lines > 0 ? static_cast<std::size_t>(lines) : 0;
         while (max_ > 0 && pending_.size() > max_)
             pending_.pop_front();
-        edit_->setMaximumBlockCount(lines > 0 ? lines : 0);
+        // A bounded memo is a log: keeping what each drop removed for undo would hold every
+        // line again.
+        edit_->document()->setUndoRedoEnabled(max_ == 0);
+        Trim(0);
     }
+    int Max() const { return static_cast<int>(max_); }
 
     // Hands the lines added since the last flush to the widget.
     void Flush() const {
@@ -302,9 +310,20 @@ public:
         else
             edit_->appendPlainText(batch.join(QChar('\n')));
         hasLines_ = true;
+        Trim(max_ / 10);
     }
 
 private:
+    // Down to the bound, once the document holds more than the bound and the slack.
+    void Trim(std::size_t slack) const {
+        const int lines = DocumentLines();
+        if (max_ == 0 || static_cast<std::size_t>(lines) <= max_ + slack)
+            return;
+        QTextCursor c(edit_->document());
+        c.setPosition(Block(lines - static_cast<int>(max_)).position(), QTextCursor::KeepAnchor);
+        c.removeSelectedText();
+    }
+
     // An empty document is no line, unless an empty line was added to it.
     int DocumentLines() const {
         const QTextDocument* doc = edit_->document();
@@ -348,7 +367,7 @@ void TMemo::SetWordWrap(bool on) {
     TextEdit()->setLineWrapMode(on ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
 }
 
-int TMemo::MaxLines() const { return TextEdit()->maximumBlockCount(); }
+int TMemo::MaxLines() const { return lines_->Max(); }
 void TMemo::SetMaxLines(int lines) { lines_->SetMax(lines); }
 
 } // namespace ui

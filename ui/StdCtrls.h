@@ -119,7 +119,8 @@ public:
     void SetReadOnly(bool on);
     void SetScrollBars(TScrollStyle s);
     void SetWordWrap(bool on);
-    // At most this many lines, the oldest dropped; 0 (the default) for no bound.
+    // At most this many lines, the oldest dropped (a tenth of the bound at a time, so up to a
+    // tenth more between two drops); 0 (the default) for no bound.
     int MaxLines() const;
     void SetMaxLines(int lines);
 

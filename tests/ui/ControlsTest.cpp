@@ -299,6 +299,28 @@ TEST(MemoTest, BoundKeepsTheMostRecentLines) {
     }
 }
 
+// A large bound drops the oldest lines a tenth of the bound at a time: the memo never holds
+// more than the bound and its tenth, and what it holds is the most recent lines in order.
+TEST(MemoTest, LargeBoundDropsInSteps) {
+    TMemo memo(nullptr);
+    memo.SetMaxLines(100);
+    int most = 0;
+    for (int i = 0; i < 1000; ++i) {
+        memo.Lines().Add("line " + std::to_string(i));
+        QCoreApplication::processEvents();
+        most = std::max(most, memo.TextEdit()->document()->blockCount());
+    }
+    EXPECT_EQ(most, 110);
+    const int kept = memo.Lines().Count();
+    ASSERT_GE(kept, 100);
+    ASSERT_LE(kept, 110);
+    for (int i = 0; i < kept; ++i)
+        EXPECT_EQ(memo.Lines()[i], "line " + std::to_string(1000 - kept + i));
+    memo.SetMaxLines(50); // a lower bound takes effect at once
+    EXPECT_EQ(memo.Lines().Count(), 50);
+    EXPECT_EQ(memo.Lines()[49], "line 999");
+}
+
 TEST(RadioGroupTest, NoItemSelectedUntilOneIsPickedAndClickSeesTheIndex) {
     TRadioGroup g(nullptr);
     g.Items().Add("Помутнение");
