@@ -43,7 +43,12 @@ DWORD ErrorFromIo(int error) {
     case EPIPE:
     case ESHUTDOWN:
     case ENOTCONN:
-    case ENOENT: return ERROR_DEVICE_NOT_CONNECTED;
+    case ENOENT:
+    // a USB transfer to a device that has gone: no answer on the wire, or cancelled
+    case EPROTO:
+    case EILSEQ:
+    case ETIME:
+    case ECONNRESET: return ERROR_DEVICE_NOT_CONNECTED;
     default: return Common(error);
     }
 }

@@ -115,11 +115,13 @@ DWORD HidrawConnection::Write(const std::uint8_t* data, std::size_t length) {
         const ssize_t n = write(node_->fd, data, length);
         if (n == static_cast<ssize_t>(length))
             return ERROR_SUCCESS;
-        if (n >= 0)
-            return ERROR_GEN_FAILURE;
-        if (errno == EINTR)
+        if (n < 0 && errno == EINTR)
             continue;
-        return ErrorFromIo(errno);
+        const DWORD error = n < 0 ? ErrorFromIo(errno) : ERROR_GEN_FAILURE;
+        // whatever the transfer's error, a write to a device that has gone is not connected
+        if (DWORD gone = Gone())
+            return gone;
+        return error;
     }
 }
 

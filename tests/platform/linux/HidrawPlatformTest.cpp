@@ -180,3 +180,28 @@ TEST_F(HidrawPlatform, DeviceChangeReachesTheUtilityWindows) {
 }
 
 } // namespace
+
+TEST_F(HidrawPlatform, FailedWriteOfAVanishedDeviceIsNotConnected) {
+    // /dev/full fails every write with an error of its own (no space), whatever the device.
+    const struct {
+        bool present;
+        DWORD error;
+    } cases[] = {{true, ERROR_GEN_FAILURE}, {false, ERROR_DEVICE_NOT_CONNECTED}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.present ? "present" : "gone");
+        const UdevRecord full = AnalyzerAt("/dev/full", "0003:0925:1299.000B");
+        Chosen().source->Set({full});
+        Chosen().bus->Interfaces();
+        const HANDLE h =
+            CreateFileA("/dev/full", GENERIC_READ | GENERIC_WRITE,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, 0);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        if (!c.present)
+            Chosen().source->Set({});
+        const std::uint8_t report[65] = {};
+        DWORD written = 0;
+        EXPECT_FALSE(WriteFile(h, report, sizeof report, &written, nullptr));
+        EXPECT_EQ(GetLastError(), c.error);
+        EXPECT_TRUE(CloseHandle(h));
+    }
+}
