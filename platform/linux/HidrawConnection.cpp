@@ -2,6 +2,7 @@
 
 #include "platform/linux/Errors.h"
 #include "platform/linux/ReportIdBytes.h"
+#include "platform/linux/UsbStrings.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -168,11 +169,17 @@ DWORD HidrawConnection::GetSerialNumberString(std::u16string& text) {
     return Answer(SerialNumberString(record_), text);
 }
 
-DWORD HidrawConnection::GetIndexedString(ULONG, std::u16string&) {
-    // Neither sysfs nor hidraw gives string descriptors by index (descriptor 0 included).
+DWORD HidrawConnection::GetIndexedString(ULONG index, std::u16string& words) {
+    // Neither sysfs nor hidraw gives string descriptors by index: a USB device is asked
+    // through usbfs, where its node opens; off USB there are none.
     if (DWORD e = Gone())
         return e;
-    return ERROR_NOT_SUPPORTED;
+    const std::string node = UsbfsNode(record_);
+    if (node.empty())
+        return ERROR_NOT_SUPPORTED;
+    if (index > 0xFF)
+        return ERROR_INVALID_PARAMETER;
+    return ReadStringDescriptor(node, static_cast<std::uint8_t>(index), words);
 }
 
 } // namespace hidraw
