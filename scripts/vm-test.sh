@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Boots a small virtual machine with the kernel's own HID drivers (hid, hid-generic, uhid,
-# hidraw) and udev, and runs in it the checks of the Linux bus and the HID layer against uhid
-# devices, then coldpoint itself (offscreen) against the stand-in analyzer made through uhid.
+# hidraw, usbhid) and udev, and runs in it the checks of the Linux bus and the HID layer against
+# uhid devices, then coldpoint itself (offscreen) against the stand-in analyzer made through
+# uhid; then the same on the USB path: the stand-in as a configfs HID gadget on dummy_hcd, the
+# udev rule's effect on its node, and coldpoint with the cable pulled mid-run.
 # The machine prints one result line on its serial console and powers off; anything else,
 # a time-out included, fails.
 #   scripts/vm-test.sh [build dir]      (root; qemu-system-x86, linux-image-amd64,
@@ -20,7 +22,16 @@ moddir=/lib/modules/$kver/kernel/drivers/hid
 for f in "$moddir/hid.ko" "$moddir/hid-generic.ko" "$moddir/uhid.ko"; do
   [ -f "$f" ] || { echo "vm-test: missing module $f"; exit 1; }
 done
-programs=("$build/app/coldpoint" "$build/app/coldpoint-uhid" "$build/tests/vm_checks")
+# The USB path: the host and device sides of dummy_hcd, the HID gadget function and usbhid.
+usb_modules=(fs/configfs/configfs.ko drivers/usb/common/usb-common.ko drivers/usb/core/usbcore.ko
+  drivers/usb/gadget/udc/udc-core.ko drivers/usb/gadget/udc/dummy_hcd.ko
+  drivers/usb/gadget/libcomposite.ko drivers/usb/gadget/function/usb_f_hid.ko
+  drivers/hid/usbhid/usbhid.ko)
+for m in "${usb_modules[@]}"; do
+  [ -f "/lib/modules/$kver/kernel/$m" ] || { echo "vm-test: missing module $m"; exit 1; }
+done
+programs=("$build/app/coldpoint" "$build/app/coldpoint-uhid" "$build/app/coldpoint-gadget"
+  "$build/tests/vm_checks")
 for p in "${programs[@]}"; do
   [ -x "$p" ] || { echo "vm-test: $p is not built"; exit 1; }
 done
@@ -43,11 +54,18 @@ copy_with_libs() {
 
 cp /bin/busybox "$root/bin/busybox"
 cp "$moddir/hid.ko" "$moddir/hid-generic.ko" "$moddir/uhid.ko" "$root/modules/"
+for m in "${usb_modules[@]}"; do cp "/lib/modules/$kver/kernel/$m" "$root/modules/"; done
 mkdir -p "$root/lib/systemd"
 cp -L /lib/systemd/systemd-udevd "$root/lib/systemd/systemd-udevd"
 ldd /lib/systemd/systemd-udevd | awk '/=> \//{print $3} /^[ \t]*\//{print $1}' |
   while read -r lib; do [ -e "$root$lib" ] || copy "$lib"; done
 mkdir -p "$root/etc/udev/rules.d" "$root/lib/udev/rules.d"
+# The tree's rule with its plugdev line in force beside the uaccess line; a plugdev member.
+sed 's/^#SUBSYSTEM==/SUBSYSTEM==/' udev/70-coldpoint-analyzer.rules \
+  > "$root/etc/udev/rules.d/70-coldpoint-analyzer.rules"
+printf 'root:x:0:0::/root:/bin/sh\noperator:x:1000:1000::/tmp:/bin/sh\nnobody:x:65534:65534::/:/bin/false\n' \
+  > "$root/etc/passwd"
+printf 'root:x:0:\nplugdev:x:46:operator\noperator:x:1000:\nnogroup:x:65534:\n' > "$root/etc/group"
 for p in "${programs[@]}"; do
   cp "$p" "$root/opt/cp/"
   copy_with_libs "$p"
@@ -68,7 +86,11 @@ mount -t sysfs sys /sys
 mount -t devtmpfs dev /dev
 mount -t tmpfs run /run
 mount -t tmpfs tmp /tmp
-for m in hid hid-generic uhid; do insmod /modules/$m.ko || echo "vm: insmod $m failed"; done
+for m in hid hid-generic uhid configfs usb-common usbcore udc-core dummy_hcd libcomposite \
+         usb_f_hid usbhid; do
+  insmod /modules/$m.ko || echo "vm: insmod $m failed"
+done
+mount -t configfs none /sys/kernel/config || echo "vm: configfs did not mount"
 /lib/systemd/systemd-udevd --daemon 2>/dev/null || echo "vm: udevd did not start"
 
 failed=""
@@ -84,7 +106,7 @@ wait_for() {
 
 cd /opt/cp
 echo "vm: the bus and the HID layer"
-./vm_checks --gtest_filter='-Unprivileged.*' || fail "checks as root"
+./vm_checks --gtest_filter='-Unprivileged.*:UsbBus.*' || fail "checks as root"
 
 echo "vm: without access to the node"
 ./coldpoint-uhid & analyzer=$!
@@ -121,6 +143,56 @@ for f in "gr/gr$number.txt" "gr/gr${number}_.txt" "gr/gr${number}__.txt"; do
 done
 ls -l gr
 grep -q "other device: 0 output reports" /tmp/other.txt || fail "the other device was written to: $(cat /tmp/other.txt)"
+echo "vm: uhid phase done at $(cut -d' ' -f1 /proc/uptime) s"
+
+echo "vm: the USB path"
+./vm_checks --gtest_filter='UsbBus.*' || fail "checks on the USB path"
+
+echo "vm: the udev rule on the USB device"
+./coldpoint-gadget --bcd-device 3 2> /tmp/gadget-rule.txt & analyzer=$!
+if wait_for "ls /dev/hidraw*" 20; then
+  node=$(ls /dev/hidraw* | head -n 1)
+  ls -l "$node"
+  [ "$(stat -c '%G %a' "$node")" = "plugdev 660" ] ||
+    fail "the node is $(stat -c '%U:%G %a' "$node"), not group plugdev, mode 0660"
+  ./vm_checks --open-as 1000 46 "$node" || fail "a member of plugdev does not open the node"
+  ./vm_checks --open-as 65534 65534 "$node" && fail "nobody opens the node"
+  grep -q '^G:uaccess' "/run/udev/data/c$(cat "/sys/class/hidraw/${node#/dev/}/dev")" ||
+    fail "the node has no uaccess tag"
+else
+  fail "coldpoint-gadget made no hidraw node: $(cat /tmp/gadget-rule.txt)"
+fi
+kill -TERM $analyzer; wait $analyzer || fail "coldpoint-gadget did not end cleanly"
+wait_for "! ls /dev/hidraw*" 20 || fail "the gadget's node stayed"
+
+echo "vm: coldpoint with the analyzer on USB, the cable pulled mid-run"
+mkdir -p /opt/usb/gr && cp coldpoint /opt/usb/ && cd /opt/usb
+: > data2.tab
+/opt/cp/coldpoint-gadget --bcd-device 3 --run-seconds 20 2> /tmp/gadget.txt & analyzer=$!
+QT_QPA_PLATFORM=offscreen ./coldpoint > /tmp/coldpoint-usb.txt 2>&1 & program=$!
+if wait_for "grep -qE 'state (20|30|40)\$' /tmp/gadget.txt" 180; then
+  sleep 2; kill -USR1 $analyzer; sleep 2; kill -USR2 $analyzer
+else
+  fail "no determination started on USB"
+fi
+if wait_for "sed -n '/plugged in/,\$p' /tmp/gadget.txt | grep -q 'state 5\$'" 180 &&
+   wait_for "[ \$(grep -c . data2.tab) -ge 6 ]" 20; then
+  sleep 2 # a second record would come now
+else
+  fail "the run did not end with a journal record on USB"
+fi
+kill -0 $program 2>/dev/null || fail "coldpoint ended during the USB run"
+kill -TERM $program 2>/dev/null; wait $program
+kill -TERM $analyzer; wait $analyzer || fail "coldpoint-gadget failed"
+cat /tmp/gadget.txt /tmp/coldpoint-usb.txt
+lines=$(wc -l < data2.tab)
+number=$(sed -n 1p data2.tab | tr -d '\r ')
+echo "vm: data2.tab:"; tr -d '\r' < data2.tab
+[ "$lines" -eq 7 ] || fail "the USB run's journal has $lines lines, not one record of 7"
+/opt/cp/vm_checks --curves "gr/gr$number.txt" "gr/gr${number}_.txt" "gr/gr${number}__.txt" ||
+  fail "the USB run's curve files do not hold its points"
+cd /opt/cp
+echo "vm: USB phase done at $(cut -d' ' -f1 /proc/uptime) s"
 
 if [ -z "$failed" ]; then echo "COLDPOINT-VM-RESULT: PASS"; else echo "COLDPOINT-VM-RESULT: FAIL$failed"; fi
 sync
