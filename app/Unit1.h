@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <map>
 #include <vector>
 
 #include "app/core/InputReport.h"
@@ -370,6 +371,14 @@ public:
     // data2.tab exists but did not load whole: its old bytes are kept beside it before the
     // first SaveJournal replaces it.
     bool FJournalKeepOld = false;
+    // Set with FJournalKeepOld: the curve files of records that are not in the grid are
+    // renamed aside (as the journal's copy is named) before the first record is written or
+    // the journal first replaced. FCurveFilesKept holds their new names until the box that
+    // says where the journal was kept; FCurveFilesLeft those that could not be renamed (with
+    // the reason), which are never written over.
+    bool FCurveFilesKeepOld = false;
+    std::vector<std::string> FCurveFilesKept;
+    std::map<std::string, std::string> FCurveFilesLeft;
     // The first record row whose graph box is marked, or 0 when none is.
     int MarkedJournalRow() const;
 

@@ -77,7 +77,7 @@ const app::TTexts EnglishTexts = {
     .JournalKept =
         "The journal data2.tab was not read in full. Its previous content was kept "
         "in the file ",
-    .CurveFilesKept = "\nThe curve files of records that are not in the journal were kept as:",
+    .CurveFilesKept = "The curve files of records that are not in the journal were kept as:",
     .JournalNotKept =
         "The previous content of the journal data2.tab, which was not read in "
         "full, cannot be kept anywhere. Write the journal without it? The part "
