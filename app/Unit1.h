@@ -379,6 +379,9 @@ public:
     bool FCurveFilesKeepOld = false;
     std::vector<std::string> FCurveFilesKept;
     std::map<std::string, std::string> FCurveFilesLeft;
+    // The box that names the characters a saved journal could not hold has been shown (once
+    // a session).
+    bool FCharsNotKeptTold = false;
     // The first record row whose graph box is marked, or 0 when none is.
     int MarkedJournalRow() const;
 

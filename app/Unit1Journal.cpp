@@ -10,6 +10,7 @@
 #include "platform/FolderList.h"
 #include "app/core/Journal.h"
 #include "app/core/NumberText.h"
+#include "runtime/CodePage.h"
 #include "runtime/SysUtils.h"
 #include "ui/Dialogs.h"
 #include "ui/Forms.h"
@@ -174,6 +175,25 @@ static std::string KeptText(const std::string& journalCopy, std::vector<std::str
     return text;
 }
 
+// The file's code page writes what it cannot hold as '?': the first time that happens in a
+// session a box names those characters.
+static void TellCharsNotKept(TForm1& f, const std::vector<core::TJournalRow>& rows) {
+    if (f.FCharsNotKeptTold)
+        return;
+    std::string text;
+    for (const core::TJournalRow& row : rows)
+        for (const std::string& cell : row)
+            text += cell;
+    const std::vector<std::string> lost = rt::CharsNotInCp1251(text);
+    if (lost.empty())
+        return;
+    f.FCharsNotKeptTold = true;
+    std::string names;
+    for (const std::string& ch : lost)
+        names += (names.empty() ? "" : " ") + ch;
+    ui::MessageDlg(app::TextWith(app::Texts().CharsNotKept, names), ui::mtWarning, ui::mbOK);
+}
+
 void TForm1::LoadJournal() {
     // A journal that exists but does not load whole is kept before it is first replaced.
     FJournalKeepOld = platform::PathTaken(JournalPath());
@@ -218,6 +238,7 @@ void TForm1::SaveJournal() {
         rows.push_back(std::move(row));
     }
     core::SaveJournalFile(JournalPath(), rows);
+    TellCharsNotKept(*this, rows);
 }
 
 void TForm1::AppendRecord() {

@@ -697,6 +697,36 @@ TEST_F(Journal, AReadOnlyProgramFolderStillSavesTheJournal) {
     EXPECT_EQ(rows[1][5], "правка");
 }
 
+// Characters that Windows-1251 cannot hold are written as '?' (the format stays), and the first
+// save of a session that loses some names them in a box.
+TEST_F(Journal, CharactersTheCodePageCannotHoldAreNamedOnceASession) {
+    for (int session = 0; session < 2; ++session) {
+        SCOPED_TRACE(session);
+        Start(JournalOf(1));
+        form_->StringGrid1->SetCells(5, 1, "Присадка. № € ok");
+        form_->SaveJournal();
+        EXPECT_EQ(Boxes().Count(), 0);
+
+        form_->StringGrid1->SetCells(5, 1, "проба ✓ 😀 и ✓");
+        form_->SaveJournal();
+        const auto rows = core::ParseJournal(ReadBytes(JournalFile()));
+        ASSERT_EQ(rows.size(), 1u);
+        EXPECT_EQ(rows[0][5], "проба ? ? и ?");
+        ASSERT_EQ(Boxes().Count(), 1);
+        EXPECT_EQ(Boxes().Last().text,
+                  "Журнал data2.tab не может хранить символы ✓ 😀: вместо них записан знак \"?\".");
+        EXPECT_EQ(Boxes().Last().icon, ui::ModalIcon::Warning);
+
+        // Once a session: a later save and an append say nothing more.
+        form_->StringGrid1->SetCells(5, 1, "Ω");
+        form_->SaveJournal();
+        Append(-9, -20, -15);
+        EXPECT_EQ(Boxes().Count(), 1);
+        EXPECT_EQ(core::ParseJournal(ReadBytes(JournalFile())).at(0)[5], "?");
+        DestroyWindow();
+    }
+}
+
 TEST_F(Journal, SaveJournalWritesEveryRowAsTheGridHoldsIt) {
     Start(JournalOf(2));
     form_->StringGrid1->SetCells(5, 1, "правка");

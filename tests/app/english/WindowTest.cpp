@@ -298,6 +298,16 @@ TEST_F(EnglishWindow, AJournalKeptBesideItIsToldInEnglish) {
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), damaged);
 }
 
+TEST_F(EnglishWindow, CharactersTheJournalCannotHoldAreNamedInEnglish) {
+    TForm1& f = *CreateEnglishWindow();
+    Boxes().Clear();
+    f.StringGrid1->SetCells(5, 1, "sample ✓");
+    f.SaveJournal();
+    ASSERT_EQ(Boxes().Count(), 1);
+    EXPECT_EQ(Boxes().Last().text,
+              "The journal data2.tab cannot hold the characters ✓: they were written as \"?\".");
+}
+
 // The curve files kept aside and the question when the old journal can be kept nowhere, in
 // English.
 TEST_F(EnglishWindow, CurveFilesKeptAsideAndTheJournalKeptNowhereAreToldInEnglish) {
