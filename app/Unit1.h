@@ -368,8 +368,9 @@ public:
     // The graph boxes (objects of column 5) and curve-file references (columns 1, 2, 3) of
     // StringGrid1's record rows; test a cell object with app::GraphBoxOf / app::CurveFileRefOf.
     app::TJournalAttachments FJournalCells;
-    // data2.tab exists but did not load whole: its old bytes are kept beside it before the
-    // first SaveJournal replaces it.
+    // data2.tab exists but did not load whole: its old bytes are kept beside it (or in gr/)
+    // before the first SaveJournal replaces it; where they can be kept nowhere, the operator
+    // is asked whether to write the journal without them.
     bool FJournalKeepOld = false;
     // Set with FJournalKeepOld: the curve files of records that are not in the grid are
     // renamed aside (as the journal's copy is named) before the first record is written or
