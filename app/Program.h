@@ -13,6 +13,8 @@ inline constexpr const char* kApplicationTitle =
 // once the application object is initialised, before the windows are created (a program
 // chooses its bus and plugs its devices there). createMainWindow, when given, creates Form1
 // in place of the plain creation (the English build shapes its window first).
+// While another copy works in the program's folder, a box says so and 1 is returned at
+// once: no window is made and nothing is written.
 int ProgramEntry(const std::function<void()>& setUp = {},
                  const std::function<void()>& createMainWindow = {});
 

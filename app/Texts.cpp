@@ -54,6 +54,12 @@ const TTexts RussianTexts = {
 
     &core::RussianReportTexts(),
     "Журнал data2.tab был прочитан не полностью. Его прежнее содержимое сохранено в файле ",
+    "Файлы графиков записей, которых нет в журнале, сохранены под именами:",
+    "Прежнее содержимое журнала data2.tab, прочитанного не полностью, сохранить негде. "
+    "Записать журнал без него? Непрочитанная часть будет потеряна.\n",
+    "Журнал data2.tab не может хранить символы %s: вместо них записан знак \"?\".",
+    "С журналом в папке %s уже работает другая копия программы. Эта копия закрывается, "
+    "ничего не записав.",
 
     MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT),
     "Длина выходного отчета %u не поддерживается",
@@ -66,5 +72,12 @@ const TTexts* current = &RussianTexts;
 const TTexts& Texts() { return *current; }
 
 void UseTexts(const TTexts& texts) { current = &texts; }
+
+std::string TextWith(const char* text, std::string_view value) {
+    std::string out = text;
+    if (const auto at = out.find("%s"); at != std::string::npos)
+        out.replace(at, 2, value);
+    return out;
+}
 
 } // namespace app

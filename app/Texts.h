@@ -3,6 +3,8 @@
 // texts are the Russian ones; a build that shows other texts hands its own table to UseTexts
 // before it creates its windows, and its FormCreate sets the captions from it.
 #include <array>
+#include <string>
+#include <string_view>
 
 #include "app/core/ReportPage.h"
 #include "platform/Language.h"
@@ -71,6 +73,17 @@ struct TTexts {
     // The box that tells where the old bytes of a journal that did not load whole were
     // kept; the copy's path follows the text.
     const char* JournalKept;
+    // Follows the copy's path in the same box: the curve files of records that are not in
+    // the grid were kept under these names (the names follow, one a line).
+    const char* CurveFilesKept;
+    // Asks (Yes/No) whether to write the journal when its old bytes could be kept nowhere;
+    // the reason follows the text.
+    const char* JournalNotKept;
+    // Characters that the journal's code page cannot hold were written as '?'; "%s" stands
+    // for those characters.
+    const char* CharsNotKept;
+    // Another copy of the program works in the folder; "%s" stands for the folder.
+    const char* SecondCopy;
     // A failed write: the language the platform's error texts are asked in, and our own text
     // for an output report length the buffer cannot take ("%u" stands for the length).
     WORD ErrorLanguage;
@@ -82,5 +95,8 @@ extern const TTexts RussianTexts;
 // The texts of this build (the Russian ones unless UseTexts chose others).
 const TTexts& Texts();
 void UseTexts(const TTexts& texts);
+
+// The text with its "%s" replaced by value (taken as it is, '%' included).
+std::string TextWith(const char* text, std::string_view value);
 
 } // namespace app

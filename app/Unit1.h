@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <map>
 #include <vector>
 
 #include "app/core/InputReport.h"
@@ -367,9 +368,21 @@ public:
     // The graph boxes (objects of column 5) and curve-file references (columns 1, 2, 3) of
     // StringGrid1's record rows; test a cell object with app::GraphBoxOf / app::CurveFileRefOf.
     app::TJournalAttachments FJournalCells;
-    // data2.tab exists but did not load whole: its old bytes are kept beside it before the
-    // first SaveJournal replaces it.
+    // data2.tab exists but did not load whole: its old bytes are kept beside it (or in gr/)
+    // before the first SaveJournal replaces it; where they can be kept nowhere, the operator
+    // is asked whether to write the journal without them.
     bool FJournalKeepOld = false;
+    // Set with FJournalKeepOld: the curve files of records that are not in the grid are
+    // renamed aside (as the journal's copy is named) before the first record is written or
+    // the journal first replaced. FCurveFilesKept holds their new names until the box that
+    // says where the journal was kept; FCurveFilesLeft those that could not be renamed (with
+    // the reason), which are never written over.
+    bool FCurveFilesKeepOld = false;
+    std::vector<std::string> FCurveFilesKept;
+    std::map<std::string, std::string> FCurveFilesLeft;
+    // The box that names the characters a saved journal could not hold has been shown (once
+    // a session).
+    bool FCharsNotKeptTold = false;
     // The first record row whose graph box is marked, or 0 when none is.
     int MarkedJournalRow() const;
 

@@ -7,10 +7,15 @@
 #include "app/Texts.h"
 #include "app/Unit1.h"
 #include "platform/Files.h"
+#include "platform/FolderList.h"
 #include "app/core/Journal.h"
 #include "app/core/NumberText.h"
+#include "runtime/CodePage.h"
 #include "runtime/SysUtils.h"
 #include "ui/Dialogs.h"
+#include "ui/Forms.h"
+
+#include <optional>
 
 namespace app {
 
@@ -103,25 +108,99 @@ void TForm1::ClearJournalRow(int Row) {
     }
 }
 
-// Keeps the journal's present bytes in a copy beside it; the copy's path, or "" when there
-// is no journal to keep. A journal that cannot be read is renamed to the copy's name.
+// Keeps the journal's present bytes in a copy, beside it or else in gr/; the copy's path, or
+// "" when there is no journal to keep. A journal that cannot be read is renamed to the copy's
+// name. Raises rt::EFCreateError (the first place's) when no copy can be made.
 static std::string KeepOldJournal(const std::string& path) {
-    const std::string copy = core::JournalCopyName(path, &platform::PathTaken);
+    const std::string places[] = {path, app::ProgramDir() + "gr/" + core::kJournalFileName};
     std::string bytes;
+    bool unreadable = false;
     try {
         bytes = platform::ReadFileBytes(path);
     } catch (const rt::EFOpenError&) {
-        return platform::RenameFile(path, copy) ? copy : std::string();
+        unreadable = true;
     }
-    platform::ReplaceFile(copy, bytes);
-    return copy;
+    std::optional<rt::EFCreateError> first;
+    for (const std::string& place : places) {
+        const std::string copy = core::JournalCopyName(place, &platform::PathTaken);
+        try {
+            if (unreadable)
+                return platform::RenameFile(path, copy) ? copy : std::string();
+            platform::ReplaceFile(copy, bytes);
+            return copy;
+        } catch (const rt::EFCreateError& e) {
+            if (!first)
+                first = e;
+        }
+    }
+    throw *first;
+}
+
+// Renames aside, once, the curve files of gr/ that belong to no record row (the records that
+// now live only in the journal's copy), so that no new record writes over them.
+static void KeepCurveFilesOfNoRecord(TForm1& f) {
+    if (!f.FCurveFilesKeepOld)
+        return;
+    f.FCurveFilesKeepOld = false;
+    const std::string gr = app::ProgramDir() + "gr/";
+    std::vector<std::string> numbers;
+    for (int r = 1; r < f.StringGrid1->RowCount(); ++r)
+        numbers.push_back(f.StringGrid1->Cells(kNumberCol, r));
+    for (const std::string& name : core::CurveFilesOfNoRecord(platform::FolderNames(gr), numbers)) {
+        const std::string path = gr + name;
+        try {
+            const std::string kept = core::JournalCopyName(path, &platform::PathTaken);
+            if (platform::RenameFile(path, kept))
+                f.FCurveFilesKept.push_back(kept);
+        } catch (const rt::EFCreateError& e) {
+            f.FCurveFilesLeft.emplace(path, e.Message());
+        }
+    }
+}
+
+// The box that says what was kept where ("" when nothing was).
+static std::string KeptText(const std::string& journalCopy, std::vector<std::string>& curves) {
+    const app::TTexts& t = app::Texts();
+    std::string text;
+    if (!journalCopy.empty())
+        text = std::string(t.JournalKept) + journalCopy;
+    if (!curves.empty()) {
+        if (!text.empty())
+            text += '\n';
+        text += t.CurveFilesKept;
+        for (const std::string& kept : curves)
+            text += '\n' + kept;
+    }
+    curves.clear();
+    return text;
+}
+
+// The file's code page writes what it cannot hold as '?': the first time that happens in a
+// session a box names those characters.
+static void TellCharsNotKept(TForm1& f, const std::vector<core::TJournalRow>& rows) {
+    if (f.FCharsNotKeptTold)
+        return;
+    std::string text;
+    for (const core::TJournalRow& row : rows)
+        for (const std::string& cell : row)
+            text += cell;
+    const std::vector<std::string> lost = rt::CharsNotInCp1251(text);
+    if (lost.empty())
+        return;
+    f.FCharsNotKeptTold = true;
+    std::string names;
+    for (const std::string& ch : lost)
+        names += (names.empty() ? "" : " ") + ch;
+    ui::MessageDlg(app::TextWith(app::Texts().CharsNotKept, names), ui::mtWarning, ui::mbOK);
 }
 
 void TForm1::LoadJournal() {
     // A journal that exists but does not load whole is kept before it is first replaced.
     FJournalKeepOld = platform::PathTaken(JournalPath());
+    FCurveFilesKeepOld = FJournalKeepOld;
     const std::string bytes = platform::ReadFileBytes(JournalPath());
     FJournalKeepOld = !core::JournalLoadsWhole(bytes);
+    FCurveFilesKeepOld = FJournalKeepOld;
     const std::vector<core::TJournalRow> records = core::ParseJournal(bytes);
     if (records.empty())
         return;
@@ -134,12 +213,21 @@ void TForm1::LoadJournal() {
 
 void TForm1::SaveJournal() {
     // The box lets ticks run: the rows are taken after it.
+    KeepCurveFilesOfNoRecord(*this);
     if (FJournalKeepOld) {
-        const std::string copy = KeepOldJournal(JournalPath());
+        std::string copy;
+        try {
+            copy = KeepOldJournal(JournalPath());
+        } catch (const rt::EFCreateError& e) {
+            // Nowhere to keep the old bytes: the operator chooses between them and the rows of
+            // this session; a "No" leaves the journal as it is and the window open.
+            if (ui::MessageDlg(app::Texts().JournalNotKept + e.Message(), ui::mtWarning,
+                               ui::mbYes | ui::mbNo) != ui::mrYes)
+                throw;
+        }
         FJournalKeepOld = false;
-        if (!copy.empty())
-            ui::MessageDlg(std::string(app::Texts().JournalKept) + copy, ui::mtInformation,
-                           ui::mbOK);
+        if (const std::string text = KeptText(copy, FCurveFilesKept); !text.empty())
+            ui::MessageDlg(text, ui::mtInformation, ui::mbOK);
     }
     std::vector<core::TJournalRow> rows;
     rows.reserve(static_cast<std::size_t>(std::max(0, StringGrid1->RowCount() - 1)));
@@ -150,6 +238,7 @@ void TForm1::SaveJournal() {
         rows.push_back(std::move(row));
     }
     core::SaveJournalFile(JournalPath(), rows);
+    TellCharsNotKept(*this, rows);
 }
 
 void TForm1::AppendRecord() {
@@ -162,6 +251,7 @@ void TForm1::AppendRecord() {
     const std::string dateTime = app::JournalDateTimeText(ui::NowTexts());
     if (FCloudPoint == core::kNotDetermined)
         return;
+    KeepCurveFilesOfNoRecord(*this);
 
     if (StringGrid1->RowCount() < 2)
         StringGrid1->SetRowCount(2);
@@ -184,9 +274,17 @@ void TForm1::AppendRecord() {
     const auto chart2 = ChartSeriesPoints({Chart2});
     const auto chart3 = ChartSeriesPoints({Chart3});
     const auto chart1 = ChartSeriesPoints({Chart1});
-    SaveSeriesPoints(chart2, core::RecordCurveFileChart2(dir, number), " ");
-    SaveSeriesPoints(chart3, core::RecordCurveFileChart3(dir, number), " ");
-    SaveSeriesPoints(chart1, core::RecordCurveFileChart1(dir, number), " ");
+    auto save = [this](const std::vector<core::TCurveSeries>& points, const std::string& path) {
+        // The curves of a record that is not in the grid stay as they are.
+        if (const auto left = FCurveFilesLeft.find(path); left != FCurveFilesLeft.end()) {
+            ui::MessageDlg(left->second, ui::mtError, ui::mbOK);
+            return;
+        }
+        SaveSeriesPoints(points, path, " ");
+    };
+    save(chart2, core::RecordCurveFileChart2(dir, number));
+    save(chart3, core::RecordCurveFileChart3(dir, number));
+    save(chart1, core::RecordCurveFileChart1(dir, number));
 
     CreateGraphBoxes();
     AttachCurveFiles();
@@ -218,7 +316,7 @@ void TForm1::AttachCurveFiles() {
         // (a new reference would be the same) or not (the cell is left as it was).
         if (app::TCurveFileRef* ref = app::CurveFileRefOf(old); ref && ref->Caption() == path)
             return;
-        if (!platform::FileExists(path))
+        if (!platform::FileExists(path) || FCurveFilesLeft.contains(path))
             return;
         StringGrid1->SetObjects(col, row, FJournalCells.NewCurveFileRef(path));
         FJournalCells.Release(old);

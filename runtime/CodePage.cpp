@@ -1,5 +1,7 @@
 #include "runtime/CodePage.h"
 
+#include <algorithm>
+
 #include <unordered_map>
 
 namespace rt {
@@ -168,6 +170,27 @@ std::string Utf16ToUtf8(std::u16string_view utf16) {
         AppendUtf8(out, cp == kBad ? 0xFFFD : cp);
     }
     return out;
+}
+
+std::vector<std::string> CharsNotInCp1251(std::string_view utf8) {
+    const std::u16string units = Utf8ToUtf16(utf8);
+    std::vector<std::string> lost;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        std::size_t n = 1;
+        char32_t c = units[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+            units[i + 1] < 0xE000) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+            n = 2;
+        }
+        if (c != U'?' && Cp1251FromChar(c) == '?') {
+            std::string ch = Utf16ToUtf8(units.substr(i, n));
+            if (std::find(lost.begin(), lost.end(), ch) == lost.end())
+                lost.push_back(std::move(ch));
+        }
+        i += n - 1;
+    }
+    return lost;
 }
 
 } // namespace rt

@@ -4,6 +4,7 @@
 // with no byte, and malformed UTF-8 / UTF-16, become '?'.
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace rt {
 
@@ -15,6 +16,10 @@ std::string Cp1251ToUtf8(std::string_view cp1251);
 std::string Utf8ToCp1251(std::string_view utf8);
 std::u16string Cp1251ToUtf16(std::string_view cp1251);
 std::string Utf16ToCp1251(std::u16string_view utf16);
+
+// The characters of the UTF-8 text that Windows-1251 cannot hold (each once, in the order
+// they first come), as UTF-8.
+std::vector<std::string> CharsNotInCp1251(std::string_view utf8);
 
 // Between the two Unicode forms (malformed input becomes U+FFFD).
 std::u16string Utf8ToUtf16(std::string_view utf8);

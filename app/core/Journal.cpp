@@ -5,6 +5,7 @@
 #include "runtime/CodePage.h"
 #include "runtime/SysUtils.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace core {
@@ -158,6 +159,37 @@ std::string RecordCurveFileChart3(std::string_view programDir, std::string_view 
 
 std::string RecordCurveFileChart1(std::string_view programDir, std::string_view number) {
     return RecordCurveStem(programDir, number) + "__.txt";
+}
+
+namespace {
+
+// N of gr<N>.txt, gr<N>_.txt or gr<N>__.txt when N is an integer in its own text form.
+std::optional<std::string> CurveFileNumber(std::string_view name) {
+    if (name.size() < 7 || name.substr(0, 2) != "gr" || name.substr(name.size() - 4) != ".txt")
+        return std::nullopt;
+    std::string_view n = name.substr(2, name.size() - 6);
+    for (int suffix = 0; suffix < 2 && !n.empty() && n.back() == '_'; ++suffix)
+        n.remove_suffix(1);
+    std::int64_t value = 0;
+    const std::string text(n);
+    if (!rt::TryStrToInt64(text, value) || rt::IntToStr(value) != text)
+        return std::nullopt;
+    return text;
+}
+
+} // namespace
+
+std::vector<std::string> CurveFilesOfNoRecord(const std::vector<std::string>& grNames,
+                                              const std::vector<std::string>& numberCells) {
+    std::vector<std::string> out;
+    for (const std::string& name : grNames) {
+        const auto number = CurveFileNumber(name);
+        if (number &&
+            std::find(numberCells.begin(), numberCells.end(), *number) == numberCells.end())
+            out.push_back(name);
+    }
+    std::sort(out.begin(), out.end());
+    return out;
 }
 
 } // namespace core

@@ -83,4 +83,10 @@ std::string RecordCurveFileChart3(std::string_view programDir,
 std::string RecordCurveFileChart1(std::string_view programDir,
                                   std::string_view number); // gr<N>__.txt
 
+// The names among grNames (names in the gr/ folder) of record curve files, gr<N>.txt,
+// gr<N>_.txt and gr<N>__.txt with N an integer as a record's number cell holds it, whose N
+// is the number cell of none of the rows: the curves of records that are not in the grid.
+std::vector<std::string> CurveFilesOfNoRecord(const std::vector<std::string>& grNames,
+                                              const std::vector<std::string>& numberCells);
+
 } // namespace core

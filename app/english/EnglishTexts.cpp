@@ -77,6 +77,16 @@ const app::TTexts EnglishTexts = {
     .JournalKept =
         "The journal data2.tab was not read in full. Its previous content was kept "
         "in the file ",
+    .CurveFilesKept = "The curve files of records that are not in the journal were kept as:",
+    .JournalNotKept =
+        "The previous content of the journal data2.tab, which was not read in "
+        "full, cannot be kept anywhere. Write the journal without it? The part "
+        "that was not read will be lost.\n",
+    .CharsNotKept =
+        "The journal data2.tab cannot hold the characters %s: they were written as \"?\".",
+    .SecondCopy =
+        "Another copy of the program works with the journal in the folder %s. This "
+        "copy closes without writing anything.",
 
     .ErrorLanguage = MAKELANGID(LANG_ENGLISH, SUBLANG_DEFAULT),
     .UnsupportedReportLength = "Output report length %u is not supported",

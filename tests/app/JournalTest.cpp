@@ -507,6 +507,9 @@ TEST_F(Journal, AJournalThatDidNotLoadWholeIsKeptBesideIt) {
         EXPECT_FALSE(std::filesystem::exists(Prog() + "data2.tab.bak1"));
         DestroyWindow();
         std::filesystem::remove(kept);
+        // The next case's journal holds none of these records.
+        for (const auto& e : std::filesystem::directory_iterator(Dir() / "gr"))
+            std::filesystem::remove(e.path());
     }
 }
 
@@ -531,6 +534,149 @@ TEST_F(Journal, AnEarlierCopyIsKept) {
     EXPECT_EQ(ReadBytes(Dir() / "data2.tab.bak1"), damaged);
 }
 
+// The curve files of records that live only in the kept journal are never written over: they
+// are renamed aside before the first record is written, and the same box says so.
+TEST_F(Journal, CurveFilesOfRecordsNotInTheGridAreKeptAside) {
+    // Record 3 is cut short: the next record takes its number.
+    const std::string damaged = JournalOf(2) + "3\r\n01.02.2026  10:03:00\r\n";
+    struct Case {
+        const char* name;
+        bool append;
+    } const cases[] = {{"an append", true}, {"a close", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const char* n : {"1", "2", "3", "7"})
+            for (const char* suffix : {".txt", "_.txt", "__.txt"})
+                WriteBytes(Gr(std::string("gr") + n + suffix), std::string("old ") + n + suffix);
+        Start(damaged);
+        FillCharts(3);
+        const auto chart2 = SeriesOf(form_->Chart2);
+        if (c.append)
+            Append(-9);
+        else
+            form_->SaveJournal();
+
+        ASSERT_EQ(Boxes().Count(), 1);
+        std::string text =
+            "Журнал data2.tab был прочитан не полностью. Его прежнее содержимое "
+            "сохранено в файле " +
+            Prog() +
+            "data2.tab.bak\nФайлы графиков записей, которых нет в журнале, "
+            "сохранены под именами:";
+        for (const char* n : {"3", "7"})
+            for (const char* suffix : {".txt", "_.txt", "__.txt"}) {
+                const std::string name = std::string("gr") + n + suffix;
+                text += "\n" + Prog() + "gr/" + name + ".bak";
+                EXPECT_EQ(ReadBytes(Gr(name + ".bak")), std::string("old ") + n + suffix);
+            }
+        EXPECT_EQ(Boxes().Requests()[0].text, text);
+        // The records of the grid keep theirs.
+        for (const char* n : {"1", "2"})
+            EXPECT_EQ(ReadBytes(Gr(std::string("gr") + n + ".txt")),
+                      std::string("old ") + n + ".txt");
+        if (c.append) {
+            EXPECT_EQ(Cell(0, 3), "3");
+            EXPECT_EQ(ReadBytes(Gr("gr3.txt")), core::EncodeCurveFile(" ", chart2));
+            EXPECT_EQ(Ref(3, 3), Prog() + "gr/gr3.txt");
+        } else {
+            EXPECT_FALSE(std::filesystem::exists(Gr("gr3.txt")));
+        }
+        EXPECT_FALSE(std::filesystem::exists(Gr("gr7.txt")));
+        // Once only.
+        Boxes().Clear();
+        Append(-10);
+        EXPECT_EQ(Boxes().Count(), 0);
+        EXPECT_FALSE(std::filesystem::exists(Gr("gr3.txt.bak1")));
+        DestroyWindow();
+        for (const auto& e : std::filesystem::directory_iterator(Dir() / "gr"))
+            std::filesystem::remove(e.path());
+        std::filesystem::remove(Dir() / "data2.tab.bak");
+    }
+}
+
+// A journal that did not load whole in a program folder without write access: its old bytes
+// go to gr/ when the folder has no room for them; where they can be kept nowhere the operator
+// chooses, and a "No" leaves the journal and the window as they are.
+TEST_F(Journal, AJournalThatDidNotLoadWholeInAReadOnlyFolder) {
+    namespace fs = std::filesystem;
+    const std::string damaged = JournalOf(2) + "3\r\n";
+    auto readOnly = [](const fs::path& p, bool on) {
+        fs::permissions(p,
+                        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        on ? fs::perm_options::remove : fs::perm_options::add);
+    };
+
+    // gr/ takes the copy.
+    {
+        Start(damaged);
+        form_->Show();
+        readOnly(Dir(), true);
+        {
+            PermissionsBind bind;
+            form_->StringGrid1->SetCells(5, 2, "правка");
+            form_->Close();
+        }
+        readOnly(Dir(), false);
+        EXPECT_FALSE(form_->Visible());
+        ASSERT_EQ(Boxes().Count(), 1);
+        EXPECT_EQ(Boxes().Last().text,
+                  "Журнал data2.tab был прочитан не полностью. Его прежнее "
+                  "содержимое сохранено в файле " +
+                      Prog() + "gr/data2.tab.bak");
+        EXPECT_EQ(ReadBytes(Gr("data2.tab.bak")), damaged);
+        EXPECT_EQ(core::ParseJournal(ReadBytes(JournalFile())).at(1)[5], "правка");
+        DestroyWindow();
+        fs::remove(Gr("data2.tab.bak"));
+    }
+
+    // Nowhere: "No", then "Yes".
+    WriteBytes(Gr("gr3.txt"), "old 3");
+    Start(damaged);
+    form_->Show();
+    readOnly(Dir(), true);
+    readOnly(Dir() / "gr", true);
+    {
+        PermissionsBind bind;
+        Boxes().QueueButton(ui::IDNO);
+        form_->StringGrid1->SetCells(5, 2, "правка");
+        form_->Close();
+        EXPECT_TRUE(form_->Visible());
+        EXPECT_EQ(ReadBytes(JournalFile()), damaged);
+        ASSERT_EQ(Boxes().Count(), 2);
+        EXPECT_EQ(Boxes().Requests()[0].icon, ui::ModalIcon::Warning);
+        EXPECT_EQ(Boxes().Requests()[0].buttons, (std::vector<int>{ui::IDYES, ui::IDNO}));
+        EXPECT_EQ(Boxes().Requests()[0].text.rfind(
+                      "Прежнее содержимое журнала data2.tab, прочитанного не полностью, "
+                      "сохранить негде. Записать журнал без него? Непрочитанная часть будет "
+                      "потеряна.\nCannot create file \"" +
+                          Prog() + "data2.tab.bak\".",
+                      0),
+                  0u);
+        EXPECT_EQ(Boxes().Requests()[1].icon, ui::ModalIcon::Error); // the close's error
+
+        // The curve file that could not be renamed aside is not written over.
+        Boxes().Clear();
+        FillCharts(3);
+        Boxes().QueueButton(ui::IDNO);
+        Append(-9);
+        EXPECT_EQ(Cell(0, 3), "3");
+        EXPECT_EQ(ReadBytes(Gr("gr3.txt")), "old 3");
+        EXPECT_EQ(Ref(3, 3), "");
+
+        Boxes().Clear();
+        Boxes().QueueButton(ui::IDYES);
+        form_->Close();
+        EXPECT_FALSE(form_->Visible());
+    }
+    readOnly(Dir() / "gr", false);
+    readOnly(Dir(), false);
+    const auto rows = core::ParseJournal(ReadBytes(JournalFile()));
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[1][5], "правка");
+    EXPECT_EQ(rows[2][0], "3");
+    EXPECT_EQ(ReadBytes(Gr("gr3.txt")), "old 3");
+}
+
 // A writable data2.tab in a program folder without write access is still saved (in place).
 TEST_F(Journal, AReadOnlyProgramFolderStillSavesTheJournal) {
     Start(JournalOf(2));
@@ -549,6 +695,36 @@ TEST_F(Journal, AReadOnlyProgramFolderStillSavesTheJournal) {
     const auto rows = core::ParseJournal(ReadBytes(JournalFile()));
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[1][5], "правка");
+}
+
+// Characters that Windows-1251 cannot hold are written as '?' (the format stays), and the first
+// save of a session that loses some names them in a box.
+TEST_F(Journal, CharactersTheCodePageCannotHoldAreNamedOnceASession) {
+    for (int session = 0; session < 2; ++session) {
+        SCOPED_TRACE(session);
+        Start(JournalOf(1));
+        form_->StringGrid1->SetCells(5, 1, "Присадка. № € ok");
+        form_->SaveJournal();
+        EXPECT_EQ(Boxes().Count(), 0);
+
+        form_->StringGrid1->SetCells(5, 1, "проба ✓ 😀 и ✓");
+        form_->SaveJournal();
+        const auto rows = core::ParseJournal(ReadBytes(JournalFile()));
+        ASSERT_EQ(rows.size(), 1u);
+        EXPECT_EQ(rows[0][5], "проба ? ? и ?");
+        ASSERT_EQ(Boxes().Count(), 1);
+        EXPECT_EQ(Boxes().Last().text,
+                  "Журнал data2.tab не может хранить символы ✓ 😀: вместо них записан знак \"?\".");
+        EXPECT_EQ(Boxes().Last().icon, ui::ModalIcon::Warning);
+
+        // Once a session: a later save and an append say nothing more.
+        form_->StringGrid1->SetCells(5, 1, "Ω");
+        form_->SaveJournal();
+        Append(-9, -20, -15);
+        EXPECT_EQ(Boxes().Count(), 1);
+        EXPECT_EQ(core::ParseJournal(ReadBytes(JournalFile())).at(0)[5], "?");
+        DestroyWindow();
+    }
 }
 
 TEST_F(Journal, SaveJournalWritesEveryRowAsTheGridHoldsIt) {

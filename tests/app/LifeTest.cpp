@@ -4,6 +4,7 @@
 #include "AppFixture.h"
 #include "JournalSupport.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +13,13 @@
 #include "app/Unit2.h"
 #include "app/about.h"
 #include "app/core/Journal.h"
+#include "app/SessionEnd.h"
+#include "platform/FolderLock.h"
+
+#include <QGuiApplication>
+#include <QSessionManager>
+
+#include <csignal>
 
 namespace {
 
@@ -307,6 +315,76 @@ TEST_F(Life, ProgramEntryCreatesTheWindowsInOrderAndEndsWhenTheMainWindowCloses)
         std::exit(ok ? 0 : 1);
     };
     EXPECT_EXIT(entry(), testing::ExitedWithCode(0), "entry ok");
+}
+
+// A second copy started in a folder that a running copy uses says so and ends before it makes
+// a window or writes a file.
+TEST_F(Life, ASecondCopyInTheSameFolderEndsWithoutWritingAnything) {
+    const std::string journal = JournalOf(2);
+    WriteBytes(Journal(), journal);
+    const platform::FolderLock running(Dir().string());
+    ASSERT_TRUE(running.Held());
+    bool setUpRan = false;
+    const int rc = app::ProgramEntry([&] { setUpRan = true; });
+    EXPECT_NE(rc, 0);
+    EXPECT_TRUE(setUpRan);
+    EXPECT_EQ(Form1, nullptr);
+    ASSERT_EQ(Boxes().Count(), 1);
+    EXPECT_EQ(Boxes().Last().text, "С журналом в папке " + Dir().string() +
+                                       "/ уже работает другая копия программы. Эта копия "
+                                       "закрывается, ничего не записав.");
+    EXPECT_EQ(Boxes().Last().icon, ui::ModalIcon::Error);
+    EXPECT_EQ(ReadBytes(Journal()), journal);
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(Dir()))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"data2.tab", "gr"}));
+    EXPECT_TRUE(std::filesystem::is_empty(Dir() / "gr"));
+}
+
+// ---- the end of a session -----------------------------------------------------------------------
+
+// The signals that end a session close the window as "Выход" does: the comment typed since the
+// last record reaches data2.tab. The close runs from the loop, not from the signal.
+TEST_F(Life, EndSignalsCloseTheWindowAndSaveTheJournal) {
+    for (int sig : {SIGTERM, SIGHUP, SIGINT}) {
+        SCOPED_TRACE(sig);
+        WriteBytes(Journal(), JournalOf(2));
+        CreateWindow();
+        form_->Show();
+        const app::TSessionEnd end(*form_);
+        form_->StringGrid1->SetCells(5, 2, "набрано после записи");
+        std::raise(sig);
+        EXPECT_EQ(ReadBytes(Journal()), JournalOf(2));
+        EXPECT_TRUE(WaitUntil([&] { return !form_->Visible(); }));
+        const auto rows = core::ParseJournal(ReadBytes(Journal()));
+        ASSERT_EQ(rows.size(), 2u);
+        EXPECT_EQ(rows[1][5], "набрано после записи");
+        DestroyWindow();
+    }
+}
+
+// The session manager's save request (before a logout) saves the journal; the window stays.
+TEST_F(Life, TheSessionManagersSaveRequestSavesTheJournal) {
+    WriteBytes(Journal(), JournalOf(1));
+    CreateWindow();
+    form_->Show();
+    const app::TSessionEnd end(*form_);
+    alignas(QSessionManager) unsigned char storage[sizeof(QSessionManager)] = {};
+    auto& manager = *reinterpret_cast<QSessionManager*>(storage);
+    for (bool commit : {true, false}) {
+        const std::string comment = commit ? "до выхода" : "при сохранении сеанса";
+        form_->StringGrid1->SetCells(5, 1, comment);
+        if (commit)
+            emit qGuiApp->commitDataRequest(manager);
+        else
+            emit qGuiApp->saveStateRequest(manager);
+        const auto rows = core::ParseJournal(ReadBytes(Journal()));
+        ASSERT_EQ(rows.size(), 1u);
+        EXPECT_EQ(rows[0][5], comment);
+        EXPECT_TRUE(form_->Visible());
+    }
 }
 
 } // namespace

@@ -78,3 +78,28 @@ TEST(Unicode, Utf8AndUtf16) {
 }
 
 } // namespace
+
+// The characters a text loses in Windows-1251, each once, in their first order.
+TEST(Cp1251, CharsNotInCp1251) {
+    struct Case {
+        const char* text;
+        std::vector<std::string> lost;
+    } const cases[] = {
+        {"", {}},
+        {"Присадка. №5 € «ё» ? abc", {}},
+        {"✓ ok ✓", {"✓"}},
+        {"Зима 😀 и ✓, снова 😀", {"😀", "✓"}},
+        {"ǅ€Ω", {"ǅ", "Ω"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(rt::CharsNotInCp1251(c.text), c.lost);
+        // Exactly these become '?'.
+        const std::string back = rt::Cp1251ToUtf8(rt::Utf8ToCp1251(c.text));
+        std::string expected = c.text;
+        for (const std::string& ch : c.lost)
+            for (std::size_t at; (at = expected.find(ch)) != std::string::npos;)
+                expected.replace(at, ch.size(), "?");
+        EXPECT_EQ(back, expected);
+    }
+}

@@ -168,3 +168,17 @@ TEST_F(Journal, CurveFileNames) {
     EXPECT_EQ(RecordCurveFileChart1("/opt/cp/", "12"), "/opt/cp/gr/gr12__.txt");
     EXPECT_EQ(RecordCurveStem("/d/", " "), "/d/gr/gr ");
 }
+
+// The curve files of records the grid does not hold: only the names a record could write.
+TEST_F(Journal, CurveFilesOfNoRecord) {
+    const std::vector<std::string> names = {
+        "gr1.txt",   "gr1_.txt", "gr1__.txt", "gr2.txt",     "gr2_.txt", "gr2__.txt",
+        "gr3__.txt", "gr-4.txt", "gr10_.txt", "gr3___.txt",  "gr07.txt", "grx.txt",
+        "gr.txt",    "gr_.txt",  "g1.txt",    "gr2.txt.bak", "gr5.bin",  "data2.tab"};
+    EXPECT_EQ(CurveFilesOfNoRecord(names, {"1", "2"}),
+              (std::vector<std::string>{"gr-4.txt", "gr10_.txt", "gr3__.txt"}));
+    EXPECT_EQ(CurveFilesOfNoRecord(names, {"1", "2", "3", "-4", "10"}), std::vector<std::string>{});
+    EXPECT_EQ(CurveFilesOfNoRecord({"gr1.txt", "gr 1.txt"}, {" ", "x"}),
+              std::vector<std::string>{"gr1.txt"});
+    EXPECT_EQ(CurveFilesOfNoRecord({}, {"1"}), std::vector<std::string>{});
+}

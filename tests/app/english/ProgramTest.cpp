@@ -6,6 +6,7 @@
 #include "app/Unit2.h"
 #include "app/about.h"
 #include "app/english/EnglishProgram.h"
+#include "platform/FolderLock.h"
 #include "platform/testing/PlatformTest.h"
 
 namespace {
@@ -58,6 +59,18 @@ TEST_F(EnglishProgram, StartsTheEnglishWindowAndEndsWhenItCloses) {
     EXPECT_EQ(Form1, nullptr);
     EXPECT_EQ(AboutBox, nullptr);
     EXPECT_EQ(Form2, nullptr);
+}
+
+TEST_F(EnglishProgram, ASecondCopyInTheSameFolderSaysSoInEnglish) {
+    const platform::FolderLock running(Dir().string());
+    ASSERT_TRUE(running.Held());
+    EXPECT_NE(english::ProgramEntry([] { sim::VirtualBus::Choose(); }), 0);
+    EXPECT_EQ(Form1, nullptr);
+    ASSERT_EQ(Boxes().Count(), 1);
+    EXPECT_EQ(Boxes().Last().text,
+              "Another copy of the program works with the journal in the "
+              "folder " +
+                  Dir().string() + "/. This copy closes without writing anything.");
 }
 
 } // namespace

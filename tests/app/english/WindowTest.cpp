@@ -298,6 +298,39 @@ TEST_F(EnglishWindow, AJournalKeptBesideItIsToldInEnglish) {
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), damaged);
 }
 
+TEST_F(EnglishWindow, CharactersTheJournalCannotHoldAreNamedInEnglish) {
+    TForm1& f = *CreateEnglishWindow();
+    Boxes().Clear();
+    f.StringGrid1->SetCells(5, 1, "sample ✓");
+    f.SaveJournal();
+    ASSERT_EQ(Boxes().Count(), 1);
+    EXPECT_EQ(Boxes().Last().text,
+              "The journal data2.tab cannot hold the characters ✓: they were written as \"?\".");
+}
+
+// The curve files kept aside and the question when the old journal can be kept nowhere, in
+// English.
+TEST_F(EnglishWindow, CurveFilesKeptAsideAndTheJournalKeptNowhereAreToldInEnglish) {
+    const std::string damaged =
+        core::SerializeJournal({{"1", "10.12.2026 09:15", "-8.3", "?", "?", " "}}) + "2\r\n";
+    { std::ofstream(Dir() / "data2.tab", std::ios::binary) << damaged; }
+    { std::ofstream(Dir() / "gr" / "gr2.txt", std::ios::binary) << "old"; }
+    TForm1& f = *CreateEnglishWindow();
+    Boxes().Clear();
+    f.SaveJournal();
+    ASSERT_EQ(Boxes().Count(), 1);
+    EXPECT_EQ(Boxes().Last().text,
+              "The journal data2.tab was not read in full. Its previous content was kept in the "
+              "file " +
+                  (Dir() / "data2.tab.bak").string() +
+                  "\nThe curve files of records that are not in the journal were kept as:\n" +
+                  (Dir() / "gr" / "gr2.txt.bak").string());
+    EXPECT_EQ(app::Texts().JournalNotKept,
+              std::string("The previous content of the journal data2.tab, which was not read in "
+                          "full, cannot be kept anywhere. Write the journal without it? The part "
+                          "that was not read will be lost.\n"));
+}
+
 TEST_F(EnglishWindow, MissingJournalStillLeavesTheEnglishCaptions) {
     std::filesystem::remove(Dir() / "data2.tab");
     TForm1& f = *CreateEnglishWindow();
