@@ -104,14 +104,17 @@ void TForm1::ClearJournalRow(int Row) {
 }
 
 // Keeps the journal's present bytes in a copy beside it; the copy's path, or "" when there
-// is no journal to keep. A journal that cannot be read is renamed to the copy's name.
+// is no journal to keep. A journal that cannot be read is renamed to the copy's name. Behind
+// a symbolic link the journal is the file the link leads to, as for a save: a link that
+// leads to nothing keeps nothing.
 static std::string KeepOldJournal(const std::string& path) {
-    const std::string copy = core::JournalCopyName(path, &platform::PathTaken);
+    const std::string journal = platform::LinkTarget(path);
+    const std::string copy = core::JournalCopyName(journal, &platform::PathTaken);
     std::string bytes;
     try {
-        bytes = platform::ReadFileBytes(path);
+        bytes = platform::ReadFileBytes(journal);
     } catch (const rt::EFOpenError&) {
-        return platform::RenameFile(path, copy) ? copy : std::string();
+        return platform::RenameFile(journal, copy) ? copy : std::string();
     }
     platform::ReplaceFile(copy, bytes);
     return copy;
