@@ -161,8 +161,13 @@ void WriteInPlace(const std::string& path, int fd, std::string_view bytes) {
     if (::fstat(fd, &st) != 0 || !ReadAll(fd, static_cast<std::uint64_t>(st.st_size), old))
         throw rt::EFCreateError(path, Reason(errno == EBADF ? EACCES : errno)); // write-only
     if (bytes.size() > old.size()) {
-        const int error = ::posix_fallocate(fd, static_cast<off_t>(old.size()),
-                                            static_cast<off_t>(bytes.size() - old.size()));
+        const off_t end = static_cast<off_t>(old.size());
+        int error = ::posix_fallocate(fd, end, static_cast<off_t>(bytes.size() - old.size()));
+        // A file system that reserves nothing: the new bytes past the old end reserve it.
+        if (error == EOPNOTSUPP || error == ENOSYS || error == EINVAL)
+            error = ::lseek(fd, end, SEEK_SET) == end && WriteAll(fd, bytes.substr(old.size()))
+                        ? 0
+                        : errno;
         if (error != 0) {
             struct stat now {};
             if (::fstat(fd, &now) == 0 && now.st_size != static_cast<off_t>(old.size()))

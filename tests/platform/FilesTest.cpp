@@ -262,6 +262,40 @@ TEST(Files, AnInPlaceWriteThatDoesNotFitLeavesTheFileUntouched) {
     EXPECT_EQ(TempDir::Read(file), old);
 }
 
+// Where the file system reserves no room, the new bytes past the old end reserve it: a write
+// that does not fit still leaves the file untouched.
+TEST(Files, WithoutReservationsTheNewTailIsWrittenFirst) {
+    TempDir dir;
+    const std::string file = dir / "data2.tab";
+    const std::string old = "1\r\nd\r\n-1\r\n-2\r\n-3\r\n \r\n\r\n";
+    const std::string longer = "2" + old + old;
+    unsigned reserve = 0;
+    {
+        TempDir::Write(file, old);
+        ReadOnlyFolder folder(dir.path());
+        platform::test::FileCallFault watch;
+        ReplaceFile(file, longer);
+        reserve = PositionOf(watch.Calls(), "posix_fallocate");
+        ASSERT_LT(reserve, watch.Calls().size());
+    }
+    for (const bool fits : {true, false}) {
+        SCOPED_TRACE(fits ? "fits" : "does not fit");
+        TempDir::Write(file, old);
+        std::string message;
+        {
+            ReadOnlyFolder folder(dir.path());
+            std::optional<FileSizeLimit> limit;
+            if (!fits)
+                limit.emplace(old.size() + 8);
+            platform::test::FileCallFault fault(reserve, EOPNOTSUPP);
+            message = CreateErrorOf(file, longer);
+            EXPECT_TRUE(fault.Failed());
+        }
+        EXPECT_EQ(message == "no error", fits) << message;
+        EXPECT_EQ(TempDir::Read(file), fits ? longer : old);
+    }
+}
+
 // Every system call of a save fails in turn: the file then holds its old bytes or its new
 // ones, whole, and the failure is raised.
 TEST(Files, EachFailedCallOfASaveLeavesTheOldOrTheNewBytesAndIsReported) {
