@@ -313,7 +313,7 @@ std::string ReadFileBytes(const std::string& path) {
 void ReplaceFile(const std::string& path, std::string_view bytes) {
     const std::string target = FollowLinks(path);
     struct stat st {};
-    bool exists = ::lstat(target.c_str(), &st) == 0;
+    const bool exists = ::lstat(target.c_str(), &st) == 0;
     if (!exists && errno != ENOENT)
         throw rt::EFCreateError(path, Reason(errno));
     // Only a regular file is replaced: a device, a FIFO or a socket is refused unopened.
