@@ -110,13 +110,16 @@ void TForm1::ClearJournalRow(int Row) {
 
 // Keeps the journal's present bytes in a copy, beside it or else in gr/; the copy's path, or
 // "" when there is no journal to keep. A journal that cannot be read is renamed to the copy's
-// name. Raises rt::EFCreateError (the first place's) when no copy can be made.
+// name. Behind a symbolic link the journal is the file the link leads to, as for a save: a
+// link that leads to nothing keeps nothing. Raises rt::EFCreateError (the first place's) when
+// no copy can be made.
 static std::string KeepOldJournal(const std::string& path) {
-    const std::string places[] = {path, app::ProgramDir() + "gr/" + core::kJournalFileName};
+    const std::string journal = platform::LinkTarget(path);
+    const std::string places[] = {journal, app::ProgramDir() + "gr/" + core::kJournalFileName};
     std::string bytes;
     bool unreadable = false;
     try {
-        bytes = platform::ReadFileBytes(path);
+        bytes = platform::ReadFileBytes(journal);
     } catch (const rt::EFOpenError&) {
         unreadable = true;
     }
@@ -125,7 +128,7 @@ static std::string KeepOldJournal(const std::string& path) {
         const std::string copy = core::JournalCopyName(place, &platform::PathTaken);
         try {
             if (unreadable)
-                return platform::RenameFile(path, copy) ? copy : std::string();
+                return platform::RenameFile(journal, copy) ? copy : std::string();
             platform::ReplaceFile(copy, bytes);
             return copy;
         } catch (const rt::EFCreateError& e) {

@@ -3,6 +3,7 @@
 #include "app/Texts.h"
 #include "app/Unit1.h"
 #include "app/about.h"
+#include "platform/Files.h"
 #include "platform/WinApi.h"
 
 namespace {
@@ -53,6 +54,9 @@ void SetCaptions(TForm1& f, const app::TTexts& t) {
 
 void TForm1::FormCreate(ui::TObject*) {
     SetCurrentDirectoryA(app::ProgramDir().c_str());
+    // Temporary files of saves that a killed process left.
+    platform::RemoveStaleTemporaries(app::ProgramDir());
+    platform::RemoveStaleTemporaries(app::ProgramDir() + "gr/");
     FDeviceList.clear();
 
     const app::TTexts& t = app::Texts();

@@ -3,12 +3,13 @@
 #include "runtime/SysUtils.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,6 +24,15 @@ public:
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     int get() const { return fd_; }
+    void reset(int fd) {
+        Close();
+        fd_ = fd;
+    }
+    int release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
     bool Close() {
         if (fd_ < 0)
             return true;
@@ -37,9 +47,26 @@ private:
 
 std::string Reason(int error) { return std::strerror(error); }
 
+constexpr const char* kNotRegular = "Not a regular file";
+
+// Temporary files are named "<file>.tmp-<16 hex digits>"; "<file>.tmp<pid>-<n>" is the name
+// earlier versions used.
+constexpr std::string_view kTempMark = ".tmp";
+constexpr std::size_t kTempDigits = 16;
+
 std::string TempNameFor(const std::string& path) {
-    static std::atomic<unsigned> counter{0};
-    return path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    static thread_local std::mt19937_64 random{std::random_device{}() ^
+                                               (static_cast<std::uint64_t>(::getpid()) << 32)};
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string name = path + std::string(kTempMark) + "-";
+    std::uint64_t bits = random();
+    for (std::size_t i = 0; i < kTempDigits; ++i, bits >>= 4)
+        name += kHex[bits & 15];
+    return name;
+}
+
+bool AllOf(std::string_view s, const char* set) {
+    return !s.empty() && s.find_first_not_of(set) == std::string_view::npos;
 }
 
 // The file a path names: the end of its chain of symbolic links (which need not exist yet),
@@ -60,6 +87,27 @@ std::string FollowLinks(const std::string& path) {
     throw rt::EFCreateError(path, Reason(ELOOP));
 }
 
+// Opens a regular file without waiting on what is no file (a FIFO without a writer or
+// reader); st receives its status. Returns the error, 0 on success, -1 for what is not a
+// regular file (EISDIR for a directory).
+int OpenRegular(const std::string& path, int flags, Fd& fd, struct stat& st) {
+    fd.reset(::open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (fd.get() < 0)
+        return errno;
+    if (::fstat(fd.get(), &st) != 0)
+        return errno;
+    if (S_ISDIR(st.st_mode))
+        return EISDIR;
+    if (!S_ISREG(st.st_mode))
+        return -1;
+    const int status = ::fcntl(fd.get(), F_GETFL);
+    if (status < 0 || ::fcntl(fd.get(), F_SETFL, status & ~O_NONBLOCK) != 0)
+        return errno;
+    return 0;
+}
+
+std::string ReasonOf(int error) { return error < 0 ? kNotRegular : Reason(error); }
+
 // Writes all bytes at the file's position; false with errno set on failure.
 bool WriteAll(int fd, std::string_view bytes) {
     const char* p = bytes.data();
@@ -77,18 +125,96 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
-// The whole new content into the open file itself, flushed.
+// Reads the file from its start up to size bytes; false with errno set on failure.
+bool ReadAll(int fd, std::uint64_t size, std::string& bytes) {
+    if (::lseek(fd, 0, SEEK_SET) != 0)
+        return false;
+    bytes.resize(static_cast<std::size_t>(size));
+    std::size_t have = 0;
+    while (have < bytes.size()) {
+        ssize_t n = ::read(fd, bytes.data() + have, bytes.size() - have);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (n == 0)
+            break;
+        have += static_cast<std::size_t>(n);
+    }
+    bytes.resize(have);
+    return true;
+}
+
+// The file's content from its start, made exactly bytes; false with errno set on failure.
+bool Overwrite(int fd, std::string_view bytes) {
+    return ::lseek(fd, 0, SEEK_SET) == 0 && WriteAll(fd, bytes) &&
+           ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0;
+}
+
+// The whole new content into the open file itself, flushed. The space for it is reserved
+// first, so a full disk refuses the write before a byte is changed; a write that fails
+// later puts the old bytes back.
 void WriteInPlace(const std::string& path, int fd, std::string_view bytes) {
-    if (::lseek(fd, 0, SEEK_SET) != 0 || !WriteAll(fd, bytes) ||
-        ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd) != 0)
+    struct stat st {};
+    std::string old;
+    if (::fstat(fd, &st) != 0 || !ReadAll(fd, static_cast<std::uint64_t>(st.st_size), old))
+        throw rt::EFCreateError(path, Reason(errno == EBADF ? EACCES : errno)); // write-only
+    if (bytes.size() > old.size()) {
+        const off_t end = static_cast<off_t>(old.size());
+        int error = ::posix_fallocate(fd, end, static_cast<off_t>(bytes.size() - old.size()));
+        // A file system that reserves nothing: the new bytes past the old end reserve it.
+        if (error == EOPNOTSUPP || error == ENOSYS || error == EINVAL)
+            error = ::lseek(fd, end, SEEK_SET) == end && WriteAll(fd, bytes.substr(old.size()))
+                        ? 0
+                        : errno;
+        if (error != 0) {
+            struct stat now {};
+            if (::fstat(fd, &now) == 0 && now.st_size != static_cast<off_t>(old.size()))
+                (void)::ftruncate(fd, static_cast<off_t>(old.size()));
+            throw rt::EFCreateError(path, Reason(error));
+        }
+    }
+    if (!Overwrite(fd, bytes)) {
+        const int error = errno;
+        if (Overwrite(fd, old))
+            (void)::fsync(fd);
+        throw rt::EFCreateError(path, Reason(error));
+    }
+    if (::fsync(fd) != 0)
         throw rt::EFCreateError(path, Reason(errno));
 }
+
+// Creates a temporary file beside target under a name no other file has; the error when
+// none can be made.
+int CreateTemporary(const std::string& target, mode_t mode, std::string& name, Fd& fd) {
+    for (int tries = 0; tries < 100; ++tries) {
+        name = TempNameFor(target);
+        fd.reset(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+        if (fd.get() >= 0)
+            return 0;
+        if (errno != EEXIST)
+            return errno;
+    }
+    return EEXIST;
+}
+
+// The errors of a folder that does not let this process make a file in it.
+bool NoNewFileAllowed(int error) { return error == EACCES || error == EPERM || error == EROFS; }
 
 } // namespace
 
 std::string DirectoryOf(const std::string& path) {
     auto slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string LinkTarget(const std::string& path) {
+    try {
+        return FollowLinks(path);
+    } catch (const rt::EFCreateError&) {
+        return path;
+    }
 }
 
 bool RenameFile(const std::string& from, const std::string& to) {
@@ -110,18 +236,48 @@ bool FileExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
-InputFile::InputFile(const std::string& path) : path_(path) {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0)
-        throw rt::EFOpenError(path, Reason(errno));
-    struct stat st {};
-    const int error = ::fstat(fd_, &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;
-    if (error != 0) {
-        ::close(fd_);
-        throw rt::EFOpenError(path, Reason(error));
+bool IsTemporaryName(std::string_view name) {
+    const auto mark = name.rfind(kTempMark);
+    if (mark == std::string_view::npos || mark == 0)
+        return false;
+    const std::string_view tail = name.substr(mark + kTempMark.size());
+    if (tail.size() == kTempDigits + 1 && tail[0] == '-' &&
+        AllOf(tail.substr(1), "0123456789abcdef"))
+        return true;
+    const auto dash = tail.find('-');
+    return dash != std::string_view::npos && AllOf(tail.substr(0, dash), "0123456789") &&
+           AllOf(tail.substr(dash + 1), "0123456789");
+}
+
+void RemoveStaleTemporaries(const std::string& dir) {
+    DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+    if (d == nullptr)
+        return;
+    std::string prefix = dir;
+    if (!prefix.empty() && prefix.back() != '/')
+        prefix += '/';
+    while (const dirent* entry = ::readdir(d)) {
+        if (!IsTemporaryName(entry->d_name))
+            continue;
+        const std::string path = prefix + entry->d_name;
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            (void)::unlink(path.c_str());
     }
-    if (S_ISREG(st.st_mode) && st.st_size > 0)
-        size_ = static_cast<std::uint64_t>(st.st_size);
+    ::closedir(d);
+}
+
+InputFile::InputFile(const std::string& path) : path_(path) {
+    // What is no file is refused before it is opened: opening a device can act on it.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+        throw rt::EFOpenError(path, kNotRegular);
+    Fd fd;
+    const int error = OpenRegular(path, O_RDONLY, fd, st);
+    if (error != 0)
+        throw rt::EFOpenError(path, ReasonOf(error));
+    size_ = static_cast<std::uint64_t>(st.st_size);
+    fd_ = fd.release();
 }
 
 InputFile::~InputFile() {
@@ -157,35 +313,58 @@ std::string ReadFileBytes(const std::string& path) {
 void ReplaceFile(const std::string& path, std::string_view bytes) {
     const std::string target = FollowLinks(path);
     struct stat st {};
-    const bool exists = ::stat(target.c_str(), &st) == 0;
+    const bool exists = ::lstat(target.c_str(), &st) == 0;
+    if (!exists && errno != ENOENT)
+        throw rt::EFCreateError(path, Reason(errno));
+    // Only a regular file is replaced: a device, a FIFO or a socket is refused unopened.
     if (exists && S_ISDIR(st.st_mode))
         throw rt::EFCreateError(path, Reason(EISDIR));
+    if (exists && !S_ISREG(st.st_mode))
+        throw rt::EFCreateError(path, kNotRegular);
     // Open for writing now: refuses a file this process may not write, and is the way in
-    // when no temporary file can be made.
-    Fd old(exists ? ::open(target.c_str(), O_WRONLY | O_CLOEXEC) : -1);
-    if (exists && old.get() < 0)
-        throw rt::EFCreateError(path, Reason(errno));
-
-    const std::string temp = TempNameFor(target);
-    const mode_t mode = exists ? (st.st_mode & 07777) : 0666;
-    Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
-    if (fd.get() < 0) {
-        if (!exists)
-            throw rt::EFCreateError(path, Reason(errno));
+    // when the file is not replaced by a new one.
+    Fd old;
+    if (exists) {
+        int error = OpenRegular(target, O_RDWR, old, st);
+        if (error == EACCES)
+            error = OpenRegular(target, O_WRONLY, old, st);
+        if (error != 0)
+            throw rt::EFCreateError(path, ReasonOf(error));
+    }
+    auto inPlace = [&] {
         WriteInPlace(path, old.get(), bytes);
         if (!old.Close())
             throw rt::EFCreateError(path, Reason(errno));
-        return;
-    }
-    old.Close();
+    };
+    // A file with more than one name is written in place: a rename would part the names.
+    if (exists && st.st_nlink > 1)
+        return inPlace();
 
+    std::string temp;
+    Fd fd;
+    const int created = CreateTemporary(target, exists ? 0600 : 0666, temp, fd);
+    if (created != 0) {
+        // Only a folder that lets no file be made (not a full disk, not a stale name) turns
+        // the write in place.
+        if (!exists || !NoNewFileAllowed(created))
+            throw rt::EFCreateError(path, Reason(created));
+        return inPlace();
+    }
     auto fail = [&](int error) {
         fd.Close();
         ::unlink(temp.c_str());
         throw rt::EFCreateError(path, Reason(error));
     };
-    if (exists)
-        (void)::fchmod(fd.get(), mode); // keep the old file's mode despite the umask
+    if (!old.Close())
+        fail(errno);
+    if (exists) {
+        // The old file's owner and mode, where this process may give them.
+        if ((st.st_uid != ::geteuid() || st.st_gid != ::getegid()) &&
+            ::fchown(fd.get(), st.st_uid, st.st_gid) != 0 && errno != EPERM)
+            fail(errno);
+        if (::fchmod(fd.get(), st.st_mode & 07777) != 0 && errno != EPERM)
+            fail(errno);
+    }
     if (!WriteAll(fd.get(), bytes))
         fail(errno);
     if (::fsync(fd.get()) != 0)
@@ -194,11 +373,19 @@ void ReplaceFile(const std::string& path, std::string_view bytes) {
         fail(errno);
     if (::rename(temp.c_str(), target.c_str()) != 0)
         fail(errno);
-    // Make the rename itself durable.
-    std::string dir = DirectoryOf(target);
+    // Make the rename itself durable. A folder this process may not read cannot be flushed;
+    // one whose file system flushes no folders reports EINVAL.
+    const std::string dir = DirectoryOf(target);
     Fd dirFd(::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dirFd.get() >= 0)
-        (void)::fsync(dirFd.get());
+    if (dirFd.get() < 0) {
+        if (errno == EACCES)
+            return;
+        throw rt::EFCreateError(path, Reason(errno));
+    }
+    if (::fsync(dirFd.get()) != 0 && errno != EINVAL)
+        throw rt::EFCreateError(path, Reason(errno));
+    if (!dirFd.Close())
+        throw rt::EFCreateError(path, Reason(errno));
 }
 
 } // namespace platform

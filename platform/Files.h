@@ -6,8 +6,9 @@
 
 namespace platform {
 
-// A file open for reading from its start. Raises rt::EFOpenError when it cannot be opened
-// or read (a directory cannot).
+// A regular file open for reading from its start. Raises rt::EFOpenError when it cannot be
+// opened or read, and for what is not a regular file (a directory, a FIFO, a device), which is
+// never waited on.
 class InputFile {
 public:
     explicit InputFile(const std::string& path);
@@ -15,7 +16,7 @@ public:
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
 
-    // The size the file had when it was opened (0 for what is not a regular file).
+    // The size the file had when it was opened.
     std::uint64_t Size() const { return size_; }
     // The next bytes: count of them, fewer at the end of the file.
     std::string Read(std::uint64_t count);
@@ -30,12 +31,26 @@ private:
 std::string ReadFileBytes(const std::string& path);
 
 // Replaces the file with the bytes as a whole. A temporary file beside it is written, flushed
-// to the disk and renamed over it; where no temporary file can be made (a folder without
-// write access) an existing writable file is written in place and flushed. A symbolic link
-// is followed: its target is replaced. A file that exists but is not writable is refused.
-// On failure rt::EFCreateError is raised; the old file stays as it was unless the in-place
-// write itself failed part way.
+// to the disk, given the old file's owner and mode where this process may, and renamed over
+// it; the folder is flushed. Where the folder lets no temporary file be made (no write
+// access, a read-only file system) and where the file has more than one name (a hard link),
+// an existing writable file is written in place: the room for the new bytes is reserved
+// first, and a write that fails puts the old bytes back. A symbolic link is followed: its
+// target is replaced. What exists but is not a writable regular file is refused unopened.
+// On failure rt::EFCreateError is raised and the file holds its old bytes (or, when only the
+// flush of the folder failed, the new ones), whole.
 void ReplaceFile(const std::string& path, std::string_view bytes);
+
+// The file a path leads to: the end of its chain of symbolic links (which need not exist),
+// else the path itself (also for a chain that does not end).
+std::string LinkTarget(const std::string& path);
+
+// True for the name of a temporary file that ReplaceFile makes (and earlier versions made).
+bool IsTemporaryName(std::string_view name);
+
+// Removes the temporary files that a write cut short left in the folder: regular files whose
+// names are those of ReplaceFile's temporary files, nothing else. Errors are ignored.
+void RemoveStaleTemporaries(const std::string& dir);
 
 // Renames the file (replacing what the new name names); false with nothing changed when the
 // old name names nothing, rt::EFCreateError for the new name when it fails otherwise.

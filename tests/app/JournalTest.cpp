@@ -17,7 +17,10 @@
 
 #include "app/LSgraf.h"
 #include "runtime/CodePage.h"
+#include "tests/platform/HangGuard.h"
 #include "tests/platform/PermissionsBind.h"
+
+#include <sys/stat.h>
 
 using namespace apptest;
 
@@ -286,6 +289,85 @@ TEST_F(Journal, ShowHideGoesOnPastAFileThatCannotBeRead) {
     EXPECT_NE(Boxes().Last().text.find(Prog() + "gr/gr1_.txt"), std::string::npos);
     EXPECT_EQ(NonEmptySeriesOf(form_->Chart1), rec1);
     EXPECT_EQ(PointsOn(form_->Chart3), 0);
+}
+
+// A FIFO among the curve files is refused at once, on an append and on "Показать/Скрыть
+// график", with the boxes of any file that cannot be written or read.
+TEST_F(Journal, AFifoAmongTheCurveFilesShowsItsBoxWithoutWaiting) {
+    Start();
+    FillCharts(1);
+    ASSERT_EQ(::mkfifo(Gr("gr1.txt").c_str(), 0644), 0); // Chart2's, written first
+    {
+        HangGuard guard(Gr("gr1.txt").string());
+        Append(-1);
+        EXPECT_FALSE(guard.Hung());
+    }
+    ASSERT_EQ(Boxes().Count(), 1);
+    EXPECT_NE(Boxes().Last().text.find("Cannot create file \"" + Prog() +
+                                       "gr/gr1.txt\". Not a regular file"),
+              std::string::npos)
+        << Boxes().Last().text;
+    EXPECT_TRUE(std::filesystem::is_fifo(Gr("gr1.txt")));
+    EXPECT_EQ(core::ParseJournal(ReadBytes(JournalFile())).size(), 1u);
+
+    std::filesystem::remove(Gr("gr1_.txt")); // Chart3's, read first
+    ASSERT_EQ(::mkfifo(Gr("gr1_.txt").c_str(), 0644), 0);
+    form_->AttachCurveFiles();
+    Boxes().Clear();
+    {
+        HangGuard guard(Gr("gr1_.txt").string());
+        HangGuard other(Gr("gr1.txt").string());
+        PressShowHide(1);
+        EXPECT_FALSE(guard.Hung());
+        EXPECT_FALSE(other.Hung());
+    }
+    ASSERT_GE(Boxes().Count(), 1);
+    EXPECT_EQ(Boxes().Requests()[0].caption, "Error");
+    EXPECT_NE(Boxes().Requests()[0].text.find(Prog() + "gr/gr1_.txt"), std::string::npos);
+    EXPECT_FALSE(PointsOn(form_->Chart1) == 0); // the regular file is still shown
+}
+
+// A data2.tab that is a symbolic link is followed when the journal is kept aside, as the save
+// follows it: a link to nothing keeps nothing, a link to an unreadable file moves that file.
+TEST_F(Journal, AJournalLinkIsFollowedWhenTheJournalIsKept) {
+    struct Case {
+        const char* name;
+        bool targetExists;
+    } const cases[] = {{"a link to nothing", false}, {"a link to an unreadable file", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(JournalFile());
+        std::filesystem::remove_all(Dir() / "store");
+        std::filesystem::create_directory(Dir() / "store");
+        const std::filesystem::path target = Dir() / "store" / "data2.tab";
+        std::filesystem::create_symlink("store/data2.tab", JournalFile());
+        if (c.targetExists) {
+            WriteBytes(target, JournalOf(2));
+            std::filesystem::permissions(target, std::filesystem::perms::none);
+        }
+        {
+            PermissionsBind bind;
+            CreateWindow();
+            ASSERT_EQ(Boxes().Count(), 1); // the journal could not be read
+            Boxes().Clear();
+            Append(-9);
+        }
+        EXPECT_TRUE(std::filesystem::is_symlink(JournalFile()));
+        EXPECT_EQ(core::ParseJournal(ReadBytes(target)).size(), 1u);
+        EXPECT_FALSE(std::filesystem::exists(Dir() / "data2.tab.bak"));
+        if (c.targetExists) {
+            const std::string kept = Prog() + "store/data2.tab.bak";
+            std::filesystem::permissions(kept, std::filesystem::perms::owner_read);
+            EXPECT_EQ(ReadBytes(kept), JournalOf(2));
+            ASSERT_EQ(Boxes().Count(), 1);
+            EXPECT_NE(Boxes().Last().text.find(kept), std::string::npos);
+        } else {
+            EXPECT_EQ(Boxes().Count(), 0);
+            EXPECT_FALSE(std::filesystem::exists(Dir() / "store" / "data2.tab.bak"));
+        }
+        DestroyWindow();
+        Boxes().Clear();
+    }
 }
 
 TEST_F(Journal, OnlyTheCommentColumnIsEditableAfterASelection) {

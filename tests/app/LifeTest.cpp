@@ -15,11 +15,13 @@
 #include "app/core/Journal.h"
 #include "app/SessionEnd.h"
 #include "platform/FolderLock.h"
+#include "tests/platform/HangGuard.h"
 
 #include <QGuiApplication>
 #include <QSessionManager>
 
 #include <csignal>
+#include <sys/stat.h>
 
 namespace {
 
@@ -115,6 +117,56 @@ TEST_F(Life, MissingJournalShowsOneErrorBoxAndClosingWritesTheFile) {
     CreateWindow();
     EXPECT_EQ(Boxes().Count(), 0);
     EXPECT_EQ(form_->StringGrid1->RowCount(), 2);
+}
+
+// A FIFO named data2.tab is refused as any journal that cannot be read, without waiting for
+// a writer; the close moves it aside as a journal that did not load and writes a new one.
+TEST_F(Life, AFifoAsTheJournalShowsTheOpenErrorAndTheStartGoesOn) {
+    ui::Application->SetTitle(app::kApplicationTitle);
+    std::filesystem::remove(Journal());
+    ASSERT_EQ(::mkfifo(Journal().c_str(), 0644), 0);
+    {
+        HangGuard guard(Journal().string());
+        TForm1* f = CreateWindow();
+        EXPECT_FALSE(guard.Hung());
+        ASSERT_EQ(Boxes().Count(), 1);
+        EXPECT_EQ(Boxes().Last().icon, ui::ModalIcon::Error);
+        EXPECT_NE(Boxes().Last().text.find("Cannot open file \"" + Journal().string() +
+                                           "\". Not a regular file"),
+                  std::string::npos)
+            << Boxes().Last().text;
+        EXPECT_EQ(f->StringGrid1->RowCount(), 2);
+
+        f->Show();
+        f->Close();
+        EXPECT_FALSE(f->Visible());
+        EXPECT_FALSE(guard.Hung());
+    }
+    EXPECT_EQ(ReadBytes(Journal()), "\r\n\r\n\r\n\r\n\r\n\r\n\r\n");
+    EXPECT_TRUE(std::filesystem::is_fifo(Dir() / "data2.tab.bak"));
+}
+
+// The temporary files of saves cut short are removed at the start, in the program's folder
+// and in gr/; nothing else is.
+TEST_F(Life, TheStartRemovesStaleTemporariesOfSaves) {
+    WriteBytes(Journal(), JournalOf(1));
+    const std::vector<std::filesystem::path> stale = {Dir() / "data2.tab.tmp4242-0",
+                                                      Dir() / "data2.tab.tmp-00112233445566ff",
+                                                      Dir() / "gr" / "gr1.txt.tmp77-3"};
+    const std::vector<std::filesystem::path> kept = {Dir() / "data2.tab.bak", Dir() / "notes.tmp",
+                                                     Dir() / "gr" / "gr1.txt.tmp",
+                                                     Dir() / "gr" / "gr1.txt.old"};
+    for (const auto& p : stale)
+        WriteBytes(p, "cut");
+    for (const auto& p : kept)
+        WriteBytes(p, "mine");
+    CreateWindow();
+    EXPECT_EQ(Boxes().Count(), 0);
+    for (const auto& p : stale)
+        EXPECT_FALSE(std::filesystem::exists(p)) << p;
+    for (const auto& p : kept)
+        EXPECT_EQ(ReadBytes(p), "mine") << p;
+    EXPECT_EQ(ReadBytes(Journal()), JournalOf(1));
 }
 
 TEST_F(Life, ExitWritesTheJournalAsTheCloseBoxDoes) {

@@ -220,5 +220,6 @@ TEST(CurveFile, AFileThatIsNoCurveFileIsNotReadPastItsFirstByte) {
         ::close(fd);
     }
     EXPECT_TRUE(LoadsNothingInAChild(large));
-    EXPECT_TRUE(LoadsNothingInAChild("/dev/zero")); // endless
+    // An endless device is no file: refused unread, as any file that cannot be opened.
+    EXPECT_THROW(LoadCurveFile("/dev/zero"), rt::EFOpenError);
 }
