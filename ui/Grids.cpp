@@ -500,6 +500,9 @@ void TStringGrid::DrawCell(QPainter* painter, int col, int row, const TRect& rec
     TCanvas* outer = canvas_;
     canvas_ = &canvas;
     painter->save();
+    // The canvas is clipped to the cell, as the grid's own drawing is.
+    painter->setClipRect(QRect(rect.Left, rect.Top, rect.Right - rect.Left, rect.Bottom - rect.Top),
+                         Qt::IntersectClip);
     try {
         OnDrawCell(this, col, row, rect, state);
     } catch (...) {

@@ -11,6 +11,9 @@
 #include <QTime>
 #include <QImage>
 #include <QPainter>
+#include <QScreen>
+#include <QTableView>
+#include <QWidget>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -338,6 +341,67 @@ TEST_F(Journal, MarkedRowIsDrawnOnCCCCFF) {
 
     PressShowHide(1);
     EXPECT_EQ(DrawnColour(form_, 2, 1), QColor(Qt::white));
+}
+
+// The grid's cells as the window last painted them (the screen's copy, not a fresh paint).
+QImage GridOnScreen(TForm1* f) {
+    ui::Application->ProcessMessages();
+    QWidget* window = f->Widget()->window();
+    return window->screen()->grabWindow(window->winId()).toImage();
+}
+
+// A grid cell's rectangle in its viewport.
+QRect CellRect(ui::TStringGrid* g, int col, int row) {
+    QTableView* view = g->View();
+    return view->visualRect(view->model()->index(row - (g->FixedRows() > 0 ? 1 : 0),
+                                                 col - (g->FixedCols() > 0 ? 1 : 0)));
+}
+
+QColor CellOnScreen(TForm1* f, const QImage& screen, int col, int row) {
+    QTableView* view = f->StringGrid1->View();
+    const QRect cell = CellRect(f->StringGrid1, col, row);
+    const QPoint at = view->viewport()->mapTo(f->Widget()->window(), cell.center() + QPoint(0, 4));
+    return screen.pixelColor(at);
+}
+
+TEST_F(Journal, TheMarkedRowOnScreenFollowsShowHide) {
+    Start(JournalOf(2));
+    form_->Show();
+    const QColor marked(0xFF, 0xCC, 0xCC);
+    ASSERT_NE(CellOnScreen(form_, GridOnScreen(form_), 4, 1), marked);
+
+    PressShowHide(1);
+    QImage screen = GridOnScreen(form_);
+    EXPECT_EQ(CellOnScreen(form_, screen, 4, 1), marked);
+    EXPECT_NE(CellOnScreen(form_, screen, 4, 2), marked);
+
+    PressShowHide(2);
+    screen = GridOnScreen(form_);
+    EXPECT_NE(CellOnScreen(form_, screen, 4, 1), marked) << "the old mark is painted away";
+    EXPECT_EQ(CellOnScreen(form_, screen, 4, 2), marked);
+
+    PressShowHide(2);
+    EXPECT_NE(CellOnScreen(form_, GridOnScreen(form_), 4, 2), marked);
+}
+
+TEST_F(Journal, AMarkedRowsTextStaysInsideItsCell) {
+    Start(JournalOf(1));
+    form_->Show();
+    ui::TStringGrid* g = form_->StringGrid1;
+    std::string longText;
+    for (int i = 0; i < 40; ++i)
+        longText += "Присадка. ";
+    g->SetCells(5, 1, longText);
+    PressShowHide(1);
+    ui::Application->ProcessMessages();
+    QTableView* view = g->View();
+    const QRect cell = CellRect(g, 5, 1);
+    const QImage img = view->viewport()->grab().toImage();
+    int dark = 0;
+    for (int y = cell.top(); y <= cell.bottom(); ++y)
+        for (int x = cell.right() + 3; x < std::min(img.width(), cell.right() + 80); ++x)
+            dark += qGray(img.pixel(x, y)) < 128;
+    EXPECT_EQ(dark, 0) << "text drawn past the cell's right edge";
 }
 
 TEST_F(Journal, MissingGrFolderShowsTheErrorBoxesAndTheRecordStillLands) {
