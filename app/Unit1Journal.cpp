@@ -163,17 +163,24 @@ void TForm1::AppendRecord() {
     if (FCloudPoint == core::kNotDetermined)
         return;
 
+    // What is typed stays in its own row: the editor does not follow rows that change.
+    StringGrid1->SetEditorMode(false);
     if (StringGrid1->RowCount() < 2)
         StringGrid1->SetRowCount(2);
     int last = StringGrid1->RowCount() - 1;
-    if (!core::LastRowReusable(StringGrid1->Cells(kDateCol, last))) {
+    std::string typed; // a comment typed into the row that the record takes
+    if (core::LastRowReusable(StringGrid1->Cells(kDateCol, last))) {
+        typed = StringGrid1->Cells(kCommentCol, last);
+    } else {
         StringGrid1->SetRowCount(StringGrid1->RowCount() + 1);
         last = StringGrid1->RowCount() - 1;
     }
     const std::string number =
         core::NextRecordNumber(StringGrid1->Cells(kNumberCol, last - 1), StringGrid1->RowCount());
-    const core::TJournalRow texts = core::FillRow(
-        core::NewRecordTexts(number, dateTime, FCloudPoint, FPourPoint, FFilterPoint, FAdditive));
+    core::TJournalRow record =
+        core::NewRecordTexts(number, dateTime, FCloudPoint, FPourPoint, FFilterPoint, FAdditive);
+    record[kCommentCol] = core::CommentWithTyped(record[kCommentCol], typed);
+    const core::TJournalRow texts = core::FillRow(record);
     ClearJournalRow(last);
     StringGrid1->SetRowTexts(last, RowVector(texts));
     StringGrid1->SetTopRow(last);
@@ -232,6 +239,7 @@ void TForm1::AttachCurveFiles() {
 }
 
 void TForm1::ToolButton1Click(ui::TObject*) {
+    StringGrid1->SetEditorMode(false);
     const int r = StringGrid1->Row();
     const int rows = StringGrid1->RowCount();
     if (r == 1 && rows <= 2) {

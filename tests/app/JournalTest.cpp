@@ -11,6 +11,9 @@
 #include <QTime>
 #include <QImage>
 #include <QPainter>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QScreen>
 #include <QTableView>
 #include <QWidget>
@@ -402,6 +405,98 @@ TEST_F(Journal, AMarkedRowsTextStaysInsideItsCell) {
         for (int x = cell.right() + 3; x < std::min(img.width(), cell.right() + 80); ++x)
             dark += qGray(img.pixel(x, y)) < 128;
     EXPECT_EQ(dark, 0) << "text drawn past the cell's right edge";
+}
+
+// The window shown and active, the comment cell of row r current and the grid focused.
+void FocusComment(TForm1* f, int r) {
+    f->Show();
+    f->Widget()->activateWindow();
+    f->StringGrid1->SelectCell(5, r);
+    f->StringGrid1->SetFocus();
+    ui::Application->ProcessMessages();
+}
+
+// Keys as the user types them: each to the widget that has the focus then.
+void TypeKeys(const QString& keys) {
+    for (QChar k : keys) {
+        QWidget* w = QApplication::focusWidget();
+        ASSERT_NE(w, nullptr);
+        const int code = k.isLetterOrNumber() ? k.toUpper().unicode() : Qt::Key_unknown;
+        QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier, QString(k));
+        QCoreApplication::sendEvent(w, &press);
+        QKeyEvent release(QEvent::KeyRelease, code, Qt::NoModifier, QString(k));
+        QCoreApplication::sendEvent(w, &release);
+    }
+}
+
+void PressEscape() {
+    QWidget* w = QApplication::focusWidget();
+    ASSERT_NE(w, nullptr);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, QString(QChar(0x1B)));
+    QCoreApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier, QString(QChar(0x1B)));
+    QCoreApplication::sendEvent(w, &release);
+}
+
+bool EditorOpen() { return qobject_cast<QLineEdit*>(QApplication::focusWidget()) != nullptr; }
+
+TEST_F(Journal, EscapeGivesTheCellBackItsTextFromBeforeTheEdit) {
+    Start(JournalOf(2));
+    form_->StringGrid1->SetCells(5, 2, "мой комментарий");
+    FocusComment(form_, 2);
+    TypeKeys("abc");
+    ASSERT_TRUE(EditorOpen());
+    EXPECT_EQ(Cell(5, 2), "abc") << "what is typed is in the cell at once";
+    PressEscape();
+    EXPECT_FALSE(EditorOpen());
+    EXPECT_EQ(Cell(5, 2), "мой комментарий");
+
+    // An edit that ends otherwise keeps what was typed.
+    TypeKeys("xy");
+    form_->StringGrid1->SelectCell(5, 1);
+    ui::Application->ProcessMessages();
+    EXPECT_EQ(Cell(5, 2), "xy");
+    form_->SaveJournal();
+    EXPECT_EQ(core::ParseJournal(ReadBytes(JournalFile()))[1][5], "xy");
+}
+
+TEST_F(Journal, ACommentTypedIntoTheRowANewRecordTakesBecomesItsComment) {
+    struct Case {
+        float additive;
+        const char* comment;
+    };
+    for (const Case c : {Case{0, "AB"}, Case{1, "Присадка. AB"}}) {
+        SCOPED_TRACE(c.comment);
+        Start();
+        FocusComment(form_, 1);
+        TypeKeys("AB");
+        ASSERT_TRUE(EditorOpen());
+        Append(-5, -20, -15, c.additive);
+        EXPECT_FALSE(EditorOpen()) << "the editor is closed before the row is reused";
+        EXPECT_EQ(Cell(0, 1), "1");
+        EXPECT_EQ(Cell(5, 1), c.comment);
+        EXPECT_EQ(core::ParseJournal(ReadBytes(JournalFile()))[0][5], c.comment);
+        DestroyWindow();
+    }
+}
+
+TEST_F(Journal, AnOpenEditorIsClosedBeforeARecordIsAppendedOrDeleted) {
+    Start(JournalOf(3));
+    FocusComment(form_, 3);
+    TypeKeys("Z");
+    Append(-5);
+    EXPECT_FALSE(EditorOpen());
+    EXPECT_EQ(Cell(5, 3), "Z") << "kept in its own record";
+    EXPECT_EQ(Cell(5, 4), " ");
+
+    FocusComment(form_, 2);
+    TypeKeys("Y");
+    ASSERT_TRUE(EditorOpen());
+    form_->ToolButton1->Click(); // deletes record 2, the one being edited
+    EXPECT_FALSE(EditorOpen());
+    EXPECT_EQ(Numbers(), (std::vector<std::string>{"1", "3", "4"}));
+    EXPECT_EQ(Cell(5, 2), "Z") << "record 3 keeps its comment";
+    EXPECT_EQ(Cell(5, 3), " ");
 }
 
 TEST_F(Journal, MissingGrFolderShowsTheErrorBoxesAndTheRecordStillLands) {
