@@ -311,6 +311,11 @@ public:
             edit_->appendPlainText(batch.join(QChar('\n')));
         hasLines_ = true;
         Trim(max_ / 10);
+        // As a memo does: the caret goes to the end of what was added, which is shown.
+        QTextCursor end(edit_->document());
+        end.movePosition(QTextCursor::End);
+        edit_->setTextCursor(end);
+        edit_->ensureCursorVisible();
     }
 
 private:
