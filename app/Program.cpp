@@ -7,10 +7,12 @@
 
 namespace app {
 
-int ProgramEntry(const std::function<void()>& setUp,
-                 const std::function<void()>& createMainWindow) {
+int ProgramEntry(const std::function<void()>& setUp, const std::function<void()>& createMainWindow,
+                 const std::string& language) {
     ui::Application->Initialize();
     ui::Application->SetTitle(kApplicationTitle);
+    // Without the catalogue the toolkit's dialogs stay in English.
+    ui::Application->UsePlatformLanguage(language);
     if (setUp)
         setUp();
     // Form1's controller posts the first device change: the first enumeration runs from the

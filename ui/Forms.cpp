@@ -11,6 +11,7 @@
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QLibraryInfo>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -19,6 +20,7 @@
 #include <QScreen>
 #include <QTextEdit>
 #include <QToolButton>
+#include <QTranslator>
 
 #include "runtime/MainThread.h"
 #include "runtime/SysUtils.h"
@@ -497,6 +499,23 @@ void TApplication::Initialize() {
 }
 
 void TApplication::SetTitle(const std::string& title) { title_ = title; }
+
+bool TApplication::UsePlatformLanguage(const std::string& language) {
+    Initialize();
+    static QTranslator* loaded = nullptr;
+    if (loaded) {
+        QCoreApplication::removeTranslator(loaded);
+        delete loaded;
+        loaded = nullptr;
+    }
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(QStringLiteral("qtbase_") + ToQ(language),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    loaded = translator.release();
+    QCoreApplication::installTranslator(loaded);
+    return true;
+}
 
 void TApplication::Run() {
     Initialize();

@@ -421,7 +421,7 @@ void TypeKeys(const QString& keys) {
     for (QChar k : keys) {
         QWidget* w = QApplication::focusWidget();
         ASSERT_NE(w, nullptr);
-        const int code = k.isLetterOrNumber() ? k.toUpper().unicode() : Qt::Key_unknown;
+        const int code = k.isLetterOrNumber() ? int(k.toUpper().unicode()) : int(Qt::Key_unknown);
         QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier, QString(k));
         QCoreApplication::sendEvent(w, &press);
         QKeyEvent release(QEvent::KeyRelease, code, Qt::NoModifier, QString(k));

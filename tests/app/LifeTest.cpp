@@ -8,6 +8,10 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLibraryInfo>
+
 #include "app/Program.h"
 #include "app/Unit2.h"
 #include "app/about.h"
@@ -304,6 +308,31 @@ TEST_F(Life, ProgramEntryCreatesTheWindowsInOrderAndEndsWhenTheMainWindowCloses)
         const bool ok = rc == 0 && noneBefore && allInOrder && title == app::kApplicationTitle &&
                         !Form1 && !AboutBox && !Form2 && std::filesystem::exists(Journal());
         std::fprintf(stderr, "entry %s\n", ok ? "ok" : "wrong");
+        std::exit(ok ? 0 : 1);
+    };
+    EXPECT_EXIT(entry(), testing::ExitedWithCode(0), "entry ok");
+}
+
+// The toolkit's own dialogs speak the build's language: Qt's Russian catalogue is loaded by
+// the entry (its print preview is titled in Russian).
+TEST_F(Life, ProgramEntryLoadsTheToolkitsRussianTexts) {
+    if (!QFileInfo::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_ru.qm"))
+        GTEST_SKIP() << "no Qt catalogue qtbase_ru (package qt6-translations-l10n)";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto entry = [] {
+        QString preview, cancel;
+        app::ProgramEntry([&] {
+            rt::MainThread::Post([&] {
+                preview = QCoreApplication::translate("QPrintPreviewDialog", "Print Preview");
+                cancel = QCoreApplication::translate("QPlatformTheme", "Cancel");
+                if (Form1)
+                    Form1->N2->Click();
+            });
+        });
+        const bool ok = preview != "Print Preview" && !preview.isEmpty() &&
+                        preview.front().script() == QChar::Script_Cyrillic && cancel == "Отмена";
+        std::fprintf(stderr, "entry %s %s %s\n", ok ? "ok" : "wrong", preview.toStdString().c_str(),
+                     cancel.toStdString().c_str());
         std::exit(ok ? 0 : 1);
     };
     EXPECT_EXIT(entry(), testing::ExitedWithCode(0), "entry ok");
