@@ -25,8 +25,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kTitle = "Анализатор помутнения и застывания KelvaneА";
-
 // Pixels that differ between two pictures (every pixel, when the sizes differ).
 long PixelsApart(const QImage& a, const QImage& b) {
     if (a.size() != b.size())
