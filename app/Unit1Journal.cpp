@@ -163,7 +163,9 @@ void TForm1::AppendRecord() {
     if (FCloudPoint == core::kNotDetermined)
         return;
 
-    // What is typed stays in its own row: the editor does not follow rows that change.
+    // What is typed stays in its own row: the editor does not follow rows that change. It
+    // opens again on the same cell once the row is in place, so typing goes on there.
+    const bool editing = StringGrid1->EditorMode();
     StringGrid1->SetEditorMode(false);
     if (StringGrid1->RowCount() < 2)
         StringGrid1->SetRowCount(2);
@@ -184,6 +186,8 @@ void TForm1::AppendRecord() {
     ClearJournalRow(last);
     StringGrid1->SetRowTexts(last, RowVector(texts));
     StringGrid1->SetTopRow(last);
+    if (editing)
+        StringGrid1->SetEditorMode(true);
 
     // All three curves are taken before the first write: an error box of one file lets ticks
     // run, and a ready state would clear the charts before the next file is written.

@@ -445,8 +445,14 @@ void TStringGrid::SetEditorMode(bool on) {
         view_->CloseEditor();
         return;
     }
-    if (!EditorMode() && CellEditable(col_, row_))
-        view_->edit(model_->index(row_ - model_->HdrRows(), col_ - model_->HdrCols()));
+    if (EditorMode() || !CellEditable(col_, row_))
+        return;
+    view_->edit(model_->index(row_ - model_->HdrRows(), col_ - model_->HdrCols()));
+    // Typing goes on after the cell's text.
+    if (auto* line = qobject_cast<QLineEdit*>(view_->Editor())) {
+        line->deselect();
+        line->end(false);
+    }
 }
 
 void TStringGrid::SetOptions(TGridOptions o) {

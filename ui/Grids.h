@@ -113,7 +113,7 @@ public:
     // Whether the cell can be edited now (goEditing and not fixed).
     bool CellEditable(int col, int row) const;
     // Whether the current cell's editor is open. Closing it leaves the cell what was typed;
-    // opening it needs an editable current cell.
+    // opening it needs an editable current cell and puts the caret after the cell's text.
     bool EditorMode() const;
     void SetEditorMode(bool on);
 

@@ -472,10 +472,12 @@ TEST_F(Journal, ACommentTypedIntoTheRowANewRecordTakesBecomesItsComment) {
         TypeKeys("AB");
         ASSERT_TRUE(EditorOpen());
         Append(-5, -20, -15, c.additive);
-        EXPECT_FALSE(EditorOpen()) << "the editor is closed before the row is reused";
         EXPECT_EQ(Cell(0, 1), "1");
         EXPECT_EQ(Cell(5, 1), c.comment);
         EXPECT_EQ(core::ParseJournal(ReadBytes(JournalFile()))[0][5], c.comment);
+        // The editor opens again on the record's comment: typing goes on after it.
+        TypeKeys("C");
+        EXPECT_EQ(Cell(5, 1), std::string(c.comment) + "C");
         DestroyWindow();
     }
 }
@@ -485,8 +487,10 @@ TEST_F(Journal, AnOpenEditorIsClosedBeforeARecordIsAppendedOrDeleted) {
     FocusComment(form_, 3);
     TypeKeys("Z");
     Append(-5);
-    EXPECT_FALSE(EditorOpen());
     EXPECT_EQ(Cell(5, 3), "Z") << "kept in its own record";
+    EXPECT_EQ(Cell(5, 4), " ");
+    TypeKeys("W"); // the editor is open again on the same cell
+    EXPECT_EQ(Cell(5, 3), "ZW");
     EXPECT_EQ(Cell(5, 4), " ");
 
     FocusComment(form_, 2);
@@ -495,7 +499,7 @@ TEST_F(Journal, AnOpenEditorIsClosedBeforeARecordIsAppendedOrDeleted) {
     form_->ToolButton1->Click(); // deletes record 2, the one being edited
     EXPECT_FALSE(EditorOpen());
     EXPECT_EQ(Numbers(), (std::vector<std::string>{"1", "3", "4"}));
-    EXPECT_EQ(Cell(5, 2), "Z") << "record 3 keeps its comment";
+    EXPECT_EQ(Cell(5, 2), "ZW") << "record 3 keeps its comment";
     EXPECT_EQ(Cell(5, 3), " ");
 }
 
