@@ -14,10 +14,12 @@
 
 namespace app {
 
-int ProgramEntry(const std::function<void()>& setUp,
-                 const std::function<void()>& createMainWindow) {
+int ProgramEntry(const std::function<void()>& setUp, const std::function<void()>& createMainWindow,
+                 const std::string& language) {
     ui::Application->Initialize();
     ui::Application->SetTitle(kApplicationTitle);
+    // Without the catalogue the toolkit's dialogs stay in English.
+    ui::Application->UsePlatformLanguage(language);
     if (setUp)
         setUp();
     // One copy a folder: a second one would rewrite the journal from its own grid.

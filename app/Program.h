@@ -1,6 +1,7 @@
 #pragma once
 // The program entry shared by the programs.
 #include <functional>
+#include <string>
 
 namespace app {
 
@@ -12,10 +13,12 @@ inline constexpr const char* kApplicationTitle =
 // this order, runs the message loop and returns when the main window has closed. setUp runs
 // once the application object is initialised, before the windows are created (a program
 // chooses its bus and plugs its devices there). createMainWindow, when given, creates Form1
-// in place of the plain creation (the English build shapes its window first).
+// in place of the plain creation (the English build shapes its window first). language is
+// the build's language, which the toolkit's own dialogs are shown in.
 // While another copy works in the program's folder, a box says so and 1 is returned at
 // once: no window is made and nothing is written.
 int ProgramEntry(const std::function<void()>& setUp = {},
-                 const std::function<void()>& createMainWindow = {});
+                 const std::function<void()>& createMainWindow = {},
+                 const std::string& language = "ru");
 
 } // namespace app

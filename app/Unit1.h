@@ -354,8 +354,9 @@ public:
     int FRunSeconds = 0;
 
     // ---- one journal row per determination (run display and journal) ----------------------
-    // Timer2Timer makes FDeterminationMark new on every tick in a ready state (1 to 4) or a
-    // running state (20, 30, 40, 50): a determination is being prepared or runs. AppendRecord
+    // Timer2Timer makes FDeterminationMark new on every tick that sets FRecordPending: a
+    // ready state (1 to 4) or a running state (20, 30, 40); a determination is being
+    // prepared or runs. AppendRecord
     // takes at most one record per mark: it returns at once when FRecordedMark equals
     // FDeterminationMark, and sets FRecordedMark := FDeterminationMark before anything that
     // can raise or open a box. So an AppendRecord entered again from a tick while its error

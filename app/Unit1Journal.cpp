@@ -256,20 +256,31 @@ void TForm1::AppendRecord() {
         return;
     KeepCurveFilesOfNoRecord(*this);
 
+    // What is typed stays in its own row: the editor does not follow rows that change. It
+    // opens again on the same cell once the row is in place, so typing goes on there.
+    const bool editing = StringGrid1->EditorMode();
+    StringGrid1->SetEditorMode(false);
     if (StringGrid1->RowCount() < 2)
         StringGrid1->SetRowCount(2);
     int last = StringGrid1->RowCount() - 1;
-    if (!core::LastRowReusable(StringGrid1->Cells(kDateCol, last))) {
+    std::string typed; // a comment typed into the row that the record takes
+    if (core::LastRowReusable(StringGrid1->Cells(kDateCol, last))) {
+        typed = StringGrid1->Cells(kCommentCol, last);
+    } else {
         StringGrid1->SetRowCount(StringGrid1->RowCount() + 1);
         last = StringGrid1->RowCount() - 1;
     }
     const std::string number =
         core::NextRecordNumber(StringGrid1->Cells(kNumberCol, last - 1), StringGrid1->RowCount());
-    const core::TJournalRow texts = core::FillRow(
-        core::NewRecordTexts(number, dateTime, FCloudPoint, FPourPoint, FFilterPoint, FAdditive));
+    core::TJournalRow record =
+        core::NewRecordTexts(number, dateTime, FCloudPoint, FPourPoint, FFilterPoint, FAdditive);
+    record[kCommentCol] = core::CommentWithTyped(record[kCommentCol], typed);
+    const core::TJournalRow texts = core::FillRow(record);
     ClearJournalRow(last);
     StringGrid1->SetRowTexts(last, RowVector(texts));
     StringGrid1->SetTopRow(last);
+    if (editing)
+        StringGrid1->SetEditorMode(true);
 
     // All three curves are taken before the first write: an error box of one file lets ticks
     // run, and a ready state would clear the charts before the next file is written.
@@ -333,6 +344,7 @@ void TForm1::AttachCurveFiles() {
 }
 
 void TForm1::ToolButton1Click(ui::TObject*) {
+    StringGrid1->SetEditorMode(false);
     const int r = StringGrid1->Row();
     const int rows = StringGrid1->RowCount();
     if (r == 1 && rows <= 2) {

@@ -69,7 +69,7 @@ void TForm1::Timer2Timer(ui::TObject*) {
             ClearRunCharts(*this);
         FRecordPending = true;
     } else if (FState == app::Byte(app::TAnalyzerState::CfppValve)) {
-        ++FDeterminationMark;
+        // Sets no flag, so it begins no determination of its own.
         Label4->SetCaption(text);
         Timer3->SetEnabled(true);
     } else if (app::IsReadyState(FState)) {

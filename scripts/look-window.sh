@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Renders the main window at 1280 x 800 with Qt's offscreen platform into out/window.png.
+# Renders the main window of both builds at 1280 x 800 with Qt's offscreen platform into
+# out/window.png (Russian), out/window-english.png and the service tabs beside them.
 # Usage: scripts/look-window.sh [build-folder]
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -8,6 +8,7 @@
 #include <QGraphicsScene>
 #include <QImageWriter>
 #include <QLineSeries>
+#include <QLocale>
 #include <QPainter>
 #include <QPen>
 #include <QValueAxis>
@@ -290,9 +291,26 @@ void TChart::Flush() {
     Rescale();
 }
 
+namespace {
+
+// Numbers on the axes as every number shown: the process's decimal separator, no group
+// separators, the digits and minus sign of the C locale.
+QLocale AxisLocale(char separator) {
+    QLocale locale = separator == ',' ? QLocale(QLocale::Russian, QLocale::Russia) : QLocale::c();
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale;
+}
+
+} // namespace
+
 void TChart::Rescale() {
     if (!bottom_ || !left_)
         return;
+    if (const char separator = rt::DecimalSeparator(); separator != axisSeparator_) {
+        axisSeparator_ = separator;
+        chart_->setLocale(AxisLocale(separator));
+        chart_->setLocalizeNumbers(true);
+    }
     bool any = false;
     double x0 = 0, x1 = 0, y0 = 0, y1 = 0;
     for (const TLineSeries* s : series_) {

@@ -164,6 +164,7 @@ private:
     TChartText foot_;
     std::string leftTitle_;
     bool flushQueued_ = false;
+    char axisSeparator_ = 0; // the decimal separator the axis labels are written with
 };
 
 // $00BBGGRR to Qt and back.

@@ -234,8 +234,13 @@ void TControl::SetPopupMenu(TPopupMenu* menu) {
 }
 
 void TControl::Repaint() {
-    if (widget_)
-        widget_->update();
+    if (!widget_)
+        return;
+    // What the control shows: its widget and the widgets inside it (a grid's cells are
+    // painted by its viewport, not by its frame).
+    widget_->update();
+    for (QWidget* child : widget_->findChildren<QWidget*>())
+        child->update();
 }
 
 void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {

@@ -11,6 +11,7 @@
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QLibraryInfo>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -19,6 +20,7 @@
 #include <QScreen>
 #include <QTextEdit>
 #include <QToolButton>
+#include <QTranslator>
 
 #include "runtime/MainThread.h"
 #include "runtime/SysUtils.h"
@@ -78,19 +80,24 @@ class KeyFilter : public QObject {
 public:
     using QObject::QObject;
     bool eventFilter(QObject* obj, QEvent* e) override {
+        // A release ends the key: an event made later at the same place is a new key.
+        if (e->type() == QEvent::KeyRelease)
+            last_ = nullptr;
         if (e->type() != QEvent::KeyPress || !obj->isWidgetType())
             return false;
         auto* w = static_cast<QWidget*>(obj);
         auto* ke = static_cast<QKeyEvent*>(e);
-        // The same event travels on to the parents when a widget ignores it.
+        // The same event travels on to the parents when a widget ignores it, and a view hands
+        // it on to the editor that it opens.
         if (e == last_ && ke->timestamp() == lastTime_ && first_ && first_ != w &&
-            w->isAncestorOf(first_))
+            (w->isAncestorOf(first_) || first_->isAncestorOf(w)))
             return false;
         last_ = e;
         lastTime_ = ke->timestamp();
         first_ = w;
         TForm* form = FormOf(w);
-        if (!form || ke->text().isEmpty() || resending_)
+        // Delete makes no character on the class library's platform, though X11 gives it one.
+        if (!form || ke->text().isEmpty() || ke->key() == Qt::Key_Delete || resending_)
             return false;
         char16_t key = ke->text().at(0).unicode();
         const char16_t typed = key;
@@ -492,6 +499,23 @@ void TApplication::Initialize() {
 }
 
 void TApplication::SetTitle(const std::string& title) { title_ = title; }
+
+bool TApplication::UsePlatformLanguage(const std::string& language) {
+    Initialize();
+    static QTranslator* loaded = nullptr;
+    if (loaded) {
+        QCoreApplication::removeTranslator(loaded);
+        delete loaded;
+        loaded = nullptr;
+    }
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(QStringLiteral("qtbase_") + ToQ(language),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    loaded = translator.release();
+    QCoreApplication::installTranslator(loaded);
+    return true;
+}
 
 void TApplication::Run() {
     Initialize();

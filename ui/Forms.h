@@ -135,6 +135,11 @@ public:
     const std::string& Title() const { return title_; }
     void SetTitle(const std::string& title);
 
+    // The language of the toolkit's own texts (its print, file and message dialogs): loads
+    // the catalogue qtbase_<language> of the installed Qt translations in place of the one
+    // loaded before. Returns false when there is no such catalogue (the texts are English).
+    bool UsePlatformLanguage(const std::string& language);
+
     // Creates a form owned by the application; the first becomes the main form. ref is set
     // before OnCreate runs.
     template <class T>

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPersistentModelIndex>
+#include <QPointer>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -147,17 +148,20 @@ private:
 class TStringGrid::View_ : public QTableView {
 public:
     explicit View_(TStringGrid* g) : g_(g) {}
+    QWidget* Editor() const;
+    // Closes the open editor; the cell keeps what was typed.
     void CloseEditor() {
-        if (state() != QAbstractItemView::EditingState)
+        QWidget* ed = Editor();
+        if (!ed)
             return;
-        QWidget* ed = QApplication::focusWidget();
-        if (ed && isAncestorOf(ed)) {
-            commitData(ed);
-            closeEditor(ed, QAbstractItemDelegate::NoHint);
-        }
+        commitData(ed);
+        closeEditor(ed, QAbstractItemDelegate::NoHint);
     }
 
 protected:
+    // Esc gives the cell back the text it had when the editor opened.
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* e) const override {
         if (g_->selection_ && index.isValid() &&
@@ -190,8 +194,11 @@ public:
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& o,
                           const QModelIndex& i) const override {
         QWidget* editor = QStyledItemDelegate::createEditor(parent, o, i);
+        auto* self = const_cast<Delegate*>(this);
+        self->editor_ = editor;
+        self->index_ = QPersistentModelIndex(i);
+        self->original_ = i.data(Qt::EditRole).toString();
         if (auto* line = qobject_cast<QLineEdit*>(editor)) {
-            auto* self = const_cast<Delegate*>(this);
             QObject::connect(line, &QLineEdit::textEdited, self,
                              [self, line] { emit self->commitData(line); });
         }
@@ -205,9 +212,34 @@ public:
         QStyledItemDelegate::setEditorData(editor, i);
     }
 
+    // The open editor, its cell and the cell's text when it opened.
+    QPointer<QWidget> editor_;
+    QPersistentModelIndex index_;
+    QString original_;
+
 private:
     TStringGrid* g_;
 };
+
+QWidget* TStringGrid::View_::Editor() const {
+    QWidget* ed = g_->delegate_ ? g_->delegate_->editor_.data() : nullptr;
+    return state() == QAbstractItemView::EditingState && ed ? ed : nullptr;
+}
+
+void TStringGrid::View_::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    Delegate* d = g_->delegate_;
+    const bool revert =
+        d && editor == d->editor_ && hint == QAbstractItemDelegate::RevertModelCache;
+    const QPersistentModelIndex index = d ? d->index_ : QPersistentModelIndex();
+    const QString original = d ? d->original_ : QString();
+    QTableView::closeEditor(editor, hint);
+    if (!revert || !index.isValid())
+        return;
+    const int col = index.column() + g_->model_->HdrCols();
+    const int row = index.row() + g_->model_->HdrRows();
+    g_->At(col, row).text = FromQ(original);
+    g_->CellChanged(col, row);
+}
 
 TStringGrid::TStringGrid(TComponent* AOwner) : TWinControl(AOwner, NewWidget<View_>(this)) {
     view_ = static_cast<View_*>(Widget());
@@ -219,7 +251,8 @@ TStringGrid::TStringGrid(TComponent* AOwner) : TWinControl(AOwner, NewWidget<Vie
     selection_ = new Selection(model_, this);
     selection_->setParent(view_);
     view_->setSelectionModel(selection_);
-    view_->setItemDelegate(new Delegate(this, view_));
+    delegate_ = new Delegate(this, view_);
+    view_->setItemDelegate(delegate_);
     view_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     view_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     view_->horizontalHeader()->setMinimumSectionSize(0);
@@ -405,6 +438,23 @@ void TStringGrid::ApplyWidths() {
     syncing_ = false;
 }
 
+bool TStringGrid::EditorMode() const { return view_->Editor() != nullptr; }
+
+void TStringGrid::SetEditorMode(bool on) {
+    if (!on) {
+        view_->CloseEditor();
+        return;
+    }
+    if (EditorMode() || !CellEditable(col_, row_))
+        return;
+    view_->edit(model_->index(row_ - model_->HdrRows(), col_ - model_->HdrCols()));
+    // Typing goes on after the cell's text.
+    if (auto* line = qobject_cast<QLineEdit*>(view_->Editor())) {
+        line->deselect();
+        line->end(false);
+    }
+}
+
 void TStringGrid::SetOptions(TGridOptions o) {
     const bool wasEditing = options_.Contains(goEditing);
     options_ = o;
@@ -500,6 +550,9 @@ void TStringGrid::DrawCell(QPainter* painter, int col, int row, const TRect& rec
     TCanvas* outer = canvas_;
     canvas_ = &canvas;
     painter->save();
+    // The canvas is clipped to the cell, as the grid's own drawing is.
+    painter->setClipRect(QRect(rect.Left, rect.Top, rect.Right - rect.Left, rect.Bottom - rect.Top),
+                         Qt::IntersectClip);
     try {
         OnDrawCell(this, col, row, rect, state);
     } catch (...) {

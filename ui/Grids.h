@@ -112,6 +112,10 @@ public:
     void DrawCell(QPainter* painter, int col, int row, const TRect& rect, TGridDrawState state);
     // Whether the cell can be edited now (goEditing and not fixed).
     bool CellEditable(int col, int row) const;
+    // Whether the current cell's editor is open. Closing it leaves the cell what was typed;
+    // opening it needs an editable current cell and puts the caret after the cell's text.
+    bool EditorMode() const;
+    void SetEditorMode(bool on);
 
 private:
     class Model;
@@ -153,6 +157,7 @@ private:
     Model* model_ = nullptr;
     View_* view_ = nullptr;
     Selection* selection_ = nullptr;
+    Delegate* delegate_ = nullptr;
     bool syncing_ = false;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include <QCheckBox>
@@ -311,7 +312,22 @@ public:
             edit_->appendPlainText(batch.join(QChar('\n')));
         hasLines_ = true;
         Trim(max_ / 10);
+        // As a memo does: the caret goes to the end of what was added, which is shown. A memo
+        // not shown does so when it is shown.
+        if (edit_->isVisible())
+            ShowEnd();
+        else
+            endPending_ = true;
     }
+
+    void ShowEnd() const {
+        endPending_ = false;
+        QTextCursor end(edit_->document());
+        end.movePosition(QTextCursor::End);
+        edit_->setTextCursor(end);
+        edit_->ensureCursorVisible();
+    }
+    bool EndPending() const { return endPending_; }
 
 private:
     // Down to the bound, once the document holds more than the bound and the slack.
@@ -338,16 +354,41 @@ private:
     mutable std::deque<std::string> pending_;
     mutable bool hasLines_ = false;
     mutable bool flushQueued_ = false;
+    mutable bool endPending_ = false;
     std::size_t max_ = 0;
 };
+
+namespace {
+
+// Runs a function when the watched widget is shown.
+class ShowWatch : public QObject {
+public:
+    ShowWatch(QObject* parent, std::function<void()> shown)
+        : QObject(parent), shown_(std::move(shown)) {}
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Show)
+            shown_();
+        return false;
+    }
+
+private:
+    std::function<void()> shown_;
+};
+
+} // namespace
 
 TMemo::TMemo(TComponent* AOwner) : TWinControl(AOwner, NewWidget<QPlainTextEdit>()) {
     Widget()->resize(185, 89);
     lines_ = std::make_unique<MemoLines>(TextEdit());
     TextEdit()->setMaximumBlockCount(0);
+    showWatch_ = new ShowWatch(TextEdit(), [this] {
+        if (lines_->EndPending())
+            lines_->ShowEnd();
+    });
+    TextEdit()->installEventFilter(showWatch_);
 }
 
-TMemo::~TMemo() = default;
+TMemo::~TMemo() { delete showWatch_.data(); }
 
 TStrings& TMemo::Lines() { return *lines_; }
 void TMemo::Clear() { lines_->Clear(); }

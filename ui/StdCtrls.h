@@ -127,6 +127,7 @@ public:
 private:
     class MemoLines;
     std::unique_ptr<MemoLines> lines_;
+    QPointer<QObject> showWatch_;
 };
 
 } // namespace ui

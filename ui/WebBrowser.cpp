@@ -1,5 +1,6 @@
 #include "ui/WebBrowser.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -100,7 +101,8 @@ void TWebBrowser::ExecWB(int cmdID, int /*cmdexecopt*/) {
 void TWebBrowser::Preview() {
     ModalRequest request;
     request.kind = ModalKind::PrintPreview;
-    request.caption = doc_->metaInformation(QTextDocument::DocumentTitle).toStdString();
+    // The preview window's own title, in the language of the toolkit's texts.
+    request.caption = FromQ(QCoreApplication::translate("QPrintPreviewDialog", "Print Preview"));
     request.text = location_;
     request.fileName = location_;
     request.buttons = {IDOK, IDCANCEL};

@@ -113,6 +113,14 @@ TJournalRow NewRecordTexts(const std::string& number, const std::string& dateTim
             additive == 1.0f ? std::string(kAdditiveComment) : std::string()};
 }
 
+std::string CommentWithTyped(const std::string& recordComment, const std::string& typed) {
+    if (typed.find_first_not_of(' ') == std::string::npos)
+        return recordComment;
+    if (recordComment.empty())
+        return typed;
+    return recordComment + " " + typed;
+}
+
 std::optional<std::size_t> AppendRecordRow(std::vector<TJournalRow>& rows,
                                            const std::string& dateTime, float cloudPoint,
                                            float pourPoint, float filterPoint, float additive) {

@@ -63,6 +63,10 @@ std::string RecordDateTimeText(std::string_view date, std::string_view time);
 TJournalRow NewRecordTexts(const std::string& number, const std::string& dateTime, float cloudPoint,
                            float pourPoint, float filterPoint, float additive);
 
+// A new record's comment when a comment was typed into the row it takes: the typed text
+// after the record's own comment (one blank between); a blank or empty typed text adds nothing.
+std::string CommentWithTyped(const std::string& recordComment, const std::string& typed);
+
 // The record rows as the grid holds them (grid row r is rows[r - 1]); at least one row.
 // AppendRecord's row work: none when the cloud point is 77, else the index of the row filled.
 std::optional<std::size_t> AppendRecordRow(std::vector<TJournalRow>& rows,

@@ -18,7 +18,7 @@ int ProgramEntry(const std::function<void()>& setUp) {
             if (setUp)
                 setUp();
         },
-        [] { CreateMainWindow(ui::Application); });
+        [] { CreateMainWindow(ui::Application); }, "en");
 }
 
 } // namespace english

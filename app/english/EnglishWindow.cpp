@@ -31,11 +31,11 @@ void ShapeMainWindow(TForm1& f) {
     // The heating group sits 16 lower than in the Russian design.
     f.GroupBox20->SetTop(f.GroupBox20->Top() + 16);
 
-    // Design sizes; the window opens maximized and these controls follow it.
+    // Design sizes; the window opens maximized and these controls follow it. The tops of the
+    // controls aligned to the bottom come from the layout: a design top set on one of them
+    // would move it past its neighbour and change their order.
     f.SetBounds(253, 141, 1262, 737);
-    f.StatusBar1->SetTop(659);
     f.StatusBar1->SetWidth(1246);
-    f.Panel4->SetTop(606);
     f.Panel4->SetWidth(1246);
     f.Panel3->SetHeight(606);
     f.Panel1->SetWidth(973);
@@ -47,7 +47,6 @@ void ShapeMainWindow(TForm1& f) {
         c->SetWidth(963);
     f.StringGrid1->SetWidth(971);
     f.StringGrid1->SetHeight(133);
-    f.ToolBar1->SetTop(566);
     f.ToolBar1->SetWidth(971);
 
     f.FParseRules = core::kEnglishParseRules;

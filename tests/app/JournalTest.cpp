@@ -11,6 +11,12 @@
 #include <QTime>
 #include <QImage>
 #include <QPainter>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTableView>
+#include <QWidget>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -420,6 +426,163 @@ TEST_F(Journal, MarkedRowIsDrawnOnCCCCFF) {
 
     PressShowHide(1);
     EXPECT_EQ(DrawnColour(form_, 2, 1), QColor(Qt::white));
+}
+
+// The grid's cells as the window last painted them (the screen's copy, not a fresh paint).
+QImage GridOnScreen(TForm1* f) {
+    ui::Application->ProcessMessages();
+    QWidget* window = f->Widget()->window();
+    return window->screen()->grabWindow(window->winId()).toImage();
+}
+
+// A grid cell's rectangle in its viewport.
+QRect CellRect(ui::TStringGrid* g, int col, int row) {
+    QTableView* view = g->View();
+    return view->visualRect(view->model()->index(row - (g->FixedRows() > 0 ? 1 : 0),
+                                                 col - (g->FixedCols() > 0 ? 1 : 0)));
+}
+
+QColor CellOnScreen(TForm1* f, const QImage& screen, int col, int row) {
+    QTableView* view = f->StringGrid1->View();
+    const QRect cell = CellRect(f->StringGrid1, col, row);
+    const QPoint at = view->viewport()->mapTo(f->Widget()->window(), cell.center() + QPoint(0, 4));
+    return screen.pixelColor(at);
+}
+
+TEST_F(Journal, TheMarkedRowOnScreenFollowsShowHide) {
+    Start(JournalOf(2));
+    form_->Show();
+    const QColor marked(0xFF, 0xCC, 0xCC);
+    ASSERT_NE(CellOnScreen(form_, GridOnScreen(form_), 4, 1), marked);
+
+    PressShowHide(1);
+    QImage screen = GridOnScreen(form_);
+    EXPECT_EQ(CellOnScreen(form_, screen, 4, 1), marked);
+    EXPECT_NE(CellOnScreen(form_, screen, 4, 2), marked);
+
+    PressShowHide(2);
+    screen = GridOnScreen(form_);
+    EXPECT_NE(CellOnScreen(form_, screen, 4, 1), marked) << "the old mark is painted away";
+    EXPECT_EQ(CellOnScreen(form_, screen, 4, 2), marked);
+
+    PressShowHide(2);
+    EXPECT_NE(CellOnScreen(form_, GridOnScreen(form_), 4, 2), marked);
+}
+
+TEST_F(Journal, AMarkedRowsTextStaysInsideItsCell) {
+    Start(JournalOf(1));
+    form_->Show();
+    ui::TStringGrid* g = form_->StringGrid1;
+    std::string longText;
+    for (int i = 0; i < 40; ++i)
+        longText += "Присадка. ";
+    g->SetCells(5, 1, longText);
+    PressShowHide(1);
+    ui::Application->ProcessMessages();
+    QTableView* view = g->View();
+    const QRect cell = CellRect(g, 5, 1);
+    const QImage img = view->viewport()->grab().toImage();
+    int dark = 0;
+    for (int y = cell.top(); y <= cell.bottom(); ++y)
+        for (int x = cell.right() + 3; x < std::min(img.width(), cell.right() + 80); ++x)
+            dark += qGray(img.pixel(x, y)) < 128;
+    EXPECT_EQ(dark, 0) << "text drawn past the cell's right edge";
+}
+
+// The window shown and active, the comment cell of row r current and the grid focused.
+void FocusComment(TForm1* f, int r) {
+    f->Show();
+    f->Widget()->activateWindow();
+    f->StringGrid1->SelectCell(5, r);
+    f->StringGrid1->SetFocus();
+    ui::Application->ProcessMessages();
+}
+
+// Keys as the user types them: each to the widget that has the focus then.
+void TypeKeys(const QString& keys) {
+    for (QChar k : keys) {
+        QWidget* w = QApplication::focusWidget();
+        ASSERT_NE(w, nullptr);
+        const int code = k.isLetterOrNumber() ? int(k.toUpper().unicode()) : int(Qt::Key_unknown);
+        QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier, QString(k));
+        QCoreApplication::sendEvent(w, &press);
+        QKeyEvent release(QEvent::KeyRelease, code, Qt::NoModifier, QString(k));
+        QCoreApplication::sendEvent(w, &release);
+    }
+}
+
+void PressEscape() {
+    QWidget* w = QApplication::focusWidget();
+    ASSERT_NE(w, nullptr);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, QString(QChar(0x1B)));
+    QCoreApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier, QString(QChar(0x1B)));
+    QCoreApplication::sendEvent(w, &release);
+}
+
+bool EditorOpen() { return qobject_cast<QLineEdit*>(QApplication::focusWidget()) != nullptr; }
+
+TEST_F(Journal, EscapeGivesTheCellBackItsTextFromBeforeTheEdit) {
+    Start(JournalOf(2));
+    form_->StringGrid1->SetCells(5, 2, "мой комментарий");
+    FocusComment(form_, 2);
+    TypeKeys("abc");
+    ASSERT_TRUE(EditorOpen());
+    EXPECT_EQ(Cell(5, 2), "abc") << "what is typed is in the cell at once";
+    PressEscape();
+    EXPECT_FALSE(EditorOpen());
+    EXPECT_EQ(Cell(5, 2), "мой комментарий");
+
+    // An edit that ends otherwise keeps what was typed.
+    TypeKeys("xy");
+    form_->StringGrid1->SelectCell(5, 1);
+    ui::Application->ProcessMessages();
+    EXPECT_EQ(Cell(5, 2), "xy");
+    form_->SaveJournal();
+    EXPECT_EQ(core::ParseJournal(ReadBytes(JournalFile()))[1][5], "xy");
+}
+
+TEST_F(Journal, ACommentTypedIntoTheRowANewRecordTakesBecomesItsComment) {
+    struct Case {
+        float additive;
+        const char* comment;
+    };
+    for (const Case c : {Case{0, "AB"}, Case{1, "Присадка. AB"}}) {
+        SCOPED_TRACE(c.comment);
+        Start();
+        FocusComment(form_, 1);
+        TypeKeys("AB");
+        ASSERT_TRUE(EditorOpen());
+        Append(-5, -20, -15, c.additive);
+        EXPECT_EQ(Cell(0, 1), "1");
+        EXPECT_EQ(Cell(5, 1), c.comment);
+        EXPECT_EQ(core::ParseJournal(ReadBytes(JournalFile()))[0][5], c.comment);
+        // The editor opens again on the record's comment: typing goes on after it.
+        TypeKeys("C");
+        EXPECT_EQ(Cell(5, 1), std::string(c.comment) + "C");
+        DestroyWindow();
+    }
+}
+
+TEST_F(Journal, AnOpenEditorIsClosedBeforeARecordIsAppendedOrDeleted) {
+    Start(JournalOf(3));
+    FocusComment(form_, 3);
+    TypeKeys("Z");
+    Append(-5);
+    EXPECT_EQ(Cell(5, 3), "Z") << "kept in its own record";
+    EXPECT_EQ(Cell(5, 4), " ");
+    TypeKeys("W"); // the editor is open again on the same cell
+    EXPECT_EQ(Cell(5, 3), "ZW");
+    EXPECT_EQ(Cell(5, 4), " ");
+
+    FocusComment(form_, 2);
+    TypeKeys("Y");
+    ASSERT_TRUE(EditorOpen());
+    form_->ToolButton1->Click(); // deletes record 2, the one being edited
+    EXPECT_FALSE(EditorOpen());
+    EXPECT_EQ(Numbers(), (std::vector<std::string>{"1", "3", "4"}));
+    EXPECT_EQ(Cell(5, 2), "ZW") << "record 3 keeps its comment";
+    EXPECT_EQ(Cell(5, 3), " ");
 }
 
 TEST_F(Journal, MissingGrFolderShowsTheErrorBoxesAndTheRecordStillLands) {

@@ -9,6 +9,10 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLibraryInfo>
+
 #include "app/Program.h"
 #include "app/Unit2.h"
 #include "app/about.h"
@@ -437,6 +441,31 @@ TEST_F(Life, TheSessionManagersSaveRequestSavesTheJournal) {
         EXPECT_EQ(rows[0][5], comment);
         EXPECT_TRUE(form_->Visible());
     }
+}
+
+// The toolkit's own dialogs speak the build's language: Qt's Russian catalogue is loaded by
+// the entry (its print preview is titled in Russian).
+TEST_F(Life, ProgramEntryLoadsTheToolkitsRussianTexts) {
+    if (!QFileInfo::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_ru.qm"))
+        GTEST_SKIP() << "no Qt catalogue qtbase_ru (package qt6-translations-l10n)";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto entry = [] {
+        QString preview, cancel;
+        app::ProgramEntry([&] {
+            rt::MainThread::Post([&] {
+                preview = QCoreApplication::translate("QPrintPreviewDialog", "Print Preview");
+                cancel = QCoreApplication::translate("QPlatformTheme", "Cancel");
+                if (Form1)
+                    Form1->N2->Click();
+            });
+        });
+        const bool ok = preview != "Print Preview" && !preview.isEmpty() &&
+                        preview.front().script() == QChar::Script_Cyrillic && cancel == "Отмена";
+        std::fprintf(stderr, "entry %s %s %s\n", ok ? "ok" : "wrong", preview.toStdString().c_str(),
+                     cancel.toStdString().c_str());
+        std::exit(ok ? 0 : 1);
+    };
+    EXPECT_EXIT(entry(), testing::ExitedWithCode(0), "entry ok");
 }
 
 } // namespace

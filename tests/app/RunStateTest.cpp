@@ -413,6 +413,64 @@ TEST_F(RunState, RecordEndingInAnErrorIsNotAppendedAgainByTheNextTicks) {
     EXPECT_EQ(core::ParseJournal(apptest::ReadBytes(journal)).size(), 2u);
 }
 
+// A record whose write failed keeps its flag; a tick in a state that prepares or runs no new
+// determination between it and the next end state must not let that end append it again.
+TEST_F(RunState, RecordThatFailedIsNotAppendedAgainAfterAStateBetween) {
+    const auto journal = Dir() / "data2.tab";
+    for (std::uint8_t between : {50, 100, 6}) {
+        for (std::uint8_t mode : {1, 2}) {
+            SCOPED_TRACE(testing::Message() << "between " << int(between) << " mode " << int(mode));
+            std::filesystem::remove_all(journal);
+            form_->StringGrid1->SetRowCount(2);
+            form_->StringGrid1->SetRowTexts(1, {});
+            Boxes().Clear();
+            Report(3);
+            Tick2();
+            Report(40);
+            Tick2();
+            form_->FCloudPoint = -6;
+            std::filesystem::create_directories(journal / "x"); // data2.tab cannot be replaced
+            Report(5);
+            Tick2();
+            ASSERT_EQ(Boxes().Count(), 1);
+            Report(between, 20, 800, mode);
+            Tick2();
+            std::filesystem::remove_all(journal);
+            Report(0, 20);
+            Tick2();
+            Report(5);
+            Tick2();
+            EXPECT_EQ(JournalRecords(), 1);
+            EXPECT_FALSE(form_->FRecordPending);
+        }
+    }
+}
+
+// The same with the state-50 tick run behind the error box of the record's curve file.
+TEST_F(RunState, StateFiftyTickBehindTheRecordsErrorBoxAddsNoSecondRow) {
+    std::filesystem::remove_all(Dir() / "gr");
+    Report(3);
+    Tick2();
+    Report(40);
+    Tick2();
+    form_->FCloudPoint = -6;
+    Report(5);
+    bool once = false;
+    Boxes().SetWhileOpen([&](const ui::ModalRequest&) {
+        if (once)
+            return;
+        once = true;
+        Report(50, 20, 800, 2);
+        form_->Timer2->Tick();
+        Report(5);
+    });
+    Tick2();
+    Report(0, 20);
+    Tick2();
+    EXPECT_EQ(JournalRecords(), 1);
+    EXPECT_FALSE(form_->FRecordPending);
+}
+
 TEST_F(RunState, TicksWhileTheRecordsErrorBoxIsOpenAddNoSecondRow) {
     std::filesystem::remove_all(Dir() / "gr"); // every curve file shows an error box
     Report(3);

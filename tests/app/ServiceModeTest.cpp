@@ -3,6 +3,7 @@
 
 #include <limits>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -80,6 +81,7 @@ TEST_F(ServiceModeTest, KeysWithoutACharacterNeitherAdvanceNorReset) {
     SendKey(w, Qt::Key_F5, "");
     SendKey(w, Qt::Key_1, "1");
     SendKey(w, Qt::Key_Down, "");
+    SendKey(w, Qt::Key_Delete, QString(QChar(0x7F))); // X11 gives Delete a character
     EXPECT_EQ(form_->FServiceKeyCount, 2);
     SendKey(w, Qt::Key_7, "7");
     EXPECT_TRUE(TabsShown());
@@ -93,6 +95,33 @@ TEST_F(ServiceModeTest, DigitsTypedIntoAnEditReachItToo) {
     SendKey(edit, Qt::Key_7, "7");
     EXPECT_TRUE(TabsShown());
     EXPECT_EQ(form_->adr_one_byte->Text(), "417");
+}
+
+// The grid opens its editor on the first key and hands it the same key: it counts once.
+TEST_F(ServiceModeTest, EachKeyTypedIntoAJournalCellCountsOnce) {
+    form_->Show();
+    form_->Widget()->activateWindow();
+    form_->PageControl1->SetActivePage(form_->TabSheet1);
+    form_->StringGrid1->SelectCell(5, 1);
+    form_->StringGrid1->SetFocus();
+    Drain();
+    QWidget* grid = QApplication::focusWidget();
+    ASSERT_NE(grid, nullptr);
+    SendKey(grid, Qt::Key_4, "4");
+    Drain();
+    QWidget* editor = QApplication::focusWidget();
+    ASSERT_NE(editor, grid) << "the first key opens the cell's editor";
+    EXPECT_EQ(form_->FServiceKeyCount, 1);
+    SendKey(editor, Qt::Key_7, "7");
+    EXPECT_FALSE(TabsShown());
+    EXPECT_EQ(form_->FServiceKeyCount, 0);
+    EXPECT_EQ(form_->StringGrid1->Cells(5, 1), "47");
+
+    SendKey(QApplication::focusWidget(), Qt::Key_4, "4");
+    SendKey(QApplication::focusWidget(), Qt::Key_1, "1");
+    SendKey(QApplication::focusWidget(), Qt::Key_7, "7");
+    EXPECT_TRUE(TabsShown());
+    EXPECT_EQ(form_->StringGrid1->Cells(5, 1), "47417");
 }
 
 TEST(ServiceKeyCount, StopsAtItsLargestValue) {

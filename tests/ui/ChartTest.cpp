@@ -6,12 +6,15 @@
 #include <QCoreApplication>
 #include <QMenu>
 #include <QFile>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QLineSeries>
 #include <QTemporaryDir>
 #include <QValueAxis>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -250,6 +253,48 @@ TEST(Chart, AxesFollowTheData) {
     EXPECT_LT(chart.BottomAxis()->min(), 2);
     EXPECT_GT(chart.BottomAxis()->max(), 2);
     EXPECT_LT(chart.LeftAxis()->max(), 10);
+}
+
+// The numbers written on the axes, as the chart draws them.
+std::vector<QString> AxisNumbers(TChart& chart) {
+    chart.Picture(); // lays the labels out
+    std::vector<QString> numbers;
+    for (QGraphicsItem* item : chart.View()->scene()->items())
+        if (auto* text = dynamic_cast<QGraphicsTextItem*>(item)) {
+            const QString s = text->toPlainText();
+            if (!s.isEmpty() && (s.front().isDigit() || s.front() == '-'))
+                numbers.push_back(s);
+        }
+    return numbers;
+}
+
+TEST(Chart, AxisNumbersUseTheDecimalSeparator) {
+    const char before = rt::DecimalSeparator();
+    for (char separator : {',', '.', ','}) {
+        SCOPED_TRACE(separator);
+        rt::SetDecimalSeparator(separator);
+        TChart chart(nullptr);
+        chart.View()->resize(400, 300);
+        TLineSeries s(nullptr);
+        s.SetParentChart(&chart);
+        s.AddXY(14.0, -0.5);
+        s.AddXY(15.2, 0.4);
+        s.AddXY(1500, 0.3);
+        chart.Flush();
+        const std::vector<QString> numbers = AxisNumbers(chart);
+        ASSERT_GT(numbers.size(), 4u);
+        const QChar other = separator == ',' ? '.' : ',';
+        bool fraction = false;
+        for (const QString& n : numbers) {
+            EXPECT_FALSE(n.contains(other)) << n.toStdString();
+            EXPECT_FALSE(n.contains(' ') || n.contains(QChar(0xA0))) << n.toStdString();
+            fraction = fraction || n.contains(QChar(separator));
+        }
+        EXPECT_TRUE(fraction) << "the left axis has fractions";
+        EXPECT_TRUE(std::any_of(numbers.begin(), numbers.end(),
+                                [](const QString& n) { return n.startsWith('-'); }));
+    }
+    rt::SetDecimalSeparator(before);
 }
 
 TEST(Chart, NonFiniteValuesAreKeptButNotDrawn) {

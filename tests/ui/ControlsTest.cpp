@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QTextBlock>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTextCursor>
@@ -319,6 +320,53 @@ TEST(MemoTest, LargeBoundDropsInSteps) {
     memo.SetMaxLines(50); // a lower bound takes effect at once
     EXPECT_EQ(memo.Lines().Count(), 50);
     EXPECT_EQ(memo.Lines()[49], "line 999");
+}
+
+// The line shown at the top and at the bottom of the memo's visible area.
+std::pair<int, int> ShownLines(TMemo* memo) {
+    QPlainTextEdit* edit = memo->TextEdit();
+    const QWidget* area = edit->viewport();
+    const int top = edit->cursorForPosition(QPoint(2, 2)).block().blockNumber();
+    const int bottom = edit->cursorForPosition(QPoint(2, area->height() - 3)).block().blockNumber();
+    return {top, bottom};
+}
+
+TEST_F(FormTest, AMemoShowsTheNewestLineAsLinesAreAdded) {
+    for (int bound : {0, 100}) {
+        SCOPED_TRACE(bound);
+        auto* memo = new TMemo(form);
+        memo->SetParent(form);
+        memo->SetAlign(alClient);
+        memo->SetMaxLines(bound);
+        form->Show();
+        int added = 0;
+        for (int batch = 0; batch < 30; ++batch) {
+            for (int i = 0; i < 7; ++i)
+                memo->Lines().Add("t=" + std::to_string(added++));
+            QCoreApplication::processEvents();
+            const int last = memo->Lines().Count() - 1;
+            ASSERT_EQ(memo->Lines()[last], "t=" + std::to_string(added - 1));
+            EXPECT_EQ(ShownLines(memo).second, last) << "after " << added << " lines";
+        }
+        EXPECT_GT(ShownLines(memo).first, 0) << "the first lines have scrolled away";
+
+        // The cursor put back at the start (a click), then more lines.
+        QTextCursor start(memo->TextEdit()->document());
+        memo->TextEdit()->setTextCursor(start);
+        memo->Lines().Add("t=" + std::to_string(added++));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(ShownLines(memo).second, memo->Lines().Count() - 1);
+
+        // Lines added while the memo is hidden (a page not shown), then shown.
+        memo->SetVisible(false);
+        for (int i = 0; i < 50; ++i)
+            memo->Lines().Add("t=" + std::to_string(added++));
+        QCoreApplication::processEvents();
+        memo->SetVisible(true);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(ShownLines(memo).second, memo->Lines().Count() - 1);
+        delete memo;
+    }
 }
 
 TEST(RadioGroupTest, NoItemSelectedUntilOneIsPickedAndClickSeesTheIndex) {

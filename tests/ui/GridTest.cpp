@@ -249,4 +249,40 @@ TEST_F(GridTest, TypingEditsOnlyTheCellsTheOptionsAllow) {
     EXPECT_EQ(starts, 0);
 }
 
+// The editor's end: Esc gives the cell its text from before the edit; closing it in code
+// (the window need not be active) keeps what was typed.
+TEST_F(GridTest, EscapeRevertsTheEditAndClosingKeepsIt) {
+    form->SetBounds(0, 0, 500, 200);
+    grid->SetAlign(alClient);
+    grid->SetCells(2, 1, "old");
+    form->Show();
+    auto type = [&](QWidget* w, int key, const QString& text) {
+        QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QCoreApplication::sendEvent(w, &e);
+        QKeyEvent r(QEvent::KeyRelease, key, Qt::NoModifier, text);
+        QCoreApplication::sendEvent(w, &r);
+    };
+    ASSERT_TRUE(grid->SelectCell(2, 1));
+    EXPECT_FALSE(grid->EditorMode());
+    type(grid->View(), Qt::Key_N, "n");
+    auto* editor = grid->View()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(grid->EditorMode());
+    EXPECT_EQ(grid->Cells(2, 1), "n");
+    type(editor, Qt::Key_Escape, QString(QChar(0x1B)));
+    EXPECT_FALSE(grid->EditorMode());
+    EXPECT_EQ(grid->Cells(2, 1), "old");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the closed editor
+
+    grid->SetEditorMode(true);
+    ASSERT_TRUE(grid->EditorMode());
+    editor = grid->View()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->setCursorPosition(3);
+    type(editor, Qt::Key_X, "x");
+    grid->SetEditorMode(false);
+    EXPECT_FALSE(grid->EditorMode());
+    EXPECT_EQ(grid->Cells(2, 1), "oldx");
+}
+
 } // namespace

@@ -2,6 +2,9 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QLibraryInfo>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QImage>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -13,12 +16,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "runtime/CodePage.h"
 #include "runtime/SysUtils.h"
+#include "ui/Forms.h"
 #include "ui/Modal.h"
 #include "ui/WebBrowserPage.h"
 
@@ -233,9 +238,46 @@ TEST_F(WebBrowserFixture, PrintPreviewGoesThroughTheModalSeamOnTheLoadedPage) {
     Pump();
     ASSERT_EQ(boxes.Count(), 1);
     EXPECT_EQ(boxes.Last().kind, ui::ModalKind::PrintPreview);
-    EXPECT_EQ(boxes.Last().caption, "Анализатор помутнения и застывания KelvaneА");
+    EXPECT_EQ(boxes.Last().caption, "Print Preview") << "the preview window's title";
     EXPECT_EQ(boxes.Last().fileName, path);
     EXPECT_TRUE(shown.contains(QString::fromUtf8("Журнал")));
+}
+
+// The toolkit's own texts in the language chosen: the preview's title, its print dialog.
+TEST_F(WebBrowserFixture, ThePreviewIsTitledInThePlatformLanguage) {
+    struct Case {
+        const char* language;
+        bool cyrillic;
+    };
+    for (const Case c : {Case{"ru", true}, Case{"en", false}}) {
+        SCOPED_TRACE(c.language);
+        if (!ui::Application->UsePlatformLanguage(c.language)) {
+            ui::Application->UsePlatformLanguage("");
+            GTEST_SKIP() << "no Qt catalogue qtbase_" << c.language << " in "
+                         << QLibraryInfo::path(QLibraryInfo::TranslationsPath).toStdString()
+                         << " (package qt6-translations-l10n)";
+        }
+        ui::ModalRecorder boxes;
+        const std::string path = WritePage("tmp1.html", "x");
+        onComplete = [&] { web->ExecWB(ui::OLECMDID_PRINTPREVIEW, ui::OLECMDEXECOPT_PROMPTUSER); };
+        web->Navigate(path);
+        ASSERT_TRUE(PumpUntil([&] { return boxes.Count() == 1; }));
+        const QString caption = QString::fromStdString(boxes.Last().caption);
+        // What the real preview window shows.
+        QPrinter printer;
+        QPrintPreviewDialog dialog(&printer);
+        EXPECT_EQ(caption, dialog.windowTitle());
+        const bool cyrillic = std::any_of(caption.begin(), caption.end(), [](QChar ch) {
+            return ch.script() == QChar::Script_Cyrillic;
+        });
+        EXPECT_EQ(cyrillic, c.cyrillic) << caption.toStdString();
+        EXPECT_EQ(QCoreApplication::translate("QPrintDialog", "Print") == "Print", !c.cyrillic);
+        EXPECT_EQ(
+            QCoreApplication::translate("QPrintPreviewDialog", "Print Preview") == "Print Preview",
+            !c.cyrillic);
+    }
+    ui::Application->UsePlatformLanguage("");
+    EXPECT_EQ(QCoreApplication::translate("QPrintPreviewDialog", "Print Preview"), "Print Preview");
 }
 
 TEST_F(WebBrowserFixture, ExecWBFailuresRaiseThePrintError) {

@@ -2,6 +2,8 @@
 // English window as the main window, and the end when it closes.
 #include "EnglishFixture.h"
 
+#include <QCoreApplication>
+
 #include "app/Program.h"
 #include "app/Unit2.h"
 #include "app/about.h"
@@ -26,7 +28,7 @@ TEST_F(EnglishProgram, StartsTheEnglishWindowAndEndsWhenItCloses) {
     bool allExist = false;
     bool noPidGroup = false;
     bool englishRules = false;
-    std::string title, caption, start, header;
+    std::string title, caption, start, header, preview;
     const int rc = english::ProgramEntry([&] {
         noneBefore = !Form1 && !AboutBox && !Form2;
         sim::VirtualBus::Choose();
@@ -34,6 +36,8 @@ TEST_F(EnglishProgram, StartsTheEnglishWindowAndEndsWhenItCloses) {
             mainIsForm1 = Form1 && ui::Application->MainForm() == Form1;
             allExist = Form1 && AboutBox && Form2;
             title = ui::Application->Title();
+            preview =
+                QCoreApplication::translate("QPrintPreviewDialog", "Print Preview").toStdString();
             if (!Form1)
                 return;
             caption = Form1->Caption();
@@ -49,6 +53,7 @@ TEST_F(EnglishProgram, StartsTheEnglishWindowAndEndsWhenItCloses) {
     EXPECT_TRUE(mainIsForm1);
     EXPECT_TRUE(allExist);
     EXPECT_EQ(title, app::kApplicationTitle);
+    EXPECT_EQ(preview, "Print Preview") << "the toolkit's own texts in English";
     EXPECT_EQ(caption, "Analyzer cloud point and pour point of diesel fuel Dovrel");
     EXPECT_EQ(start, "RUN");
     EXPECT_EQ(header, "Freezing");

@@ -135,6 +135,45 @@ TEST_F(EnglishWindow, DesignSizesDifferFromTheRussianWindow) {
     EXPECT_EQ(f.StringGrid1->Align(), russian.StringGrid1->Align());
 }
 
+// Opened as the programs open them, the two windows lay the main screen out alike: the
+// journal's tool bar below the grid in both.
+TEST_F(EnglishWindow, MainScreenLaidOutAsInTheRussianWindow) {
+    auto* russian = new TForm1(nullptr);
+    TForm1& english = *CreateEnglishWindow();
+    for (TForm1* f : {russian, &english}) {
+        f->Show();
+        f->Widget()->resize(1400, 900); // the same size for both
+    }
+    Drain();
+    auto at = [](const ui::TControl* c) {
+        return std::vector<int>{c->Left(), c->Top(), c->Width(), c->Height()};
+    };
+    auto controls = [](TForm1& f) {
+        return std::vector<std::pair<const char*, ui::TControl*>>{
+            {"StatusBar1", f.StatusBar1},   {"Panel4", f.Panel4},
+            {"Panel3", f.Panel3},           {"Panel1", f.Panel1},
+            {"Panel2", f.Panel2},           {"PageControl1", f.PageControl1},
+            {"StringGrid1", f.StringGrid1}, {"ToolBar1", f.ToolBar1}};
+    };
+    const auto ru = controls(*russian);
+    const auto en = controls(english);
+    for (std::size_t i = 0; i < ru.size(); ++i) {
+        std::vector<int> want = at(ru[i].second);
+        // The English design's grid is lower; the pages above it take the difference.
+        if (ru[i].second == russian->StringGrid1) {
+            want[1] += want[3] - 133;
+            want[3] = 133;
+        } else if (ru[i].second == russian->PageControl1) {
+            want[3] += russian->StringGrid1->Height() - 133;
+        }
+        EXPECT_EQ(at(en[i].second), want) << ru[i].first;
+    }
+    for (TForm1* f : {russian, &english})
+        EXPECT_EQ(f->ToolBar1->Top(), f->StringGrid1->Top() + f->StringGrid1->Height())
+            << f->Caption() << ": the tool bar is right below the journal";
+    delete russian;
+}
+
 // No placed control of the corrections tab covers another in either build: the heating
 // group, lower in the English build, stays clear of the cooling-speed group above it.
 TEST_F(EnglishWindow, CorrectionsTabControlsDoNotCoverEachOther) {
