@@ -11,7 +11,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
+#include <string>
+#include <system_error>
 
 namespace hidraw {
 namespace {
@@ -104,7 +105,7 @@ DWORD HidrawBus::Open(const std::string& path, DWORD access, platform::InputSink
         if (fd < 0) {
             const int error = errno;
             std::fprintf(stderr, "coldpoint: cannot open %s: %s\n", path.c_str(),
-                         std::strerror(error));
+                         std::generic_category().message(error).c_str());
             return ErrorFromOpen(error);
         }
     }

@@ -73,13 +73,13 @@ void HidrawConnection::ReadLoop(std::shared_ptr<Node> node, platform::InputSink*
                                 bool numbered, std::size_t reportLength) {
     // One buffer for the life of the handle, large enough for any report the kernel sends.
     std::vector<std::uint8_t> buffer(kMaxReportBytes + 1);
-    const char* why = nullptr;
+    std::string why;
     for (;;) {
         pollfd fds[2] = {{node->fd, POLLIN, 0}, {node->stopFd, POLLIN, 0}};
         if (poll(fds, 2, -1) < 0) {
             if (errno == EINTR)
                 continue;
-            why = std::strerror(errno);
+            why = std::generic_category().message(errno);
             break;
         }
         if (fds[1].revents || node->stopping)
@@ -96,7 +96,7 @@ void HidrawConnection::ReadLoop(std::shared_ptr<Node> node, platform::InputSink*
             }
             if (n < 0 && (errno == EAGAIN || errno == EINTR))
                 continue;
-            why = n < 0 ? std::strerror(errno) : "end of file";
+            why = n < 0 ? std::generic_category().message(errno) : "end of file";
             break; // the device has gone
         }
         if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
@@ -106,7 +106,7 @@ void HidrawConnection::ReadLoop(std::shared_ptr<Node> node, platform::InputSink*
     }
     if (node->stopping)
         return;
-    std::fprintf(stderr, "coldpoint: reading %s ended: %s\n", node->path.c_str(), why);
+    std::fprintf(stderr, "coldpoint: reading %s ended: %s\n", node->path.c_str(), why.c_str());
     sink->Disconnected();
 }
 
