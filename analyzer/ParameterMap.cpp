@@ -31,21 +31,6 @@ constexpr std::array<ParameterPlace, 16> kMap{{
     {Parameter::PidD, "PID 3", ParameterType::Single, 83, -1, 0.1, -1e6, 1e6},
 }};
 
-constexpr std::array<GroupRead, 12> kGroupReads{{
-    {14, 10},
-    {22, 11},
-    {46, 12},
-    {38, 13},
-    {54, 14},
-    {42, 15},
-    {50, 16},
-    {56, 17},
-    {60, 18},
-    {71, 19},
-    {66, 20},
-    {75, 21},
-}};
-
 constexpr std::size_t IndexOf(Parameter parameter) { return static_cast<std::size_t>(parameter); }
 
 // the map lists every parameter once, in the order of the enumeration
@@ -62,8 +47,6 @@ static_assert(InOrder());
 std::span<const ParameterPlace> ParameterMap() { return kMap; }
 
 const ParameterPlace& PlaceOf(Parameter parameter) { return kMap[IndexOf(parameter)]; }
-
-std::span<const GroupRead> GroupReads() { return kGroupReads; }
 
 WorkingParameters::WorkingParameters() {
     static_assert(kMap.size() == kCount);

@@ -45,13 +45,6 @@ struct ParameterPlace {
 std::span<const ParameterPlace> ParameterMap();
 const ParameterPlace& PlaceOf(Parameter parameter);
 
-// The reads of the host's parameter groups: external address and selector.
-struct GroupRead {
-    std::uint16_t address;
-    std::uint8_t selector;
-};
-std::span<const GroupRead> GroupReads();
-
 // The parameters the analyzer works with; every value within its place's range.
 class WorkingParameters {
 public:

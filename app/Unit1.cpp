@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 TForm1* Form1 = nullptr;
 
@@ -399,148 +400,65 @@ void TForm1::CreateJournal() {
     StringGrid1->SetScrollBars(ui::ssVertical);
 }
 
-void TForm1::CreateCorrectionsTab() {
-    // Five columns of groups (194 x 80, 198 apart) in three rows (84 apart), the hex log under
-    // them. A group's read button stands at (122, 16), its write button at (122, 46).
-    const char* read = "Читать";
-    const char* write = "Записать";
+// The design rows of the parameter groups, from the parameter table: five columns of groups
+// (194 x 80, 198 apart) in rows 84 apart. A group's read button stands at (122, 16), its write
+// button at (122, 46); one value fills the group's left, two have labels "К=" and "B=", the
+// three PID terms stand in a column with their labels and the group's fourth label.
+namespace {
+
+std::vector<TDesign> ParameterGroupRows(TForm1& f) {
     const TAt readAt{122, 16, 66, 25}, writeAt{122, 46, 66, 25}, valueAt{6, 33, 110, 21};
+    std::vector<TDesign> rows;
+    const auto groups = core::ParameterTable<TForm1>();
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        const core::TParameterGroup<TForm1>& group = groups[g];
+        const char* box = group.Box.Name;
+        const int column = static_cast<int>(g % 5), row = static_cast<int>(g / 5);
+        rows.push_back({.Field = FieldOf(box, f.*group.Box.Field),
+                        .Parent = "TabSheet4",
+                        .Caption = group.Caption,
+                        .At = TAt{4 + 198 * column, 4 + 84 * row, 194, 80}});
+        for (std::size_t v = 0; v < group.Count; ++v) {
+            const core::TParameterValue<TForm1>& value = group.Values[v];
+            const int i = static_cast<int>(v);
+            if (value.Label.Name)
+                rows.push_back(
+                    {.Field = FieldOf(value.Label.Name, f.*value.Label.Field),
+                     .Parent = box,
+                     .Caption = value.LabelText,
+                     .At = group.Count == 3 ? TAt{4, 17 + 22 * i} : TAt{6, 21 + 30 * i}});
+            const TAt at = group.Count == 1   ? valueAt
+                           : group.Count == 2 ? TAt{26, 18 + 30 * i, 90, 21}
+                                              : TAt{54, 14 + 22 * i, 64, 21};
+            rows.push_back({.Field = FieldOf(value.Edit.Name, f.*value.Edit.Field),
+                            .Parent = box,
+                            .Caption = value.Text,
+                            .At = at});
+        }
+        if (group.PidTerms)
+            rows.push_back({.Field = FieldOf("Label27", f.Label27),
+                            .Parent = box,
+                            .Caption = "Label27",
+                            .At = TAt{124, 61}});
+        const bool column3 = group.Count == 3;
+        rows.push_back({.Field = FieldOf(group.Read.Name, f.*group.Read.Field),
+                        .Parent = box,
+                        .Caption = "Читать",
+                        .At = column3 ? TAt{122, 10, 66, 25} : readAt});
+        rows.push_back({.Field = FieldOf(group.Write.Name, f.*group.Write.Field),
+                        .Parent = box,
+                        .Caption = group.WriteText,
+                        .At = column3 ? TAt{122, 34, 66, 25} : writeAt});
+    }
+    return rows;
+}
+
+} // namespace
+
+void TForm1::CreateCorrectionsTab() {
+    // The parameter groups, then the last row's other controls and the hex log under them.
+    CreateDesign(this, ParameterGroupRows(*this));
     const TDesign design[] = {
-        {.Field = FIELD(GroupBox10),
-         .Parent = "TabSheet4",
-         .Caption = "Коррекция цируса",
-         .At = TAt{4, 4, 194, 80}},
-        {.Field = FIELD(Label10), .Parent = "GroupBox10", .Caption = "К=", .At = TAt{6, 21}},
-        {.Field = FIELD(Edit1),
-         .Parent = "GroupBox10",
-         .Caption = "Edit1",
-         .At = TAt{26, 18, 90, 21}},
-        {.Field = FIELD(Label11), .Parent = "GroupBox10", .Caption = "B=", .At = TAt{6, 51}},
-        {.Field = FIELD(Edit2),
-         .Parent = "GroupBox10",
-         .Caption = "Edit2",
-         .At = TAt{26, 48, 90, 21}},
-        {.Field = FIELD(Button3), .Parent = "GroupBox10", .Caption = read, .At = readAt},
-        {.Field = FIELD(Button4), .Parent = "GroupBox10", .Caption = write, .At = writeAt},
-
-        {.Field = FIELD(GroupBox11),
-         .Parent = "TabSheet4",
-         .Caption = "Коррекция термопары",
-         .At = TAt{202, 4, 194, 80}},
-        {.Field = FIELD(Label12), .Parent = "GroupBox11", .Caption = "К=", .At = TAt{6, 21}},
-        {.Field = FIELD(Edit3),
-         .Parent = "GroupBox11",
-         .Caption = "Edit3",
-         .At = TAt{26, 18, 90, 21}},
-        {.Field = FIELD(Label13), .Parent = "GroupBox11", .Caption = "B=", .At = TAt{6, 51}},
-        {.Field = FIELD(Edit4),
-         .Parent = "GroupBox11",
-         .Caption = "Edit4",
-         .At = TAt{26, 48, 90, 21}},
-        {.Field = FIELD(Button5), .Parent = "GroupBox11", .Caption = read, .At = readAt},
-        {.Field = FIELD(Button6), .Parent = "GroupBox11", .Caption = write, .At = writeAt},
-
-        {.Field = FIELD(GroupBox12),
-         .Parent = "TabSheet4",
-         .Caption = "Коррекция гр. застывания",
-         .At = TAt{400, 4, 194, 80}},
-        {.Field = FIELD(Edit5), .Parent = "GroupBox12", .Caption = "Edit5", .At = valueAt},
-        {.Field = FIELD(Button7), .Parent = "GroupBox12", .Caption = read, .At = readAt},
-        {.Field = FIELD(Button8), .Parent = "GroupBox12", .Caption = write, .At = writeAt},
-
-        {.Field = FIELD(GroupBox13),
-         .Parent = "TabSheet4",
-         .Caption = "Реверс",
-         .At = TAt{598, 4, 194, 80}},
-        {.Field = FIELD(Edit6), .Parent = "GroupBox13", .Caption = "Edit6", .At = valueAt},
-        {.Field = FIELD(Button2), .Parent = "GroupBox13", .Caption = read, .At = readAt},
-        {.Field = FIELD(Button9), .Parent = "GroupBox13", .Caption = write, .At = writeAt},
-
-        {.Field = FIELD(GroupBox14),
-         .Parent = "TabSheet4",
-         .Caption = "Время открытия клапана",
-         .At = TAt{796, 4, 194, 80}},
-        {.Field = FIELD(Edit8), .Parent = "GroupBox14", .Caption = "Edit8", .At = valueAt},
-        {.Field = FIELD(Button14), .Parent = "GroupBox14", .Caption = read, .At = readAt},
-        {.Field = FIELD(Button11), .Parent = "GroupBox14", .Caption = write, .At = writeAt},
-
-        {.Field = FIELD(GroupBox15),
-         .Parent = "TabSheet4",
-         .Caption = "Скорость охлаждения",
-         .At = TAt{4, 88, 194, 80}},
-        {.Field = FIELD(Edit7), .Parent = "GroupBox15", .Caption = "Edit7", .At = valueAt},
-        {.Field = FIELD(Button15), .Parent = "GroupBox15", .Caption = read, .At = readAt},
-        {.Field = FIELD(Button10), .Parent = "GroupBox15", .Caption = write, .At = writeAt},
-
-        {.Field = FIELD(GroupBox16),
-         .Parent = "TabSheet4",
-         .Caption = "Граница помутнения",
-         .At = TAt{202, 88, 194, 80}},
-        {.Field = FIELD(Edit9), .Parent = "GroupBox16", .Caption = "Edit9", .At = valueAt},
-        {.Field = FIELD(Button16), .Parent = "GroupBox16", .Caption = read, .At = readAt},
-        {.Field = FIELD(Button12), .Parent = "GroupBox16", .Caption = write, .At = writeAt},
-
-        {.Field = FIELD(GroupBox17),
-         .Parent = "TabSheet4",
-         .Caption = "Граница Dф. застывания по  клапану ",
-         .At = TAt{400, 88, 194, 80}},
-        {.Field = FIELD(gr_df), .Parent = "GroupBox17", .Caption = "gr_df", .At = valueAt},
-        {.Field = FIELD(Button19), .Parent = "GroupBox17", .Caption = read, .At = readAt},
-        {.Field = FIELD(Button26), .Parent = "GroupBox17", .Caption = write, .At = writeAt},
-
-        {.Field = FIELD(GroupBox18),
-         .Parent = "TabSheet4",
-         .Caption = "Минимальная скорость",
-         .At = TAt{598, 88, 194, 80}},
-        {.Field = FIELD(Edit11), .Parent = "GroupBox18", .Caption = "Edit11", .At = valueAt},
-        {.Field = FIELD(Button29), .Parent = "GroupBox18", .Caption = read, .At = readAt},
-        {.Field = FIELD(Button30), .Parent = "GroupBox18", .Caption = "Button30", .At = writeAt},
-
-        {.Field = FIELD(GroupBox19),
-         .Parent = "TabSheet4",
-         .Caption = "Температура конденсатора",
-         .At = TAt{796, 88, 194, 80}},
-        {.Field = FIELD(Edit12), .Parent = "GroupBox19", .Caption = "Edit11", .At = valueAt},
-        {.Field = FIELD(Button31), .Parent = "GroupBox19", .Caption = read, .At = readAt},
-        {.Field = FIELD(Button32), .Parent = "GroupBox19", .Caption = write, .At = writeAt},
-
-        {.Field = FIELD(GroupBox20),
-         .Parent = "TabSheet4",
-         .Caption = "температура нагрева исп. или ячейки",
-         .At = TAt{4, 172, 194, 80}},
-        {.Field = FIELD(Edit13), .Parent = "GroupBox20", .Caption = "Edit11", .At = valueAt},
-        {.Field = FIELD(Button33), .Parent = "GroupBox20", .Caption = read, .At = readAt},
-        {.Field = FIELD(Button34), .Parent = "GroupBox20", .Caption = write, .At = writeAt},
-
-        {.Field = FIELD(GroupBox21),
-         .Parent = "TabSheet4",
-         .Caption = "ПИД",
-         .At = TAt{202, 172, 194, 80}},
-        {.Field = FIELD(Label24), .Parent = "GroupBox21", .Caption = "Label24", .At = TAt{4, 17}},
-        {.Field = FIELD(Edit17),
-         .Parent = "GroupBox21",
-         .Caption = "Edit17",
-         .At = TAt{54, 14, 64, 21}},
-        {.Field = FIELD(Label25), .Parent = "GroupBox21", .Caption = "Label25", .At = TAt{4, 39}},
-        {.Field = FIELD(Edit18),
-         .Parent = "GroupBox21",
-         .Caption = "Edit18",
-         .At = TAt{54, 36, 64, 21}},
-        {.Field = FIELD(Label26), .Parent = "GroupBox21", .Caption = "Label26", .At = TAt{4, 61}},
-        {.Field = FIELD(Edit19),
-         .Parent = "GroupBox21",
-         .Caption = "Edit19",
-         .At = TAt{54, 58, 64, 21}},
-        {.Field = FIELD(Label27), .Parent = "GroupBox21", .Caption = "Label27", .At = TAt{124, 61}},
-        {.Field = FIELD(Button35),
-         .Parent = "GroupBox21",
-         .Caption = read,
-         .At = TAt{122, 10, 66, 25}},
-        {.Field = FIELD(Button36),
-         .Parent = "GroupBox21",
-         .Caption = write,
-         .At = TAt{122, 34, 66, 25}},
-
         {.Field = FIELD(GroupBox22),
          .Parent = "TabSheet4",
          .Caption = "Работа с 18f4550",
@@ -578,7 +496,7 @@ void TForm1::CreateCorrectionsTab() {
          .Align = alBottom},
     };
     CreateDesign(this, design);
-    GroupBox20->SetHint("Температура нагрева испарителя или нагрев ячейки");
+    // GroupBox20's hint "Температура нагрева испарителя или нагрев ячейки" is never shown.
     pic18f4550->SetChecked(false);
     Memo1->SetScrollBars(ui::ssVertical);
     Memo1->SetWordWrap(false);
@@ -788,10 +706,6 @@ void TForm1::BindHandlers() {
     for (const auto& [button, fn] : buttons)
         button->OnClick = notify(fn);
     // Button24 "Записать" of "Запись массива" has no handler.
-}
-
-ui::TEdit* TForm1::EditByName(std::string_view Name) const {
-    return dynamic_cast<ui::TEdit*>(FindComponent(Name));
 }
 
 #undef FIELD

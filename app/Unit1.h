@@ -394,8 +394,8 @@ public:
     std::vector<app::TDeviceEntry> FDeviceList;
     hid::THidDevice* FCurrentDevice = nullptr;
 
-    // The window's edit of this name, or nullptr (none such, or removed by the English build).
-    ui::TEdit* EditByName(std::string_view Name) const;
+    // The edit of a value of the parameter table, or nullptr (removed by the English build).
+    ui::TEdit* ParameterEdit(core::TParameterRef Ref) const;
 
     // What differs in the English build's parsing (set before the first report arrives).
     core::TParseRules FParseRules = core::kRussianParseRules;

@@ -57,7 +57,7 @@ void TForm1::ParseDeviceReport(hid::THidDevice* HidDev, std::uint8_t, const void
         Memo1->Lines().Add(hex);
         if (auto edits = core::ControllerDumpEdits(data, size))
             for (const core::TEditText& e : *edits)
-                if (ui::TEdit* edit = EditByName(e.Edit))
+                if (ui::TEdit* edit = ParameterEdit(e.Ref))
                     edit->SetText(e.Text);
         break;
     case core::TReportKind::EepromRead:
@@ -79,7 +79,7 @@ void TForm1::ParseDeviceReport(hid::THidDevice* HidDev, std::uint8_t, const void
 
 void TForm1::ShowEepromReply(const core::TEepromReply& Reply) {
     for (const core::TEditText& e : Reply.Edits)
-        if (ui::TEdit* edit = EditByName(e.Edit))
+        if (ui::TEdit* edit = ParameterEdit(e.Ref))
             edit->SetText(e.Text);
     for (const core::TDumpRow& row : Reply.Dump) {
         if (row.Row < 1 || row.Row >= StringGrid2->RowCount())

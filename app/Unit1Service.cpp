@@ -6,7 +6,6 @@
 
 #include "app/Unit1.h"
 #include "runtime/MainThread.h"
-#include "runtime/Math.h"
 #include "runtime/SysUtils.h"
 
 #include <chrono>
@@ -14,102 +13,6 @@
 #include <utility>
 
 namespace app {
-
-namespace {
-
-using enum TParameterType;
-using enum TControllerRule;
-
-constexpr TParameterValue kNoValue{nullptr, 0, 0};
-
-constexpr std::array<TParameterGroup, grCount> kGroups = {{
-    {"Коррекция цируса",
-     Single,
-     ControllerPlace,
-     14,
-     10,
-     {{{"Edit1", 14, 24}, {"Edit2", 18, 28}, kNoValue}},
-     2},
-    {"Коррекция термопары",
-     Single,
-     ControllerPlace,
-     22,
-     11,
-     {{{"Edit3", 22, 32}, {"Edit4", 26, 36}, kNoValue}},
-     2},
-    {"Коррекция гр. застывания",
-     Single,
-     ControllerPlace,
-     46,
-     12,
-     {{{"Edit5", 46, 12}, kNoValue, kNoValue}},
-     1},
-    {"Реверс", Single, ControllerPlace, 38, 13, {{{"Edit6", 38, 16}, kNoValue, kNoValue}}, 1},
-    {"Время открытия клапана",
-     Word16,
-     ControllerPlace,
-     54,
-     14,
-     {{{"Edit8", 54, 40}, kNoValue, kNoValue}},
-     1},
-    {"Скорость охлаждения",
-     Single,
-     ControllerPlace,
-     42,
-     15,
-     {{{"Edit7", 42, 20}, kNoValue, kNoValue}},
-     1},
-    {"Граница помутнения",
-     Single,
-     ControllerPlace,
-     50,
-     16,
-     {{{"Edit9", 50, 42}, kNoValue, kNoValue}},
-     1},
-    {"Граница Dф. застывания по  клапану ",
-     Single,
-     ControllerPlace,
-     56,
-     17,
-     {{{"gr_df", 56, 46}, kNoValue, kNoValue}},
-     1},
-    {"Минимальная скорость", Single, NoPlace, 60, 18, {{{"Edit11", 60, 0}, kNoValue, kNoValue}}, 1},
-    {"Температура конденсатора",
-     Single,
-     NoPlace,
-     71,
-     19,
-     {{{"Edit12", 71, 0}, kNoValue, kNoValue}},
-     1},
-    {"температура нагрева исп. или ячейки",
-     Single,
-     NoPlace,
-     66,
-     20,
-     {{{"Edit13", 66, 0}, kNoValue, kNoValue}},
-     1},
-    {"ПИД",
-     Single,
-     AlwaysExternal,
-     75,
-     21,
-     {{{"Edit17", 75, 0}, {"Edit18", 79, 0}, {"Edit19", 83, 0}}},
-     3},
-}};
-
-} // namespace
-
-std::span<const TParameterGroup> ParameterGroups() { return kGroups; }
-
-const TParameterGroup& ParameterGroup(TGroup group) { return kGroups.at(group); }
-
-bool WritesToController(const TParameterGroup& group, bool controllerChecked) {
-    return controllerChecked && group.Rule == ControllerPlace;
-}
-
-bool WriteSkipped(const TParameterGroup& group, bool controllerChecked) {
-    return controllerChecked && group.Rule == NoPlace;
-}
 
 std::int32_t NextServiceKeyCount(std::int32_t count, char16_t key) {
     if (key == kServiceKey1)
@@ -123,35 +26,37 @@ std::int32_t NextServiceKeyCount(std::int32_t count, char16_t key) {
 
 namespace {
 
-using app::TParameterGroup;
+// The table with the window's fields.
+constexpr auto kGroups = core::ParameterTable<TForm1>();
+using TGroup = core::TParameterGroup<TForm1>;
 
-void ReadGroup(TForm1& f, app::TGroup g) {
-    const TParameterGroup& group = app::ParameterGroup(g);
+void ReadGroup(TForm1& f, core::TGroup g) {
+    const TGroup& group = kGroups[g];
     f.WriteReport(
-        core::ReadEepromReport(group.ReadAddress, core::kParameterControlByte, group.Selector));
+        core::ReadEepromReport(group.ReadAddress(), core::kParameterControlByte, group.Selector));
 }
 
 // The value's bytes, lowest address first. An invalid text raises before anything is sent.
-std::array<std::uint8_t, 4> ValueBytes(const TParameterGroup& group, const std::string& text,
+std::array<std::uint8_t, 4> ValueBytes(const TGroup& group, const std::string& text,
                                        std::size_t& count) {
-    if (group.Type == app::TParameterType::Word16) {
+    if (group.Type == core::TParameterType::Word16) {
         const auto word = core::Word16Bytes(core::LowWord(rt::StrToInt(text)));
         count = word.size();
         return {word[0], word[1], 0, 0};
     }
     count = 4;
-    return core::SingleBytes(rt::ToSingle(rt::StrToFloat(text)));
+    return core::SingleBytes(rt::StrToSingle(text));
 }
 
-void WriteGroup(TForm1& f, app::TGroup g) {
-    const TParameterGroup& group = app::ParameterGroup(g);
+void WriteGroup(TForm1& f, core::TGroup g) {
+    const TGroup& group = kGroups[g];
     const bool checked = f.pic18f4550->Checked();
-    if (app::WriteSkipped(group, checked))
+    if (core::WriteSkipped(group, checked))
         return;
-    const bool toController = app::WritesToController(group, checked);
+    const bool toController = core::WritesToController(group, checked);
     for (std::size_t v = 0; v < group.Count; ++v) {
-        const app::TParameterValue& value = group.Values[v];
-        const ui::TEdit* edit = f.EditByName(value.Edit);
+        const core::TParameterValue<TForm1>& value = group.Values[v];
+        const ui::TEdit* edit = f.*value.Edit.Field;
         if (!edit) // a build without this group
             return;
         std::size_t count = 0;
@@ -220,6 +125,10 @@ void RunBlockLoop(TForm1& f, bool answered, MakeReport blockReport) {
 
 // ---- parameter groups ------------------------------------------------------------------------
 
+ui::TEdit* TForm1::ParameterEdit(core::TParameterRef Ref) const {
+    return this->*kGroups.at(Ref.Group).Values.at(Ref.Value).Edit.Field;
+}
+
 void TForm1::WriteControllerByte(std::uint8_t Address, std::uint8_t Value) {
     WriteReport(core::WriteControllerByteReport(Address, Value));
 }
@@ -228,31 +137,31 @@ void TForm1::WriteEepromByte(std::uint8_t Address, std::uint8_t Value) {
     WriteReport(core::WriteEepromByteReport(core::kParameterControlByte, Address, Value));
 }
 
-void TForm1::Button3Click(ui::TObject*) { ReadGroup(*this, app::grCirrus); }
-void TForm1::Button5Click(ui::TObject*) { ReadGroup(*this, app::grThermocouple); }
-void TForm1::Button7Click(ui::TObject*) { ReadGroup(*this, app::grPourCorrection); }
-void TForm1::Button2Click(ui::TObject*) { ReadGroup(*this, app::grReverse); }
-void TForm1::Button14Click(ui::TObject*) { ReadGroup(*this, app::grValveTime); }
-void TForm1::Button15Click(ui::TObject*) { ReadGroup(*this, app::grCoolingSpeed); }
-void TForm1::Button16Click(ui::TObject*) { ReadGroup(*this, app::grCloudThreshold); }
-void TForm1::Button19Click(ui::TObject*) { ReadGroup(*this, app::grDfThreshold); }
-void TForm1::Button29Click(ui::TObject*) { ReadGroup(*this, app::grMinimumSpeed); }
-void TForm1::Button31Click(ui::TObject*) { ReadGroup(*this, app::grCondenser); }
-void TForm1::Button33Click(ui::TObject*) { ReadGroup(*this, app::grHeating); }
-void TForm1::Button35Click(ui::TObject*) { ReadGroup(*this, app::grPid); }
+void TForm1::Button3Click(ui::TObject*) { ReadGroup(*this, core::grCirrus); }
+void TForm1::Button5Click(ui::TObject*) { ReadGroup(*this, core::grThermocouple); }
+void TForm1::Button7Click(ui::TObject*) { ReadGroup(*this, core::grPourCorrection); }
+void TForm1::Button2Click(ui::TObject*) { ReadGroup(*this, core::grReverse); }
+void TForm1::Button14Click(ui::TObject*) { ReadGroup(*this, core::grValveTime); }
+void TForm1::Button15Click(ui::TObject*) { ReadGroup(*this, core::grCoolingSpeed); }
+void TForm1::Button16Click(ui::TObject*) { ReadGroup(*this, core::grCloudThreshold); }
+void TForm1::Button19Click(ui::TObject*) { ReadGroup(*this, core::grDfThreshold); }
+void TForm1::Button29Click(ui::TObject*) { ReadGroup(*this, core::grMinimumSpeed); }
+void TForm1::Button31Click(ui::TObject*) { ReadGroup(*this, core::grCondenser); }
+void TForm1::Button33Click(ui::TObject*) { ReadGroup(*this, core::grHeating); }
+void TForm1::Button35Click(ui::TObject*) { ReadGroup(*this, core::grPid); }
 
-void TForm1::Button4Click(ui::TObject*) { WriteGroup(*this, app::grCirrus); }
-void TForm1::Button6Click(ui::TObject*) { WriteGroup(*this, app::grThermocouple); }
-void TForm1::Button8Click(ui::TObject*) { WriteGroup(*this, app::grPourCorrection); }
-void TForm1::Button9Click(ui::TObject*) { WriteGroup(*this, app::grReverse); }
-void TForm1::Button11Click(ui::TObject*) { WriteGroup(*this, app::grValveTime); }
-void TForm1::Button10Click(ui::TObject*) { WriteGroup(*this, app::grCoolingSpeed); }
-void TForm1::Button12Click(ui::TObject*) { WriteGroup(*this, app::grCloudThreshold); }
-void TForm1::Button26Click(ui::TObject*) { WriteGroup(*this, app::grDfThreshold); }
-void TForm1::Button30Click(ui::TObject*) { WriteGroup(*this, app::grMinimumSpeed); }
-void TForm1::Button32Click(ui::TObject*) { WriteGroup(*this, app::grCondenser); }
-void TForm1::Button34Click(ui::TObject*) { WriteGroup(*this, app::grHeating); }
-void TForm1::Button36Click(ui::TObject*) { WriteGroup(*this, app::grPid); }
+void TForm1::Button4Click(ui::TObject*) { WriteGroup(*this, core::grCirrus); }
+void TForm1::Button6Click(ui::TObject*) { WriteGroup(*this, core::grThermocouple); }
+void TForm1::Button8Click(ui::TObject*) { WriteGroup(*this, core::grPourCorrection); }
+void TForm1::Button9Click(ui::TObject*) { WriteGroup(*this, core::grReverse); }
+void TForm1::Button11Click(ui::TObject*) { WriteGroup(*this, core::grValveTime); }
+void TForm1::Button10Click(ui::TObject*) { WriteGroup(*this, core::grCoolingSpeed); }
+void TForm1::Button12Click(ui::TObject*) { WriteGroup(*this, core::grCloudThreshold); }
+void TForm1::Button26Click(ui::TObject*) { WriteGroup(*this, core::grDfThreshold); }
+void TForm1::Button30Click(ui::TObject*) { WriteGroup(*this, core::grMinimumSpeed); }
+void TForm1::Button32Click(ui::TObject*) { WriteGroup(*this, core::grCondenser); }
+void TForm1::Button34Click(ui::TObject*) { WriteGroup(*this, core::grHeating); }
+void TForm1::Button36Click(ui::TObject*) { WriteGroup(*this, core::grPid); }
 
 // "Применить"
 void TForm1::Button1Click(ui::TObject*) { WriteReport(core::ApplyReport()); }

@@ -1,60 +1,9 @@
 #pragma once
-// The widget-free logic of the service tabs: where each parameter group of "Коррекции" lives in
-// the two EEPROMs, and the key sequence that reveals the service tabs.
-#include <array>
-#include <cstddef>
+// The widget-free logic of the service tabs: the key sequence that reveals them and the size
+// of the external EEPROM's whole-memory loops. The parameter groups are core::ParameterTable.
 #include <cstdint>
-#include <span>
 
 namespace app {
-
-enum class TParameterType { Single, Word16 };
-
-// Where a write goes while "EEPROM 18f4550" is checked.
-enum class TControllerRule {
-    ControllerPlace, // to the value's controller address
-    NoPlace,         // nowhere: the write does nothing
-    AlwaysExternal,  // the box is not consulted
-};
-
-struct TParameterValue {
-    const char* Edit;        // the edit's name
-    std::uint8_t External;   // first byte in the external EEPROM
-    std::uint8_t Controller; // first byte in the controller EEPROM (ControllerPlace only)
-};
-
-struct TParameterGroup {
-    const char* Caption;
-    TParameterType Type;
-    TControllerRule Rule;
-    std::uint8_t ReadAddress; // the read always names the external EEPROM
-    std::uint8_t Selector;
-    std::array<TParameterValue, 3> Values;
-    std::size_t Count; // values in use, written in this order
-};
-
-// The twelve groups, in the order of the tab (index by TGroup).
-enum TGroup : std::size_t {
-    grCirrus,         // "Коррекция цируса"
-    grThermocouple,   // "Коррекция термопары"
-    grPourCorrection, // "Коррекция гр. застывания"
-    grReverse,        // "Реверс"
-    grValveTime,      // "Время открытия клапана"
-    grCoolingSpeed,   // "Скорость охлаждения"
-    grCloudThreshold, // "Граница помутнения"
-    grDfThreshold,    // "Граница Dф. застывания по  клапану "
-    grMinimumSpeed,   // "Минимальная скорость"
-    grCondenser,      // "Температура конденсатора"
-    grHeating,        // "температура нагрева исп. или ячейки"
-    grPid,            // "ПИД"
-    grCount,
-};
-std::span<const TParameterGroup> ParameterGroups();
-const TParameterGroup& ParameterGroup(TGroup group);
-
-// Whether a write of the group goes to the controller EEPROM, or (skipped) nowhere.
-bool WritesToController(const TParameterGroup& group, bool controllerChecked);
-bool WriteSkipped(const TParameterGroup& group, bool controllerChecked);
 
 // The service sequence: three digits, compared one by one.
 inline constexpr char16_t kServiceKey1 = u'4';

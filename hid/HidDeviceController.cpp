@@ -3,7 +3,10 @@
 #include "hid/SetupApi.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <exception>
+#include <string>
 
 namespace hid {
 
@@ -29,6 +32,13 @@ public:
 private:
     Fn fn_;
 };
+
+// One line on standard error for an interface the enumeration leaves out, with the last error
+// of its open.
+void TraceLeftOut(const std::string& path, const char* why) {
+    const auto error = static_cast<unsigned long>(::GetLastError());
+    std::fprintf(stderr, "coldpoint: %s left out: %s (error %lu)\n", path.c_str(), why, error);
+}
 
 bool SameInstance(const THidDevice* a, const THidDevice* b) {
     return a->PnPInfo() != nullptr && b->PnPInfo() != nullptr &&
@@ -150,11 +160,14 @@ std::vector<std::unique_ptr<THidDevice>> THidDeviceController::EnumeratePresentD
         const std::size_t capacity = buffer.size() * sizeof(DWORD);
         const char* path = bytes + kDevicePathOffset;
         std::string devicePath(path, strnlen(path, capacity - kDevicePathOffset));
-        auto info = std::make_unique<THidPnPInfo>(set, devData, std::move(devicePath));
+        auto info = std::make_unique<THidPnPInfo>(set, devData, devicePath);
         try {
             devices.push_back(std::make_unique<THidDevice>(std::move(info), this));
-        } catch (...) {
+        } catch (const std::exception& e) {
             // Not opened or not identified: left out, tried again at the next change.
+            TraceLeftOut(devicePath, e.what());
+        } catch (...) {
+            TraceLeftOut(devicePath, "unknown error");
         }
     }
     return devices;

@@ -218,14 +218,16 @@ bool TryStrToInt(std::string_view text, std::int32_t& value) {
     return true;
 }
 
-bool TryStrToFloat(std::string_view text, double& value) {
+namespace {
+
+// The text in the C form ("-1.5e3") when it has the shape of a float, else empty.
+std::string FloatShape(std::string_view text) {
     std::size_t begin = 0, end = text.size();
     while (begin < end && IsBlank(text[begin]))
         ++begin;
     while (end > begin && IsBlank(text[end - 1]))
         --end;
     const char separator = DecimalSeparator();
-    // Rebuild in the C form and check the shape on the way.
     std::string c;
     std::size_t i = begin;
     if (i < end && (text[i] == '+' || text[i] == '-'))
@@ -245,7 +247,7 @@ bool TryStrToFloat(std::string_view text, double& value) {
         }
     }
     if (digits == 0)
-        return false;
+        return {};
     if (i < end && (text[i] == 'e' || text[i] == 'E')) {
         c += 'e';
         ++i;
@@ -255,13 +257,37 @@ bool TryStrToFloat(std::string_view text, double& value) {
         for (; i < end && text[i] >= '0' && text[i] <= '9'; ++i, ++expDigits)
             c += text[i];
         if (expDigits == 0)
-            return false;
+            return {};
     }
     if (i != end)
+        return {};
+    return c;
+}
+
+} // namespace
+
+bool TryStrToFloat(std::string_view text, double& value) {
+    const std::string c = FloatShape(text);
+    if (c.empty())
         return false;
     errno = 0;
     char* stop = nullptr;
     const double parsed = strtod_l(c.c_str(), &stop, CLocale());
+    if (stop != c.c_str() + c.size())
+        return false;
+    if (errno == ERANGE && std::isinf(parsed))
+        return false;
+    value = parsed;
+    return true;
+}
+
+bool TryStrToExtended(std::string_view text, long double& value) {
+    const std::string c = FloatShape(text);
+    if (c.empty())
+        return false;
+    errno = 0;
+    char* stop = nullptr;
+    const long double parsed = strtold_l(c.c_str(), &stop, CLocale());
     if (stop != c.c_str() + c.size())
         return false;
     if (errno == ERANGE && std::isinf(parsed))
@@ -289,6 +315,16 @@ double StrToFloat(std::string_view text) {
     if (!TryStrToFloat(text, value))
         throw EConvertError::InvalidFloat(text);
     return value;
+}
+
+float StrToSingle(std::string_view text) {
+    long double value;
+    if (!TryStrToExtended(text, value))
+        throw EConvertError::InvalidFloat(text);
+    const float single = static_cast<float>(value);
+    if (std::isinf(single))
+        throw EOverflow();
+    return single;
 }
 
 } // namespace rt

@@ -163,8 +163,13 @@ std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2))
 bool TryStrToInt(std::string_view text, std::int32_t& value);
 bool TryStrToInt64(std::string_view text, std::int64_t& value);
 bool TryStrToFloat(std::string_view text, double& value);
+// The same in extended precision, whose range (to about 1.19E4932) the text must fit.
+bool TryStrToExtended(std::string_view text, long double& value);
 std::int32_t StrToInt(std::string_view text);
 std::int64_t StrToInt64(std::string_view text);
 double StrToFloat(std::string_view text);
+// A text read in extended precision and rounded to single precision: EOverflow when the value
+// is beyond the single range ("1E40", "1E400"), EConvertError beyond the extended range.
+float StrToSingle(std::string_view text);
 
 } // namespace rt

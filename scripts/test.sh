@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test: the main build, then the
+# Installs what is missing, checks the tree's structure (layers, Qt, format: check-tree.sh),
+# builds everything and runs every test: the main build (warnings are errors), then the
 # layers without Qt under ThreadSanitizer and under AddressSanitizer + UndefinedBehaviorSanitizer,
 # then the window layer's and the window's tests under the latter, then every fuzz harness
 # for a short time on its seeds.
@@ -9,7 +10,9 @@ bash scripts/setup.sh
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+bash scripts/check-tree.sh
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCOLDPOINT_WERROR=ON
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs" --timeout 300
 

@@ -4,8 +4,8 @@
 #include "runtime/Math.h"
 #include "runtime/SysUtils.h"
 
+#include <algorithm>
 #include <cmath>
-#include <cstring>
 
 namespace core {
 
@@ -14,11 +14,10 @@ namespace {
 // Reply codes (payload byte 0).
 enum class TReply : std::uint8_t { ControllerDump = 0x55, EepromRead = 0x82, EepromByte = 0x84 };
 
-constexpr std::size_t kStatusBytes = 41;         // up to byte 40
-constexpr std::size_t kStatusBytesNoAux = 40;    // up to byte 39
-constexpr std::size_t kControllerDumpBytes = 51; // up to byte 50
-constexpr std::size_t kEepromByteBytes = 6;      // up to byte 5
-constexpr std::size_t kEepromHeaderBytes = 5;    // up to the selector, byte 4
+constexpr std::size_t kStatusBytes = 41;      // up to byte 40
+constexpr std::size_t kStatusBytesNoAux = 40; // up to byte 39
+constexpr std::size_t kEepromByteBytes = 6;   // up to byte 5
+constexpr std::size_t kEepromHeaderBytes = 5; // up to the selector, byte 4
 constexpr std::size_t kEepromDataAt = 6;
 
 std::uint32_t U32(const std::uint8_t* p) {
@@ -30,44 +29,37 @@ float Single(const std::uint8_t* p) { return static_cast<float>(DecodeSingle(p))
 
 std::string FloatText(const std::uint8_t* p) { return rt::FloatToStr(DecodeSingle(p)); }
 
-// One selector of the 0x82 table: up to three floats at data offsets 0, 4, 8.
-struct TSelector {
-    std::uint8_t Selector;
-    const char* Edits[3];
-};
-constexpr TSelector kFloatSelectors[] = {
-    {10, {"Edit1", "Edit2", nullptr}},    {11, {"Edit3", "Edit4", nullptr}},
-    {12, {"Edit5", nullptr, nullptr}},    {13, {"Edit6", nullptr, nullptr}},
-    {15, {"Edit7", nullptr, nullptr}},    {16, {"Edit9", nullptr, nullptr}},
-    {17, {"gr_df", nullptr, nullptr}},    {18, {"Edit11", nullptr, nullptr}},
-    {19, {"Edit12", nullptr, nullptr}},   {20, {"Edit13", nullptr, nullptr}},
-    {21, {"Edit17", "Edit18", "Edit19"}},
-};
-constexpr std::uint8_t kPidSelector = 21;
 constexpr std::uint8_t kDumpSelector = 0;
-constexpr std::uint8_t kCountSelector = 14;
 
-const TSelector* FindSelector(std::uint8_t selector, const TParseRules& rules) {
-    if (selector == kPidSelector && !rules.PidTerms)
+// The group a 0x82 reply's selector fills, under the rules.
+const TPlainGroup* GroupOf(std::uint8_t selector, const TParseRules& rules) {
+    const auto g = GroupOfSelector(selector);
+    if (!g)
         return nullptr;
-    for (const auto& s : kFloatSelectors)
-        if (s.Selector == selector)
-            return &s;
-    return nullptr;
+    const TPlainGroup& group = ParameterGroups()[*g];
+    if (group.PidTerms && !rules.PidTerms)
+        return nullptr;
+    return &group;
 }
 
-std::size_t EditCount(const TSelector& s) {
+// The text of a value whose bytes start at p.
+std::string ValueText(const TPlainGroup& group, const std::uint8_t* p) {
+    if (group.Type == TParameterType::Word16)
+        return rt::IntToStr(p[0] + 256u * p[1]);
+    return FloatText(p);
+}
+
+// Up to the last byte of the last value of the controller dump.
+std::size_t ControllerDumpBytes() {
     std::size_t n = 0;
-    while (n < 3 && s.Edits[n])
-        ++n;
+    for (const TDumpValue& v : ControllerDumpValues())
+        n = std::max(n, v.Offset + ValueBytes(ParameterGroups()[v.Ref.Group]));
     return n;
 }
 
 } // namespace
 
-bool TEditText::operator==(const TEditText& o) const {
-    return std::strcmp(Edit, o.Edit) == 0 && Text == o.Text;
-}
+const char* TEditText::Name() const { return ParameterValue(Ref).Edit.Name; }
 
 double DecodeSingle(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2, std::uint8_t b3) {
     if (b0 == 0xFF && b1 == 0xFF && b2 == 0xFF)
@@ -100,7 +92,7 @@ TReportKind ClassifyReport(const std::uint8_t* Data, std::size_t Size) {
 
 std::size_t BytesUsed(const std::uint8_t* Data, std::size_t Size, const TParseRules& rules) {
     switch (ClassifyReport(Data, Size)) {
-    case TReportKind::ControllerDump: return kControllerDumpBytes;
+    case TReportKind::ControllerDump: return ControllerDumpBytes();
     case TReportKind::EepromByte: return kEepromByteBytes;
     case TReportKind::Status: return rules.AuxByte ? kStatusBytes : kStatusBytesNoAux;
     case TReportKind::EepromRead: break;
@@ -110,10 +102,8 @@ std::size_t BytesUsed(const std::uint8_t* Data, std::size_t Size, const TParseRu
     const std::uint8_t selector = Data[4];
     if (selector == kDumpSelector)
         return kEepromDataAt + 32;
-    if (selector == kCountSelector)
-        return kEepromDataAt + 2;
-    if (const TSelector* s = FindSelector(selector, rules))
-        return kEepromDataAt + 4 * EditCount(*s);
+    if (const TPlainGroup* group = GroupOf(selector, rules))
+        return kEepromDataAt + ValueBytes(*group) * group->Count;
     return kEepromHeaderBytes;
 }
 
@@ -199,16 +189,12 @@ TStatusDisplays StatusDisplayTexts(const TMeasurement& m) {
 
 std::optional<std::vector<TEditText>> ControllerDumpEdits(const std::uint8_t* Data,
                                                           std::size_t Size) {
-    if (ClassifyReport(Data, Size) != TReportKind::ControllerDump || Size < kControllerDumpBytes)
+    if (ClassifyReport(Data, Size) != TReportKind::ControllerDump || Size < ControllerDumpBytes())
         return std::nullopt;
-    const unsigned count = Data[41] + 256u * Data[42];
-    return std::vector<TEditText>{
-        {"Edit5", FloatText(Data + 13)}, {"Edit6", FloatText(Data + 17)},
-        {"Edit7", FloatText(Data + 21)}, {"Edit1", FloatText(Data + 25)},
-        {"Edit2", FloatText(Data + 29)}, {"Edit3", FloatText(Data + 33)},
-        {"Edit4", FloatText(Data + 37)}, {"Edit8", rt::IntToStr(count)},
-        {"Edit9", FloatText(Data + 43)}, {"gr_df", FloatText(Data + 47)},
-    };
+    std::vector<TEditText> edits;
+    for (const TDumpValue& v : ControllerDumpValues())
+        edits.push_back({v.Ref, ValueText(ParameterGroups()[v.Ref.Group], Data + v.Offset)});
+    return edits;
 }
 
 std::string DumpAddressText(unsigned address) { return rt::IntToHex(address, 2) + " "; }
@@ -239,11 +225,11 @@ std::optional<TEepromReply> DecodeEepromReply(const std::uint8_t* Data, std::siz
     const std::uint8_t* data = Data + kEepromDataAt;
     if (r.Selector == kDumpSelector) {
         r.Dump = DumpRows(r.Address, data);
-    } else if (r.Selector == kCountSelector) {
-        r.Edits.push_back({"Edit8", rt::IntToStr(data[0] + 256u * data[1])});
-    } else if (const TSelector* s = FindSelector(r.Selector, rules)) {
-        for (std::size_t i = 0; i < EditCount(*s); ++i)
-            r.Edits.push_back({s->Edits[i], FloatText(data + 4 * i)});
+    } else if (const TPlainGroup* group = GroupOf(r.Selector, rules)) {
+        const auto g = static_cast<std::uint8_t>(group - ParameterGroups().data());
+        for (std::size_t i = 0; i < group->Count; ++i)
+            r.Edits.push_back({{g, static_cast<std::uint8_t>(i)},
+                               ValueText(*group, data + ValueBytes(*group) * i)});
     }
     return r;
 }

@@ -4,6 +4,8 @@
 // Data/Size are the payload of the data event (payload byte k is input-report byte k+1).
 // Nothing here reads past Size: a report shorter than the bytes its kind uses is "short",
 // and the caller logs it in hex and changes nothing else.
+#include "app/core/ParameterTable.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -107,14 +109,16 @@ TStatusDisplays StatusDisplayTexts(const TMeasurement& m);
 
 // ---- replies ------------------------------------------------------------------------------
 
-// One edit of the service tabs and its new text.
+// One parameter edit of the service tabs and its new text.
 struct TEditText {
-    const char* Edit = "";
+    TParameterRef Ref;
     std::string Text;
-    bool operator==(const TEditText& o) const;
+    const char* Name() const; // the edit's component name
+    bool operator==(const TEditText&) const = default;
 };
 
-// 0x55: the ten edits of the controller EEPROM dump, in table order. None when short.
+// 0x55: the edits of the values the controller EEPROM holds, by ascending address. None when
+// short.
 std::optional<std::vector<TEditText>> ControllerDumpEdits(const std::uint8_t* Data,
                                                           std::size_t Size);
 

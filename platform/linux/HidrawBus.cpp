@@ -10,6 +10,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <string>
+#include <system_error>
 
 namespace hidraw {
 namespace {
@@ -99,8 +102,12 @@ DWORD HidrawBus::Open(const std::string& path, DWORD access, platform::InputSink
     int fd = -1;
     if (access & (GENERIC_READ | GENERIC_WRITE)) {
         fd = open(path.c_str(), OpenFlags(access, reads));
-        if (fd < 0)
-            return ErrorFromOpen(errno);
+        if (fd < 0) {
+            const int error = errno;
+            std::fprintf(stderr, "coldpoint: cannot open %s: %s\n", path.c_str(),
+                         std::generic_category().message(error).c_str());
+            return ErrorFromOpen(error);
+        }
     }
     if (record->reportDescriptor.empty())
         record->reportDescriptor = DescriptorFromNode(fd);

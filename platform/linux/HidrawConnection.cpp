@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <system_error>
 #include <vector>
@@ -43,6 +44,7 @@ HidrawConnection::HidrawConnection(std::shared_ptr<UdevSource> source, UdevRecor
       node_(std::make_shared<Node>()),
       access_(access) {
     node_->fd = fd;
+    node_->path = record_.devNode;
     if (!sink || fd < 0)
         return;
     node_->stopFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
@@ -72,11 +74,13 @@ void HidrawConnection::ReadLoop(std::shared_ptr<Node> node, platform::InputSink*
                                 bool numbered, std::size_t reportLength) {
     // One buffer for the life of the handle, large enough for any report the kernel sends.
     std::vector<std::uint8_t> buffer(kMaxReportBytes + 1);
+    std::string why;
     for (;;) {
         pollfd fds[2] = {{node->fd, POLLIN, 0}, {node->stopFd, POLLIN, 0}};
         if (poll(fds, 2, -1) < 0) {
             if (errno == EINTR)
                 continue;
+            why = std::generic_category().message(errno);
             break;
         }
         if (fds[1].revents || node->stopping)
@@ -93,13 +97,18 @@ void HidrawConnection::ReadLoop(std::shared_ptr<Node> node, platform::InputSink*
             }
             if (n < 0 && (errno == EAGAIN || errno == EINTR))
                 continue;
-            break; // end of file or an error: the device has gone
+            why = n < 0 ? std::generic_category().message(errno) : "end of file";
+            break; // the device has gone
         }
-        if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL))
+        if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+            why = fds[0].revents & POLLHUP ? "hung up" : "poll error";
             break;
+        }
     }
-    if (!node->stopping)
-        sink->Disconnected();
+    if (node->stopping)
+        return;
+    std::fprintf(stderr, "coldpoint: reading %s ended: %s\n", node->path.c_str(), why.c_str());
+    sink->Disconnected();
 }
 
 DWORD HidrawConnection::Gone() const {

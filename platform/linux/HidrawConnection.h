@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <memory>
+#include <string>
 #include <thread>
 
 namespace hidraw {
@@ -37,6 +38,7 @@ private:
     // own sink leaves the thread nothing freed. Closes the descriptors when the last owner
     // lets go.
     struct Node {
+        std::string path; // for the line that tells why the reads ended
         int fd = -1;
         int stopFd = -1;
         std::atomic<bool> stopping{false};

@@ -2,6 +2,7 @@
 
 #include "analyzer/AnalyzerFloat.h"
 #include "analyzer/AnalyzerModel.h"
+#include "app/core/ParameterTable.h"
 
 #include <gtest/gtest.h>
 
@@ -62,13 +63,25 @@ TEST_F(CommandTest, EveryGroupReadDecodesToItsFactoryValue) {
                                                                  : double(p[6] + 256 * p[7]);
         EXPECT_DOUBLE_EQ(value, place.factory) << place.name;
     }
-    // the host's twelve group reads all land on a parameter's first byte
-    for (const GroupRead& read : GroupReads()) {
-        const bool known =
-            std::any_of(ParameterMap().begin(), ParameterMap().end(),
-                        [&](const ParameterPlace& p) { return p.externalAddress == read.address; });
-        EXPECT_TRUE(known) << read.address;
-    }
+}
+
+// Every value of the program's parameter table is a parameter of the stand-in: at the same
+// external and controller address, of the same type, so the host's reads and writes reach it.
+TEST_F(CommandTest, TheProgramsParameterTableMeetsTheStandInsMap) {
+    for (const core::TPlainGroup& group : core::ParameterGroups())
+        for (std::size_t v = 0; v < group.Count; ++v) {
+            const core::TParameterValue<void>& value = group.Values[v];
+            SCOPED_TRACE(value.Edit.Name);
+            const auto place = std::find_if(
+                ParameterMap().begin(), ParameterMap().end(),
+                [&](const ParameterPlace& p) { return p.externalAddress == value.External; });
+            ASSERT_NE(place, ParameterMap().end());
+            EXPECT_EQ(place->type == ParameterType::Uint16,
+                      group.Type == core::TParameterType::Word16);
+            const int controller =
+                group.Rule == core::TControllerRule::ControllerPlace ? value.Controller : -1;
+            EXPECT_EQ(place->controllerAddress, controller);
+        }
 }
 
 TEST_F(CommandTest, ByteReadEchoesTheRequestAndCarriesTheByte) {

@@ -5,9 +5,13 @@
 #include "JournalSupport.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <set>
+#include <string>
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -348,6 +352,23 @@ TEST_F(Dialogs, MethodDialogShowsNoChoiceAndClosesOnAPick) {
 
 // ---- the program entry -------------------------------------------------------------------------
 
+// The test folders in the temporary folder whose process has ended.
+std::set<std::filesystem::path> LeftFolders() {
+    std::set<std::filesystem::path> left;
+    std::error_code ec;
+    for (const auto& e :
+         std::filesystem::directory_iterator(std::filesystem::temp_directory_path(), ec)) {
+        const std::string name = e.path().filename().string();
+        const std::string prefix = "coldpoint-app-";
+        if (name.rfind(prefix, 0) != 0)
+            continue;
+        const int pid = std::atoi(name.c_str() + prefix.size());
+        if (pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH)
+            left.insert(e.path());
+    }
+    return left;
+}
+
 // The entry runs the application's loop to its end, which leaves the application object
 // terminated: it runs in a child process of its own.
 TEST_F(Life, ProgramEntryCreatesTheWindowsInOrderAndEndsWhenTheMainWindowCloses) {
@@ -368,9 +389,15 @@ TEST_F(Life, ProgramEntryCreatesTheWindowsInOrderAndEndsWhenTheMainWindowCloses)
         const bool ok = rc == 0 && noneBefore && allInOrder && title == app::kApplicationTitle &&
                         !Form1 && !AboutBox && !Form2 && std::filesystem::exists(Journal());
         std::fprintf(stderr, "entry %s\n", ok ? "ok" : "wrong");
+        // The child ends here, without the fixture's TearDown: its folder goes first.
+        std::error_code ec;
+        std::filesystem::remove_all(Dir(), ec);
         std::exit(ok ? 0 : 1);
     };
+    const std::set<std::filesystem::path> before = LeftFolders();
     EXPECT_EXIT(entry(), testing::ExitedWithCode(0), "entry ok");
+    for (const std::filesystem::path& left : LeftFolders())
+        EXPECT_TRUE(before.count(left)) << left << " left behind";
 }
 
 // A second copy started in a folder that a running copy uses says so and ends before it makes
@@ -449,7 +476,7 @@ TEST_F(Life, ProgramEntryLoadsTheToolkitsRussianTexts) {
     if (!QFileInfo::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_ru.qm"))
         GTEST_SKIP() << "no Qt catalogue qtbase_ru (package qt6-translations-l10n)";
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    auto entry = [] {
+    auto entry = [&] {
         QString preview, cancel;
         app::ProgramEntry([&] {
             rt::MainThread::Post([&] {
@@ -463,9 +490,15 @@ TEST_F(Life, ProgramEntryLoadsTheToolkitsRussianTexts) {
                         preview.front().script() == QChar::Script_Cyrillic && cancel == "Отмена";
         std::fprintf(stderr, "entry %s %s %s\n", ok ? "ok" : "wrong", preview.toStdString().c_str(),
                      cancel.toStdString().c_str());
+        // The child ends here, without the fixture's TearDown: its folder goes first.
+        std::error_code ec;
+        std::filesystem::remove_all(Dir(), ec);
         std::exit(ok ? 0 : 1);
     };
+    const std::set<std::filesystem::path> before = LeftFolders();
     EXPECT_EXIT(entry(), testing::ExitedWithCode(0), "entry ok");
+    for (const std::filesystem::path& left : LeftFolders())
+        EXPECT_TRUE(before.count(left)) << left << " left behind";
 }
 
 } // namespace

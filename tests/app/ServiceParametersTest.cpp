@@ -6,6 +6,7 @@
 
 #include "analyzer/AnalyzerDevice.h"
 #include "app/Unit1Service.h"
+#include "app/core/ParameterTable.h"
 
 namespace {
 
@@ -90,19 +91,35 @@ struct WriteCase {
     std::optional<std::vector<int>> controller;
 };
 
-// Every edit the parameter table names is found by its name, in the group of its caption;
-// names of other components, and unknown names, find no edit.
-TEST_F(ServiceParametersTest, TheTableNamesTheEditsOfItsGroups) {
-    for (const app::TParameterGroup& group : app::ParameterGroups())
-        for (std::size_t v = 0; v < group.Count; ++v) {
-            const char* name = group.Values[v].Edit;
-            const ui::TEdit* edit = form_->EditByName(name);
-            ASSERT_NE(edit, nullptr) << name;
-            EXPECT_EQ(edit->Name(), name);
-            EXPECT_EQ(edit->Parent()->Caption(), group.Caption) << name;
+// The window's fields that the parameter table names are the controls of the tab: each
+// group's box on "Коррекции" with the group's caption, its edits and buttons in it, each
+// control named as its field.
+TEST_F(ServiceParametersTest, TheTableNamesTheControlsOfItsGroups) {
+    const auto groups = core::ParameterTable<TForm1>();
+    auto named = [this](const ui::TControl* c, const char* name) {
+        ASSERT_NE(c, nullptr) << name;
+        EXPECT_EQ(c->Name(), name);
+        EXPECT_EQ(form_->FindComponent(name), c) << name;
+    };
+    for (const auto& group : groups) {
+        SCOPED_TRACE(group.Caption);
+        const ui::TGroupBox* box = form_->*group.Box.Field;
+        named(box, group.Box.Name);
+        EXPECT_EQ(box->Caption(), group.Caption);
+        EXPECT_EQ(box->Parent(), form_->TabSheet4);
+        for (const auto& button : {group.Read, group.Write}) {
+            named(form_->*button.Field, button.Name);
+            EXPECT_EQ((form_->*button.Field)->Parent(), box);
         }
-    for (const char* name : {"GroupBox10", "Button3", "Label10", "Edit", "edit1", ""})
-        EXPECT_EQ(form_->EditByName(name), nullptr) << name;
+        EXPECT_EQ((form_->*group.Read.Field)->Caption(), "Читать");
+        EXPECT_EQ((form_->*group.Write.Field)->Caption(), group.WriteText);
+        for (std::size_t v = 0; v < group.Count; ++v) {
+            const ui::TEdit* edit = form_->*group.Values[v].Edit.Field;
+            named(edit, group.Values[v].Edit.Name);
+            EXPECT_EQ(edit->Parent(), box);
+            EXPECT_EQ(edit->Text(), group.Values[v].Text);
+        }
+    }
 }
 
 TEST_F(ServiceParametersTest, FloatWritesGoWhereTheBoxSays) {
@@ -197,6 +214,12 @@ TEST_F(ServiceParametersTest, InvalidTextStopsTheWriteAtThatValue) {
         {&TForm1::Button4, nullptr, &TForm1::Edit1, "", "'' is not a valid floating point value",
          0},
         {&TForm1::Button36, &TForm1::Edit18, &TForm1::Edit19, "1e39", "Floating point overflow", 8},
+        // beyond double too, but within extended precision
+        {&TForm1::Button10, nullptr, &TForm1::Edit7, "1e400", "Floating point overflow", 0},
+        {&TForm1::Button4, &TForm1::Edit1, &TForm1::Edit2, "-1e4000", "Floating point overflow", 4},
+        // beyond extended precision
+        {&TForm1::Button9, nullptr, &TForm1::Edit6, "1e5000",
+         "'1e5000' is not a valid floating point value", 0},
         {&TForm1::Button11, nullptr, &TForm1::Edit8, "1.5", "'1.5' is not a valid integer value",
          0},
         {&TForm1::Button11, nullptr, &TForm1::Edit8, "99999999999",

@@ -3,6 +3,10 @@
 
 #include "app/Texts.h"
 
+#include <QApplication>
+#include <QHelpEvent>
+#include <QToolTip>
+
 namespace {
 
 using apptest::AppFixture;
@@ -263,6 +267,24 @@ TEST_F(WindowTest, ServiceControlsStartWithTheirTexts) {
          {f->Button20, f->Button21, f->Button22, f->Button23, f->Button25, f->Button27, f->Button28,
           f->Button13, f->Button1, f->Button17, f->Button18, f->Button3, f->Button36})
         EXPECT_TRUE(static_cast<bool>(b->OnClick)) << b->Name();
+}
+
+// The heating group's hint is never shown: pointing at the group on the revealed tab shows
+// no tip, and no control of the window has one.
+TEST_F(WindowTest, NoControlShowsAHint) {
+    TForm1* f = CreateWindow();
+    f->Show();
+    f->TabSheet4->SetTabVisible(true);
+    f->PageControl1->SetActivePage(f->TabSheet4);
+    Drain();
+    QWidget* box = f->GroupBox20->Widget();
+    ASSERT_TRUE(box->isVisible());
+    const QPoint at(box->width() / 2, box->height() / 2);
+    QHelpEvent help(QEvent::ToolTip, at, box->mapToGlobal(at));
+    QApplication::sendEvent(box, &help);
+    EXPECT_EQ(QToolTip::text().toStdString(), "");
+    for (const QWidget* w : f->Widget()->findChildren<QWidget*>())
+        EXPECT_EQ(w->toolTip().toStdString(), "") << w->objectName().toStdString();
 }
 
 TEST_F(WindowTest, DumpGridShape) {

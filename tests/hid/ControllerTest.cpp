@@ -410,6 +410,28 @@ TEST_F(ControllerTest, InterfacesThatFailToOpenAreTriedAgain) {
     EXPECT_EQ(C().Count(), 1);
 }
 
+// An interface left out leaves one line on standard error with its path and the reason, at
+// every change that leaves it out.
+TEST_F(ControllerTest, InterfacesLeftOutAreToldOnStandardError) {
+    testing::internal::CaptureStderr();
+    auto model = Plug(DeviceInfo(0x0925, 0x1299, sim::OpenMode::None));
+    Drain();
+    Broadcast();
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(C().Count(), 0);
+    const std::string line =
+        "coldpoint: " + model->Path() + " left out: " + hid::RsDeviceCannotBeOpened + " (error ";
+    const std::size_t first = err.find(line);
+    ASSERT_NE(first, std::string::npos) << err;
+    EXPECT_NE(err.find(line, first + 1), std::string::npos) << err;
+
+    model->MutableInfo().openMode = sim::OpenMode::ReadWrite;
+    testing::internal::CaptureStderr();
+    Broadcast();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(C().Count(), 1);
+}
+
 // Freeing a device in the handler of its own removal, or another device in an arrival, leaves
 // the list consistent.
 TEST_F(ControllerTest, HandlersMayCheckDevicesIn) {

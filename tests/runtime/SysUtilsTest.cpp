@@ -160,6 +160,29 @@ TEST_F(StrToFloatTest, RejectsWithTheExactMessage) {
     }
 }
 
+// Single precision from extended precision: beyond the single range is an overflow, beyond
+// the extended range the text is not a valid value.
+TEST_F(StrToFloatTest, StrToSingleReadsInExtendedPrecision) {
+    const std::pair<const char*, float> values[] = {
+        {"1.5", 1.5f}, {"-2.5", -2.5f}, {"1e-50", 0.0f}, {"1e-400", 0.0f}, {"3.4e38", 3.4e38f},
+    };
+    for (const auto& [text, value] : values)
+        EXPECT_EQ(StrToSingle(text), value) << text;
+    for (const char* text : {"1e39", "-1e39", "1e400", "-1e4000", "1e4900"})
+        EXPECT_THROW(StrToSingle(text), EOverflow) << text;
+    for (const char* text : {"1e5000", "-1e5000", "abc", "", "1,5"}) {
+        try {
+            StrToSingle(text);
+            ADD_FAILURE() << "no error for '" << text << "'";
+        } catch (const EConvertError& e) {
+            EXPECT_EQ(e.Message(),
+                      std::string("'") + text + "' is not a valid floating point value");
+        }
+    }
+    SetDecimalSeparator(',');
+    EXPECT_EQ(StrToSingle("1,5"), 1.5f);
+}
+
 TEST(Exceptions, MessagesAndKinds) {
     EXPECT_EQ(EOverflow().Message(), "Floating point overflow");
     EXPECT_EQ(EFOpenError("data2.tab", "No such file or directory").Message(),

@@ -14,6 +14,15 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// Edits by their component names, with their texts.
+using NamedTexts = std::vector<std::pair<std::string, std::string>>;
+NamedTexts Named(const std::vector<TEditText>& edits) {
+    NamedTexts out;
+    for (const TEditText& e : edits)
+        out.emplace_back(e.Name(), e.Text);
+    return out;
+}
+
 void PutFloat(Bytes& b, std::size_t at, float v) {
     std::uint32_t bits;
     std::memcpy(&bits, &v, 4);
@@ -368,12 +377,12 @@ TEST_F(InputReport, ControllerDumpFillsTenEdits) {
     b[47] = b[48] = b[49] = 0xFF; // erased
     auto edits = ControllerDumpEdits(b.data(), b.size());
     ASSERT_TRUE(edits);
-    std::vector<TEditText> expected{
+    NamedTexts expected{
         {"Edit5", "1.5"},     {"Edit6", "2.5"}, {"Edit7", "3.5"}, {"Edit1", "4.5"},
         {"Edit2", "5.5"},     {"Edit3", "6.5"}, {"Edit4", "7.5"}, {"Edit8", "300"},
         {"Edit9", "-1.2346"}, {"gr_df", "0"},
     };
-    EXPECT_EQ(*edits, expected);
+    EXPECT_EQ(Named(*edits), expected);
 }
 
 TEST_F(InputReport, DumpRows) {
@@ -424,7 +433,7 @@ TEST_F(InputReport, EepromReplyBySelector) {
     };
     struct {
         std::uint8_t selector;
-        std::vector<TEditText> edits;
+        NamedTexts edits;
     } cases[] = {
         {10, {{"Edit1", "1.5"}, {"Edit2", "-2"}}},
         {11, {{"Edit3", "1.5"}, {"Edit4", "-2"}}},
@@ -448,7 +457,7 @@ TEST_F(InputReport, EepromReplyBySelector) {
         ASSERT_TRUE(r);
         EXPECT_EQ(r->Address, 0x1240);
         EXPECT_EQ(r->Selector, c.selector);
-        EXPECT_EQ(r->Edits, c.edits);
+        EXPECT_EQ(Named(r->Edits), c.edits);
         EXPECT_TRUE(r->Dump.empty());
     }
 
@@ -464,7 +473,7 @@ TEST_F(InputReport, EepromReplyBySelector) {
     count[7] = 0x01;
     auto r14 = DecodeEepromReply(count.data(), count.size());
     ASSERT_TRUE(r14);
-    EXPECT_EQ(r14->Edits, (std::vector<TEditText>{{"Edit8", "300"}}));
+    EXPECT_EQ(Named(r14->Edits), (NamedTexts{{"Edit8", "300"}}));
 
     Bytes dump = reply(0, {});
     auto r0 = DecodeEepromReply(dump.data(), dump.size());

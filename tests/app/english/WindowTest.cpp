@@ -111,16 +111,17 @@ TEST_F(EnglishWindow, HasNoPidTermsGroup) {
     EXPECT_EQ(f.GroupBox20->Parent(), f.TabSheet4);
 }
 
-// The edits of the removed group are not found by name, so neither a reply nor a write
-// reaches them; every other parameter edit is.
-TEST_F(EnglishWindow, LookUpByNameSkipsTheRemovedEdits) {
+// The parameter table finds no edit of the removed group, so neither a reply nor a write
+// reaches them; every other parameter edit it finds.
+TEST_F(EnglishWindow, TheParameterTableSkipsTheRemovedEdits) {
     TForm1& f = *CreateEnglishWindow();
-    const std::pair<const char*, ui::TEdit*> cases[] = {
-        {"Edit17", nullptr},  {"Edit18", nullptr}, {"Edit19", nullptr},
-        {"Edit13", f.Edit13}, {"gr_df", f.gr_df},  {"Edit1", f.Edit1},
+    const std::pair<core::TParameterRef, ui::TEdit*> cases[] = {
+        {{core::grPid, 0}, nullptr},         {{core::grPid, 1}, nullptr},
+        {{core::grPid, 2}, nullptr},         {{core::grHeating, 0}, f.Edit13},
+        {{core::grDfThreshold, 0}, f.gr_df}, {{core::grCirrus, 0}, f.Edit1},
     };
-    for (const auto& [name, edit] : cases)
-        EXPECT_EQ(f.EditByName(name), edit) << name;
+    for (const auto& [ref, edit] : cases)
+        EXPECT_EQ(f.ParameterEdit(ref), edit) << core::ParameterValue(ref).Edit.Name;
 }
 
 TEST_F(EnglishWindow, DesignSizesDifferFromTheRussianWindow) {

@@ -116,10 +116,14 @@ TEST_F(HidrawBusTest, UnknownOrMissingNodes) {
     std::unique_ptr<platform::BusConnection> c;
     EXPECT_EQ(Open("/dev/hidraw9", 0, nullptr, c), ERROR_FILE_NOT_FOUND);
     // udev lists it, but the node cannot be opened: open(2)'s error decides.
+    // It leaves a line on standard error.
     source_->Set({AnalyzerAt(nodes_.Dir() + "/missing", "0003:0925:1299.000A")});
     bus_->Interfaces();
+    testing::internal::CaptureStderr();
     EXPECT_EQ(Open(nodes_.Dir() + "/missing", GENERIC_READ | GENERIC_WRITE, nullptr, c),
               ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "coldpoint: cannot open " + nodes_.Dir() + "/missing: No such file or directory\n");
     EXPECT_EQ(c, nullptr);
 }
 
@@ -171,8 +175,12 @@ TEST_F(HidrawBusTest, VanishedDeviceEndsTheReads) {
     Collector sink;
     std::unique_ptr<platform::BusConnection> c;
     ASSERT_EQ(Open(node, GENERIC_READ, &sink, c), ERROR_SUCCESS);
+    testing::internal::CaptureStderr();
     CloseTestEnd(); // the FIFO hangs up, as a removed node does
     ASSERT_TRUE(sink.WaitForDisconnect());
+    // The reader told why it ended before it told the sink.
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "coldpoint: reading " + node + " ended: hung up\n");
     c.reset();
     EXPECT_EQ(sink.Disconnects(), 1);
     EXPECT_TRUE(sink.Reports().empty());
