@@ -264,15 +264,16 @@ std::string FloatShape(std::string_view text) {
     return c;
 }
 
-} // namespace
-
-bool TryStrToFloat(std::string_view text, double& value) {
+// The number in the text's float shape, read by parse in the C locale; false where the text
+// has no such shape, holds more than the number or overflows the type.
+template <class T, class Parse>
+bool TryParseFloat(std::string_view text, T& value, Parse parse) {
     const std::string c = FloatShape(text);
     if (c.empty())
         return false;
     errno = 0;
     char* stop = nullptr;
-    const double parsed = strtod_l(c.c_str(), &stop, CLocale());
+    const T parsed = parse(c.c_str(), &stop, CLocale());
     if (stop != c.c_str() + c.size())
         return false;
     if (errno == ERANGE && std::isinf(parsed))
@@ -281,19 +282,14 @@ bool TryStrToFloat(std::string_view text, double& value) {
     return true;
 }
 
+} // namespace
+
+bool TryStrToFloat(std::string_view text, double& value) {
+    return TryParseFloat(text, value, strtod_l);
+}
+
 bool TryStrToExtended(std::string_view text, long double& value) {
-    const std::string c = FloatShape(text);
-    if (c.empty())
-        return false;
-    errno = 0;
-    char* stop = nullptr;
-    const long double parsed = strtold_l(c.c_str(), &stop, CLocale());
-    if (stop != c.c_str() + c.size())
-        return false;
-    if (errno == ERANGE && std::isinf(parsed))
-        return false;
-    value = parsed;
-    return true;
+    return TryParseFloat(text, value, strtold_l);
 }
 
 std::int32_t StrToInt(std::string_view text) {

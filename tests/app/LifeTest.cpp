@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <string>
 
@@ -369,11 +370,28 @@ std::set<std::filesystem::path> LeftFolders() {
     return left;
 }
 
+// Runs run in a child process of its own, which ends with "entry ok" and 0 where run gives
+// true. The child ends without the fixture's TearDown, so its folder goes first: the test
+// fails on a folder left behind.
+void ExpectInChild(const std::filesystem::path& dir, const std::function<bool()>& run) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto child = [&] {
+        const bool ok = run();
+        std::fprintf(stderr, "entry %s\n", ok ? "ok" : "wrong");
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
+        std::exit(ok ? 0 : 1);
+    };
+    const std::set<std::filesystem::path> before = LeftFolders();
+    EXPECT_EXIT(child(), testing::ExitedWithCode(0), "entry ok");
+    for (const std::filesystem::path& left : LeftFolders())
+        EXPECT_TRUE(before.count(left)) << left << " left behind";
+}
+
 // The entry runs the application's loop to its end, which leaves the application object
 // terminated: it runs in a child process of its own.
 TEST_F(Life, ProgramEntryCreatesTheWindowsInOrderAndEndsWhenTheMainWindowCloses) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    auto entry = [this] {
+    ExpectInChild(Dir(), [this] {
         bool noneBefore = false, allInOrder = false;
         std::string title;
         const int rc = app::ProgramEntry([&] {
@@ -386,18 +404,9 @@ TEST_F(Life, ProgramEntryCreatesTheWindowsInOrderAndEndsWhenTheMainWindowCloses)
                     Form1->N2->Click(); // "Выход" ends the loop
             });
         });
-        const bool ok = rc == 0 && noneBefore && allInOrder && title == app::kApplicationTitle &&
-                        !Form1 && !AboutBox && !Form2 && std::filesystem::exists(Journal());
-        std::fprintf(stderr, "entry %s\n", ok ? "ok" : "wrong");
-        // The child ends here, without the fixture's TearDown: its folder goes first.
-        std::error_code ec;
-        std::filesystem::remove_all(Dir(), ec);
-        std::exit(ok ? 0 : 1);
-    };
-    const std::set<std::filesystem::path> before = LeftFolders();
-    EXPECT_EXIT(entry(), testing::ExitedWithCode(0), "entry ok");
-    for (const std::filesystem::path& left : LeftFolders())
-        EXPECT_TRUE(before.count(left)) << left << " left behind";
+        return rc == 0 && noneBefore && allInOrder && title == app::kApplicationTitle && !Form1 &&
+               !AboutBox && !Form2 && std::filesystem::exists(Journal());
+    });
 }
 
 // A second copy started in a folder that a running copy uses says so and ends before it makes
@@ -454,6 +463,7 @@ TEST_F(Life, TheSessionManagersSaveRequestSavesTheJournal) {
     CreateWindow();
     form_->Show();
     const app::TSessionEnd end(*form_);
+    // The manager has no public constructor, and the handlers do not look at it.
     alignas(QSessionManager) unsigned char storage[sizeof(QSessionManager)] = {};
     auto& manager = *reinterpret_cast<QSessionManager*>(storage);
     for (bool commit : {true, false}) {
@@ -475,8 +485,7 @@ TEST_F(Life, TheSessionManagersSaveRequestSavesTheJournal) {
 TEST_F(Life, ProgramEntryLoadsTheToolkitsRussianTexts) {
     if (!QFileInfo::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_ru.qm"))
         GTEST_SKIP() << "no Qt catalogue qtbase_ru (package qt6-translations-l10n)";
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    auto entry = [&] {
+    ExpectInChild(Dir(), [] {
         QString preview, cancel;
         app::ProgramEntry([&] {
             rt::MainThread::Post([&] {
@@ -486,19 +495,11 @@ TEST_F(Life, ProgramEntryLoadsTheToolkitsRussianTexts) {
                     Form1->N2->Click();
             });
         });
-        const bool ok = preview != "Print Preview" && !preview.isEmpty() &&
-                        preview.front().script() == QChar::Script_Cyrillic && cancel == "Отмена";
-        std::fprintf(stderr, "entry %s %s %s\n", ok ? "ok" : "wrong", preview.toStdString().c_str(),
+        std::fprintf(stderr, "%s %s\n", preview.toStdString().c_str(),
                      cancel.toStdString().c_str());
-        // The child ends here, without the fixture's TearDown: its folder goes first.
-        std::error_code ec;
-        std::filesystem::remove_all(Dir(), ec);
-        std::exit(ok ? 0 : 1);
-    };
-    const std::set<std::filesystem::path> before = LeftFolders();
-    EXPECT_EXIT(entry(), testing::ExitedWithCode(0), "entry ok");
-    for (const std::filesystem::path& left : LeftFolders())
-        EXPECT_TRUE(before.count(left)) << left << " left behind";
+        return preview != "Print Preview" && !preview.isEmpty() &&
+               preview.front().script() == QChar::Script_Cyrillic && cancel == "Отмена";
+    });
 }
 
 } // namespace

@@ -58,6 +58,18 @@ protected:
         return n;
     }
     std::string Message() const { return form_->Label4->Caption(); }
+
+    // A determination ended (state 5) with no curve folder, so that writing its record shows
+    // an error box for each curve file; the state-40 report has the temperature and signal.
+    void EndWithNoCurveFolder(float t = 20, float f = 800) {
+        std::filesystem::remove_all(Dir() / "gr");
+        Report(3);
+        Tick2();
+        Report(40, t, f);
+        Tick2();
+        form_->FCloudPoint = -6;
+        Report(5);
+    }
     int JournalRecords() const {
         int n = 0;
         for (int r = 1; r < form_->StringGrid1->RowCount(); ++r)
@@ -448,13 +460,7 @@ TEST_F(RunState, RecordThatFailedIsNotAppendedAgainAfterAStateBetween) {
 
 // The same with the state-50 tick run behind the error box of the record's curve file.
 TEST_F(RunState, StateFiftyTickBehindTheRecordsErrorBoxAddsNoSecondRow) {
-    std::filesystem::remove_all(Dir() / "gr");
-    Report(3);
-    Tick2();
-    Report(40);
-    Tick2();
-    form_->FCloudPoint = -6;
-    Report(5);
+    EndWithNoCurveFolder();
     bool once = false;
     Boxes().SetWhileOpen([&](const ui::ModalRequest&) {
         if (once)
@@ -472,13 +478,7 @@ TEST_F(RunState, StateFiftyTickBehindTheRecordsErrorBoxAddsNoSecondRow) {
 }
 
 TEST_F(RunState, TicksWhileTheRecordsErrorBoxIsOpenAddNoSecondRow) {
-    std::filesystem::remove_all(Dir() / "gr"); // every curve file shows an error box
-    Report(3);
-    Tick2();
-    Report(40);
-    Tick2();
-    form_->FCloudPoint = -6;
-    Report(5);
+    EndWithNoCurveFolder();
     int nested = 0;
     Boxes().SetWhileOpen([&](const ui::ModalRequest&) {
         ++nested;
@@ -495,13 +495,7 @@ TEST_F(RunState, TicksWhileTheRecordsErrorBoxIsOpenAddNoSecondRow) {
 }
 
 TEST_F(RunState, DeterminationBegunWhileTheRecordsBoxIsOpenKeepsItsFlag) {
-    std::filesystem::remove_all(Dir() / "gr");
-    Report(3);
-    Tick2();
-    Report(40, 10, 700);
-    Tick2();
-    form_->FCloudPoint = -6;
-    Report(5);
+    EndWithNoCurveFolder(10, 700);
     bool once = false;
     Boxes().SetWhileOpen([&](const ui::ModalRequest&) {
         if (once)

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -53,6 +54,9 @@ protected:
     hid::THidDevice* Listed(std::uint16_t vendor, std::uint16_t product) const;
     // Checks it out with a data handler that records the reports.
     hid::THidDevice* CheckOutAnalyzer();
+    // Opens the listed analyzer, starts a read and ends the device by pull: the read must end
+    // at once, failed, and the device leave the list with one removal.
+    void ExpectPendingReadEndsWhen(const std::function<bool()>& pull);
 
     // What the controller's arrival shows of a device: it is accessible only then, or once
     // checked out.
