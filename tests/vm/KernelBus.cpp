@@ -4,6 +4,7 @@
 #include "platform/linux/HidrawBus.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 
@@ -24,6 +25,21 @@ hidraw::UhidIdentity OtherIdentity() {
         0xC0,
     };
     return id;
+}
+
+std::vector<core::TOutputReport> SampleCommands() {
+    std::array<std::uint8_t, core::kEepromPageSize> page{};
+    for (std::size_t i = 0; i < page.size(); ++i)
+        page[i] = static_cast<std::uint8_t>(0xA0 + i);
+    core::TOutputReport everyByte{};
+    for (std::size_t i = 1; i < everyByte.size(); ++i)
+        everyByte[i] = static_cast<std::uint8_t>(i);
+    return {
+        core::PollReport(),
+        core::RunControlReport(core::TRunControl::Start),
+        core::WriteEepromPageReport(core::kParameterControlByte, 0x0123, page),
+        everyByte,
+    };
 }
 
 std::optional<std::vector<std::uint8_t>> NextOutput(hidraw::UhidDevice& device,

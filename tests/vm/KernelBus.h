@@ -2,6 +2,7 @@
 // Checks run inside the test machine, against the kernel's own hidraw driver: the devices
 // are made through uhid by this process (or by coldpoint-uhid), found through the machine's
 // udev and reached through the Linux bus and the HID layer.
+#include "app/core/OutputReport.h"
 #include "app/programs/UhidAnalyzer.h"
 #include "hid/HidControllerClass.h"
 #include "platform/linux/UhidDevice.h"
@@ -22,6 +23,10 @@ using namespace std::chrono_literals;
 
 // Another HID device: vendor-defined, numbered report 1 of 8 bytes each way.
 hidraw::UhidIdentity OtherIdentity();
+
+// Commands that together use every byte of an output report: a poll, a start, an EEPROM page
+// write and a report whose bytes count up.
+std::vector<core::TOutputReport> SampleCommands();
 
 // Runs the main-thread queue (where the hot-plug broadcasts land) until the condition holds
 // or the bound passes; the kernel and udev take their own time.

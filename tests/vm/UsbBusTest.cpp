@@ -110,19 +110,7 @@ TEST_F(UsbBus, CommandsGoOnTheWireWithoutTheReportId) {
     hid::THidDevice* d = CheckOutAnalyzer();
     ASSERT_NE(d, nullptr);
     ASSERT_TRUE(d->HasReadWriteAccess());
-    std::array<std::uint8_t, core::kEepromPageSize> page{};
-    for (std::size_t i = 0; i < page.size(); ++i)
-        page[i] = static_cast<std::uint8_t>(0xA0 + i);
-    core::TOutputReport everyByte{};
-    for (std::size_t i = 1; i < everyByte.size(); ++i)
-        everyByte[i] = static_cast<std::uint8_t>(i);
-    const core::TOutputReport reports[] = {
-        core::PollReport(),
-        core::RunControlReport(core::TRunControl::Start),
-        core::WriteEepromPageReport(core::kParameterControlByte, 0x0123, page),
-        everyByte,
-    };
-    for (const core::TOutputReport& report : reports) {
+    for (const core::TOutputReport& report : SampleCommands()) {
         SCOPED_TRACE(testing::Message() << "command " << int(report[2]));
         DWORD written = 0;
         ASSERT_TRUE(d->SyncWrite(report.data(), report.size(), written));
