@@ -28,8 +28,9 @@ void OnEndSignal(int sig) {
     const int saved = errno;
     const char byte = static_cast<char>(sig);
     const int fd = wakeFd.load();
-    if (fd >= 0) [[maybe_unused]]
-        const ssize_t n = ::write(fd, &byte, 1);
+    if (fd >= 0 && ::write(fd, &byte, 1) < 0) {
+        // a full pipe wakes the main thread already
+    }
     errno = saved;
 }
 

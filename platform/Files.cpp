@@ -1,5 +1,6 @@
 #include "platform/Files.h"
 
+#include "platform/FolderList.h"
 #include "runtime/SysUtils.h"
 
 #include <algorithm>
@@ -7,7 +8,6 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
@@ -250,21 +250,17 @@ bool IsTemporaryName(std::string_view name) {
 }
 
 void RemoveStaleTemporaries(const std::string& dir) {
-    DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
-    if (d == nullptr)
-        return;
     std::string prefix = dir;
     if (!prefix.empty() && prefix.back() != '/')
         prefix += '/';
-    while (const dirent* entry = ::readdir(d)) {
-        if (!IsTemporaryName(entry->d_name))
+    for (const std::string& name : FolderNames(dir)) {
+        if (!IsTemporaryName(name))
             continue;
-        const std::string path = prefix + entry->d_name;
+        const std::string path = prefix + name;
         struct stat st {};
         if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
             (void)::unlink(path.c_str());
     }
-    ::closedir(d);
 }
 
 InputFile::InputFile(const std::string& path) : path_(path) {
