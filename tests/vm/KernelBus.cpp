@@ -27,6 +27,20 @@ hidraw::UhidIdentity OtherIdentity() {
     return id;
 }
 
+analyzer::StatusFields RunningFields() {
+    analyzer::StatusFields f;
+    f.state = analyzer::Byte(analyzer::AnalyzerState::RunAll);
+    f.temperature = -12.5f;
+    f.th = 3.25f;
+    f.signal = 1234;
+    f.cloudPoint = -5.5f;
+    f.filterPoint = -15.0f;
+    f.modeByte = analyzer::Byte(analyzer::ModeBits::Optical);
+    f.dt = -1.5f;
+    f.df = -17;
+    return f;
+}
+
 std::vector<core::TOutputReport> SampleCommands() {
     std::array<std::uint8_t, core::kEepromPageSize> page{};
     for (std::size_t i = 0; i < page.size(); ++i)

@@ -2,6 +2,7 @@
 // Checks run inside the test machine, against the kernel's own hidraw driver: the devices
 // are made through uhid by this process (or by coldpoint-uhid), found through the machine's
 // udev and reached through the Linux bus and the HID layer.
+#include "analyzer/StatusReport.h"
 #include "app/core/OutputReport.h"
 #include "app/programs/UhidAnalyzer.h"
 #include "hid/HidControllerClass.h"
@@ -27,6 +28,9 @@ hidraw::UhidIdentity OtherIdentity();
 // Commands that together use every byte of an output report: a poll, a start, an EEPROM page
 // write and a report whose bytes count up.
 std::vector<core::TOutputReport> SampleCommands();
+
+// A status of a determination under way, every field set.
+analyzer::StatusFields RunningFields();
 
 // Runs the main-thread queue (where the hot-plug broadcasts land) until the condition holds
 // or the bound passes; the kernel and udev take their own time.

@@ -73,16 +73,7 @@ TEST_F(KernelBus, ReportsReachTheReadThreadAndTheStatusParser) {
     // hidraw keeps reports only for a reader that has the node open
     ASSERT_TRUE(WaitUntil([&] { return d->ReadHandle() != INVALID_HANDLE_VALUE; }));
 
-    analyzer::StatusFields fields;
-    fields.state = analyzer::Byte(analyzer::AnalyzerState::RunAll);
-    fields.temperature = -12.5f;
-    fields.th = 3.25f;
-    fields.signal = 1234;
-    fields.cloudPoint = -5.5f;
-    fields.filterPoint = -15.0f;
-    fields.modeByte = analyzer::Byte(analyzer::ModeBits::Optical);
-    fields.dt = -1.5f;
-    fields.df = -17;
+    const analyzer::StatusFields fields = RunningFields();
     // the version number reads 0 here, so byte 39 alone picks the layout
     const struct {
         bool layoutA;

@@ -54,20 +54,6 @@ protected:
     std::unique_ptr<hidraw::UsbGadget> gadget_;
 };
 
-analyzer::StatusFields RunningFields() {
-    analyzer::StatusFields f;
-    f.state = analyzer::Byte(analyzer::AnalyzerState::RunAll);
-    f.temperature = -12.5f;
-    f.th = 3.25f;
-    f.signal = 1234;
-    f.cloudPoint = -5.5f;
-    f.filterPoint = -15.0f;
-    f.modeByte = analyzer::Byte(analyzer::ModeBits::Optical);
-    f.dt = -1.5f;
-    f.df = -17;
-    return f;
-}
-
 TEST_F(UsbBus, ListsTheAnalyzerFromItsUsbDevice) {
     ASSERT_TRUE(Plug(0x0003));
     const Arrived* a = ArrivalOf(0x0925, 0x1299);
