@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <memory>
+#include <utility>
 
 #include "runtime/MainThread.h"
 #include "runtime/SysUtils.h"
@@ -168,17 +169,24 @@ void TThread::Synchronize(const std::function<void()>& method) {
         } catch (...) {
             error = std::current_exception();
         }
+        // The error moves: once the caller wakes, this thread holds no reference to the
+        // exception, so the caller's catch is its last user (the exception's own count lives
+        // where the sanitizer cannot see it).
         std::lock_guard<std::mutex> lock(handOver->mutex);
-        handOver->error = error;
+        handOver->error = std::move(error);
         handOver->finished = true;
         handOver->ready.store(true, std::memory_order_release);
         handOver->done.notify_all();
     });
     SpinUntil([&] { return handOver->ready.load(std::memory_order_acquire); }, kSpin);
-    std::unique_lock<std::mutex> lock(handOver->mutex);
-    handOver->done.wait(lock, [&] { return handOver->finished; });
-    if (handOver->error)
-        std::rethrow_exception(handOver->error);
+    std::exception_ptr error;
+    {
+        std::unique_lock<std::mutex> lock(handOver->mutex);
+        handOver->done.wait(lock, [&] { return handOver->finished; });
+        error = std::move(handOver->error);
+    }
+    if (error)
+        std::rethrow_exception(error);
 }
 
 void TThread::Synchronize(TThreadMethod method) {
