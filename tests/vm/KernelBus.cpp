@@ -181,6 +181,27 @@ const KernelBus::Arrived* KernelBus::ArrivalOf(std::uint16_t vendor, std::uint16
     return nullptr;
 }
 
+std::optional<core::TStatusReport> KernelBus::StatusThrough(hid::THidDevice* device,
+                                                            const analyzer::Payload& payload,
+                                                            const std::function<bool()>& send) {
+    reports_.clear();
+    if (!send()) {
+        ADD_FAILURE() << "the device did not take the input report";
+        return std::nullopt;
+    }
+    if (!WaitUntil([&] { return !reports_.empty(); })) {
+        ADD_FAILURE() << "no report reached the read thread";
+        return std::nullopt;
+    }
+    EXPECT_EQ(reports_.size(), 1u);
+    EXPECT_EQ(reports_[0].id, 0);
+    EXPECT_EQ(reports_[0].bytes, std::vector<std::uint8_t>(payload.begin(), payload.end()));
+    auto status = core::DecodeStatusReport(reports_[0].bytes.data(), reports_[0].bytes.size(),
+                                           device->Attributes().VersionNumber);
+    EXPECT_TRUE(status) << "the status parser refused the report";
+    return status;
+}
+
 void KernelBus::Data(hid::THidDevice*, std::uint8_t reportId, const void* data,
                      std::uint16_t size) {
     const auto* bytes = static_cast<const std::uint8_t*>(data);

@@ -3,6 +3,7 @@
 // are made through uhid by this process (or by coldpoint-uhid), found through the machine's
 // udev and reached through the Linux bus and the HID layer.
 #include "analyzer/StatusReport.h"
+#include "app/core/InputReport.h"
 #include "app/core/OutputReport.h"
 #include "app/programs/UhidAnalyzer.h"
 #include "hid/HidControllerClass.h"
@@ -66,6 +67,12 @@ protected:
     // Opens the listed analyzer, starts a read and ends the device by pull: the read must end
     // at once, failed, and the device leave the list with one removal.
     void ExpectPendingReadEndsWhen(const std::function<bool()>& pull);
+    // Sends one status payload through send and waits for the read thread: exactly that
+    // report, whole and without an ID, must arrive. Returns it as the status parser reads it
+    // with the device's version number; null (and a failure) where it did not arrive.
+    std::optional<core::TStatusReport> StatusThrough(hid::THidDevice* device,
+                                                     const analyzer::Payload& payload,
+                                                     const std::function<bool()>& send);
 
     // What the controller's arrival shows of a device: it is accessible only then, or once
     // checked out.

@@ -81,17 +81,10 @@ TEST_F(KernelBus, ReportsReachTheReadThreadAndTheStatusParser) {
     } layouts[] = {{false, 0}, {true, 2}};
     for (const auto& layout : layouts) {
         SCOPED_TRACE(layout.layoutA ? "layout A" : "layout B");
-        reports_.clear();
         const analyzer::Payload payload =
             analyzer::BuildStatusPayload(fields, layout.layoutA, layout.byte39);
-        ASSERT_TRUE(device->SendInput(payload.data(), payload.size()));
-        ASSERT_TRUE(WaitUntil([&] { return !reports_.empty(); }));
-        ASSERT_EQ(reports_.size(), 1u);
-        EXPECT_EQ(reports_[0].id, 0);
-        EXPECT_EQ(reports_[0].bytes, Bytes(payload.begin(), payload.end()));
-
-        const auto r = core::DecodeStatusReport(reports_[0].bytes.data(), reports_[0].bytes.size(),
-                                                d->Attributes().VersionNumber);
+        const auto r = StatusThrough(
+            d, payload, [&] { return device->SendInput(payload.data(), payload.size()); });
         ASSERT_TRUE(r);
         EXPECT_EQ(r->State, fields.state);
         EXPECT_FLOAT_EQ(r->Temperature, fields.temperature);

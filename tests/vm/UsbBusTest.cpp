@@ -122,14 +122,8 @@ TEST_F(UsbBus, TheVersionNumberPicksTheStatusLayout) {
         ASSERT_NE(d, nullptr);
         ASSERT_EQ(d->Attributes().VersionNumber, c.bcdDevice);
         ASSERT_TRUE(WaitUntil([&] { return d->ReadHandle() != INVALID_HANDLE_VALUE; }));
-        reports_.clear();
-        ASSERT_TRUE(gadget_->SendInput(payload.data(), payload.size(), 5000));
-        ASSERT_TRUE(WaitUntil([&] { return !reports_.empty(); }));
-        ASSERT_EQ(reports_.size(), 1u);
-        EXPECT_EQ(reports_[0].id, 0);
-        EXPECT_EQ(reports_[0].bytes, Bytes(payload.begin(), payload.end()));
-        const auto r = core::DecodeStatusReport(reports_[0].bytes.data(), reports_[0].bytes.size(),
-                                                d->Attributes().VersionNumber);
+        const auto r = StatusThrough(
+            d, payload, [&] { return gadget_->SendInput(payload.data(), payload.size(), 5000); });
         ASSERT_TRUE(r);
         EXPECT_EQ(r->State, fields.state);
         EXPECT_FLOAT_EQ(r->Temperature, fields.temperature);
@@ -206,11 +200,9 @@ TEST_F(UsbBus, CablePulledDuringAWriteAndPluggedBack) {
     ASSERT_TRUE(got);
     EXPECT_EQ(*got, Bytes(poll.begin() + 1, poll.end()));
     ASSERT_TRUE(WaitUntil([&] { return d->ReadHandle() != INVALID_HANDLE_VALUE; }));
-    reports_.clear();
     const analyzer::Payload status = analyzer::BuildStatusPayload(RunningFields(), true, 0);
-    ASSERT_TRUE(gadget_->SendInput(status.data(), status.size(), 5000));
-    ASSERT_TRUE(WaitUntil([&] { return !reports_.empty(); }));
-    EXPECT_EQ(reports_[0].bytes, Bytes(status.begin(), status.end()));
+    EXPECT_TRUE(StatusThrough(
+        d, status, [&] { return gadget_->SendInput(status.data(), status.size(), 5000); }));
 }
 
 } // namespace
