@@ -356,12 +356,12 @@ public:
     // ---- one journal row per determination (run display and journal) ----------------------
     // Timer2Timer makes FDeterminationMark new on every tick that sets FRecordPending: a
     // ready state (1 to 4) or a running state (20, 30, 40); a determination is being
-    // prepared or runs. AppendRecord
-    // takes at most one record per mark: it returns at once when FRecordedMark equals
-    // FDeterminationMark, and sets FRecordedMark := FDeterminationMark before anything that
-    // can raise or open a box. So an AppendRecord entered again from a tick while its error
-    // box is open, or on the tick after one that ended in an error, adds no second row.
-    // (A test that appends several records by hand makes the mark new in between.)
+    // prepared or runs. AppendRecord takes at most one record per mark: it returns at once
+    // when FRecordedMark equals FDeterminationMark, and sets FRecordedMark :=
+    // FDeterminationMark before anything that can raise or open a box. So an AppendRecord
+    // entered again from a tick while its error box is open, or on the tick after one that
+    // ended in an error, adds no second row. (A test that appends several records by hand
+    // makes the mark new in between.)
     std::uint64_t FDeterminationMark = 1;
     std::uint64_t FRecordedMark = 0;
 

@@ -162,7 +162,8 @@ static void KeepCurveFilesOfNoRecord(TForm1& f) {
 }
 
 // The box that says what was kept where ("" when nothing was).
-static std::string KeptText(const std::string& journalCopy, std::vector<std::string>& curves) {
+static std::string KeptText(const std::string& journalCopy,
+                            const std::vector<std::string>& curves) {
     const app::TTexts& t = app::Texts();
     std::string text;
     if (!journalCopy.empty())
@@ -174,7 +175,6 @@ static std::string KeptText(const std::string& journalCopy, std::vector<std::str
         for (const std::string& kept : curves)
             text += '\n' + kept;
     }
-    curves.clear();
     return text;
 }
 
@@ -229,7 +229,9 @@ void TForm1::SaveJournal() {
                 throw;
         }
         FJournalKeepOld = false;
-        if (const std::string text = KeptText(copy, FCurveFilesKept); !text.empty())
+        const std::string text = KeptText(copy, FCurveFilesKept);
+        FCurveFilesKept.clear();
+        if (!text.empty())
             ui::MessageDlg(text, ui::mtInformation, ui::mbOK);
     }
     std::vector<core::TJournalRow> rows;
