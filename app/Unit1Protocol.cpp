@@ -3,7 +3,6 @@
 #include "app/Unit1.h"
 
 #include "app/Texts.h"
-#include "runtime/SysUtils.h"
 
 #include <algorithm>
 
@@ -62,8 +61,8 @@ void TForm1::WriteReport(const core::TOutputReport& Report) {
     if (result.Ok)
         return;
     // The box runs its own message loop: polls and reports go on behind it.
-    ui::Application->MessageBox(rt::IntToStr(std::uint64_t{result.Written}) + " = " + result.Error,
-                                "", ui::MB_OK);
+    ui::Application->MessageBox(core::WriteErrorBoxText(result.Written, result.Error), "",
+                                ui::MB_OK);
 }
 
 void TForm1::ShowStatus(const std::string& Text) { StatusBar1->Panels(0).SetText(Text); }
