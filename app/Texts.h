@@ -7,7 +7,6 @@
 #include <string_view>
 
 #include "app/core/ReportPage.h"
-#include "platform/Language.h"
 
 namespace app {
 
@@ -84,9 +83,8 @@ struct TTexts {
     const char* CharsNotKept;
     // Another copy of the program works in the folder; "%s" stands for the folder.
     const char* SecondCopy;
-    // A failed write: the language the platform's error texts are asked in, and our own text
-    // for an output report length the buffer cannot take ("%u" stands for the length).
-    WORD ErrorLanguage;
+    // A failed write: our own text for an output report length the buffer cannot take ("%u"
+    // stands for the length). The platform's error texts follow the user's locale.
     const char* UnsupportedReportLength;
 };
 

@@ -3,6 +3,7 @@
 #include "app/Unit1.h"
 
 #include "app/Texts.h"
+#include "platform/Language.h"
 
 #include <algorithm>
 
@@ -14,13 +15,13 @@ struct TWriteResult {
     std::string Error; // the error text of a failure
 };
 
-// The system's text for an error code in this build's language; empty when it has none.
+// The system's text for an error code in the user's language; empty when it has none.
 // Room for 256 characters of UTF-8 and the line break.
 std::string ErrorMessageText(DWORD code) {
     char buffer[4 * 256 + 3] = {};
-    const DWORD length =
-        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code, app::Texts().ErrorLanguage,
-                       buffer, sizeof buffer - 1, nullptr);
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code,
+                                        MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), buffer,
+                                        sizeof buffer - 1, nullptr);
     return std::string(buffer, std::min<std::size_t>(length, sizeof buffer - 1));
 }
 
