@@ -59,8 +59,8 @@ struct StatusFields {
 enum class StatusType : std::uint8_t {
     Byte,       // one byte
     Single,     // an analyzer float
-    Unsigned32, // little-endian, the value rounded to the nearest whole number (0 below 0)
-    Signed32,   // little-endian, the value rounded to the nearest whole number
+    Unsigned32, // little-endian, the value rounded to a whole number within the type's range
+    Signed32,   // likewise, signed
 };
 
 // One field of the status report: where it is and how each layout carries it.
