@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <type_traits>
 
 namespace analyzer {
 
@@ -29,33 +30,55 @@ std::int32_t ToSigned(float value) {
     return static_cast<std::int32_t>(rounded);
 }
 
+using F = StatusFields;
+using T = StatusType;
+
+constexpr StatusPlace kStatusMap[] = {
+    {"state", &F::state, 0, T::Byte, T::Byte},
+    {"temperature", &F::temperature, 1},
+    {"th", &F::th, 5},
+    {"signal", &F::signal, 9, T::Unsigned32},
+    {"cloud point", &F::cloudPoint, 13},
+    {"pour point", &F::pourPoint, 17},
+    {"filter point", &F::filterPoint, 21},
+    {"mode byte", &F::modeByte, 25, T::Byte, T::Byte},
+    {"additive", &F::additive, 30, T::Byte, T::Byte},
+    {"dt", &F::dt, 31},
+    {"df", &F::df, 35, T::Signed32},
+    {"aux byte", &F::auxByte, 40, T::Byte, T::Byte},
+};
+
+void Put(std::uint8_t* at, StatusType type, float value) {
+    switch (type) {
+    case T::Single: PutSingle(at, value); break;
+    case T::Unsigned32: PutUint32(at, ToUnsigned(value)); break;
+    case T::Signed32: PutInt32(at, ToSigned(value)); break;
+    case T::Byte: break;
+    }
+}
+
 } // namespace
 
+std::span<const StatusPlace> StatusMap() { return kStatusMap; }
+
 bool UsesLayoutA(std::uint16_t versionNumber, std::uint8_t byte39) {
-    return versionNumber == 3 || byte39 == 2;
+    return versionNumber == kLayoutAVersion || byte39 == kLayoutASwitch;
 }
 
 Payload BuildStatusPayload(const StatusFields& f, bool layoutA, std::uint8_t byte39) {
     Payload p{};
-    p[0] = f.state;
-    PutSingle(&p[1], f.temperature);
-    PutSingle(&p[5], f.th);
-    if (layoutA)
-        PutUint32(&p[9], ToUnsigned(f.signal));
-    else
-        PutSingle(&p[9], f.signal);
-    PutSingle(&p[13], f.cloudPoint);
-    PutSingle(&p[17], f.pourPoint);
-    PutSingle(&p[21], f.filterPoint);
-    p[25] = f.modeByte;
-    p[30] = f.additive;
-    PutSingle(&p[31], f.dt);
-    if (layoutA)
-        PutInt32(&p[35], ToSigned(f.df));
-    else
-        PutSingle(&p[35], f.df);
-    p[39] = byte39;
-    p[40] = f.auxByte;
+    for (const StatusPlace& place : kStatusMap) {
+        const StatusType type = layoutA ? place.layoutA : place.layoutB;
+        std::visit(
+            [&](auto member) {
+                if constexpr (std::is_same_v<decltype(f.*member), const std::uint8_t&>)
+                    p[place.offset] = f.*member;
+                else
+                    Put(&p[place.offset], type, f.*member);
+            },
+            place.field);
+    }
+    p[kLayoutSwitchByte] = byte39;
     return p;
 }
 

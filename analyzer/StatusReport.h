@@ -1,7 +1,11 @@
 #pragma once
 // The payload of the analyzer's status report (the 64 bytes after the report ID).
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <span>
+#include <string_view>
+#include <variant>
 
 namespace analyzer {
 
@@ -51,12 +55,34 @@ struct StatusFields {
     std::uint8_t auxByte = 0;
 };
 
-// Layout A carries the signal as an unsigned and df as a signed 32-bit integer (both
-// rounded to the nearest whole number), layout B both as floats. Byte 39 is written as
-// given: 2 tells the host to read layout A whatever the device's version number.
-Payload BuildStatusPayload(const StatusFields& fields, bool layoutA, std::uint8_t byte39);
+// How a layout carries a field.
+enum class StatusType : std::uint8_t {
+    Byte,       // one byte
+    Single,     // an analyzer float
+    Unsigned32, // little-endian, the value rounded to a whole number within the type's range
+    Signed32,   // likewise, signed
+};
 
-// Layout A for version number 3 or byte 39 = 2, the host's own rule.
+// One field of the status report: where it is and how each layout carries it.
+struct StatusPlace {
+    std::string_view name;
+    std::variant<std::uint8_t StatusFields::*, float StatusFields::*> field;
+    std::size_t offset;
+    StatusType layoutA = StatusType::Single;
+    StatusType layoutB = StatusType::Single;
+};
+
+// Every field the report carries, by offset.
+std::span<const StatusPlace> StatusMap();
+
+// Byte 39 = 2 says the report is in layout A, whatever the device's version number; a
+// version-3 analyzer sends layout A.
+inline constexpr std::size_t kLayoutSwitchByte = 39;
+inline constexpr std::uint8_t kLayoutASwitch = 2;
+inline constexpr std::uint16_t kLayoutAVersion = 3;
 bool UsesLayoutA(std::uint16_t versionNumber, std::uint8_t byte39);
+
+// The fields in the layout, every other byte 0; byte 39 as given.
+Payload BuildStatusPayload(const StatusFields& fields, bool layoutA, std::uint8_t byte39);
 
 } // namespace analyzer

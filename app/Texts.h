@@ -7,87 +7,115 @@
 #include <string_view>
 
 #include "app/core/ReportPage.h"
-#include "platform/Language.h"
 
 namespace app {
 
+// A value of a build's table. It has no default: a table that leaves one out does not
+// compile.
+template <class T>
+class TRequired {
+public:
+    constexpr TRequired(T value) : value_(value) {}
+    constexpr operator T() const { return value_; }
+
+private:
+    T value_;
+};
+
+// A text of a build's table, taken wherever a text is.
+class TText : public TRequired<const char*> {
+public:
+    using TRequired::TRequired;
+    operator std::string() const { return static_cast<const char*>(*this); }
+    constexpr operator std::string_view() const { return static_cast<const char*>(*this); }
+    friend std::string operator+(const TText& text, const std::string& more) {
+        return static_cast<const char*>(text) + more;
+    }
+    friend std::string& operator+=(std::string& text, const TText& more) {
+        return text += static_cast<const char*>(more);
+    }
+    friend bool operator==(const TText& text, const std::string& other) {
+        return static_cast<const char*>(text) == other;
+    }
+};
+
+// The texts of a build, each named in its table (designated initializers in the order here).
 struct TTexts {
     // Not-connected notices: the command write (status panel 0), the poll and the run
     // display (message line).
-    const char* NotConnectedCommand;
-    const char* NotConnectedPoll;
-    const char* NotConnectedRun;
+    TText NotConnectedCommand;
+    TText NotConnectedPoll;
+    TText NotConnectedRun;
 
     // Run messages by analyzer state.
-    const char* StateRecovering; // 0, sample temperature below 10
-    const char* StateReady;      // 0, 10 or above
-    const char* State1;
-    const char* State2;
-    const char* State3;
-    const char* State4;
-    const char* State5;
-    const char* State20;
-    const char* State30;
-    const char* State40;
-    const char* State50;
-    const char* State100;
+    TText StateRecovering; // 0, sample temperature below 10
+    TText StateReady;      // 0, 10 or above
+    TText State1;
+    TText State2;
+    TText State3;
+    TText State4;
+    TText State5;
+    TText State20;
+    TText State30;
+    TText State40;
+    TText State50;
+    TText State100;
 
     // Prefix of the run seconds in status panel 1.
-    const char* RunSecondsPrefix;
+    TText RunSecondsPrefix;
 
     // Journal header, columns 0 to 5.
-    std::array<const char*, 6> JournalHeader;
+    std::array<TText, 6> JournalHeader;
 
     // Captions.
-    const char* FormCaption;
-    const char* TabSheet1;
-    const char* TabSheet2;
-    const char* TabSheet3;
-    const char* GroupBox1; // sample temperature
-    const char* GroupBox4; // optical transmission
-    const char* GroupBox2; // cloud point
-    const char* GroupBox3; // pour point
-    const char* GroupBox5; // filterability temperature
-    const char* N1;        // main menu
-    const char* N3;        // prints a measurement
-    const char* N2;        // closes
-    const char* ToolButton4;
-    const char* ToolButton2;
-    const char* ToolButton1;
-    const char* BitBtn3; // drain
-    const char* BitBtn2; // stop
-    const char* BitBtn1; // start
-    const char* Chart1Title;
-    const char* Chart1Foot;
-    const char* Chart1LeftAxis;
-    const char* Chart2Title;
-    const char* Chart2Foot;
-    const char* Chart2LeftAxis;
-    const char* Chart3Title;
-    const char* Chart3Foot;
-    const char* Chart3LeftAxis;
+    TText FormCaption;
+    TText TabSheet1;
+    TText TabSheet2;
+    TText TabSheet3;
+    TText GroupBox1; // sample temperature
+    TText GroupBox4; // optical transmission
+    TText GroupBox2; // cloud point
+    TText GroupBox3; // pour point
+    TText GroupBox5; // filterability temperature
+    TText N1;        // main menu
+    TText N3;        // prints a measurement
+    TText N2;        // closes
+    TText ToolButton4;
+    TText ToolButton2;
+    TText ToolButton1;
+    TText BitBtn3; // drain
+    TText BitBtn2; // stop
+    TText BitBtn1; // start
+    TText Chart1Title;
+    TText Chart1Foot;
+    TText Chart1LeftAxis;
+    TText Chart2Title;
+    TText Chart2Foot;
+    TText Chart2LeftAxis;
+    TText Chart3Title;
+    TText Chart3Foot;
+    TText Chart3LeftAxis;
 
     // The lines of the two printed reports that differ between the builds.
-    const core::TReportTexts* Reports = &core::RussianReportTexts();
+    TRequired<const core::TReportTexts*> Reports;
 
     // The box that tells where the old bytes of a journal that did not load whole were
     // kept; the copy's path follows the text.
-    const char* JournalKept;
+    TText JournalKept;
     // Follows the copy's path in the same box: the curve files of records that are not in
     // the grid were kept under these names (the names follow, one a line).
-    const char* CurveFilesKept;
+    TText CurveFilesKept;
     // Asks (Yes/No) whether to write the journal when its old bytes could be kept nowhere;
     // the reason follows the text.
-    const char* JournalNotKept;
+    TText JournalNotKept;
     // Characters that the journal's code page cannot hold were written as '?'; "%s" stands
     // for those characters.
-    const char* CharsNotKept;
+    TText CharsNotKept;
     // Another copy of the program works in the folder; "%s" stands for the folder.
-    const char* SecondCopy;
-    // A failed write: the language the platform's error texts are asked in, and our own text
-    // for an output report length the buffer cannot take ("%u" stands for the length).
-    WORD ErrorLanguage;
-    const char* UnsupportedReportLength;
+    TText SecondCopy;
+    // A failed write: our own text for an output report length the buffer cannot take ("%u"
+    // stands for the length). The platform's error texts follow the user's locale.
+    TText UnsupportedReportLength;
 };
 
 extern const TTexts RussianTexts;

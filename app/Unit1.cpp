@@ -435,10 +435,10 @@ std::vector<TDesign> ParameterGroupRows(TForm1& f) {
                             .Caption = value.Text,
                             .At = at});
         }
-        if (group.PidTerms)
-            rows.push_back({.Field = FieldOf("Label27", f.Label27),
+        if (group.OtherLabel.Name)
+            rows.push_back({.Field = FieldOf(group.OtherLabel.Name, f.*group.OtherLabel.Field),
                             .Parent = box,
-                            .Caption = "Label27",
+                            .Caption = group.OtherLabelText,
                             .At = TAt{124, 61}});
         const bool column3 = group.Count == 3;
         rows.push_back({.Field = FieldOf(group.Read.Name, f.*group.Read.Field),

@@ -42,7 +42,8 @@ struct TDeviceEntry {
 };
 } // namespace app
 
-class TForm1 : public ui::TForm {
+// The main window; its measurement fields are core::TMeasurement's.
+class TForm1 : public ui::TForm, public core::TMeasurement {
 public:
     explicit TForm1(ui::TComponent* AOwner);
     ~TForm1() override;
@@ -332,21 +333,8 @@ public:
 
     // ==== the window's fields (all zero, false or empty at creation) ========================
 
-    // Measurement fields, written by ParseDeviceReport from the status reports.
-    std::uint8_t FState = 0;
-    float FTemperature = 0;
-    float FPrevTemperature = 0;
-    float FTh = 0;
-    float FSignal = 0;
-    float FPrevSignal = 0;
-    float FCloudPoint = 0;
-    float FPourPoint = 0;
-    float FFilterPoint = 0;
-    std::uint8_t FModeByte = 0;
-    float FAdditive = 0;
-    float FDt = 0;
-    float FDf = 0;
-    std::uint8_t FAuxByte = 0;
+    // Measurement fields: core::TMeasurement's (FState to FAuxByte), written by
+    // ParseDeviceReport from the status reports.
 
     // Run display.
     double FBaseline = 0;

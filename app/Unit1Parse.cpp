@@ -2,46 +2,6 @@
 // status report that fills the measurement fields and the live displays.
 #include "app/Unit1.h"
 
-namespace {
-
-core::TMeasurement MeasurementOf(const TForm1& f) {
-    core::TMeasurement m;
-    m.State = f.FState;
-    m.Temperature = f.FTemperature;
-    m.PrevTemperature = f.FPrevTemperature;
-    m.Th = f.FTh;
-    m.Signal = f.FSignal;
-    m.PrevSignal = f.FPrevSignal;
-    m.CloudPoint = f.FCloudPoint;
-    m.PourPoint = f.FPourPoint;
-    m.FilterPoint = f.FFilterPoint;
-    m.ModeByte = f.FModeByte;
-    m.Additive = f.FAdditive;
-    m.Dt = f.FDt;
-    m.Df = f.FDf;
-    m.AuxByte = f.FAuxByte;
-    return m;
-}
-
-void Store(TForm1& f, const core::TMeasurement& m) {
-    f.FModeByte = m.ModeByte;
-    f.FState = m.State;
-    f.FPrevTemperature = m.PrevTemperature;
-    f.FTemperature = m.Temperature;
-    f.FTh = m.Th;
-    f.FPrevSignal = m.PrevSignal;
-    f.FSignal = m.Signal;
-    f.FCloudPoint = m.CloudPoint;
-    f.FPourPoint = m.PourPoint;
-    f.FFilterPoint = m.FilterPoint;
-    f.FAdditive = m.Additive;
-    f.FDt = m.Dt;
-    f.FDf = m.Df;
-    f.FAuxByte = m.AuxByte;
-}
-
-} // namespace
-
 void TForm1::ParseDeviceReport(hid::THidDevice* HidDev, std::uint8_t, const void* Data,
                                std::uint16_t Size) {
     const auto* data = static_cast<const std::uint8_t*>(Data);
@@ -94,12 +54,9 @@ void TForm1::ShowStatusReport(const std::uint8_t* Data, std::size_t Size,
     // The English rules choose the layout by the report alone.
     const std::uint16_t version =
         FParseRules.VersionSelectsLayout && Device ? Device->Attributes().VersionNumber : 0;
-    const auto report = core::DecodeStatusReport(Data, Size, version, FParseRules);
-    if (!report)
+    core::TMeasurement& m = *this;
+    if (!core::ApplyStatusReport(m, Data, Size, version, FParseRules))
         return;
-    core::TMeasurement m = MeasurementOf(*this);
-    core::ApplyStatusReport(m, *report, FParseRules);
-    Store(*this, m);
 
     const core::TStatusDisplays t = core::StatusDisplayTexts(m);
     StatusBar1->Panels(3).SetText(t.AdditivePanel);

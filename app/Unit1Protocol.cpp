@@ -3,7 +3,7 @@
 #include "app/Unit1.h"
 
 #include "app/Texts.h"
-#include "runtime/SysUtils.h"
+#include "platform/Language.h"
 
 #include <algorithm>
 
@@ -15,13 +15,13 @@ struct TWriteResult {
     std::string Error; // the error text of a failure
 };
 
-// The system's text for an error code in this build's language; empty when it has none.
+// The system's text for an error code in the user's language; empty when it has none.
 // Room for 256 characters of UTF-8 and the line break.
 std::string ErrorMessageText(DWORD code) {
     char buffer[4 * 256 + 3] = {};
-    const DWORD length =
-        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code, app::Texts().ErrorLanguage,
-                       buffer, sizeof buffer - 1, nullptr);
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code,
+                                        MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), buffer,
+                                        sizeof buffer - 1, nullptr);
     return std::string(buffer, std::min<std::size_t>(length, sizeof buffer - 1));
 }
 
@@ -62,8 +62,8 @@ void TForm1::WriteReport(const core::TOutputReport& Report) {
     if (result.Ok)
         return;
     // The box runs its own message loop: polls and reports go on behind it.
-    ui::Application->MessageBox(rt::IntToStr(std::uint64_t{result.Written}) + " = " + result.Error,
-                                "", ui::MB_OK);
+    ui::Application->MessageBox(core::WriteErrorBoxText(result.Written, result.Error), "",
+                                ui::MB_OK);
 }
 
 void TForm1::ShowStatus(const std::string& Text) { StatusBar1->Panels(0).SetText(Text); }

@@ -32,13 +32,13 @@ void Parse(const std::uint8_t* data, std::size_t size, const core::TParseRules& 
     case core::TReportKind::Status: {
         const auto report = core::DecodeStatusReport(data, size, version, rules);
         FUZZ_CHECK(report);
-        core::TMeasurement m;
-        core::ApplyStatusReport(m, *report, rules);
-        core::ApplyStatusReport(m, *report, rules);
+        core::TMeasurement m = *report;
+        FUZZ_CHECK(core::ApplyStatusReport(m, data, size, version, rules));
+        FUZZ_CHECK(m.FPrevTemperature == report->FTemperature);
         const core::TStatusDisplays t = core::StatusDisplayTexts(m);
         FUZZ_CHECK(!t.MemoLine.empty() && !t.StatusLine.empty());
         if (!rules.AuxByte)
-            FUZZ_CHECK(m.AuxByte == 0);
+            FUZZ_CHECK(m.FAuxByte == 0);
         break;
     }
     }

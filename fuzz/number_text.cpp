@@ -61,6 +61,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const rt::EConvertError& e) {
         FUZZ_CHECK(e.Message().find("is not a valid floating point value") != std::string::npos);
     }
+    // The parameter edits' conversion: a finite single, refused with its message, or too
+    // large for a single.
+    try {
+        FUZZ_CHECK(std::isfinite(rt::StrToSingle(text)));
+    } catch (const rt::EConvertError& e) {
+        FUZZ_CHECK(e.Message().find("is not a valid floating point value") != std::string::npos);
+    } catch (const rt::EOverflow& e) {
+        FUZZ_CHECK(e.Message() == "Floating point overflow");
+    }
 
     if (size >= 8) {
         double bits = 0;

@@ -16,5 +16,7 @@ constexpr WORD MAKELANGID(WORD primary, WORD sub) {
 constexpr WORD PRIMARYLANGID(WORD language) { return static_cast<WORD>(language & 0x3FF); }
 
 // FormatMessageA gives its texts in English (LANG_NEUTRAL, LANG_ENGLISH) or Russian
-// (LANG_RUSSIAN), as UTF-8; for another language it fails with this code.
+// (LANG_RUSSIAN), as UTF-8; for another language it fails with this code. Language 0
+// (LANG_NEUTRAL, SUBLANG_NEUTRAL) is the user's: Russian where the locale of the user's
+// messages (LC_ALL, LC_MESSAGES or LANG, the first one set) is Russian, English otherwise.
 constexpr DWORD ERROR_RESOURCE_LANG_NOT_FOUND = 1815;

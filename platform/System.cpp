@@ -6,7 +6,9 @@
 #include <chrono>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <unistd.h>
 
 bool operator==(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
@@ -104,6 +106,24 @@ bool HasTexts(WORD language) {
     return primary == LANG_NEUTRAL || primary == LANG_ENGLISH || primary == LANG_RUSSIAN;
 }
 
+// The locale that names the user's messages: the first of LC_ALL, LC_MESSAGES and LANG that
+// is set and not empty, as the C library takes them.
+std::string_view MessagesLocale() {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"})
+        if (const char* value = std::getenv(name); value && *value)
+            return value;
+    return {};
+}
+
+// The user's language where the system has texts in it (a locale "ru", "ru_RU.UTF-8", ...),
+// English otherwise ("C", "POSIX", a language without texts, no locale).
+WORD UserLanguage() {
+    const std::string_view locale = MessagesLocale();
+    const std::string_view language = locale.substr(0, locale.find_first_of("_.@"));
+    return language == "ru" ? MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT)
+                            : MAKELANGID(LANG_ENGLISH, SUBLANG_DEFAULT);
+}
+
 } // namespace
 } // namespace platform::detail
 
@@ -157,7 +177,7 @@ DWORD FormatMessageA(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD d
     (void)Arguments;
     if (!(dwFlags & FORMAT_MESSAGE_FROM_SYSTEM) || !lpBuffer)
         return Fail(ERROR_INVALID_PARAMETER), 0;
-    const WORD language = static_cast<WORD>(dwLanguageId);
+    const WORD language = dwLanguageId == 0 ? UserLanguage() : static_cast<WORD>(dwLanguageId);
     if (dwLanguageId > 0xFFFF || !HasTexts(language))
         return Fail(ERROR_RESOURCE_LANG_NOT_FOUND), 0;
     const char* text = MessageText(dwMessageId, language);

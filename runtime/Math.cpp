@@ -50,7 +50,7 @@ double RoundTo(double x, int n) {
     return result;
 }
 
-float ToSingle(double x) {
+float ToSingle(long double x) {
     const float f = static_cast<float>(x);
     if (std::isinf(f) && std::isfinite(x))
         throw EOverflow();

@@ -14,8 +14,8 @@ bool TryRoundTo(double x, int n, double& result);
 // Nearest 64-bit integer, ties to even; EInvalidOp outside the range or for NaN.
 std::int64_t Round(double x);
 
-// Store a double into single precision: EOverflow when the value is beyond the single range
+// Store a value into single precision: EOverflow when the value is beyond the single range
 // (after rounding to the nearest single); NaN and infinities pass as they are.
-float ToSingle(double x);
+float ToSingle(long double x);
 
 } // namespace rt

@@ -1,5 +1,7 @@
 #include "runtime/SysUtils.h"
 
+#include "runtime/Math.h"
+
 #include <atomic>
 #include <cerrno>
 #include <charconv>
@@ -317,10 +319,7 @@ float StrToSingle(std::string_view text) {
     long double value;
     if (!TryStrToExtended(text, value))
         throw EConvertError::InvalidFloat(text);
-    const float single = static_cast<float>(value);
-    if (std::isinf(single))
-        throw EOverflow();
-    return single;
+    return ToSingle(value);
 }
 
 } // namespace rt

@@ -12,15 +12,16 @@ shift || true
 jobs=${JOBS:-$(nproc)}
 build=build-fuzz
 
-harnesses=("$@")
-if [ ${#harnesses[@]} -eq 0 ]; then
-  harnesses=(curve_file journal input_report report_descriptor udev_record code_page number_text)
-fi
-
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
   -DCOLDPOINT_WITH_QT=OFF -DCOLDPOINT_SANITIZE=address -DCOLDPOINT_FUZZ=ON >/dev/null
 cmake --build "$build" -j "$jobs" --target fuzzers
+
+# Every harness of fuzz/Harnesses.cmake unless some are named.
+harnesses=("$@")
+if [ ${#harnesses[@]} -eq 0 ]; then
+  mapfile -t harnesses <"$build/fuzz/harnesses.txt"
+fi
 
 rm -rf "$build/seeds"
 "$build/fuzz/fuzz_seeds" "$build/seeds"

@@ -2,7 +2,7 @@
 # Installs what is missing, checks the tree's structure (layers, Qt, format: check-tree.sh),
 # builds everything and runs every test: the main build (warnings are errors), then the
 # layers without Qt under ThreadSanitizer and under AddressSanitizer + UndefinedBehaviorSanitizer,
-# then the window layer's and the window's tests under the latter, then every fuzz harness
+# then the window layer's and both windows' tests under the latter, then every fuzz harness
 # for a short time on its seeds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -26,7 +26,7 @@ for san in thread address; do
 done
 
 cmake -S . -B build-address-qt -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCOLDPOINT_SANITIZE=address
-cmake --build build-address-qt -j "$jobs" --target ui_tests app_tests
+cmake --build build-address-qt -j "$jobs" --target ui_tests app_tests app_english_tests
 ASAN_OPTIONS="halt_on_error=1 detect_leaks=1" \
 LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp" \
 UBSAN_OPTIONS="halt_on_error=1 print_stacktrace=1" \

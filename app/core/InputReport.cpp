@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 
 namespace core {
 
@@ -14,8 +15,6 @@ namespace {
 // Reply codes (payload byte 0).
 enum class TReply : std::uint8_t { ControllerDump = 0x55, EepromRead = 0x82, EepromByte = 0x84 };
 
-constexpr std::size_t kStatusBytes = 41;      // up to byte 40
-constexpr std::size_t kStatusBytesNoAux = 40; // up to byte 39
 constexpr std::size_t kEepromByteBytes = 6;   // up to byte 5
 constexpr std::size_t kEepromHeaderBytes = 5; // up to the selector, byte 4
 constexpr std::size_t kEepromDataAt = 6;
@@ -25,9 +24,49 @@ std::uint32_t U32(const std::uint8_t* p) {
            std::uint32_t(p[3]) << 24;
 }
 
-float Single(const std::uint8_t* p) { return static_cast<float>(DecodeSingle(p)); }
-
 std::string FloatText(const std::uint8_t* p) { return rt::FloatToStr(DecodeSingle(p)); }
+
+using M = TMeasurement;
+using S = TStatusType;
+
+// The status report in both layouts, its fields in the order they are stored; a field is a
+// float in both unless its row says otherwise.
+#define FIELD(name) .Name = #name, .Field = &M::name
+constexpr TStatusField kStatusTable[] = {
+    {FIELD(FModeByte), .Offset = 25, .A = S::Byte, .B = S::Byte},
+    {FIELD(FState), .Offset = 0, .A = S::Byte, .B = S::Byte},
+    {FIELD(FTemperature), .Offset = 1, .Prev = &M::FPrevTemperature},
+    {FIELD(FTh), .Offset = 5},
+    {FIELD(FSignal), .Offset = 9, .A = S::Unsigned32, .Prev = &M::FPrevSignal},
+    {FIELD(FCloudPoint), .Offset = 13},
+    {FIELD(FPourPoint), .Offset = 17},
+    {FIELD(FFilterPoint), .Offset = 21},
+    {FIELD(FAdditive), .Offset = 30, .A = S::Byte, .B = S::Byte},
+    {FIELD(FDt), .Offset = 31},
+    {FIELD(FDf), .Offset = 35, .A = S::Signed32},
+    {FIELD(FAuxByte), .Offset = 40, .A = S::Byte, .B = S::Byte, .AuxByte = true},
+};
+#undef FIELD
+
+// A field's value as its layout carries it.
+double ReadValue(TStatusType type, const std::uint8_t* p) {
+    switch (type) {
+    case S::Byte: return p[0];
+    case S::Single: return static_cast<float>(DecodeSingle(p));
+    case S::Unsigned32: return static_cast<float>(U32(p));
+    case S::Signed32: return static_cast<float>(static_cast<std::int32_t>(U32(p)));
+    }
+    return 0;
+}
+
+// Up to the last byte the rules read: the fields' and the layout byte.
+std::size_t StatusBytes(const TParseRules& rules) {
+    std::size_t n = kLayoutByte + 1;
+    for (const TStatusField& f : kStatusTable)
+        if (ReadsField(f, rules))
+            n = std::max(n, f.Offset + std::max(StatusTypeBytes(f.A), StatusTypeBytes(f.B)));
+    return n;
+}
 
 constexpr std::uint8_t kDumpSelector = 0;
 
@@ -94,7 +133,7 @@ std::size_t BytesUsed(const std::uint8_t* Data, std::size_t Size, const TParseRu
     switch (ClassifyReport(Data, Size)) {
     case TReportKind::ControllerDump: return ControllerDumpBytes();
     case TReportKind::EepromByte: return kEepromByteBytes;
-    case TReportKind::Status: return rules.AuxByte ? kStatusBytes : kStatusBytesNoAux;
+    case TReportKind::Status: return StatusBytes(rules);
     case TReportKind::EepromRead: break;
     }
     if (Size < kEepromHeaderBytes)
@@ -123,67 +162,68 @@ std::string HexLogLine(const std::uint8_t* Data, std::size_t Size) {
     return line;
 }
 
+std::size_t StatusTypeBytes(TStatusType type) { return type == TStatusType::Byte ? 1 : 4; }
+
+std::span<const TStatusField> StatusTable() { return kStatusTable; }
+
+bool ReadsField(const TStatusField& field, const TParseRules& rules) {
+    return !field.AuxByte || rules.AuxByte;
+}
+
+double FieldValue(const TMeasurement& m, const TStatusField& field) {
+    return std::visit([&](auto member) { return static_cast<double>(m.*member); }, field.Field);
+}
+
 TStatusLayout ChooseStatusLayout(std::uint16_t versionNumber, std::uint8_t byte39,
                                  const TParseRules& rules) {
-    if (byte39 == 2 || (rules.VersionSelectsLayout && versionNumber == 3))
+    if (byte39 == kLayoutAByte || (rules.VersionSelectsLayout && versionNumber == kLayoutAVersion))
         return TStatusLayout::A;
     return TStatusLayout::B;
 }
 
-std::optional<TStatusReport> DecodeStatusReport(const std::uint8_t* Data, std::size_t Size,
-                                                std::uint16_t versionNumber,
-                                                const TParseRules& rules) {
+bool ApplyStatusReport(TMeasurement& m, const std::uint8_t* Data, std::size_t Size,
+                       std::uint16_t versionNumber, const TParseRules& rules) {
     if (ClassifyReport(Data, Size) != TReportKind::Status || IsShortReport(Data, Size, rules))
-        return std::nullopt;
-    const TStatusLayout layout = ChooseStatusLayout(versionNumber, Data[39], rules);
-    TStatusReport r;
-    r.ModeByte = Data[25];
-    r.State = Data[0];
-    r.Temperature = Single(Data + 1);
-    r.Th = Single(Data + 5);
-    r.Signal = layout == TStatusLayout::A ? static_cast<float>(U32(Data + 9)) : Single(Data + 9);
-    r.CloudPoint = Single(Data + 13);
-    r.PourPoint = Single(Data + 17);
-    r.FilterPoint = Single(Data + 21);
-    r.Additive = static_cast<float>(Data[30]);
-    r.Dt = Single(Data + 31);
-    r.Df = layout == TStatusLayout::A
-               ? static_cast<float>(static_cast<std::int32_t>(U32(Data + 35)))
-               : Single(Data + 35);
-    if (rules.AuxByte)
-        r.AuxByte = Data[40];
-    return r;
+        return false;
+    const TStatusLayout layout = ChooseStatusLayout(versionNumber, Data[kLayoutByte], rules);
+    for (const TStatusField& f : kStatusTable) {
+        if (!ReadsField(f, rules))
+            continue;
+        const double value = ReadValue(f.Type(layout), Data + f.Offset);
+        std::visit(
+            [&](auto member) {
+                using T = std::remove_reference_t<decltype(m.*member)>;
+                if constexpr (std::is_same_v<T, float>) {
+                    if (f.Prev)
+                        m.*f.Prev = m.*member;
+                }
+                m.*member = static_cast<T>(value);
+            },
+            f.Field);
+    }
+    return true;
 }
 
-void ApplyStatusReport(TMeasurement& m, const TStatusReport& r, const TParseRules& rules) {
-    m.ModeByte = r.ModeByte;
-    m.State = r.State;
-    m.PrevTemperature = m.Temperature;
-    m.Temperature = r.Temperature;
-    m.Th = r.Th;
-    m.PrevSignal = m.Signal;
-    m.Signal = r.Signal;
-    m.CloudPoint = r.CloudPoint;
-    m.PourPoint = r.PourPoint;
-    m.FilterPoint = r.FilterPoint;
-    m.Additive = r.Additive;
-    m.Dt = r.Dt;
-    m.Df = r.Df;
-    if (rules.AuxByte)
-        m.AuxByte = r.AuxByte;
+std::optional<TMeasurement> DecodeStatusReport(const std::uint8_t* Data, std::size_t Size,
+                                               std::uint16_t versionNumber,
+                                               const TParseRules& rules) {
+    TMeasurement m;
+    if (!ApplyStatusReport(m, Data, Size, versionNumber, rules))
+        return std::nullopt;
+    return m;
 }
 
 TStatusDisplays StatusDisplayTexts(const TMeasurement& m) {
     TStatusDisplays d;
-    d.AdditivePanel = RoundedText(m.Additive, 1);
-    d.MemoLine = "t=" + RoundedText(m.Temperature, 1) + " f=" + RoundedText(m.Signal, 3);
-    d.TemperatureLabel = ResultText(m.Temperature);
-    d.CloudLabel = ResultText(m.CloudPoint);
-    d.PourLabel = ResultText(m.PourPoint);
-    d.FilterLabel = ResultText(m.FilterPoint);
-    d.StatusLine = "Th=" + RoundedText(m.Th, 1) + " f=" + RoundedText(m.Signal, 3) +
-                   " df=" + RoundedText(m.Df, 3) + " dt=" + RoundedText(m.Dt, 2);
-    d.AuxPanel = rt::IntToStr(m.AuxByte);
+    d.AdditivePanel = RoundedText(m.FAdditive, 1);
+    d.MemoLine = "t=" + RoundedText(m.FTemperature, 1) + " f=" + RoundedText(m.FSignal, 3);
+    d.TemperatureLabel = ResultText(m.FTemperature);
+    d.CloudLabel = ResultText(m.FCloudPoint);
+    d.PourLabel = ResultText(m.FPourPoint);
+    d.FilterLabel = ResultText(m.FFilterPoint);
+    d.StatusLine = "Th=" + RoundedText(m.FTh, 1) + " f=" + RoundedText(m.FSignal, 3) +
+                   " df=" + RoundedText(m.FDf, 3) + " dt=" + RoundedText(m.FDt, 2);
+    d.AuxPanel = rt::IntToStr(m.FAuxByte);
     return d;
 }
 

@@ -10,7 +10,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace core {
@@ -44,55 +46,75 @@ std::string HexLogLine(const std::uint8_t* Data, std::size_t Size);
 
 // ---- status report ------------------------------------------------------------------------
 
+// The measurement fields of the main window (TForm1 has them as its own): the values of the
+// last status report, and the temperature and signal of the one before.
+struct TMeasurement {
+    std::uint8_t FState = 0;
+    float FTemperature = 0;
+    float FPrevTemperature = 0;
+    float FTh = 0;
+    float FSignal = 0;
+    float FPrevSignal = 0;
+    float FCloudPoint = 0;
+    float FPourPoint = 0;
+    float FFilterPoint = 0;
+    std::uint8_t FModeByte = 0;
+    float FAdditive = 0;
+    float FDt = 0;
+    float FDf = 0;
+    std::uint8_t FAuxByte = 0;
+    bool operator==(const TMeasurement&) const = default;
+};
+
 enum class TStatusLayout { A, B };
 
-// Layout A when payload byte 39 is 2, or (where the rules say so) the device version is 3.
+// How a layout carries a field.
+enum class TStatusType : std::uint8_t {
+    Byte,       // one byte, its value as a number
+    Single,     // an analyzer float
+    Unsigned32, // a little-endian unsigned 32-bit integer, taken as it is
+    Signed32,   // a little-endian signed 32-bit integer, taken as it is
+};
+std::size_t StatusTypeBytes(TStatusType type);
+
+// One field of the status report: the window's field it fills, its first payload byte and
+// its type in each layout. A field with a Prev field moves its old value there first; an
+// AuxByte field is read only where the rules use byte 40.
+struct TStatusField {
+    const char* Name = nullptr;
+    std::variant<std::uint8_t TMeasurement::*, float TMeasurement::*> Field;
+    std::size_t Offset = 0;
+    TStatusType A = TStatusType::Single;
+    TStatusType B = TStatusType::Single;
+    float TMeasurement::*Prev = nullptr;
+    bool AuxByte = false;
+
+    TStatusType Type(TStatusLayout layout) const { return layout == TStatusLayout::A ? A : B; }
+};
+
+// The fields in the order they are stored.
+std::span<const TStatusField> StatusTable();
+// Whether the rules read the field.
+bool ReadsField(const TStatusField& field, const TParseRules& rules);
+// The field's value in the measurement.
+double FieldValue(const TMeasurement& m, const TStatusField& field);
+
+// The layout: A when payload byte 39 is 2, or (where the rules say so) the device version
+// is 3; B otherwise.
+inline constexpr std::size_t kLayoutByte = 39;
+inline constexpr std::uint8_t kLayoutAByte = 2;
+inline constexpr std::uint16_t kLayoutAVersion = 3;
 TStatusLayout ChooseStatusLayout(std::uint16_t versionNumber, std::uint8_t byte39,
                                  const TParseRules& rules = kRussianParseRules);
 
-// The values of one status report, as the window's fields store them.
-struct TStatusReport {
-    std::uint8_t State = 0;
-    float Temperature = 0;
-    float Th = 0;
-    float Signal = 0;
-    float CloudPoint = 0;
-    float PourPoint = 0;
-    float FilterPoint = 0;
-    std::uint8_t ModeByte = 0;
-    float Additive = 0;
-    float Dt = 0;
-    float Df = 0;
-    std::uint8_t AuxByte = 0;
-};
-
-// None when the report is short for a status report.
-std::optional<TStatusReport> DecodeStatusReport(const std::uint8_t* Data, std::size_t Size,
-                                                std::uint16_t versionNumber,
-                                                const TParseRules& rules = kRussianParseRules);
-
-// The measurement fields of the main window.
-struct TMeasurement {
-    std::uint8_t State = 0;
-    float Temperature = 0;
-    float PrevTemperature = 0;
-    float Th = 0;
-    float Signal = 0;
-    float PrevSignal = 0;
-    float CloudPoint = 0;
-    float PourPoint = 0;
-    float FilterPoint = 0;
-    std::uint8_t ModeByte = 0;
-    float Additive = 0;
-    float Dt = 0;
-    float Df = 0;
-    std::uint8_t AuxByte = 0;
-};
-
-// Stores a status report: the old temperature and signal move to the Prev fields first.
-// FAuxByte is kept as it was where the rules do not use byte 40.
-void ApplyStatusReport(TMeasurement& m, const TStatusReport& r,
-                       const TParseRules& rules = kRussianParseRules);
+// Stores a status report in the measurement fields, in the table's order. False, and
+// nothing stored, when the report is not a status report or is short.
+bool ApplyStatusReport(TMeasurement& m, const std::uint8_t* Data, std::size_t Size,
+                       std::uint16_t versionNumber, const TParseRules& rules = kRussianParseRules);
+// The report stored in fields that were all 0; none when it is not a status report or short.
+std::optional<TMeasurement> DecodeStatusReport(const std::uint8_t* Data, std::size_t Size,
+                                               std::uint16_t versionNumber,
+                                               const TParseRules& rules = kRussianParseRules);
 
 // The display texts of a status report.
 struct TStatusDisplays {
@@ -128,6 +150,7 @@ constexpr int kDumpGridColumns = 17;
 struct TDumpRow {
     int Row = 0;
     std::array<std::string, kDumpGridColumns> Cells;
+    bool operator==(const TDumpRow&) const = default;
 };
 
 // The two rows of a selector-0 reply for address A (rows A div 16 + 1 and + 2), leaving out
@@ -143,6 +166,7 @@ struct TEepromReply {
     std::uint8_t Selector = 0;
     std::vector<TEditText> Edits;
     std::vector<TDumpRow> Dump;
+    bool operator==(const TEepromReply&) const = default;
 };
 std::optional<TEepromReply> DecodeEepromReply(const std::uint8_t* Data, std::size_t Size,
                                               const TParseRules& rules = kRussianParseRules);

@@ -1,7 +1,8 @@
 #include "app/core/OutputReport.h"
 
+#include "runtime/SysUtils.h"
+
 #include <bit>
-#include <cstdio>
 #include <initializer_list>
 
 namespace core {
@@ -111,14 +112,12 @@ std::string CleanErrorMessage(std::string_view message) {
 }
 
 std::string WriteErrorText(std::string_view message, std::uint32_t code) {
-    char hex[16];
-    std::snprintf(hex, sizeof hex, "%X", static_cast<unsigned>(code));
-    return "WRITE ERROR: " + CleanErrorMessage(message) + " (" + hex + ")";
+    return rt::Format("WRITE ERROR: %s (%x)", CleanErrorMessage(message).c_str(),
+                      static_cast<unsigned>(code));
 }
 
-std::string WriteErrorBoxText(std::size_t bytesWritten, std::string_view message,
-                              std::uint32_t code) {
-    return std::to_string(bytesWritten) + " = " + WriteErrorText(message, code);
+std::string WriteErrorBoxText(std::size_t bytesWritten, std::string_view errorText) {
+    return std::to_string(bytesWritten) + " = " + std::string(errorText);
 }
 
 } // namespace core

@@ -83,8 +83,8 @@ std::string UnsupportedReportLengthMessage(std::string_view text, std::size_t le
 std::string CleanErrorMessage(std::string_view message);
 // "WRITE ERROR: %s (%x)" filled with the cleaned message and the code in upper-case hex.
 std::string WriteErrorText(std::string_view message, std::uint32_t code);
-// The text of the write-error box: the decimal count of bytes written, " = ", the error text.
-std::string WriteErrorBoxText(std::size_t bytesWritten, std::string_view message,
-                              std::uint32_t code);
+// The text of the write-error box: the decimal count of bytes written, " = ", the error's text
+// (WriteErrorText, or our own text for a refused length).
+std::string WriteErrorBoxText(std::size_t bytesWritten, std::string_view errorText);
 
 } // namespace core

@@ -80,6 +80,9 @@ struct TParameterGroup {
     bool PidTerms = false;     // the PID terms (the English parser leaves their reply alone)
     std::array<TParameterValue<W>, 3> Values{};
     std::size_t Count = 0; // values in use, written in this order
+    // A label of the group that belongs to no value, and its design text.
+    TNamedField<typename TWindowFields<W>::Label> OtherLabel{};
+    const char* OtherLabelText = nullptr;
 
     // The read names the external EEPROM at the first value.
     constexpr std::uint8_t ReadAddress() const { return Values[0].External; }
@@ -243,7 +246,9 @@ constexpr std::array<TParameterGroup<W>, kParameterGroupCount> ParameterTable() 
                       .Label = COLDPOINT_FIELD(Label26),
                       .LabelText = "Label26",
                       .External = 83}}},
-         .Count = 3},
+         .Count = 3,
+         .OtherLabel = COLDPOINT_FIELD(Label27),
+         .OtherLabelText = "Label27"},
     }};
 }
 

@@ -88,7 +88,6 @@ const app::TTexts EnglishTexts = {
         "Another copy of the program works with the journal in the folder %s. This "
         "copy closes without writing anything.",
 
-    .ErrorLanguage = MAKELANGID(LANG_ENGLISH, SUBLANG_DEFAULT),
     .UnsupportedReportLength = "Output report length %u is not supported",
 };
 

@@ -1,5 +1,7 @@
 #include "app/english/EnglishWindow.h"
 
+#include "app/core/ParameterTable.h"
+
 namespace english {
 
 namespace {
@@ -10,24 +12,29 @@ void Remove(T*& control) {
     control = nullptr;
 }
 
-// The PID-terms group and what it holds, the group last.
-void RemovePidGroup(TForm1& f) {
-    Remove(f.Label24);
-    Remove(f.Label25);
-    Remove(f.Label26);
-    Remove(f.Label27);
-    Remove(f.Edit17);
-    Remove(f.Edit18);
-    Remove(f.Edit19);
-    Remove(f.Button35);
-    Remove(f.Button36);
-    Remove(f.GroupBox21);
+// The parameter groups of the PID terms, which this window has not, and what they hold as
+// the parameter table names it: labels, edits, buttons, the group last.
+void RemovePidGroups(TForm1& f) {
+    for (const auto& group : core::ParameterTable<TForm1>()) {
+        if (!group.PidTerms)
+            continue;
+        for (std::size_t v = 0; v < group.Count; ++v)
+            if (group.Values[v].Label.Name)
+                Remove(f.*group.Values[v].Label.Field);
+        if (group.OtherLabel.Name)
+            Remove(f.*group.OtherLabel.Field);
+        for (std::size_t v = 0; v < group.Count; ++v)
+            Remove(f.*group.Values[v].Edit.Field);
+        Remove(f.*group.Read.Field);
+        Remove(f.*group.Write.Field);
+        Remove(f.*group.Box.Field);
+    }
 }
 
 } // namespace
 
 void ShapeMainWindow(TForm1& f) {
-    RemovePidGroup(f);
+    RemovePidGroups(f);
     // The heating group sits 16 lower than in the Russian design.
     f.GroupBox20->SetTop(f.GroupBox20->Top() + 16);
 

@@ -9,8 +9,7 @@
 // model's status changes to is printed as "state N". Runs until SIGINT or SIGTERM, then
 // removes the gadget.
 #include "app/programs/GadgetAnalyzer.h"
-
-#include <signal.h>
+#include "platform/ProgramSignals.h"
 
 #include <cerrno>
 #include <chrono>
@@ -19,24 +18,7 @@
 #include <cstring>
 #include <string>
 
-namespace {
-
-volatile sig_atomic_t g_stop = 0;
-volatile sig_atomic_t g_unplug = 0;
-volatile sig_atomic_t g_plug = 0;
-
-void Stop(int) { g_stop = 1; }
-void Unplug(int) { g_unplug = 1; }
-void Plug(int) { g_plug = 1; }
-
-void Catch(int signal, void (*handler)(int)) {
-    struct sigaction sa {};
-    sa.sa_handler = handler; // no SA_RESTART: the wait returns at once
-    sigemptyset(&sa.sa_mask);
-    sigaction(signal, &sa, nullptr);
-}
-
-} // namespace
+using platform::ProgramSignal;
 
 int main(int argc, char** argv) {
     unsigned long bcdDevice = 0x0100;
@@ -74,10 +56,9 @@ int main(int argc, char** argv) {
     if (runSeconds > 0)
         model.SetDemo({.enabled = true, .seed = 1, .realSecondsPerRun = runSeconds});
 
-    Catch(SIGINT, Stop);
-    Catch(SIGTERM, Stop);
-    Catch(SIGUSR1, Unplug);
-    Catch(SIGUSR2, Plug);
+    platform::CatchProgramSignal(ProgramSignal::Stop);
+    platform::CatchProgramSignal(ProgramSignal::User1); // unplug
+    platform::CatchProgramSignal(ProgramSignal::User2); // plug
     auto gadget = hidraw::UsbGadget::Create(
         analyzer::GadgetAnalyzerIdentity(static_cast<std::uint16_t>(bcdDevice)));
     if (!gadget || !gadget->Bind(udc)) {
@@ -90,14 +71,12 @@ int main(int argc, char** argv) {
 
     int state = -1;
     auto last = std::chrono::steady_clock::now();
-    while (!g_stop) {
-        if (g_unplug) {
-            g_unplug = 0;
+    while (!platform::ProgramSignalNoted(ProgramSignal::Stop)) {
+        if (platform::TakeProgramSignal(ProgramSignal::User1)) {
             gadget->Unbind();
             std::fprintf(stderr, "coldpoint-gadget: unplugged\n");
         }
-        if (g_plug) {
-            g_plug = 0;
+        if (platform::TakeProgramSignal(ProgramSignal::User2)) {
             if (!gadget->Bind(udc)) {
                 std::fprintf(stderr, "coldpoint-gadget: cannot bind again: %s\n",
                              std::strerror(errno));
@@ -112,10 +91,7 @@ int main(int argc, char** argv) {
                 return 1;
             }
         } else {
-            struct timespec t {
-                0, 50'000'000
-            };
-            nanosleep(&t, nullptr); // unplugged: the clock runs on
+            platform::WaitMilliseconds(50); // unplugged: the clock runs on
         }
         const auto now = std::chrono::steady_clock::now();
         model.AdvanceReal(std::chrono::duration<double>(now - last).count());

@@ -6,30 +6,13 @@
 // --layout-a: status reports in layout A (payload byte 39 = 2).
 // Runs until SIGINT or SIGTERM, then destroys the device.
 #include "app/programs/UhidAnalyzer.h"
-
-#include <signal.h>
+#include "platform/ProgramSignals.h"
 
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
-namespace {
-
-volatile sig_atomic_t g_stop = 0;
-
-void Stop(int) { g_stop = 1; }
-
-void CatchStopSignals() {
-    struct sigaction sa {};
-    sa.sa_handler = Stop; // no SA_RESTART: the wait returns at once
-    sigemptyset(&sa.sa_mask);
-    sigaction(SIGINT, &sa, nullptr);
-    sigaction(SIGTERM, &sa, nullptr);
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     double runSeconds = 0;
@@ -54,7 +37,7 @@ int main(int argc, char** argv) {
     if (runSeconds > 0)
         model.SetDemo({.enabled = true, .seed = 1, .realSecondsPerRun = runSeconds});
 
-    CatchStopSignals();
+    platform::CatchProgramSignal(platform::ProgramSignal::Stop);
     auto device = hidraw::UhidDevice::Create(analyzer::UhidAnalyzerIdentity());
     if (!device) {
         std::fprintf(stderr, "coldpoint-uhid: cannot create the device through /dev/uhid: %s\n",
@@ -64,7 +47,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "coldpoint-uhid: analyzer 0925:1299 created\n");
 
     auto last = std::chrono::steady_clock::now();
-    while (!g_stop) {
+    while (!platform::ProgramSignalNoted(platform::ProgramSignal::Stop)) {
         if (!analyzer::ServeOne(*device, model, 50)) {
             std::fprintf(stderr, "coldpoint-uhid: the device failed: %s\n", std::strerror(errno));
             return 1;

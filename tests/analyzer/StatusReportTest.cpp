@@ -2,11 +2,15 @@
 
 #include "analyzer/AnalyzerFloat.h"
 #include "analyzer/StatusReport.h"
+#include "app/core/InputReport.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <limits>
+#include <type_traits>
+#include <variant>
 #include <vector>
 
 namespace analyzer::test {
@@ -141,6 +145,79 @@ TEST(StatusPayloadTest, ModelChoosesItsLayoutByVersionAndSwitch) {
     EXPECT_EQ(U32(&version1.StatusPayload()[9]), 2000u);
     version1.SetLayoutASwitch(false);
     EXPECT_DOUBLE_EQ(HostDecodeSingle(&version1.StatusPayload()[9]), 2000.0);
+}
+
+bool SameType(core::TStatusType program, StatusType device) {
+    switch (program) {
+    case core::TStatusType::Byte: return device == StatusType::Byte;
+    case core::TStatusType::Single: return device == StatusType::Single;
+    case core::TStatusType::Unsigned32: return device == StatusType::Unsigned32;
+    case core::TStatusType::Signed32: return device == StatusType::Signed32;
+    }
+    return false;
+}
+
+const StatusPlace* PlaceAt(std::size_t offset) {
+    for (const StatusPlace& place : StatusMap())
+        if (place.offset == offset)
+            return &place;
+    return nullptr;
+}
+
+double SentValue(const StatusFields& fields, const StatusPlace& place) {
+    return std::visit([&](auto member) { return double(fields.*member); }, place.field);
+}
+
+// Every field of the program's status table is a field of the stand-in at the same offset,
+// in the same type in each layout, and the program reads every field the stand-in sends; the
+// two choose the layout alike.
+TEST(StatusMapTest, TheProgramsStatusTableMeetsTheStandInsMap) {
+    for (const core::TStatusField& field : core::StatusTable()) {
+        SCOPED_TRACE(field.Name);
+        const StatusPlace* place = PlaceAt(field.Offset);
+        ASSERT_NE(place, nullptr);
+        EXPECT_TRUE(SameType(field.A, place->layoutA));
+        EXPECT_TRUE(SameType(field.B, place->layoutB));
+    }
+    for (const StatusPlace& place : StatusMap()) {
+        const auto read =
+            std::find_if(core::StatusTable().begin(), core::StatusTable().end(),
+                         [&](const core::TStatusField& f) { return f.Offset == place.offset; });
+        EXPECT_NE(read, core::StatusTable().end()) << place.name << " is sent and never read";
+    }
+    EXPECT_EQ(core::kLayoutByte, kLayoutSwitchByte);
+    for (std::uint16_t version : {0, 1, 2, 3, 0x0103, 0x0300})
+        for (std::uint8_t byte39 : {0, 1, 2, 3, 0xFF})
+            EXPECT_EQ(UsesLayoutA(version, byte39),
+                      core::ChooseStatusLayout(version, byte39) == core::TStatusLayout::A)
+                << version << "/" << int(byte39);
+}
+
+// Each field sent with a value of its own reads back as that value, in both layouts.
+TEST(StatusMapTest, WhatTheStandInSendsIsWhatTheProgramReads) {
+    StatusFields sent;
+    double n = 0;
+    for (const StatusPlace& place : StatusMap()) {
+        ++n;
+        std::visit(
+            [&](auto member) {
+                using T = std::remove_reference_t<decltype(sent.*member)>;
+                sent.*member = static_cast<T>(std::is_same_v<T, float> ? 100 * n + 25 : n);
+            },
+            place.field);
+    }
+    const LayoutCase layouts[] = {{1, 0, false}, {1, 2, true}, {3, 0, true}};
+    for (const LayoutCase& c : layouts) {
+        SCOPED_TRACE(c.layoutA ? "layout A" : "layout B");
+        const Payload p = BuildStatusPayload(sent, c.layoutA, c.byte39);
+        const auto read = core::DecodeStatusReport(p.data(), p.size(), c.version);
+        ASSERT_TRUE(read);
+        for (const core::TStatusField& field : core::StatusTable()) {
+            const StatusPlace* place = PlaceAt(field.Offset);
+            ASSERT_NE(place, nullptr) << field.Name;
+            EXPECT_EQ(core::FieldValue(*read, field), SentValue(sent, *place)) << field.Name;
+        }
+    }
 }
 
 } // namespace

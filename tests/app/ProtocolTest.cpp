@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "app/core/OutputReport.h"
+#include "tests/platform/MessageLocale.h"
 
 namespace {
 
@@ -161,10 +162,11 @@ TEST_F(ProtocolTest, ByteZeroIsAlwaysTheReportId) {
     EXPECT_EQ(device->Written()[0], Command(0x08, 2));
 }
 
-// The Russian build shows the platform's texts in Russian.
+// The platform's texts in a Russian locale.
 const char* const kAccessDenied = "WRITE ERROR: Отказано в доступе (5)";
 
 TEST_F(ProtocolTest, FailedCommandShowsCountAndErrorText) {
+    const platform_test::MessageLocale russian("ru_RU.UTF-8");
     auto info = DeviceInfo(apptest::kAnalyzerVid, apptest::kAnalyzerPid);
     info.openMode = sim::OpenMode::QueryOnly;
     auto device = Bound(info);
@@ -180,6 +182,36 @@ TEST_F(ProtocolTest, FailedCommandShowsCountAndErrorText) {
         EXPECT_EQ(box.text, std::string("0 = ") + kAccessDenied);
     }
     EXPECT_TRUE(device->Written().empty());
+}
+
+// The platform's text in a write error is in the language of the user's locale, English
+// where the locale's language has none; the rest of the text is the same in every locale.
+TEST_F(ProtocolTest, WriteErrorTextFollowsTheUsersLocale) {
+    struct Case {
+        const char* lang;
+        const char* messages;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"ru_RU.UTF-8", nullptr, kAccessDenied},
+        {"C.UTF-8", nullptr, "WRITE ERROR: Access denied (5)"},
+        {"de_DE.UTF-8", nullptr, "WRITE ERROR: Access denied (5)"},
+        {"ru_RU.UTF-8", "en_US.UTF-8", "WRITE ERROR: Access denied (5)"},
+        {"en_US.UTF-8", "ru_RU.UTF-8", kAccessDenied},
+    };
+    auto info = DeviceInfo(apptest::kAnalyzerVid, apptest::kAnalyzerPid);
+    info.openMode = sim::OpenMode::QueryOnly;
+    Bound(info);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.lang << " / " << (c.messages ? c.messages : "-"));
+        const platform_test::MessageLocale locale(c.lang, c.messages);
+        Boxes().Clear();
+        form_->BitBtn2->Click();
+        ASSERT_EQ(Boxes().Count(), 1);
+        EXPECT_EQ(Boxes().Last().text, std::string("0 = ") + c.text);
+        EXPECT_TRUE(form_->Timer1->Tick());
+        EXPECT_EQ(Panel(0), c.text);
+    }
 }
 
 TEST_F(ProtocolTest, UnsupportedReportLengthWritesNothing) {
@@ -204,6 +236,7 @@ TEST_F(ProtocolTest, UnsupportedReportLengthWritesNothing) {
 }
 
 TEST_F(ProtocolTest, Timer2StaysOffWhileEveryPollFails) {
+    const platform_test::MessageLocale russian("ru_RU.UTF-8");
     auto info = DeviceInfo(apptest::kAnalyzerVid, apptest::kAnalyzerPid);
     info.openMode = sim::OpenMode::QueryOnly;
     Bound(info);

@@ -47,11 +47,9 @@ protected:
 
     // Every edit of the parameter groups holds `text`.
     void FillEdits(const std::string& text) {
-        for (ui::TEdit* e :
-             {form_->Edit1, form_->Edit2, form_->Edit3, form_->Edit4, form_->Edit5, form_->Edit6,
-              form_->Edit7, form_->Edit8, form_->Edit9, form_->gr_df, form_->Edit11, form_->Edit12,
-              form_->Edit13, form_->Edit17, form_->Edit18, form_->Edit19})
-            e->SetText(text);
+        for (const auto& group : core::ParameterTable<TForm1>())
+            for (std::size_t v = 0; v < group.Count; ++v)
+                (form_->*group.Values[v].Edit.Field)->SetText(text);
     }
 
     std::shared_ptr<sim::RecordingDevice> device_;

@@ -1,4 +1,5 @@
 // Built-in modules: names, reference counts, exports, module sets without chosen names.
+#include "MessageLocale.h"
 #include "PlatformFixture.h"
 
 #include "platform/Language.h"
@@ -207,6 +208,7 @@ TEST_F(ModulesTest, VersionAsReportedOrFailing) {
 }
 
 TEST_F(ModulesTest, ErrorTexts) {
+    const MessageLocale english("C");
     EXPECT_EQ(SysErrorMessage(ERROR_DEVICE_NOT_CONNECTED), "The device is not connected.");
     char buffer[128];
     const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -219,15 +221,16 @@ TEST_F(ModulesTest, ErrorTexts) {
     EXPECT_FALSE(SysErrorMessage(123456).empty());
 }
 
-// Each build asks for the texts in its own language; a language without texts is refused.
+// The texts in the language asked; a language without texts is refused.
 TEST_F(ModulesTest, ErrorTextsInTheLanguageAsked) {
+    const MessageLocale russian("ru_RU.UTF-8"); // not asked for here
     struct Case {
         WORD language;
         DWORD code;
         const char* text; // nullptr: refused
     };
     const Case cases[] = {
-        {MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), ERROR_ACCESS_DENIED, "Access denied."},
+        {MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), ERROR_ACCESS_DENIED, "Access denied."},
         {MAKELANGID(LANG_ENGLISH, SUBLANG_DEFAULT), ERROR_ACCESS_DENIED, "Access denied."},
         {MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT), ERROR_ACCESS_DENIED, "Отказано в доступе."},
         {MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT), ERROR_DEVICE_NOT_CONNECTED,
@@ -247,6 +250,48 @@ TEST_F(ModulesTest, ErrorTextsInTheLanguageAsked) {
             EXPECT_EQ(n, 0u);
             EXPECT_EQ(GetLastError(), ERROR_RESOURCE_LANG_NOT_FOUND);
         }
+    }
+}
+
+// Language 0 is the user's: the language of the first of LC_ALL, LC_MESSAGES and LANG that
+// is set, English where that locale's language has no texts or there is no locale.
+TEST_F(ModulesTest, ErrorTextsInTheUsersLanguage) {
+    struct Case {
+        const char* lang;
+        const char* messages;
+        const char* all;
+        const char* text;
+    };
+    const char* const ru = "Отказано в доступе.";
+    const char* const en = "Access denied.";
+    const Case cases[] = {
+        {"ru_RU.UTF-8", nullptr, nullptr, ru},
+        {"ru_UA.UTF-8@euro", nullptr, nullptr, ru},
+        {"ru", nullptr, nullptr, ru},
+        {"en_US.UTF-8", nullptr, nullptr, en},
+        {"C", nullptr, nullptr, en},
+        {"POSIX", nullptr, nullptr, en},
+        {"de_DE.UTF-8", nullptr, nullptr, en}, // no German texts
+        {"rus", nullptr, nullptr, en},
+        {nullptr, nullptr, nullptr, en},
+        {"en_US.UTF-8", "ru_RU.UTF-8", nullptr, ru}, // LC_MESSAGES before LANG
+        {"ru_RU.UTF-8", "C", nullptr, en},
+        {"ru_RU.UTF-8", "", nullptr, ru},                  // empty counts as unset
+        {"en_US.UTF-8", "en_US.UTF-8", "ru_RU.UTF-8", ru}, // LC_ALL before both
+        {"ru_RU.UTF-8", "ru_RU.UTF-8", "C", en},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message()
+                     << (c.all ? c.all : "-") << " / " << (c.messages ? c.messages : "-") << " / "
+                     << (c.lang ? c.lang : "-"));
+        const MessageLocale locale(c.lang, c.messages, c.all);
+        char buffer[512];
+        const DWORD n =
+            FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_MAX_WIDTH_MASK, nullptr,
+                           ERROR_ACCESS_DENIED, 0, buffer, sizeof buffer, nullptr);
+        EXPECT_EQ(std::string(buffer, n), c.text);
+        // The texts of the library's own errors stay English.
+        EXPECT_EQ(SysErrorMessage(ERROR_ACCESS_DENIED), en);
     }
 }
 

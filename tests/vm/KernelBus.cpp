@@ -181,9 +181,9 @@ const KernelBus::Arrived* KernelBus::ArrivalOf(std::uint16_t vendor, std::uint16
     return nullptr;
 }
 
-std::optional<core::TStatusReport> KernelBus::StatusThrough(hid::THidDevice* device,
-                                                            const analyzer::Payload& payload,
-                                                            const std::function<bool()>& send) {
+std::optional<core::TMeasurement> KernelBus::StatusThrough(hid::THidDevice* device,
+                                                           const analyzer::Payload& payload,
+                                                           const std::function<bool()>& send) {
     reports_.clear();
     if (!send()) {
         ADD_FAILURE() << "the device did not take the input report";

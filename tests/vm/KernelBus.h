@@ -70,9 +70,9 @@ protected:
     // Sends one status payload through send and waits for the read thread: exactly that
     // report, whole and without an ID, must arrive. Returns it as the status parser reads it
     // with the device's version number; null (and a failure) where it did not arrive.
-    std::optional<core::TStatusReport> StatusThrough(hid::THidDevice* device,
-                                                     const analyzer::Payload& payload,
-                                                     const std::function<bool()>& send);
+    std::optional<core::TMeasurement> StatusThrough(hid::THidDevice* device,
+                                                    const analyzer::Payload& payload,
+                                                    const std::function<bool()>& send);
 
     // What the controller's arrival shows of a device: it is accessible only then, or once
     // checked out.

@@ -86,14 +86,14 @@ TEST_F(KernelBus, ReportsReachTheReadThreadAndTheStatusParser) {
         const auto r = StatusThrough(
             d, payload, [&] { return device->SendInput(payload.data(), payload.size()); });
         ASSERT_TRUE(r);
-        EXPECT_EQ(r->State, fields.state);
-        EXPECT_FLOAT_EQ(r->Temperature, fields.temperature);
-        EXPECT_FLOAT_EQ(r->Signal, fields.signal);
-        EXPECT_FLOAT_EQ(r->CloudPoint, fields.cloudPoint);
-        EXPECT_FLOAT_EQ(r->FilterPoint, fields.filterPoint);
-        EXPECT_FLOAT_EQ(r->PourPoint, fields.pourPoint);
-        EXPECT_EQ(r->ModeByte, fields.modeByte);
-        EXPECT_FLOAT_EQ(r->Df, fields.df);
+        EXPECT_EQ(r->FState, fields.state);
+        EXPECT_FLOAT_EQ(r->FTemperature, fields.temperature);
+        EXPECT_FLOAT_EQ(r->FSignal, fields.signal);
+        EXPECT_FLOAT_EQ(r->FCloudPoint, fields.cloudPoint);
+        EXPECT_FLOAT_EQ(r->FFilterPoint, fields.filterPoint);
+        EXPECT_FLOAT_EQ(r->FPourPoint, fields.pourPoint);
+        EXPECT_EQ(r->FModeByte, fields.modeByte);
+        EXPECT_FLOAT_EQ(r->FDf, fields.df);
     }
 }
 

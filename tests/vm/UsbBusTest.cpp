@@ -125,10 +125,10 @@ TEST_F(UsbBus, TheVersionNumberPicksTheStatusLayout) {
         const auto r = StatusThrough(
             d, payload, [&] { return gadget_->SendInput(payload.data(), payload.size(), 5000); });
         ASSERT_TRUE(r);
-        EXPECT_EQ(r->State, fields.state);
-        EXPECT_FLOAT_EQ(r->Temperature, fields.temperature);
-        EXPECT_EQ(r->Signal == fields.signal, c.decodesRight) << r->Signal;
-        EXPECT_EQ(r->Df == fields.df, c.decodesRight) << r->Df;
+        EXPECT_EQ(r->FState, fields.state);
+        EXPECT_FLOAT_EQ(r->FTemperature, fields.temperature);
+        EXPECT_EQ(r->FSignal == fields.signal, c.decodesRight) << r->FSignal;
+        EXPECT_EQ(r->FDf == fields.df, c.decodesRight) << r->FDf;
 
         for (hid::THidDevice* out : out_)
             delete out;

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 using namespace core;
@@ -246,6 +248,38 @@ TEST_F(InputReport, DecodersReadNothingPastSize) {
     }
 }
 
+// The same check without the sanitizer: the bytes after Size, whatever they hold, change
+// nothing a decoder gives.
+TEST_F(InputReport, BytesPastSizeChangeNothing) {
+    auto decoded = [](const Bytes& b, std::size_t n, const TParseRules& rules) {
+        return std::make_tuple(
+            IsShortReport(b.data(), n, rules), DecodeStatusReport(b.data(), n, 3, rules),
+            DecodeStatusReport(b.data(), n, 1, rules), DecodeEepromReply(b.data(), n, rules),
+            ControllerDumpEdits(b.data(), n), EepromByteText(b.data(), n));
+    };
+    for (int first : {0x00, 0x14, 0x55, 0x82, 0x84}) {
+        for (int selector : {0, 10, 11, 12, 14, 21, 99}) {
+            for (std::size_t n = 0; n <= 63; ++n) {
+                SCOPED_TRACE(::testing::Message() << first << "/" << selector << "/" << n);
+                auto withTail = [&](std::uint8_t tail) {
+                    Bytes b = Status();
+                    b[0] = static_cast<std::uint8_t>(first);
+                    b[4] = static_cast<std::uint8_t>(selector);
+                    std::fill(b.begin() + static_cast<std::ptrdiff_t>(n), b.end(), tail);
+                    return b;
+                };
+                const Bytes zeros = withTail(0x00);
+                for (std::uint8_t tail : {std::uint8_t{0x41}, std::uint8_t{0x02}}) {
+                    const Bytes other = withTail(tail);
+                    for (const TParseRules* rules : {&kRussianParseRules, &kEnglishParseRules})
+                        EXPECT_TRUE(decoded(zeros, n, *rules) == decoded(other, n, *rules))
+                            << "tail " << int(tail);
+                }
+            }
+        }
+    }
+}
+
 TEST_F(InputReport, LayoutChoice) {
     EXPECT_EQ(ChooseStatusLayout(1, 2), TStatusLayout::A);
     EXPECT_EQ(ChooseStatusLayout(3, 0), TStatusLayout::A);
@@ -255,6 +289,69 @@ TEST_F(InputReport, LayoutChoice) {
     // English: byte 39 alone
     EXPECT_EQ(ChooseStatusLayout(3, 3, kEnglishParseRules), TStatusLayout::B);
     EXPECT_EQ(ChooseStatusLayout(1, 2, kEnglishParseRules), TStatusLayout::A);
+}
+
+// Counts the fields of an aggregate: the most initializers it takes.
+struct AnyField {
+    template <class T>
+    constexpr operator T() const {
+        return T{};
+    }
+};
+template <class T, class... Fields>
+constexpr std::size_t FieldCount() {
+    if constexpr (requires { T{Fields{}..., AnyField{}}; })
+        return FieldCount<T, Fields..., AnyField>();
+    else
+        return sizeof...(Fields);
+}
+
+// The rules of the status table: each field lies inside the bytes a status report must hold,
+// no two fields share a byte nor take the layout byte, a byte field of the window is read as
+// a byte in both layouts, and every measurement field is one field's or one field's previous
+// value, named once.
+TEST_F(InputReport, StatusTableRules) {
+    const Bytes status(63, 0);
+    for (const TParseRules* rules : {&kRussianParseRules, &kEnglishParseRules}) {
+        const std::size_t used = BytesUsed(status.data(), status.size(), *rules);
+        EXPECT_GT(used, kLayoutByte);
+        for (TStatusLayout layout : {TStatusLayout::A, TStatusLayout::B}) {
+            std::vector<const char*> owner(used, nullptr);
+            owner[kLayoutByte] = "the layout byte";
+            for (const TStatusField& f : StatusTable()) {
+                if (!ReadsField(f, *rules))
+                    continue;
+                SCOPED_TRACE(f.Name);
+                const std::size_t end = f.Offset + StatusTypeBytes(f.Type(layout));
+                ASSERT_LE(end, used);
+                for (std::size_t k = f.Offset; k < end; ++k) {
+                    EXPECT_EQ(owner[k], nullptr) << "byte " << k << " is " << owner[k] << "'s";
+                    owner[k] = f.Name;
+                }
+            }
+        }
+    }
+
+    std::vector<std::size_t> named;
+    const TMeasurement m;
+    auto at = [&](const auto& field) {
+        return static_cast<std::size_t>(reinterpret_cast<const char*>(&field) -
+                                        reinterpret_cast<const char*>(&m));
+    };
+    for (const TStatusField& f : StatusTable()) {
+        SCOPED_TRACE(f.Name);
+        std::visit([&](auto member) { named.push_back(at(m.*member)); }, f.Field);
+        if (std::holds_alternative<std::uint8_t TMeasurement::*>(f.Field)) {
+            EXPECT_EQ(f.A, TStatusType::Byte);
+            EXPECT_EQ(f.B, TStatusType::Byte);
+            EXPECT_EQ(f.Prev, nullptr);
+        }
+        if (f.Prev)
+            named.push_back(at(m.*f.Prev));
+    }
+    std::sort(named.begin(), named.end());
+    EXPECT_EQ(std::adjacent_find(named.begin(), named.end()), named.end());
+    EXPECT_EQ(named.size(), FieldCount<TMeasurement>());
 }
 
 TEST_F(InputReport, LayoutATakesSignalUnsignedAndDfSigned) {
@@ -268,50 +365,50 @@ TEST_F(InputReport, LayoutATakesSignalUnsignedAndDfSigned) {
     b[39] = 2;
     auto a = DecodeStatusReport(b.data(), b.size(), 1);
     ASSERT_TRUE(a);
-    EXPECT_EQ(a->Signal, 16.0f);
-    EXPECT_EQ(a->Df, -2.0f);
+    EXPECT_EQ(a->FSignal, 16.0f);
+    EXPECT_EQ(a->FDf, -2.0f);
 
     b[39] = 0;
     auto viaVersion = DecodeStatusReport(b.data(), b.size(), 3);
     ASSERT_TRUE(viaVersion);
-    EXPECT_EQ(viaVersion->Signal, 16.0f);
+    EXPECT_EQ(viaVersion->FSignal, 16.0f);
 
     auto layoutB = DecodeStatusReport(b.data(), b.size(), 1);
     ASSERT_TRUE(layoutB);
-    EXPECT_EQ(layoutB->Signal, 0.0f); // the float of 10 00 00 00 is 2^-127
-    EXPECT_EQ(layoutB->Df, 0.0f);     // FE FF FF FF is an erased float
+    EXPECT_EQ(layoutB->FSignal, 0.0f); // the float of 10 00 00 00 is 2^-127
+    EXPECT_EQ(layoutB->FDf, 0.0f);     // FE FF FF FF is an erased float
 
     // an unsigned signal above 2^31 stays positive, stored as the nearest single
     PutU32(b, 9, 0xF0000000);
     b[39] = 2;
-    EXPECT_EQ(DecodeStatusReport(b.data(), b.size(), 1)->Signal, 4026531840.0f);
+    EXPECT_EQ(DecodeStatusReport(b.data(), b.size(), 1)->FSignal, 4026531840.0f);
 }
 
 TEST_F(InputReport, StatusFieldsInLayoutB) {
     Bytes b = Status(40);
     auto r = DecodeStatusReport(b.data(), b.size(), 1);
     ASSERT_TRUE(r);
-    EXPECT_EQ(r->State, 40);
-    EXPECT_EQ(r->Temperature, -12.34f); // decoded at 4 decimals, then stored as single
-    EXPECT_EQ(r->Th, 25.25f);
-    EXPECT_EQ(r->Signal, 1.5f);
-    EXPECT_EQ(r->CloudPoint, 77.0f);
-    EXPECT_EQ(r->PourPoint, -20.5f);
-    EXPECT_EQ(r->FilterPoint, 77.0f);
-    EXPECT_EQ(r->ModeByte, 3);
-    EXPECT_EQ(r->Additive, 1.0f);
-    EXPECT_EQ(r->Dt, 0.125f);
-    EXPECT_EQ(r->Df, -0.0625f);
-    EXPECT_EQ(r->AuxByte, 171);
+    EXPECT_EQ(r->FState, 40);
+    EXPECT_EQ(r->FTemperature, -12.34f); // decoded at 4 decimals, then stored as single
+    EXPECT_EQ(r->FTh, 25.25f);
+    EXPECT_EQ(r->FSignal, 1.5f);
+    EXPECT_EQ(r->FCloudPoint, 77.0f);
+    EXPECT_EQ(r->FPourPoint, -20.5f);
+    EXPECT_EQ(r->FFilterPoint, 77.0f);
+    EXPECT_EQ(r->FModeByte, 3);
+    EXPECT_EQ(r->FAdditive, 1.0f);
+    EXPECT_EQ(r->FDt, 0.125f);
+    EXPECT_EQ(r->FDf, -0.0625f);
+    EXPECT_EQ(r->FAuxByte, 171);
 
     auto en = DecodeStatusReport(b.data(), b.size(), 1, kEnglishParseRules);
     ASSERT_TRUE(en);
-    EXPECT_EQ(en->AuxByte, 0);
+    EXPECT_EQ(en->FAuxByte, 0);
 }
 
 TEST_F(InputReport, TwoReportsLeaveTheFirstInThePreviousFields) {
     TMeasurement m;
-    m.AuxByte = 9;
+    m.FAuxByte = 9;
     Bytes first = Status();
     PutFloat(first, 1, 10.5f);
     PutFloat(first, 9, 2.0f);
@@ -320,24 +417,22 @@ TEST_F(InputReport, TwoReportsLeaveTheFirstInThePreviousFields) {
     PutFloat(second, 9, 3.0f);
     second[40] = 4;
 
-    ApplyStatusReport(m, *DecodeStatusReport(first.data(), first.size(), 1));
-    ApplyStatusReport(m, *DecodeStatusReport(second.data(), second.size(), 1));
-    EXPECT_EQ(m.PrevTemperature, 10.5f);
-    EXPECT_EQ(m.Temperature, 9.5f);
-    EXPECT_EQ(m.PrevSignal, 2.0f);
-    EXPECT_EQ(m.Signal, 3.0f);
-    EXPECT_EQ(m.AuxByte, 4);
+    EXPECT_TRUE(ApplyStatusReport(m, first.data(), first.size(), 1));
+    EXPECT_TRUE(ApplyStatusReport(m, second.data(), second.size(), 1));
+    EXPECT_EQ(m.FPrevTemperature, 10.5f);
+    EXPECT_EQ(m.FTemperature, 9.5f);
+    EXPECT_EQ(m.FPrevSignal, 2.0f);
+    EXPECT_EQ(m.FSignal, 3.0f);
+    EXPECT_EQ(m.FAuxByte, 4);
 
     TMeasurement en;
-    en.AuxByte = 9;
-    ApplyStatusReport(en, *DecodeStatusReport(second.data(), second.size(), 1, kEnglishParseRules),
-                      kEnglishParseRules);
-    EXPECT_EQ(en.AuxByte, 9);
+    en.FAuxByte = 9;
+    EXPECT_TRUE(ApplyStatusReport(en, second.data(), second.size(), 1, kEnglishParseRules));
+    EXPECT_EQ(en.FAuxByte, 9);
 }
 
 TEST_F(InputReport, StatusDisplayTexts) {
-    TMeasurement m;
-    ApplyStatusReport(m, *DecodeStatusReport(Status().data(), Status().size(), 1));
+    TMeasurement m = *DecodeStatusReport(Status().data(), Status().size(), 1);
     TStatusDisplays d = StatusDisplayTexts(m);
     EXPECT_EQ(d.AdditivePanel, "1");
     EXPECT_EQ(d.MemoLine, "t=-12.3 f=1.5");
@@ -355,13 +450,13 @@ TEST_F(InputReport, StatusDisplayTexts) {
     EXPECT_EQ(zero.StatusLine, "Th=0 f=0 df=0 dt=0");
 
     // the temperature label shows "?" for 77 like the results
-    m.Temperature = 77.0f;
+    m.FTemperature = 77.0f;
     EXPECT_EQ(StatusDisplayTexts(m).TemperatureLabel, "?");
-    m.Temperature = 77.04f;
+    m.FTemperature = 77.04f;
     EXPECT_EQ(StatusDisplayTexts(m).TemperatureLabel, "77");
 
     rt::SetDecimalSeparator(',');
-    m.PourPoint = -20.5f;
+    m.FPourPoint = -20.5f;
     EXPECT_EQ(StatusDisplayTexts(m).PourLabel, "-20,5");
 }
 

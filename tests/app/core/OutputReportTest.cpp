@@ -106,9 +106,11 @@ TEST(OutputReport, WriteErrorTexts) {
     for (const auto& c : cases)
         EXPECT_EQ(WriteErrorText(c.message, c.code), c.text) << c.message;
 
-    EXPECT_EQ(WriteErrorBoxText(0, "The handle is invalid.\r\n", 6),
+    EXPECT_EQ(WriteErrorBoxText(0, WriteErrorText("The handle is invalid.\r\n", 6)),
               "0 = WRITE ERROR: The handle is invalid (6)");
-    EXPECT_EQ(WriteErrorBoxText(65, "x", 0x1F), "65 = WRITE ERROR: x (1F)");
+    EXPECT_EQ(WriteErrorBoxText(65, WriteErrorText("x", 0x1F)), "65 = WRITE ERROR: x (1F)");
+    EXPECT_EQ(WriteErrorBoxText(0, UnsupportedReportLengthMessage("Length %u", 66)),
+              "0 = Length 66");
 }
 
 TEST(OutputReport, MessageIsCutTo256CharactersBeforeTrimming) {

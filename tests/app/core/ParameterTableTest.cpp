@@ -1,10 +1,14 @@
-// The parameter table against the analyzer's parameter map, the read replies' selectors and
-// the controller EEPROM dump, each written out here as the instrument defines it.
+// The parameter table's rules (each window field named once, no two values at one address,
+// a group's values after its read address), its labels, the read replies' selectors and the
+// controller EEPROM dump's offsets derived from it, written out here as the instrument
+// defines them.
 #include "app/core/ParameterTable.h"
 
 #include <gtest/gtest.h>
 
-#include <optional>
+#include <algorithm>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -12,184 +16,60 @@ namespace {
 
 using namespace core;
 
-struct MapValue {
-    const char* edit;
-    const char* text;
-    int external; // first byte
-    std::optional<int> controller;
-};
+// Every field of the window that the table names, named once: boxes, buttons, labels, edits.
+TEST(ParameterTable, EveryWindowFieldIsNamedOnce) {
+    std::vector<std::string> names;
+    for (const TPlainGroup& group : ParameterGroups()) {
+        names.insert(names.end(), {group.Box.Name, group.Read.Name, group.Write.Name});
+        if (group.OtherLabel.Name)
+            names.push_back(group.OtherLabel.Name);
+        for (std::size_t v = 0; v < group.Count; ++v) {
+            names.push_back(group.Values[v].Edit.Name);
+            if (group.Values[v].Label.Name)
+                names.push_back(group.Values[v].Label.Name);
+        }
+    }
+    std::vector<std::string> sorted = names;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end())
+        << "a field is named twice";
+}
 
-struct MapRow {
-    const char* caption;
-    const char* box;
-    const char* read;
-    const char* write;
-    const char* writeText;
-    TParameterType type;
-    TControllerRule rule;
-    int readAddress;
-    int selector;
-    std::vector<MapValue> values;
-};
-
-constexpr auto S = TParameterType::Single;
-constexpr auto W = TParameterType::Word16;
-constexpr auto Place = TControllerRule::ControllerPlace;
-constexpr auto None = TControllerRule::NoPlace;
-constexpr auto External = TControllerRule::AlwaysExternal;
-
-const MapRow kMap[] = {
-    {"Коррекция цируса",
-     "GroupBox10",
-     "Button3",
-     "Button4",
-     "Записать",
-     S,
-     Place,
-     14,
-     10,
-     {{"Edit1", "Edit1", 14, 24}, {"Edit2", "Edit2", 18, 28}}},
-    {"Коррекция термопары",
-     "GroupBox11",
-     "Button5",
-     "Button6",
-     "Записать",
-     S,
-     Place,
-     22,
-     11,
-     {{"Edit3", "Edit3", 22, 32}, {"Edit4", "Edit4", 26, 36}}},
-    {"Коррекция гр. застывания",
-     "GroupBox12",
-     "Button7",
-     "Button8",
-     "Записать",
-     S,
-     Place,
-     46,
-     12,
-     {{"Edit5", "Edit5", 46, 12}}},
-    {"Реверс",
-     "GroupBox13",
-     "Button2",
-     "Button9",
-     "Записать",
-     S,
-     Place,
-     38,
-     13,
-     {{"Edit6", "Edit6", 38, 16}}},
-    {"Время открытия клапана",
-     "GroupBox14",
-     "Button14",
-     "Button11",
-     "Записать",
-     W,
-     Place,
-     54,
-     14,
-     {{"Edit8", "Edit8", 54, 40}}},
-    {"Скорость охлаждения",
-     "GroupBox15",
-     "Button15",
-     "Button10",
-     "Записать",
-     S,
-     Place,
-     42,
-     15,
-     {{"Edit7", "Edit7", 42, 20}}},
-    {"Граница помутнения",
-     "GroupBox16",
-     "Button16",
-     "Button12",
-     "Записать",
-     S,
-     Place,
-     50,
-     16,
-     {{"Edit9", "Edit9", 50, 42}}},
-    {"Граница Dф. застывания по  клапану ",
-     "GroupBox17",
-     "Button19",
-     "Button26",
-     "Записать",
-     S,
-     Place,
-     56,
-     17,
-     {{"gr_df", "gr_df", 56, 46}}},
-    {"Минимальная скорость",
-     "GroupBox18",
-     "Button29",
-     "Button30",
-     "Button30",
-     S,
-     None,
-     60,
-     18,
-     {{"Edit11", "Edit11", 60, std::nullopt}}},
-    {"Температура конденсатора",
-     "GroupBox19",
-     "Button31",
-     "Button32",
-     "Записать",
-     S,
-     None,
-     71,
-     19,
-     {{"Edit12", "Edit11", 71, std::nullopt}}},
-    {"температура нагрева исп. или ячейки",
-     "GroupBox20",
-     "Button33",
-     "Button34",
-     "Записать",
-     S,
-     None,
-     66,
-     20,
-     {{"Edit13", "Edit11", 66, std::nullopt}}},
-    {"ПИД",
-     "GroupBox21",
-     "Button35",
-     "Button36",
-     "Записать",
-     S,
-     External,
-     75,
-     21,
-     {{"Edit17", "Edit17", 75, std::nullopt},
-      {"Edit18", "Edit18", 79, std::nullopt},
-      {"Edit19", "Edit19", 83, std::nullopt}}},
-};
-
-TEST(ParameterTable, IsTheAnalyzersParameterMap) {
-    const auto groups = ParameterGroups();
-    ASSERT_EQ(groups.size(), std::size(kMap));
-    for (std::size_t g = 0; g < groups.size(); ++g) {
-        const TPlainGroup& group = groups[g];
-        const MapRow& row = kMap[g];
-        SCOPED_TRACE(row.caption);
-        EXPECT_STREQ(group.Caption, row.caption);
-        EXPECT_STREQ(group.Box.Name, row.box);
-        EXPECT_STREQ(group.Read.Name, row.read);
-        EXPECT_STREQ(group.Write.Name, row.write);
-        EXPECT_STREQ(group.WriteText, row.writeText);
-        EXPECT_EQ(group.Type, row.type);
-        EXPECT_EQ(group.Rule, row.rule);
-        EXPECT_EQ(group.ReadAddress(), row.readAddress);
-        EXPECT_EQ(group.Selector, row.selector);
-        EXPECT_EQ(group.PidTerms, std::string(row.caption) == "ПИД");
-        ASSERT_EQ(group.Count, row.values.size());
+// No two values share a byte of either memory, and no two reads a selector.
+TEST(ParameterTable, NoTwoValuesAtOneAddress) {
+    std::map<int, std::string> external, controller;
+    std::set<int> selectors;
+    for (const TPlainGroup& group : ParameterGroups()) {
+        SCOPED_TRACE(group.Caption);
+        EXPECT_TRUE(selectors.insert(group.Selector).second) << "selector " << int(group.Selector);
         for (std::size_t v = 0; v < group.Count; ++v) {
             const TParameterValue<void>& value = group.Values[v];
-            EXPECT_STREQ(value.Edit.Name, row.values[v].edit);
-            EXPECT_STREQ(value.Text, row.values[v].text);
-            EXPECT_EQ(value.External, row.values[v].external);
-            if (row.values[v].controller) {
-                EXPECT_EQ(value.Controller, *row.values[v].controller) << value.Edit.Name;
+            for (std::size_t k = 0; k < ValueBytes(group); ++k) {
+                EXPECT_TRUE(external.emplace(value.External + k, value.Edit.Name).second)
+                    << value.Edit.Name << " and " << external[value.External + k]
+                    << " share external byte " << value.External + k;
+                if (group.Rule == TControllerRule::ControllerPlace) {
+                    EXPECT_TRUE(controller.emplace(value.Controller + k, value.Edit.Name).second)
+                        << value.Edit.Name << " and " << controller[value.Controller + k]
+                        << " share controller byte " << value.Controller + k;
+                }
             }
         }
+    }
+}
+
+// A read names the first value's address and its reply fills the values from data byte 0
+// on, so a group's values follow each other in the external EEPROM; a 32-byte reply holds
+// them all.
+TEST(ParameterTable, AGroupsValuesFollowItsReadAddress) {
+    for (const TPlainGroup& group : ParameterGroups()) {
+        SCOPED_TRACE(group.Caption);
+        ASSERT_GE(group.Count, 1u);
+        ASSERT_LE(group.Count, group.Values.size());
+        for (std::size_t v = 0; v < group.Count; ++v)
+            EXPECT_EQ(group.Values[v].External, group.ReadAddress() + v * ValueBytes(group))
+                << group.Values[v].Edit.Name;
+        EXPECT_LE(group.Count * ValueBytes(group), 32u);
     }
 }
 
@@ -210,6 +90,8 @@ TEST(ParameterTable, TheGroupsLabelsAreTheDesigns) {
         EXPECT_STREQ(groups[grPid].Values[v].Label.Name, pid[v].first);
         EXPECT_STREQ(groups[grPid].Values[v].LabelText, pid[v].second);
     }
+    EXPECT_STREQ(groups[grPid].OtherLabel.Name, "Label27");
+    EXPECT_STREQ(groups[grPid].OtherLabelText, "Label27");
 }
 
 // The external EEPROM read reply: the selector and the edits it fills, in data order.

@@ -1,6 +1,7 @@
 // The English window: captions and header set at start, the design texts it keeps, the
 // window without the PID-terms group, and the English run messages and notices.
 #include "EnglishFixture.h"
+#include "tests/platform/MessageLocale.h"
 
 #include <fstream>
 #include <functional>
@@ -218,19 +219,23 @@ TEST_F(EnglishWindow, NotConnectedNotices) {
     EXPECT_EQ(f.Label4->Caption(), "Device not connected !");
 }
 
-// The English build shows the platform's texts and our own in English.
+// The English build shows its own texts in English, the platform's in the language of the
+// user's locale as the Russian build does.
 TEST_F(EnglishWindow, WriteFailuresInEnglish) {
     struct Case {
         sim::OpenMode mode;
         std::uint16_t length;
+        const char* locale;
         const char* text;
     };
     const Case cases[] = {
-        {sim::OpenMode::QueryOnly, 65, "WRITE ERROR: Access denied (5)"},
-        {sim::OpenMode::ReadWrite, 66, "Output report length 66 is not supported"},
+        {sim::OpenMode::QueryOnly, 65, "en_US.UTF-8", "WRITE ERROR: Access denied (5)"},
+        {sim::OpenMode::QueryOnly, 65, "ru_RU.UTF-8", "WRITE ERROR: Отказано в доступе (5)"},
+        {sim::OpenMode::ReadWrite, 66, "ru_RU.UTF-8", "Output report length 66 is not supported"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
+        const platform_test::MessageLocale locale(c.locale);
         auto info = apptest::DeviceInfo(apptest::kAnalyzerVid, apptest::kAnalyzerPid);
         info.openMode = c.mode;
         info.outputReportLength = c.length;
