@@ -100,6 +100,7 @@ void TForm1::ShowStatusReport(const std::uint8_t* Data, std::size_t Size,
     core::TMeasurement m = MeasurementOf(*this);
     core::ApplyStatusReport(m, *report, FParseRules);
     Store(*this, m);
+    ++FStatusReports;
 
     const core::TStatusDisplays t = core::StatusDisplayTexts(m);
     StatusBar1->Panels(3).SetText(t.AdditivePanel);
