@@ -165,6 +165,11 @@ void AnalyzerModel::SetDemo(const DemoSettings& demo) {
     determination_.SetDemo(demo);
 }
 
+void AnalyzerModel::SetOwnClock(bool on) {
+    std::lock_guard lock(mutex_);
+    determination_.SetOwnClock(on);
+}
+
 double AnalyzerModel::DemoSpeedUp() const {
     std::lock_guard lock(mutex_);
     return determination_.DemoSpeedUp();

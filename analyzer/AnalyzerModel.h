@@ -71,6 +71,8 @@ public:
     void SetSample(const Sample& sample);
     void SetMethod(Method method);
     void SetDemo(const DemoSettings& demo);
+    // The determination goes on by its own clock, also while nobody polls (see Determination).
+    void SetOwnClock(bool on);
     double DemoSpeedUp() const;
 
     std::uint8_t State() const;

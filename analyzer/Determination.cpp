@@ -136,7 +136,7 @@ void Determination::StepRest() {
     switch (state_) {
     case AnalyzerState::Ended:
         endHold_ += kStep;
-        if (endHold_ >= kEndHoldSeconds && endReports_ >= kEndReports) {
+        if (endHold_ >= kEndHoldSeconds && (ownClock_ || endReports_ >= kEndReports)) {
             state_ = AnalyzerState::Rest;
             settle_ = 0;
         }

@@ -77,6 +77,10 @@ public:
     // Called for every status report sent: state 5 and the demo's ready wait last until
     // the host has seen them.
     void NoteReported();
+    // On its own clock the end state lasts its hold time whether or not the host has seen
+    // it, as an analyzer does whose cable is out (off at the start). The demo's ready wait
+    // still waits for the host.
+    void SetOwnClock(bool on) { ownClock_ = on; }
 
     StatusFields Fields() const;
     std::uint8_t State() const { return Byte(state_); }
@@ -108,6 +112,7 @@ private:
     AnalyzerState state_ = AnalyzerState::Rest;
     double temperature_;
     bool drain_ = false;
+    bool ownClock_ = false;
     double pending_ = 0;
 
     // the run

@@ -70,4 +70,12 @@ PlotOutput PlotStep(const PlotInput& in) {
     return out;
 }
 
+RecordResults CutOffResults(const RecordResults& now, const RecordResults& run) {
+    auto pick = [](float reported, float ran) {
+        return reported != core::kNotDetermined ? reported : ran;
+    };
+    return {pick(now.cloudPoint, run.cloudPoint), pick(now.pourPoint, run.pourPoint),
+            pick(now.filterPoint, run.filterPoint), run.additive};
+}
+
 } // namespace app

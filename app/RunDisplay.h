@@ -74,4 +74,18 @@ struct PlotOutput {
 
 PlotOutput PlotStep(const PlotInput& in);
 
+// The results a journal record takes (77: not determined).
+struct RecordResults {
+    float cloudPoint = 77;
+    float pourPoint = 77;
+    float filterPoint = 77;
+    float additive = 0;
+    bool operator==(const RecordResults&) const = default;
+};
+
+// A determination that the next one's ready state follows before its end was seen (it ended
+// while the cable was out) is recorded with each result as the analyzer reports it now where
+// it has one, else as it reported it while the determination ran; the additive as it ran.
+RecordResults CutOffResults(const RecordResults& now, const RecordResults& run);
+
 } // namespace app

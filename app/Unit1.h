@@ -20,6 +20,7 @@
 
 #include "app/core/InputReport.h"
 #include "app/core/OutputReport.h"
+#include "app/RunDisplay.h"
 #include "app/Unit1Journal.h"
 #include "hid/HidControllerClass.h"
 #include "ui/Buttons.h"
@@ -340,6 +341,15 @@ public:
     double FBaseline = 0;
     bool FRecordPending = false;
     int FRunSeconds = 0;
+    // Status reports decoded (ParseDeviceReport counts them) and the count the last Timer2
+    // tick found: a tick that finds no new report plots nothing and ends no determination.
+    std::uint64_t FStatusReports = 0;
+    std::uint64_t FStatusReportsTicked = 0;
+    // A running state (20, 30, 40) was seen since the charts were last cleared, and the
+    // results that the determination's reports gave: a ready state that follows it without
+    // its end (it ended while the cable was out) records it first.
+    bool FRunSeen = false;
+    app::RecordResults FRunResults;
 
     // ---- one journal row per determination (run display and journal) ----------------------
     // Timer2Timer makes FDeterminationMark new on every tick that sets FRecordPending: a

@@ -57,6 +57,7 @@ void TForm1::ShowStatusReport(const std::uint8_t* Data, std::size_t Size,
     core::TMeasurement& m = *this;
     if (!core::ApplyStatusReport(m, Data, Size, version, FParseRules))
         return;
+    ++FStatusReports;
 
     const core::TStatusDisplays t = core::StatusDisplayTexts(m);
     StatusBar1->Panels(3).SetText(t.AdditivePanel);

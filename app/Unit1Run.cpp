@@ -19,6 +19,27 @@ void AddPoint(ui::TLineSeries* series, const std::optional<app::PlotPoint>& p) {
         series->AddXY(p->x, p->y);
 }
 
+app::RecordResults ReportedResults(const TForm1& f) {
+    return {f.FCloudPoint, f.FPourPoint, f.FFilterPoint, f.FAdditive};
+}
+
+// The record of a determination that the next one's ready state follows without its end: as
+// an end takes it, from the charts as they stand (its curves up to the last report it sent)
+// and the measurement fields, which hold its results until the next report replaces them.
+void RecordCutOffDetermination(TForm1& f) {
+    f.FRunSeen = false;
+    f.Timer3->SetEnabled(false);
+    const app::RecordResults r = app::CutOffResults(ReportedResults(f), f.FRunResults);
+    f.FCloudPoint = r.cloudPoint;
+    f.FPourPoint = r.pourPoint;
+    f.FFilterPoint = r.filterPoint;
+    f.FAdditive = r.additive;
+    const std::uint64_t mark = f.FDeterminationMark;
+    f.AppendRecord();
+    if (f.FDeterminationMark == mark)
+        f.FRecordPending = false;
+}
+
 } // namespace
 
 void TForm1::Timer2Timer(ui::TObject*) {
@@ -28,7 +49,13 @@ void TForm1::Timer2Timer(ui::TObject*) {
         return;
     }
 
-    if (app::IsPlottingState(FState, FModeByte)) {
+    // Only a status report that came since the last tick is plotted or ends a determination:
+    // while none comes (the cable out, the analyzer silent) the charts and the journal keep
+    // to what was measured.
+    const bool fresh = FStatusReports != FStatusReportsTicked;
+    FStatusReportsTicked = FStatusReports;
+
+    if (fresh && app::IsPlottingState(FState, FModeByte)) {
         const app::PlotOutput out = app::PlotStep(
             {FTemperature, FPrevTemperature, FSignal, FPrevSignal, FDf, FModeByte, FBaseline});
         Series1->Add(out.temperature);
@@ -46,9 +73,10 @@ void TForm1::Timer2Timer(ui::TObject*) {
     const std::string text = app::StateText(texts, FState, FTemperature);
     // The end of a determination: its record, then the flag. A determination that began
     // while the record was taken (a tick run from an error box) keeps its flag.
-    auto takeRecord = [this] {
-        if (!FRecordPending)
+    auto takeRecord = [this, fresh] {
+        if (!fresh || !FRecordPending)
             return;
+        FRunSeen = false;
         const std::uint64_t mark = FDeterminationMark;
         AppendRecord();
         if (FDeterminationMark == mark)
@@ -68,11 +96,20 @@ void TForm1::Timer2Timer(ui::TObject*) {
         if (!FRecordPending)
             ClearRunCharts(*this);
         FRecordPending = true;
+        if (fresh) {
+            FRunSeen = true;
+            FRunResults = ReportedResults(*this);
+        }
     } else if (FState == app::Byte(app::TAnalyzerState::CfppValve)) {
         // Sets no flag, so it begins no determination of its own.
         Label4->SetCaption(text);
         Timer3->SetEnabled(true);
+        if (fresh && FRunSeen)
+            FRunResults = ReportedResults(*this);
     } else if (app::IsReadyState(FState)) {
+        // A determination whose end was not seen is recorded before its charts are cleared.
+        if (fresh && FRunSeen)
+            RecordCutOffDetermination(*this);
         ++FDeterminationMark;
         Label4->SetCaption(text);
         ClearRunCharts(*this);

@@ -214,8 +214,13 @@ std::u16string THidDevice::GetSerialNumber() {
 }
 
 bool THidDevice::SyncWrite(const void* Buffer, DWORD Count, DWORD& Written) {
-    if (!OpenDeviceHandle())
+    if (!OpenDeviceHandle()) {
+        // A device that has gone, whether or not its removal was seen yet, is not connected;
+        // no earlier call's error stands for it.
+        if (!FPluggedIn.load() || ::GetLastError() == ERROR_FILE_NOT_FOUND)
+            ::SetLastError(ERROR_DEVICE_NOT_CONNECTED);
         return false;
+    }
     return ::WriteFile(FSyncHandle, Buffer, Count, &Written, nullptr) != FALSE;
 }
 

@@ -1,8 +1,9 @@
 // File handles on the device bus, overlapped reads with completion routines and alertable
-// waits, and the per-thread last error.
+// waits, bounded writes, and the per-thread last error.
 //
 // One lock guards every file, every read and every thread's completion queue. It is never
 // held while the bus is called, so the bus may deliver reports while holding its own lock.
+// The writes of a handle run on a thread of its own (see Writer).
 #include "platform/DeviceBus.h"
 #include "platform/Internal.h"
 
@@ -13,6 +14,7 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <unordered_map>
 #include <vector>
@@ -24,8 +26,86 @@ constexpr ULONG kDefaultInputBuffers = 32;
 constexpr ULONG kMinInputBuffers = 2;
 constexpr ULONG kMaxInputBuffers = 512;
 constexpr ULONG_PTR kStatusPending = 0x103;
+// How long WriteFile waits for the device to take a report.
+constexpr auto kWriteWait = std::chrono::milliseconds(200);
 
 struct ThreadIo;
+
+// The writes of one handle, on a thread of their own, so that a device that takes no report
+// (a hung one, or one whose endpoint nobody reads) holds the writing thread no longer than
+// kWriteWait. One write is in flight at a time; its report is copied, and it keeps its
+// connection (and the file that is the connection's sink) until the device has taken it,
+// also after the handle has been closed.
+class Writer : public std::enable_shared_from_this<Writer> {
+public:
+    // ERROR_TIMEOUT when the device has not taken the report within the wait, or has not
+    // yet taken the one before: a write is never queued behind another.
+    DWORD Write(std::shared_ptr<BusConnection> connection, const std::uint8_t* data,
+                std::size_t length);
+    // No write follows: the thread ends once the write in flight has.
+    void Close();
+
+private:
+    void Run();
+
+    std::mutex mutex_;
+    std::condition_variable wake_;              // a write to do, or Close
+    std::condition_variable done_;              // a write has ended
+    std::shared_ptr<BusConnection> connection_; // of the write not yet started
+    std::vector<std::uint8_t> report_;
+    std::uint64_t started_ = 0;
+    std::uint64_t finished_ = 0;
+    DWORD error_ = ERROR_SUCCESS; // of the last write that ended
+    bool running_ = false;
+    bool closed_ = false;
+};
+
+DWORD Writer::Write(std::shared_ptr<BusConnection> connection, const std::uint8_t* data,
+                    std::size_t length) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (started_ != finished_)
+        return ERROR_TIMEOUT;
+    if (!running_) {
+        try {
+            std::thread([self = shared_from_this()] { self->Run(); }).detach();
+        } catch (const std::system_error&) {
+            return ERROR_NOT_ENOUGH_MEMORY;
+        }
+        running_ = true;
+    }
+    report_.assign(data, data + length);
+    connection_ = std::move(connection);
+    const std::uint64_t mine = ++started_;
+    wake_.notify_all();
+    if (!done_.wait_for(lock, kWriteWait, [&] { return finished_ == mine; }))
+        return ERROR_TIMEOUT;
+    return error_;
+}
+
+void Writer::Close() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    closed_ = true;
+    wake_.notify_all();
+}
+
+void Writer::Run() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+        wake_.wait(lock, [&] { return connection_ || closed_; });
+        if (!connection_)
+            return;
+        std::shared_ptr<BusConnection> connection = std::move(connection_);
+        const std::vector<std::uint8_t> report = std::move(report_);
+        report_.clear();
+        lock.unlock();
+        const DWORD error = connection->Write(report.data(), report.size());
+        connection.reset(); // may close the file, which closes this writer
+        lock.lock();
+        error_ = error;
+        ++finished_;
+        done_.notify_all();
+    }
+}
 
 // One read started by ReadFileEx.
 struct Read {
@@ -58,7 +138,12 @@ struct FileObject final : InputSink {
     ULONG bufferCount = kDefaultInputBuffers;
     std::deque<std::vector<std::uint8_t>> reports;
     std::deque<std::shared_ptr<Read>> pending;
+    std::shared_ptr<Writer> writer; // made by the first write
 
+    ~FileObject() {
+        if (writer)
+            writer->Close();
+    }
     void InputReport(const std::uint8_t* data, std::size_t length) override;
     void Disconnected() override;
 };
@@ -160,6 +245,17 @@ FileObject* FindFile(HANDLE handle) {
 
 thread_local DWORD t_lastError = ERROR_SUCCESS;
 
+// Lock held: the file's connection, which keeps the file alive as long as it is held: the
+// file is the connection's sink.
+std::shared_ptr<BusConnection> HeldConnection(const std::shared_ptr<FileObject>& file) {
+    struct Held {
+        std::shared_ptr<FileObject> file;
+        std::shared_ptr<BusConnection> connection; // destroyed first
+    };
+    auto held = std::make_shared<Held>(Held{file, file->connection});
+    return std::shared_ptr<BusConnection>(held, held->connection.get());
+}
+
 } // namespace
 
 HANDLE NewHandleValue() {
@@ -169,18 +265,11 @@ HANDLE NewHandleValue() {
 
 std::shared_ptr<BusConnection> FileConnection(HANDLE handle) {
     std::lock_guard<std::mutex> lock(K().mutex);
-    FileObject* file = FindFile(handle);
-    if (!file) {
+    if (!FindFile(handle)) {
         ::SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
-    // The file lives as long as the connection handed out: it is the connection's sink.
-    struct Held {
-        std::shared_ptr<FileObject> file;
-        std::shared_ptr<BusConnection> connection; // destroyed first
-    };
-    auto held = std::make_shared<Held>(Held{K().files.at(handle), file->connection});
-    return std::shared_ptr<BusConnection>(held, held->connection.get());
+    return HeldConnection(K().files.at(handle));
 }
 
 bool GetInputBuffers(HANDLE handle, ULONG& count) {
@@ -257,26 +346,29 @@ BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
                LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED lpOverlapped) {
     if (lpNumberOfBytesWritten)
         *lpNumberOfBytesWritten = 0;
-    std::shared_ptr<FileObject> file;
+    std::shared_ptr<Writer> writer;
     std::shared_ptr<BusConnection> connection;
     {
         std::lock_guard<std::mutex> lock(K().mutex);
         auto it = K().files.find(hFile);
         if (it == K().files.end())
             return Fail(ERROR_INVALID_HANDLE);
-        file = it->second;
-        if (!(file->access & GENERIC_WRITE))
+        FileObject& file = *it->second;
+        if (!(file.access & GENERIC_WRITE))
             return Fail(ERROR_ACCESS_DENIED);
-        if (file->disconnected)
+        if (file.disconnected)
             return Fail(ERROR_DEVICE_NOT_CONNECTED);
-        connection = file->connection;
+        if (!file.writer)
+            file.writer = std::make_shared<Writer>();
+        writer = file.writer;
+        connection = HeldConnection(it->second);
     }
     if (lpOverlapped)
         return Fail(ERROR_NOT_SUPPORTED); // writes are synchronous here
     if (!lpBuffer && nNumberOfBytesToWrite)
         return Fail(ERROR_INVALID_USER_BUFFER);
-    const DWORD error =
-        connection->Write(static_cast<const std::uint8_t*>(lpBuffer), nNumberOfBytesToWrite);
+    const DWORD error = writer->Write(
+        std::move(connection), static_cast<const std::uint8_t*>(lpBuffer), nNumberOfBytesToWrite);
     if (error != ERROR_SUCCESS)
         return Fail(error);
     if (lpNumberOfBytesWritten)

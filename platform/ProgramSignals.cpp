@@ -9,15 +9,17 @@ namespace platform {
 
 namespace {
 
-volatile std::sig_atomic_t noted[3] = {};
+volatile std::sig_atomic_t noted[5] = {};
 
 // The signal numbers of each, in the order of ProgramSignal.
-constexpr int kNumbers[][2] = {{SIGINT, SIGTERM}, {SIGUSR1, 0}, {SIGUSR2, 0}};
+constexpr int kNumbers[][2] = {
+    {SIGINT, SIGTERM}, {SIGUSR1, 0}, {SIGUSR2, 0}, {SIGTSTP, 0}, {SIGCONT, 0}};
+constexpr int kCount = sizeof kNumbers / sizeof kNumbers[0];
 
 int Index(ProgramSignal signal) { return static_cast<int>(signal); }
 
 void Note(int number) {
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < kCount; ++i)
         for (int n : kNumbers[i])
             if (n == number)
                 noted[i] = 1;

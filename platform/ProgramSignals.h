@@ -4,9 +4,11 @@
 namespace platform {
 
 enum class ProgramSignal {
-    Stop,  // SIGINT or SIGTERM
-    User1, // SIGUSR1
-    User2, // SIGUSR2
+    Stop,   // SIGINT or SIGTERM
+    User1,  // SIGUSR1
+    User2,  // SIGUSR2
+    Pause,  // SIGTSTP (no stop: only noted)
+    Resume, // SIGCONT
 };
 
 // From now on the signal notes itself in place of its default action.

@@ -73,6 +73,7 @@ constexpr MessageTexts kMessages[] = {
     {ERROR_DEVICE_NOT_CONNECTED, "The device is not connected.", "Устройство не подключено."},
     {ERROR_NOT_FOUND, "Not found.", "Не найдено."},
     {ERROR_INVALID_WINDOW_HANDLE, "The window handle is not valid.", "Неверный дескриптор окна."},
+    {ERROR_TIMEOUT, "The wait for the operation timed out.", "Время ожидания операции истекло."},
     {ERROR_INVALID_USER_BUFFER, "The buffer is not valid for this request.",
      "Буфер не подходит для этого запроса."},
     {ERROR_RESOURCE_LANG_NOT_FOUND, "There is no text in this language.",

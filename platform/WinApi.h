@@ -93,6 +93,7 @@ constexpr DWORD ERROR_IO_PENDING = 997;
 constexpr DWORD ERROR_DEVICE_NOT_CONNECTED = 1167;
 constexpr DWORD ERROR_NOT_FOUND = 1168;
 constexpr DWORD ERROR_INVALID_WINDOW_HANDLE = 1400;
+constexpr DWORD ERROR_TIMEOUT = 1460;
 constexpr DWORD ERROR_INVALID_USER_BUFFER = 1784;
 constexpr DWORD ERROR_NO_SUCH_DEVINST = 0xE000020Bu;
 
@@ -299,7 +300,10 @@ DWORD GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
 HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                    void* lpSecurityAttributes, DWORD dwCreationDisposition,
                    DWORD dwFlagsAndAttributes, HANDLE hTemplateFile);
-// Synchronous write (lpOverlapped must be null): hands one output report to the device.
+// Synchronous write (lpOverlapped must be null): hands one output report to the device and
+// waits at most 200 ms for it to be taken. A report not taken by then stays in flight (the
+// handle's own thread goes on writing it, also after the handle is closed) and the call fails
+// with ERROR_TIMEOUT, as does every write of the handle until that report has gone.
 BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
                LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED lpOverlapped);
 // Starts one read on an overlapped handle; the routine runs in this thread's next alertable

@@ -19,6 +19,11 @@ hidraw::GadgetIdentity GadgetAnalyzerIdentity(std::uint16_t bcdDevice) {
 }
 
 bool ServeOne(hidraw::UsbGadget& gadget, AnalyzerModel& model, int timeoutMs, int replyTimeoutMs) {
+    return ServeOne(gadget, model, timeoutMs, replyTimeoutMs, {});
+}
+
+bool ServeOne(hidraw::UsbGadget& gadget, AnalyzerModel& model, int timeoutMs, int replyTimeoutMs,
+              const std::function<void(const InputReport&)>& sent) {
     std::vector<std::uint8_t> written;
     const int got = gadget.NextOutput(written, timeoutMs);
     if (got <= 0)
@@ -26,7 +31,8 @@ bool ServeOne(hidraw::UsbGadget& gadget, AnalyzerModel& model, int timeoutMs, in
     // the wire carries no report ID: the model takes the report as the host built it
     written.insert(written.begin(), 0);
     for (const InputReport& report : model.HandleOutputReport(written.data(), written.size()))
-        gadget.SendInput(report.data() + 1, report.size() - 1, replyTimeoutMs);
+        if (gadget.SendInput(report.data() + 1, report.size() - 1, replyTimeoutMs) && sent)
+            sent(report);
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include "platform/linux/UsbGadget.h"
 
 #include <cstdint>
+#include <functional>
 
 namespace analyzer {
 
@@ -18,5 +19,8 @@ hidraw::GadgetIdentity GadgetAnalyzerIdentity(std::uint16_t bcdDevice);
 // when the gadget's node failed.
 bool ServeOne(hidraw::UsbGadget& gadget, AnalyzerModel& model, int timeoutMs,
               int replyTimeoutMs = 1000);
+// The same, and tells `sent` of every reply the host took.
+bool ServeOne(hidraw::UsbGadget& gadget, AnalyzerModel& model, int timeoutMs, int replyTimeoutMs,
+              const std::function<void(const InputReport&)>& sent);
 
 } // namespace analyzer

@@ -1,6 +1,8 @@
 #include "platform/linux/Errors.h"
 
 #include <cerrno>
+#include <cstdio>
+#include <system_error>
 
 namespace hidraw {
 namespace {
@@ -51,6 +53,33 @@ DWORD ErrorFromIo(int error) {
     case ECONNRESET: return ERROR_DEVICE_NOT_CONNECTED;
     default: return Common(error);
     }
+}
+
+namespace {
+
+std::string Cause(const std::string& what, int error) {
+    return what + ": " + std::generic_category().message(error);
+}
+
+} // namespace
+
+void TraceFailure(const std::string& what, int error) {
+    std::fprintf(stderr, "coldpoint: %s\n", Cause(what, error).c_str());
+}
+
+void TraceOnce::Failed(const std::string& what, int error) { Failed(Cause(what, error)); }
+
+void TraceOnce::Failed(const std::string& text) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (text == last_)
+        return;
+    last_ = text;
+    std::fprintf(stderr, "coldpoint: %s\n", text.c_str());
+}
+
+void TraceOnce::Succeeded() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    last_.clear();
 }
 
 } // namespace hidraw

@@ -10,23 +10,28 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <string>
-#include <system_error>
 
 namespace hidraw {
 namespace {
 
 // Where sysfs could not give the descriptor, the node's ioctl may.
-std::vector<std::uint8_t> DescriptorFromNode(int fd) {
+std::vector<std::uint8_t> DescriptorFromNode(int fd, const std::string& path) {
     int size = 0;
-    if (fd < 0 || ioctl(fd, HIDIOCGRDESCSIZE, &size) < 0 || size <= 0 ||
-        size > HID_MAX_DESCRIPTOR_SIZE)
+    if (fd < 0)
+        return {};
+    if (ioctl(fd, HIDIOCGRDESCSIZE, &size) < 0) {
+        TraceFailure("ioctl(HIDIOCGRDESCSIZE) on " + path, errno);
+        return {};
+    }
+    if (size <= 0 || size > HID_MAX_DESCRIPTOR_SIZE)
         return {};
     hidraw_report_descriptor rd{};
     rd.size = static_cast<__u32>(size);
-    if (ioctl(fd, HIDIOCGRDESC, &rd) < 0)
+    if (ioctl(fd, HIDIOCGRDESC, &rd) < 0) {
+        TraceFailure("ioctl(HIDIOCGRDESC) on " + path, errno);
         return {};
+    }
     return {rd.value, rd.value + std::min<std::size_t>(rd.size, HID_MAX_DESCRIPTOR_SIZE)};
 }
 
@@ -102,15 +107,17 @@ DWORD HidrawBus::Open(const std::string& path, DWORD access, platform::InputSink
     int fd = -1;
     if (access & (GENERIC_READ | GENERIC_WRITE)) {
         fd = open(path.c_str(), OpenFlags(access, reads));
+        const int error = errno;
+        std::lock_guard lock(mutex_);
+        TraceOnce& trace = openTraces_[path];
         if (fd < 0) {
-            const int error = errno;
-            std::fprintf(stderr, "coldpoint: cannot open %s: %s\n", path.c_str(),
-                         std::generic_category().message(error).c_str());
+            trace.Failed("cannot open " + path, error);
             return ErrorFromOpen(error);
         }
+        trace.Succeeded();
     }
     if (record->reportDescriptor.empty())
-        record->reportDescriptor = DescriptorFromNode(fd);
+        record->reportDescriptor = DescriptorFromNode(fd, path);
     auto descriptor = ParseReportDescriptor(record->reportDescriptor);
     auto opened = std::make_unique<HidrawConnection>(
         source_, std::move(*record), std::move(descriptor), fd, access, reads ? sink : nullptr);

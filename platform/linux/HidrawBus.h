@@ -5,6 +5,7 @@
 // has gone, so a path opens only while it still belongs to the interface that the latest
 // enumeration listed under it.
 #include "platform/DeviceBus.h"
+#include "platform/linux/Errors.h"
 #include "platform/linux/HotplugMonitor.h"
 #include "platform/linux/UdevSource.h"
 
@@ -41,6 +42,7 @@ private:
     std::shared_ptr<UdevSource> source_;
     std::map<DWORD, Entry> entries_;              // by instance, as last enumerated
     std::map<std::string, DWORD> instanceOfPath_; // node path -> instance
+    std::map<std::string, TraceOnce> openTraces_; // node path -> its failed opens told
     std::unique_ptr<HotplugMonitor> monitor_;     // last: stops first
 };
 

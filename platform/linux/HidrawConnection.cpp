@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <system_error>
 #include <vector>
 
@@ -123,11 +124,20 @@ DWORD HidrawConnection::Write(const std::uint8_t* data, std::size_t length) {
     for (;;) {
         // Byte 0 is the report number; hidraw leaves a 0 out itself.
         const ssize_t n = write(node_->fd, data, length);
-        if (n == static_cast<ssize_t>(length))
+        if (n == static_cast<ssize_t>(length)) {
+            writeTrace_.Succeeded();
             return ERROR_SUCCESS;
+        }
         if (n < 0 && errno == EINTR)
             continue;
-        const DWORD error = n < 0 ? ErrorFromIo(errno) : ERROR_GEN_FAILURE;
+        const int cause = errno;
+        const std::string what = "write(2) to " + node_->path;
+        if (n < 0)
+            writeTrace_.Failed(what, cause);
+        else
+            writeTrace_.Failed(what + " took " + std::to_string(n) + " of " +
+                               std::to_string(length) + " bytes");
+        const DWORD error = n < 0 ? ErrorFromIo(cause) : ERROR_GEN_FAILURE;
         // whatever the transfer's error, a write to a device that has gone is not connected
         if (DWORD gone = Gone())
             return gone;

@@ -4,6 +4,7 @@
 // handle with read access and a sink runs a reader thread that waits in poll(2) on the node
 // and hands every report, report ID first, to the sink.
 #include "platform/DeviceBus.h"
+#include "platform/linux/Errors.h"
 #include "platform/linux/ReportDescriptor.h"
 #include "platform/linux/UdevSource.h"
 
@@ -55,6 +56,7 @@ private:
     ReportDescriptorInfo descriptor_;
     std::shared_ptr<Node> node_;
     DWORD access_;
+    TraceOnce writeTrace_;
     std::thread reader_;
 };
 

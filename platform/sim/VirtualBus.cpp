@@ -5,9 +5,25 @@
 
 #include <algorithm>
 #include <cctype>
+#include <condition_variable>
 #include <cstdio>
 
 namespace sim {
+
+// What the bus's connections reach of a device (under the bus's lock).
+struct DeviceSide {
+    // Waits while the device takes no reports; false when the interface went meanwhile.
+    static bool WaitUntilTaken(VirtualDevice& device, std::unique_lock<std::mutex>& lock,
+                               std::condition_variable& changed, const bool& plugged) {
+        if (device.takesReports_)
+            return true;
+        ++device.waitingWrites_;
+        changed.wait(lock, [&] { return device.takesReports_ || !plugged; });
+        --device.waitingWrites_;
+        return plugged;
+    }
+};
+
 namespace {
 
 class SimConnection;
@@ -23,6 +39,7 @@ struct Interface {
 
 struct State {
     mutable std::mutex mutex;
+    std::condition_variable changed; // a device takes reports again, or is unplugged
     std::vector<std::shared_ptr<Interface>> plugged; // in plug order
     std::uint32_t nextInstance = 1;
 };
@@ -74,7 +91,7 @@ public:
     DWORD Write(const std::uint8_t* data, std::size_t length) override {
         std::shared_ptr<VirtualDevice> device;
         {
-            std::lock_guard<std::mutex> lock(S().mutex);
+            std::unique_lock<std::mutex> lock(S().mutex);
             if (!iface_->plugged)
                 return ERROR_DEVICE_NOT_CONNECTED;
             if (!(access_ & GENERIC_WRITE))
@@ -86,6 +103,8 @@ public:
             if (length != reportLength)
                 return ERROR_INVALID_PARAMETER;
             device = iface_->device;
+            if (!DeviceSide::WaitUntilTaken(*device, lock, S().changed, iface_->plugged))
+                return ERROR_DEVICE_NOT_CONNECTED;
         }
         // Outside the lock: the model may answer with input reports at once.
         device->OnOutputReport(data, length);
@@ -163,6 +182,7 @@ private:
 
 void Disconnect(Interface& iface) {
     iface.plugged = false;
+    S().changed.notify_all();
     for (SimConnection* c : iface.connections)
         if (c->Sink())
             c->Sink()->Disconnected();
@@ -256,6 +276,17 @@ void VirtualDevice::SendInputReport(const std::uint8_t* data, std::size_t length
 bool VirtualDevice::IsPlugged() const {
     std::lock_guard<std::mutex> lock(S().mutex);
     return bus_ != nullptr;
+}
+
+void VirtualDevice::SetTakesReports(bool takes) {
+    std::lock_guard<std::mutex> lock(S().mutex);
+    takesReports_ = takes;
+    S().changed.notify_all();
+}
+
+int VirtualDevice::WaitingWrites() const {
+    std::lock_guard<std::mutex> lock(S().mutex);
+    return waitingWrites_;
 }
 
 std::uint32_t VirtualDevice::InstanceNumber() const {

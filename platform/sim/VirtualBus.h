@@ -53,15 +53,24 @@ public:
     }
 
     bool IsPlugged() const;
+    // While false the device takes no output report, as one whose endpoint nobody reads: a
+    // write waits inside the bus until the device takes reports again or is unplugged. True
+    // at the start.
+    void SetTakesReports(bool takes);
+    // Writes waiting now for the device to take their report.
+    int WaitingWrites() const;
     // The device instance number and path given at the first plug (0 and empty before).
     std::uint32_t InstanceNumber() const;
     std::string Path() const;
 
 private:
     friend class VirtualBus;
+    friend struct DeviceSide;
     VirtualDeviceInfo info_;
     VirtualBus* bus_ = nullptr;
     std::uint32_t instance_ = 0;
+    bool takesReports_ = true;
+    int waitingWrites_ = 0;
 };
 
 // A device that records every output report and answers nothing (tests).

@@ -317,6 +317,29 @@ TEST(DeterminationTest, EndStateLastsUntilTheHostHasSeenIt) {
     EXPECT_NE(Poll(model).cloud, 77) << "the results stay until the next ready state";
 }
 
+// On its own clock the analyzer goes on while nobody polls: the end lasts its hold time, the
+// sample warms and the next determination is prepared; its results go with the ready state.
+TEST(DeterminationTest, OnItsOwnClockTheEndPassesWhileNobodyPolls) {
+    AnalyzerModel model;
+    model.SetOwnClock(true);
+    model.SetSample(kDiesel);
+    model.SetMethod(Method::CloudPoint);
+    model.Advance(10);
+    PressStart(model);
+    for (int i = 0; i < 4 * 3600 && model.State() != Byte(AnalyzerState::Ended); ++i)
+        model.Advance(1);
+    ASSERT_EQ(model.State(), Byte(AnalyzerState::Ended));
+
+    std::vector<std::uint8_t> states{model.State()};
+    for (int i = 0; i < 3600; ++i) { // nobody polls
+        model.Advance(1);
+        if (states.back() != model.State())
+            states.push_back(model.State());
+    }
+    EXPECT_EQ(states, (std::vector<std::uint8_t>{5, 0, 1}));
+    EXPECT_EQ(Poll(model).cloud, 77) << "a ready state prepares a new determination";
+}
+
 TEST(DeterminationTest, RunEndsWhenTheCoolerGivesOut) {
     AnalyzerModel model;
     model.SetSample({-5.0, -15.0, -60.0, false}); // pours below what the cooler reaches

@@ -8,6 +8,7 @@
 
 #include "app/core/OutputReport.h"
 #include "tests/platform/MessageLocale.h"
+#include "tests/platform/SilentDevice.h"
 
 namespace {
 
@@ -263,6 +264,57 @@ TEST_F(ProtocolTest, Timer2StaysOnOnceAPollSucceeded) {
         EXPECT_TRUE(form_->Timer2->Enabled());
     }
     EXPECT_EQ(Boxes().Count(), 0);
+}
+
+// After the pull the write fails without reaching the device; the reason shown is that the
+// device is not connected, not what the enumeration of the pull left behind.
+TEST_F(ProtocolTest, WritesAfterThePullSayTheDeviceIsNotConnected) {
+    const platform_test::MessageLocale russian("ru_RU.UTF-8");
+    auto device = Bound();
+    ASSERT_TRUE(form_->Timer1->Tick());
+    sim::VirtualBus::Instance().Unplug(device);
+    Drain();
+    ASSERT_FALSE(form_->FCurrentDevice->PluggedIn());
+    const std::string text = "WRITE ERROR: Устройство не подключено (48F)";
+    EXPECT_TRUE(form_->Timer1->Tick());
+    EXPECT_EQ(Panel(0), text);
+    form_->BitBtn2->Click();
+    ASSERT_EQ(Boxes().Count(), 1);
+    EXPECT_EQ(Boxes().Last().text, "0 = " + text);
+}
+
+// An analyzer that takes no report holds the window only for a small bound: the poll shows
+// the time-out, the next poll is not queued behind the one in flight, commands fail the same
+// way, and once the analyzer takes reports again the polls go through.
+TEST_F(ProtocolTest, AnalyzerThatTakesNoReportsHoldsTheWindowOnlyBriefly) {
+    using namespace std::chrono_literals;
+    const platform_test::MessageLocale russian("ru_RU.UTF-8");
+    auto device = Bound();
+    const std::string text = "WRITE ERROR: Время ожидания операции истекло (5B4)";
+    {
+        silent::SilentFor silence(device);
+        for (int i = 0; i < 3; ++i) {
+            SCOPED_TRACE(i);
+            const auto start = std::chrono::steady_clock::now();
+            EXPECT_TRUE(form_->Timer1->Tick());
+            EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+            EXPECT_EQ(Panel(0), text);
+            EXPECT_FALSE(form_->Timer2->Enabled());
+            ASSERT_TRUE(silent::Eventually([&] { return device->WaitingWrites() == 1; }));
+        }
+        form_->BitBtn2->Click();
+        ASSERT_EQ(Boxes().Count(), 1);
+        EXPECT_EQ(Boxes().Last().text, "0 = " + text);
+        EXPECT_TRUE(device->Written().empty());
+        EXPECT_FALSE(silence.Hung());
+    }
+    ASSERT_TRUE(silent::Eventually([&] { return device->Written().size() == 1; }));
+    EXPECT_EQ(device->Written()[0], Bytes(65, 0)) << "the first poll, taken late";
+    ASSERT_TRUE(silent::Eventually([&] {
+        form_->Timer1->Tick();
+        return form_->Timer2->Enabled();
+    }));
+    EXPECT_EQ(device->Written().size(), 2u);
 }
 
 TEST_F(ProtocolTest, PollsGoOnBehindAFailureBox) {

@@ -165,6 +165,21 @@ TEST_F(RunDisplayRules, ValuesTheRoundingCannotTakeArePlottedAsTheyAre) {
     EXPECT_GT(*out.transmission, 1e60);
 }
 
+// A determination cut off by the next one's ready state takes each result from the present
+// report where it has one, else from the report of its run; the additive from its run.
+TEST_F(RunDisplayRules, ResultsOfADeterminationWhoseEndWasNotSeen) {
+    using R = app::RecordResults;
+    const struct {
+        R now, run, recorded;
+    } cases[] = {
+        {{77, 77, 77, 0}, {-5, 77, -15, 1}, {-5, 77, -15, 1}},
+        {{-5.5f, -25, 77, 0}, {-5, 77, -15, 1}, {-5.5f, -25, -15, 1}},
+        {{77, 77, 77, 1}, {77, 77, 77, 0}, {77, 77, 77, 0}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(app::CutOffResults(c.now, c.run), c.recorded);
+}
+
 TEST_F(RunDisplayRules, StateTexts) {
     struct Case {
         std::uint8_t state;

@@ -10,6 +10,7 @@
 #include "app/RunDisplay.h"
 #include "app/Texts.h"
 #include "app/core/NumberText.h"
+#include "app/core/CurveFile.h"
 #include "app/core/Journal.h"
 
 namespace {
@@ -29,7 +30,9 @@ protected:
     void Tick2() { ASSERT_TRUE(form_->Timer2->Tick()); }
     void Tick3() { ASSERT_TRUE(form_->Timer3->Tick()); }
 
+    // The fields as a status report sets them.
     void Report(std::uint8_t state, float t = 20, float f = 800, std::uint8_t mode = 1) {
+        ++form_->FStatusReports;
         form_->FPrevTemperature = form_->FTemperature;
         form_->FPrevSignal = form_->FSignal;
         form_->FState = state;
@@ -455,6 +458,85 @@ TEST_F(RunState, RecordThatFailedIsNotAppendedAgainAfterAStateBetween) {
             EXPECT_EQ(JournalRecords(), 1);
             EXPECT_FALSE(form_->FRecordPending);
         }
+    }
+}
+
+// A tick that finds no status report since the tick before (the cable is out, the analyzer
+// silent) plots nothing and ends nothing; the state it shows stays.
+TEST_F(RunState, TickWithoutANewReportAddsNoPointAndTakesNoRecord) {
+    Report(3);
+    Tick2();
+    for (std::uint8_t state : {20, 30, 40}) {
+        SCOPED_TRACE(int(state));
+        Report(state, 15, 700, 1);
+        Tick2();
+        const int points = Points();
+        ASSERT_GT(points, 0);
+        Tick2();
+        Tick2();
+        EXPECT_EQ(Points(), points);
+        EXPECT_TRUE(form_->Timer3->Enabled());
+    }
+    Report(50, 14, 690, 2);
+    Tick2();
+    const int points = Points();
+    Tick2();
+    EXPECT_EQ(Points(), points);
+
+    // the fields say idle, but no report said so: no record until one does
+    form_->FCloudPoint = -5;
+    form_->FState = 0;
+    Tick2();
+    EXPECT_EQ(JournalRecords(), 0);
+    EXPECT_TRUE(form_->FRecordPending);
+    Report(0, 5);
+    Tick2();
+    EXPECT_EQ(JournalRecords(), 1);
+    Tick2();
+    EXPECT_EQ(JournalRecords(), 1);
+}
+
+// A determination whose running states were seen and whose end was not (it ended while the
+// cable was out) is recorded when the next ready state comes, before the charts are cleared;
+// a ready state that follows no run records nothing.
+TEST_F(RunState, ReadyStateAfterARunWithoutItsEndRecordsTheRun) {
+    struct Case {
+        std::vector<std::uint8_t> states; // after the first ready state
+        int records;
+    };
+    const Case cases[] = {
+        {{40, 3}, 1},    {{40, 100, 3}, 1}, {{30, 50, 2}, 1}, {{40, 5, 3}, 1},
+        {{40, 0, 3}, 1}, {{3, 1}, 0},       {{50, 3}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "states " << ::testing::PrintToString(c.states));
+        form_->StringGrid1->SetRowCount(2);
+        form_->StringGrid1->SetRowTexts(1, {});
+        form_->FCloudPoint = -5;
+        form_->FPourPoint = core::kNotDetermined;
+        form_->FFilterPoint = core::kNotDetermined;
+        Report(3);
+        Tick2();
+        int points = 0;
+        for (std::uint8_t state : c.states) {
+            if (app::IsReadyState(state))
+                points = form_->Series1->Count() + form_->Series4->Count();
+            Report(state, 15, 700, state == 50 ? 2 : 1);
+            Tick2();
+        }
+        EXPECT_EQ(JournalRecords(), c.records);
+        if (c.records && c.states[1] != 5 && c.states[1] != 0) {
+            EXPECT_FALSE(form_->Timer3->Enabled());
+            const auto curve = core::LoadCurveFile((Dir() / "gr" / "gr1__.txt").string());
+            std::size_t recorded = 0;
+            for (const auto& series : curve.Series)
+                recorded += series.Points.size();
+            EXPECT_EQ(int(recorded), points) << "the run's charts, before they were cleared";
+        }
+        EXPECT_EQ(Points(), 0);
+        EXPECT_TRUE(form_->FRecordPending);
+        std::filesystem::remove_all(Dir() / "gr");
+        std::filesystem::create_directories(Dir() / "gr");
     }
 }
 

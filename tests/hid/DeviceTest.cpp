@@ -1,6 +1,8 @@
 // The device object: construction, handles, queries, buffers and writes.
 #include "HidTestSupport.h"
 
+#include "tests/platform/SilentDevice.h"
+
 using namespace hid;
 using namespace hidtest;
 namespace pt = platform::test;
@@ -157,6 +159,61 @@ TEST_F(DeviceTest, SyncWriteHandsTheReportToTheDevice) {
 
     sim::VirtualBus::Instance().Unplug(model);
     EXPECT_FALSE(device->SyncWrite(report, sizeof report, written));
+}
+
+// However the device has gone (its removal seen by the controller, or not yet, with the
+// handle open or closed), the write fails as not connected, not with what an earlier call
+// left in the last error.
+TEST_F(DeviceTest, WriteToADeviceThatHasGoneIsNotConnected) {
+    enum class Gone { Noticed, NotNoticedHandleClosed, NotNoticedHandleOpen };
+    for (Gone gone : {Gone::Noticed, Gone::NotNoticedHandleClosed, Gone::NotNoticedHandleOpen}) {
+        SCOPED_TRACE(static_cast<int>(gone));
+        auto model = Plug();
+        Controller().DeviceChange();
+        THidDevice* device = CheckOut();
+        ASSERT_NE(device, nullptr);
+        std::uint8_t report[65] = {};
+        DWORD written = 0;
+        if (gone == Gone::NotNoticedHandleOpen) {
+            ASSERT_TRUE(device->SyncWrite(report, sizeof report, written));
+        }
+        Unplug(model);
+        if (gone == Gone::Noticed) {
+            Drain(); // the removal pass unplugs it; the enumeration ends with "no more items"
+            ASSERT_FALSE(device->PluggedIn());
+            ASSERT_EQ(GetLastError(), DWORD(ERROR_NO_MORE_ITEMS));
+        } else {
+            SetLastError(ERROR_NO_MORE_ITEMS);
+        }
+        EXPECT_FALSE(device->SyncWrite(report, sizeof report, written));
+        EXPECT_EQ(GetLastError(), DWORD(ERROR_DEVICE_NOT_CONNECTED));
+        CheckIn(device);
+        Drain();
+    }
+}
+
+// A write still in flight when the device is given back: the check-in goes on at once, and
+// the report reaches the device once it takes reports again.
+TEST_F(DeviceTest, DeviceFreedWhileAWriteIsInFlight) {
+    auto model = Plug();
+    THidDevice* device = (Controller(), CheckOut());
+    ASSERT_NE(device, nullptr);
+    std::uint8_t report[65] = {0, 0, 0x08, 0x02};
+    DWORD written = 0;
+    silent::SilentFor silence(model);
+    EXPECT_FALSE(device->SyncWrite(report, sizeof report, written));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_TIMEOUT));
+    ASSERT_TRUE(silent::Eventually([&] { return model->WaitingWrites() == 1; }));
+    CheckIn(device);
+    ASSERT_EQ(Controller().Count(), 1); // a fresh object in its place
+    silence.End();
+    ASSERT_TRUE(silent::Eventually([&] { return model->Written().size() == 1; }));
+    EXPECT_EQ(model->Written()[0], std::vector<std::uint8_t>(report, report + 65));
+    EXPECT_FALSE(silence.Hung());
+    device = CheckOut();
+    ASSERT_NE(device, nullptr);
+    EXPECT_TRUE(device->SyncWrite(report, sizeof report, written));
+    EXPECT_EQ(model->Written().size(), 2u);
 }
 
 TEST_F(DeviceTest, ThreadSleepTimeBounds) {

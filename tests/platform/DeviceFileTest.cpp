@@ -1,6 +1,8 @@
 // Opening virtual devices, writing output reports, and the HID queries per handle.
 #include "PlatformFixture.h"
 
+#include "tests/platform/SilentDevice.h"
+
 #include <cstring>
 
 namespace platform_test {
@@ -119,6 +121,75 @@ TEST_F(DeviceFileTest, WriteFailures) {
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
     EXPECT_FALSE(WriteFile(h, report.data(), 65, &written, nullptr));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+}
+
+// A device that takes no report holds the writer only for a small bound: the write fails with
+// a time-out, the next one is not queued behind it, and the report still in flight goes in
+// once the device takes reports again.
+TEST_F(DeviceFileTest, WriteToADeviceThatTakesNoReportsEndsWithinTheBound) {
+    using namespace std::chrono_literals;
+    auto device = PlugDevice();
+    const HANDLE h = OpenSync(device);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    const auto held = Report(0x08);
+    const auto next = Report(0x09);
+    silent::SilentFor silence(device);
+    for (const auto* report : {&held, &next}) {
+        DWORD written = 77;
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(WriteFile(h, report->data(), 65, &written, nullptr));
+        EXPECT_EQ(GetLastError(), DWORD(ERROR_TIMEOUT));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+        EXPECT_EQ(written, 0u);
+        ASSERT_TRUE(silent::Eventually([&] { return device->WaitingWrites() == 1; }));
+    }
+    EXPECT_FALSE(silence.Hung());
+    EXPECT_TRUE(device->Written().empty());
+
+    silence.End();
+    ASSERT_TRUE(silent::Eventually([&] { return device->Written().size() == 1; }));
+    EXPECT_EQ(device->Written()[0], held);
+    DWORD written = 0;
+    ASSERT_TRUE(
+        silent::Eventually([&] { return WriteFile(h, next.data(), 65, &written, nullptr); }));
+    EXPECT_EQ(written, 65u);
+    EXPECT_EQ(device->Written(), (std::vector<std::vector<std::uint8_t>>{held, next}));
+    EXPECT_TRUE(CloseHandle(h));
+}
+
+// The handle closed, or the device unplugged, while a write waits for the device: nothing is
+// left behind, and a write on the unplugged device's handle fails as not connected.
+TEST_F(DeviceFileTest, HandleClosedOrDeviceUnpluggedWhileAWriteIsInFlight) {
+    for (bool unplug : {false, true}) {
+        SCOPED_TRACE(unplug ? "unplugged" : "closed");
+        auto device = PlugDevice();
+        const HANDLE h = OpenSync(device);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        const auto report = Report(0x08);
+        DWORD written = 0;
+        silent::SilentFor silence(device);
+        EXPECT_FALSE(WriteFile(h, report.data(), 65, &written, nullptr));
+        EXPECT_EQ(GetLastError(), DWORD(ERROR_TIMEOUT));
+        ASSERT_TRUE(silent::Eventually([&] { return device->WaitingWrites() == 1; }));
+        if (unplug) {
+            sim::VirtualBus::Instance().Unplug(device);
+            ASSERT_TRUE(silent::Eventually([&] {
+                return !WriteFile(h, report.data(), 65, &written, nullptr) &&
+                       GetLastError() == ERROR_DEVICE_NOT_CONNECTED;
+            })) << GetLastError();
+            EXPECT_TRUE(CloseHandle(h));
+            EXPECT_EQ(device->WaitingWrites(), 0);
+            EXPECT_TRUE(device->Written().empty());
+        } else {
+            EXPECT_TRUE(CloseHandle(h));
+            EXPECT_EQ(platform::test::OpenHandleCount(), 0u);
+            silence.End();
+            ASSERT_TRUE(silent::Eventually([&] { return device->Written().size() == 1; }));
+            sim::VirtualBus::Instance().Unplug(device);
+        }
+        EXPECT_FALSE(silence.Hung());
+        EXPECT_EQ(platform::test::OpenHandleCount(), 0u);
+    }
 }
 
 TEST_F(DeviceFileTest, AttributesAndCapsThroughPreparsedData) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 namespace vmcheck {
@@ -24,6 +25,14 @@ hidraw::UhidIdentity OtherIdentity() {
         0x95, 0x08, 0x09, 0x02, 0x91, 0x02,       // Output: 8 bytes
         0xC0,
     };
+    return id;
+}
+
+hidraw::UhidIdentity MarkIdentity() {
+    hidraw::UhidIdentity id = OtherIdentity();
+    id.name = "Mark";
+    id.uniq = "M-1";
+    id.product = 0x0001;
     return id;
 }
 
@@ -132,6 +141,30 @@ hid::THidDevice* KernelBus::CheckOutAnalyzer() {
     return nullptr;
 }
 
+bool KernelBus::Settled() {
+    if (std::system("udevadm settle --timeout=15") != 0) {
+        ADD_FAILURE() << "udev did not settle";
+        return false;
+    }
+    auto mark = hidraw::UhidDevice::Create(MarkIdentity());
+    if (!mark) {
+        ADD_FAILURE() << "uhid: " << std::strerror(errno);
+        return false;
+    }
+    const bool listed = WaitUntil([&] { return Listed(0x1234, 0x0001) != nullptr; });
+    mark.reset();
+    const bool gone = WaitUntil([&] { return Listed(0x1234, 0x0001) == nullptr; });
+    EXPECT_TRUE(listed && gone) << "the mark device was not handed on";
+    return listed && gone;
+}
+
+int KernelBus::ArrivalsOf(std::uint16_t vendor, std::uint16_t product) const {
+    return static_cast<int>(
+        std::count_if(arrivals_.begin(), arrivals_.end(), [&](const Arrived& a) {
+            return a.attributes.VendorID == vendor && a.attributes.ProductID == product;
+        }));
+}
+
 namespace {
 DWORD g_completions = 0;
 void CountCompletion(DWORD, DWORD, LPOVERLAPPED) { ++g_completions; }
@@ -164,7 +197,13 @@ void KernelBus::ExpectPendingReadEndsWhen(const std::function<bool()>& pull) {
     EXPECT_EQ(removals_.size(), 1u);
 }
 
+bool KernelBus::IsMark(const hid::THidDevice* device) {
+    return device->Attributes().VendorID == 0x1234 && device->Attributes().ProductID == 0x0001;
+}
+
 void KernelBus::Arrival(hid::THidDevice* device) {
+    if (IsMark(device))
+        return;
     Arrived a{device,
               device->PnPInfo()->DeviceInstance,
               device->Attributes(),

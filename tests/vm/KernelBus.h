@@ -25,6 +25,8 @@ using namespace std::chrono_literals;
 
 // Another HID device: vendor-defined, numbered report 1 of 8 bytes each way.
 hidraw::UhidIdentity OtherIdentity();
+// The device that marks the events before it as handed on (see KernelBus::Settled).
+hidraw::UhidIdentity MarkIdentity();
 
 // Commands that together use every byte of an output report: a poll, a start, an EEPROM page
 // write and a report whose bytes count up.
@@ -64,6 +66,13 @@ protected:
     hid::THidDevice* Listed(std::uint16_t vendor, std::uint16_t product) const;
     // Checks it out with a data handler that records the reports.
     hid::THidDevice* CheckOutAnalyzer();
+    // Waits (bounded) until every device event so far has reached the controller: udev has
+    // settled, then a device made after that has been listed and has gone again (the hot-plug
+    // monitor hands the events on in order). That device's arrival and removal are not
+    // recorded.
+    bool Settled();
+    // The arrivals of devices with these IDs.
+    int ArrivalsOf(std::uint16_t vendor, std::uint16_t product) const;
     // Opens the listed analyzer, starts a read and ends the device by pull: the read must end
     // at once, failed, and the device leave the list with one removal.
     void ExpectPendingReadEndsWhen(const std::function<bool()>& pull);
@@ -86,7 +95,11 @@ protected:
     const Arrived* ArrivalOf(std::uint16_t vendor, std::uint16_t product) const;
 
     void Arrival(hid::THidDevice* device);
-    void Removal(hid::THidDevice* device) { removals_.push_back(device); }
+    void Removal(hid::THidDevice* device) {
+        if (!IsMark(device))
+            removals_.push_back(device);
+    }
+    static bool IsMark(const hid::THidDevice* device);
     void Data(hid::THidDevice*, std::uint8_t reportId, const void* data, std::uint16_t size);
 
     struct Report {

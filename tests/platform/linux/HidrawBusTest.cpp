@@ -125,6 +125,10 @@ TEST_F(HidrawBusTest, UnknownOrMissingNodes) {
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "coldpoint: cannot open " + nodes_.Dir() + "/missing: No such file or directory\n");
     EXPECT_EQ(c, nullptr);
+    // Tried again for the same cause: no second line.
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Open(nodes_.Dir() + "/missing", GENERIC_WRITE, nullptr, c), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
 TEST_F(HidrawBusTest, NodeTakenByAnotherDeviceDoesNotOpenUnderTheOldInterface) {

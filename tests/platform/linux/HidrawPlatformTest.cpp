@@ -9,7 +9,11 @@
 
 #include <unistd.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -200,8 +204,73 @@ TEST_F(HidrawPlatform, FailedWriteOfAVanishedDeviceIsNotConnected) {
             Chosen().source->Set({});
         const std::uint8_t report[65] = {};
         DWORD written = 0;
-        EXPECT_FALSE(WriteFile(h, report, sizeof report, &written, nullptr));
-        EXPECT_EQ(GetLastError(), c.error);
+        // the cause is told once on standard error, however often the write fails for it
+        testing::internal::CaptureStderr();
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_FALSE(WriteFile(h, report, sizeof report, &written, nullptr));
+            EXPECT_EQ(GetLastError(), c.error);
+        }
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                  "coldpoint: write(2) to /dev/full: No space left on device\n");
         EXPECT_TRUE(CloseHandle(h));
     }
+}
+
+// A node that takes no more reports (a FIFO nobody reads, as a USB device whose endpoint is
+// not read) holds a write only for the bound; the report goes in once the node is read.
+TEST_F(HidrawPlatform, WriteTheNodeDoesNotTakeEndsWithinTheBound) {
+    using namespace std::chrono_literals;
+    const HANDLE h = CreateFileA(node_.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, 0);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    // Should the write wait for the node, the FIFO is read after a while: the test fails,
+    // and does not hang.
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool done = false;
+    std::thread guard([&] {
+        std::unique_lock<std::mutex> lock(mutex);
+        if (wake.wait_for(lock, 5s, [&] { return done; }))
+            return;
+        std::uint8_t sink[4096];
+        while (read(nodes_.TestEnd(), sink, sizeof sink) > 0) {}
+    });
+    std::uint8_t report[65] = {};
+    report[2] = 0x08;
+    DWORD written = 0;
+    int taken = 0;
+    auto start = std::chrono::steady_clock::now();
+    for (; taken < 4000; ++taken) { // the FIFO holds about 1000
+        start = std::chrono::steady_clock::now();
+        if (!WriteFile(h, report, sizeof report, &written, nullptr))
+            break;
+    }
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_TIMEOUT));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+    EXPECT_GT(taken, 10);
+    EXPECT_LT(taken, 4000);
+    // the next one is not queued behind it
+    EXPECT_FALSE(WriteFile(h, report, sizeof report, &written, nullptr));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_TIMEOUT));
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        done = true;
+    }
+    wake.notify_all();
+    guard.join();
+
+    // read: the report in flight goes in, and the writes go on
+    std::size_t bytes = 0;
+    std::uint8_t got[4096];
+    ssize_t n;
+    while ((n = read(nodes_.TestEnd(), got, sizeof got)) > 0)
+        bytes += static_cast<std::size_t>(n);
+    const auto more = [&] { return WriteFile(h, report, sizeof report, &written, nullptr); };
+    auto until = std::chrono::steady_clock::now() + 10s;
+    while (!more() && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(1ms);
+    while ((n = read(nodes_.TestEnd(), got, sizeof got)) > 0)
+        bytes += static_cast<std::size_t>(n);
+    EXPECT_EQ(bytes, std::size_t(taken + 2) * 65) << "every report taken, once";
+    EXPECT_TRUE(CloseHandle(h));
 }
