@@ -149,6 +149,9 @@ private:
     int defaultColWidth_ = 64;
     int defaultRowHeight_ = 24;
     int topRow_ = 1;
+    // The bar's value that shows the last full page (the bar reaches past it for a top row
+    // below that page).
+    int pageEnd_ = 0;
     int row_ = 1;
     int col_ = 1;
     TGridOptions options_ = TGridOptions() << goFixedVertLine << goFixedHorzLine << goVertLine

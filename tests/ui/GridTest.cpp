@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTableView>
 
 #include <gtest/gtest.h>
@@ -283,6 +284,32 @@ TEST_F(GridTest, EscapeRevertsTheEditAndClosingKeepsIt) {
     grid->SetEditorMode(false);
     EXPECT_FALSE(grid->EditorMode());
     EXPECT_EQ(grid->Cells(2, 1), "oldx");
+}
+
+} // namespace
+
+namespace {
+
+// A top row past the last full page is the first row painted; scrolled back, the bar ends at
+// the last full page again.
+TEST_F(GridTest, ATopRowPastTheLastPageIsShownAtTheTop) {
+    form->SetBounds(0, 0, 500, 200);
+    grid->SetAlign(alClient);
+    grid->SetRowCount(30);
+    form->Show();
+    QTableView* view = grid->View();
+    QScrollBar* bar = view->verticalScrollBar();
+    const int pageEnd = bar->maximum();
+    ASSERT_GT(pageEnd, 0);
+    ASSERT_LT(pageEnd, 28);
+    grid->SetTopRow(29);
+    ui::Application->ProcessMessages();
+    EXPECT_EQ(view->rowAt(0), 28);
+    EXPECT_EQ(grid->TopRow(), 29);
+    bar->setValue(20); // the operator scrolls back
+    EXPECT_EQ(grid->TopRow(), 21);
+    EXPECT_EQ(view->rowAt(0), 20);
+    EXPECT_EQ(bar->maximum(), pageEnd);
 }
 
 } // namespace
