@@ -396,7 +396,7 @@ void TForm1::CreateJournal() {
     StringGrid1->SetOptions(ui::TGridOptions()
                             << ui::goFixedVertLine << ui::goFixedHorzLine << ui::goVertLine
                             << ui::goHorzLine << ui::goRangeSelect << ui::goDrawFocusSelected
-                            << ui::goEditing);
+                            << ui::goColSizing << ui::goEditing);
     StringGrid1->SetScrollBars(ui::ssVertical);
 }
 

@@ -327,6 +327,9 @@ public:
     void FormCreate(ui::TObject* Sender);
     void FormResize(ui::TObject* Sender);
     void FormClose(ui::TObject* Sender, ui::TCloseAction& Action);
+    // Widens journal columns 0 to 4 whose texts do not fit (the comment column takes the
+    // rest again).
+    void FitJournalColumns();
     void N2Click(ui::TObject* Sender);
     void N7Click(ui::TObject* Sender);
 

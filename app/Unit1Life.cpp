@@ -17,6 +17,20 @@ int CommentColumnWidth(ui::TStringGrid* grid, int width) {
     return width - 50;
 }
 
+// Columns 0 to 4 keep their widths where their texts fit, and widen to show them whole
+// where they do not. Returns whether one widened.
+bool WidenJournalColumns(ui::TStringGrid* grid) {
+    bool widened = false;
+    for (int c = 0; c < 5; ++c) {
+        const int need = grid->ColTextWidth(c);
+        if (need > grid->ColWidths(c)) {
+            grid->SetColWidths(c, need);
+            widened = true;
+        }
+    }
+    return widened;
+}
+
 void SetChartTexts(ui::TChart* chart, const char* title, const char* foot, const char* axis) {
     chart->TitleText().Clear();
     chart->TitleText().Add(title);
@@ -66,6 +80,7 @@ void TForm1::FormCreate(ui::TObject*) {
     }
     StringGrid1->SetCells(5, 0, t.JournalHeader[5]);
     SetCaptions(*this, t);
+    WidenJournalColumns(StringGrid1);
     StringGrid1->SetColWidths(5, CommentColumnWidth(StringGrid1, Panel1->Width()));
 
     // A missing data2.tab leaves here: its error box shows, and the window goes on with
@@ -74,7 +89,13 @@ void TForm1::FormCreate(ui::TObject*) {
     FRecordPending = false;
     CreateGraphBoxes();
     AttachCurveFiles();
+    FitJournalColumns();
     StringGrid1->SetTopRow(StringGrid1->RowCount() - 1);
+}
+
+void TForm1::FitJournalColumns() {
+    if (WidenJournalColumns(StringGrid1))
+        FormResize(this);
 }
 
 void TForm1::FormResize(ui::TObject*) {

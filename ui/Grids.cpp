@@ -5,6 +5,7 @@
 
 #include <QAbstractTableModel>
 #include <QApplication>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLineEdit>
@@ -68,6 +69,9 @@ public:
         return f;
     }
     QVariant headerData(int section, Qt::Orientation o, int role) const override {
+        // Fixed cells are written from their left, as the others are.
+        if (role == Qt::TextAlignmentRole)
+            return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
         if (role != Qt::DisplayRole)
             return {};
         if (o == Qt::Horizontal) {
@@ -182,6 +186,14 @@ protected:
     void scrollContentsBy(int dx, int dy) override {
         QTableView::scrollContentsBy(dx, dy);
         ShowTopRow();
+    }
+
+public:
+    // The width a cell of the column needs to show its text whole.
+    int CellWidthFor(const QModelIndex& index) {
+        QStyleOptionViewItem option;
+        initViewItemOption(&option);
+        return itemDelegate()->sizeHint(option, index).width() + (showGrid() ? 1 : 0);
     }
 
 private:
@@ -465,6 +477,23 @@ void TStringGrid::SetColWidths(int col, int width) {
         OutOfRange();
     colWidths_[col] = width;
     ApplyWidths();
+}
+
+int TStringGrid::ColTextWidth(int col) const {
+    if (col < 0 || col >= colCount_)
+        OutOfRange();
+    const int hr = model_->HdrRows(), hc = model_->HdrCols();
+    if (col < hc) {
+        int w = 0;
+        const QFontMetrics metrics(view_->verticalHeader()->font());
+        for (int r = 0; r < RowCount(); ++r)
+            w = std::max(w, metrics.horizontalAdvance(ToQ(cells_[r][col].text)) + 8);
+        return w;
+    }
+    int w = hr ? view_->horizontalHeader()->sectionSizeHint(col - hc) : 0;
+    for (int r = hr; r < RowCount(); ++r)
+        w = std::max(w, view_->CellWidthFor(model_->index(r - hr, col - hc)));
+    return w;
 }
 
 void TStringGrid::SetDefaultColWidth(int w) {

@@ -86,6 +86,9 @@ public:
     int ColWidths(int col) const;
     void SetColWidths(int col, int width);
     void SetDefaultColWidth(int w);
+    // The narrowest width of the column that shows each of its texts whole (the fixed row's
+    // included).
+    int ColTextWidth(int col) const;
 
     // First row below the fixed ones that is shown at the top.
     int TopRow() const { return topRow_; }

@@ -7,10 +7,17 @@
 #include <string>
 #include <vector>
 
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFontMetrics>
 #include <QHeaderView>
+#include <QLocale>
+#include <QMouseEvent>
 #include <QTableView>
 
+#include "app/Unit1Journal.h"
 #include "app/core/Journal.h"
+#include "ui/DateTime.h"
 
 namespace {
 
@@ -52,6 +59,127 @@ TEST_F(Screen, TheNewestRecordIsTheTopRowShownAtStart) {
         EXPECT_EQ(RowsWithAComment(f->StringGrid1), std::vector<int>{0});
         DestroyWindow();
     }
+}
+
+// The header and the record cell (the top row shown) of a journal column as painted, with
+// the rectangle of the column's text in each.
+struct TPaintedColumn {
+    QImage header;
+    QRect headerText;
+    QImage cells;
+    QRect cellText;
+};
+
+TPaintedColumn PaintedColumn(ui::TStringGrid* g, int col) {
+    QTableView* view = g->View();
+    QHeaderView* head = view->horizontalHeader();
+    const int x = head->sectionViewportPosition(col);
+    const int w = head->sectionSize(col);
+    const int h = view->verticalHeader()->defaultSectionSize();
+    // Inside the lines between the columns.
+    return {PaintedOf(head), QRect(x + 1, 1, w - 2, head->height() - 2),
+            PaintedOf(view->viewport()), QRect(x + 1, 1, w - 2, h - 2)};
+}
+
+// Whether the text is painted whole in the area: dark pixels as wide as the text, clear of the
+// area's sides (a cut text runs into them).
+testing::AssertionResult ShownWhole(const QImage& img, const QRect& area, const QFont& font,
+                                    const std::string& text) {
+    const QRect ink = InkBox(img, area);
+    const int wide = QFontMetrics(font).horizontalAdvance(QString::fromStdString(text));
+    if (ink.isNull())
+        return testing::AssertionFailure() << "\"" << text << "\" is not painted";
+    if (ink.left() <= area.left() || ink.right() >= area.right() || ink.width() < wide - 4)
+        return testing::AssertionFailure()
+               << "\"" << text << "\" is cut: painted " << ink.left() - area.left() << " to "
+               << ink.right() - area.left() << " of " << area.width() << ", the text needs "
+               << wide;
+    return testing::AssertionSuccess();
+}
+
+// Every column head shows its whole text, from its first letter.
+TEST_F(Screen, JournalHeadsAreShownWhole) {
+    TForm1* f = CreateWindow();
+    ShowAt(f, k1024x768);
+    ui::TStringGrid* g = f->StringGrid1;
+    const QFont font = g->View()->horizontalHeader()->font();
+    for (int c = 0; c < 6; ++c) {
+        const TPaintedColumn p = PaintedColumn(g, c);
+        EXPECT_TRUE(ShownWhole(p.header, p.headerText, font, g->Cells(c, 0))) << c;
+    }
+}
+
+// The date cell shows its whole text in every locale's date and time; a column whose texts
+// fit keeps its designed width.
+TEST_F(Screen, JournalDatesAreShownWholeInEveryLocale) {
+    const QDateTime when(QDate(2026, 12, 11), QTime(17, 25, 42));
+    const QLocale locales[] = {QLocale(QLocale::Russian, QLocale::Russia), QLocale::c(),
+                               QLocale(QLocale::English, QLocale::UnitedStates)};
+    for (const QLocale& locale : locales) {
+        const std::string date = app::JournalDateTimeText(ui::DateTimeTexts(when, locale));
+        SCOPED_TRACE(date);
+        WriteBytes(JournalFile(),
+                   core::SerializeJournal({{"1", date, "-12.3", "-25.5", "-15.1", " "}}));
+        TForm1* f = CreateWindow();
+        ShowAt(f, k1024x768);
+        ui::TStringGrid* g = f->StringGrid1;
+        g->SelectCell(5, 1); // the current cell is drawn highlighted
+        ui::Application->ProcessMessages();
+        const QFont font = g->View()->font();
+        for (int c = 0; c < 5; ++c) {
+            const TPaintedColumn p = PaintedColumn(g, c);
+            EXPECT_TRUE(ShownWhole(p.cells, p.cellText, font, g->Cells(c, 1))) << c;
+        }
+        EXPECT_EQ(g->ColWidths(0), 50);
+        EXPECT_EQ(g->ColWidths(4), 50);
+        // The comment column takes the rest, as a resize gives it.
+        int rest = g->Width() - 50;
+        for (int c = 0; c < 5; ++c)
+            rest -= g->ColWidths(c);
+        EXPECT_EQ(g->ColWidths(5), rest);
+        DestroyWindow();
+    }
+}
+
+// A record appended to a journal that had none shows its date whole (in this process's
+// locale).
+TEST_F(Screen, AnAppendedRecordsDateIsShownWhole) {
+    Start();
+    ShowAt(form_, k1024x768);
+    Append(-8.5f);
+    ui::Application->ProcessMessages();
+    ui::TStringGrid* g = form_->StringGrid1;
+    const TPaintedColumn p = PaintedColumn(g, 1);
+    EXPECT_TRUE(ShownWhole(p.cells, p.cellText, g->View()->font(), g->Cells(1, 1)));
+}
+
+// The operator widens a column by dragging the line after its head; the comment column takes
+// the difference at the next resize.
+TEST_F(Screen, AJournalColumnIsWidenedByDraggingItsHead) {
+    TForm1* f = CreateWindow();
+    ShowAt(f, k1024x768);
+    ui::TStringGrid* g = f->StringGrid1;
+    QHeaderView* head = g->View()->horizontalHeader();
+    const int before = g->ColWidths(4);
+    const int edge = head->sectionViewportPosition(4) + head->sectionSize(4) - 1;
+    const int y = head->height() / 2;
+    QWidget* target = head->viewport();
+    auto send = [&](QEvent::Type type, int x, Qt::MouseButtons buttons) {
+        QMouseEvent e(type, QPointF(x, y), target->mapToGlobal(QPointF(x, y)),
+                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons,
+                      Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &e);
+    };
+    send(QEvent::MouseButtonPress, edge, Qt::LeftButton);
+    send(QEvent::MouseMove, edge + 20, Qt::LeftButton);
+    send(QEvent::MouseMove, edge + 40, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, edge + 40, Qt::NoButton);
+    EXPECT_EQ(g->ColWidths(4), before + 40);
+    ShowAt(f, {"wider", 1100, 749});
+    int rest = g->Width() - 50;
+    for (int c = 0; c < 5; ++c)
+        rest -= g->ColWidths(c);
+    EXPECT_EQ(g->ColWidths(5), rest);
 }
 
 } // namespace
