@@ -1,13 +1,22 @@
 #pragma once
 // The window as the operator's screen shows it: shown at a screen's size, and what it last
 // painted there (the screen's copy, not a fresh paint), with the dark pixels of a part of it.
+#include <QApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QRect>
 #include <QScreen>
 #include <QWidget>
 
 #include "app/Unit1.h"
 #include "ui/Forms.h"
+
+// The platform's own delivery of a key press: shortcuts first (QtGui's, as the key
+// simulation of Qt's test library uses it).
+Q_GUI_EXPORT bool qt_sendShortcutOverrideEvent(QObject* o, ulong timestamp, int k,
+                                               Qt::KeyboardModifiers mods,
+                                               const QString& text = QString(),
+                                               bool autorep = false, ushort count = 1);
 
 namespace apptest {
 
@@ -49,6 +58,31 @@ inline QRect InkBox(const QImage& img, QRect area = {}) {
             if (qGray(img.pixel(x, y)) < 110)
                 box |= QRect(x, y, 1, 1);
     return box;
+}
+
+// One key pressed or released as the keyboard delivers it: to the focused widget of the
+// window (the window itself when none), shortcuts tried first on a press.
+inline void Key(TForm1* f, bool press, int key, Qt::KeyboardModifiers mods = Qt::NoModifier,
+                const QString& text = QString()) {
+    QWidget* w = QApplication::focusWidget();
+    if (QWidget* popup = QApplication::activePopupWidget())
+        w = popup;
+    if (!w)
+        w = f->Widget();
+    static ulong time = 1;
+    ++time;
+    if (press && qt_sendShortcutOverrideEvent(w, time, key, mods, text))
+        return;
+    QKeyEvent e(press ? QEvent::KeyPress : QEvent::KeyRelease, key, mods, text);
+    QApplication::sendEvent(w, &e);
+    ui::Application->ProcessMessages();
+}
+
+// A key typed: pressed and released.
+inline void TypeKey(TForm1* f, int key, Qt::KeyboardModifiers mods = Qt::NoModifier,
+                    const QString& text = QString()) {
+    Key(f, true, key, mods, text);
+    Key(f, false, key, mods, text);
 }
 
 } // namespace apptest

@@ -4,6 +4,8 @@
 #include "JournalSupport.h"
 #include "ScreenSupport.h"
 
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,6 +14,8 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QTableView>
 
@@ -180,6 +184,51 @@ TEST_F(Screen, AJournalColumnIsWidenedByDraggingItsHead) {
     for (int c = 0; c < 5; ++c)
         rest -= g->ColWidths(c);
     EXPECT_EQ(g->ColWidths(5), rest);
+}
+
+// The main menu from the keyboard: F10, Alt and then Down, or Alt with the menu's letter open
+// "Файл"; in it the arrows and Enter choose "Выход". The caption reads as designed.
+TEST_F(Screen, TheFileMenuOpensFromTheKeyboard) {
+    struct Case {
+        const char* keys;
+        std::function<void(TForm1*)> type;
+    };
+    const Case cases[] = {
+        {"F10", [](TForm1* f) { TypeKey(f, Qt::Key_F10); }},
+        {"Alt, Down",
+         [](TForm1* f) {
+             Key(f, true, Qt::Key_Alt, Qt::AltModifier);
+             Key(f, false, Qt::Key_Alt, Qt::NoModifier);
+             TypeKey(f, Qt::Key_Down);
+         }},
+        {"Alt+Ф",
+         [](TForm1* f) {
+             Key(f, true, Qt::Key_Alt, Qt::AltModifier);
+             TypeKey(f, 0x0424, Qt::AltModifier, QString::fromUtf8("ф"));
+             Key(f, false, Qt::Key_Alt, Qt::NoModifier);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.keys);
+        TForm1* f = CreateWindow();
+        ShowAt(f, k1024x768);
+        f->Widget()->activateWindow();
+        f->BitBtn2->SetFocus();
+        ui::Application->ProcessMessages();
+        c.type(f);
+        QMenu* file = f->N1->Action()->menu();
+        ASSERT_NE(file, nullptr);
+        EXPECT_TRUE(file->isVisible());
+        EXPECT_EQ(QApplication::activePopupWidget(), file);
+        EXPECT_EQ(f->N1->Caption(), "Файл");
+        EXPECT_EQ(f->MainMenu1->MenuBar()->actions().value(0)->iconText().toStdString(), "Файл");
+        // Up from the first item goes round to "Выход", and Enter chooses it.
+        TypeKey(f, Qt::Key_Up);
+        TypeKey(f, Qt::Key_Return, Qt::NoModifier, "\r");
+        EXPECT_FALSE(f->Visible()) << "the window is closed";
+        EXPECT_TRUE(std::filesystem::exists(JournalFile()));
+        DestroyWindow();
+    }
 }
 
 } // namespace
