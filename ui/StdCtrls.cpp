@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStringList>
 #include <QStyleOptionGroupBox>
@@ -326,6 +327,8 @@ public:
         end.movePosition(QTextCursor::End);
         edit_->setTextCursor(end);
         edit_->ensureCursorVisible();
+        // The newest line from its first character: the memo scrolls down, never sideways.
+        edit_->horizontalScrollBar()->setValue(0);
     }
     bool EndPending() const { return endPending_; }
 
