@@ -264,6 +264,8 @@ void TForm1::CreateBottom() {
         StatusBar1->AddPanel(w);
     BitBtn1->SetDefault(true);
     CentreLabel(Label4);
+    // A long message on a small screen: smaller letters or two lines, never cut.
+    Label4->SetFitText(true);
 }
 
 void TForm1::CreateDisplays() {

@@ -19,6 +19,7 @@
 #include <QMouseEvent>
 #include <QTableView>
 
+#include "app/Texts.h"
 #include "app/Unit1Journal.h"
 #include "app/core/Journal.h"
 #include "ui/DateTime.h"
@@ -229,6 +230,58 @@ TEST_F(Screen, TheFileMenuOpensFromTheKeyboard) {
         EXPECT_TRUE(std::filesystem::exists(JournalFile()));
         DestroyWindow();
     }
+}
+
+// Whether the label shows its text whole: its dark pixels clear of every side, in letters of a
+// readable size.
+testing::AssertionResult ReadableIn(ui::TLabel* label) {
+    const QImage img = PaintedOf(label->Widget());
+    const QRect ink = InkBox(img);
+    if (ink.isNull())
+        return testing::AssertionFailure() << "nothing painted";
+    if (ink.left() <= 0 || ink.right() >= img.width() - 1 || ink.top() <= 0 ||
+        ink.bottom() >= img.height() - 1)
+        return testing::AssertionFailure()
+               << "cut: painted " << ink.left() << "," << ink.top() << " to " << ink.right() << ","
+               << ink.bottom() << " in " << img.width() << " x " << img.height();
+    if (ink.height() < 9)
+        return testing::AssertionFailure() << "letters " << ink.height() << " pixels high";
+    return testing::AssertionSuccess();
+}
+
+// The message line shows every state's text whole on a small screen: smaller letters, or two
+// lines.
+TEST_F(Screen, TheMessageLineIsReadableOnSmallScreens) {
+    TForm1* f = CreateWindow();
+    Plug(RecordingAnalyzer());
+    ASSERT_NE(f->FCurrentDevice, nullptr);
+    f->Timer2->SetEnabled(true);
+    for (const TScreenSize& size : {k1024x768, k800x560}) {
+        ShowAt(f, size);
+        for (std::uint8_t state : {1, 2, 3, 4, 0, 30, 40}) {
+            SCOPED_TRACE(std::string(size.name) + ", state " + std::to_string(state));
+            f->FState = state;
+            f->FTemperature = 5;
+            f->FRecordPending = false;
+            ASSERT_TRUE(f->Timer2->Tick());
+            EXPECT_TRUE(ReadableIn(f->Label4)) << f->Label4->Caption();
+        }
+    }
+}
+
+// Where the window is large enough the message line keeps its designed letters.
+TEST_F(Screen, TheMessageLineKeepsItsLettersInALargeWindow) {
+    TForm1* f = CreateWindow();
+    ShowAt(f, {"1536 x 823", 1536, 823});
+    f->Label4->SetCaption(app::RussianTexts.State3);
+    ui::Application->ProcessMessages();
+    const QRect wide = InkBox(PaintedOf(f->Label4->Widget()));
+    ShowAt(f, k1024x768);
+    const QRect small = InkBox(PaintedOf(f->Label4->Widget()));
+    EXPECT_TRUE(ReadableIn(f->Label4));
+    // Bold 19-pixel letters: capitals and descenders span about 17 pixels.
+    EXPECT_GE(wide.height(), 16);
+    EXPECT_GT(wide.height(), small.height());
 }
 
 } // namespace
