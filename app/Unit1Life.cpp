@@ -1,4 +1,6 @@
 // The main window's creation, resize and close, and the main menu's "Выход".
+#include <algorithm>
+
 #include "app/ProgramDir.h"
 #include "app/Texts.h"
 #include "app/Unit1.h"
@@ -9,6 +11,10 @@
 namespace {
 
 constexpr int kJournalWidths[5] = {50, 110, 50, 50, 50};
+// On a small screen the journal gives the run charts this much of the height (the tabs
+// included), and keeps its head and two rows.
+constexpr int kChartsMinHeight = 250;
+constexpr int kJournalMinHeight = 74;
 
 // Journal column 5 takes what columns 0 to 4 leave of width, less 50.
 int CommentColumnWidth(ui::TStringGrid* grid, int width) {
@@ -73,6 +79,7 @@ void TForm1::FormCreate(ui::TObject*) {
     platform::RemoveStaleTemporaries(app::ProgramDir() + "gr/");
     FDeviceList.clear();
 
+    FJournalHeight = StringGrid1->Height();
     const app::TTexts& t = app::Texts();
     for (int c = 0; c < 5; ++c) {
         StringGrid1->SetCells(c, 0, t.JournalHeader[c]);
@@ -100,6 +107,17 @@ void TForm1::FitJournalColumns() {
 
 void TForm1::FormResize(ui::TObject*) {
     StringGrid1->SetColWidths(5, CommentColumnWidth(StringGrid1, StringGrid1->Width()));
+    // The designed height where the window is large enough; lower where the run charts
+    // would have too little room to show their axes.
+    if (FJournalHeight <= 0)
+        return;
+    const int room =
+        Panel1->ClientHeight() - Panel2->Height() - ToolBar1->Height() - kChartsMinHeight;
+    const int height = std::clamp(room, kJournalMinHeight, FJournalHeight);
+    const int old = StringGrid1->Height();
+    if (height != old)
+        StringGrid1->SetBounds(StringGrid1->Left(), StringGrid1->Top() + old - height,
+                               StringGrid1->Width(), height);
 }
 
 void TForm1::FormClose(ui::TObject*, ui::TCloseAction&) {

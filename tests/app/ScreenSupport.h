@@ -3,6 +3,10 @@
 // painted there (the screen's copy, not a fresh paint), with the dark pixels of a part of it.
 #include <QApplication>
 #include <QImage>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <string>
+#include <vector>
 #include <QKeyEvent>
 #include <QRect>
 #include <QScreen>
@@ -10,6 +14,61 @@
 
 #include "app/Unit1.h"
 #include "ui/Forms.h"
+
+// The controls of the window whose widgets are on the page, shown.
+inline std::vector<ui::TControl*> ControlsOn(TForm1* f, const ui::TTabSheet* page) {
+    std::vector<ui::TControl*> out;
+    for (int i = 0; i < f->ComponentCount(); ++i) {
+        auto* c = dynamic_cast<ui::TControl*>(f->Components(i));
+        if (c && c != page && c->Widget() && page->Widget()->isAncestorOf(c->Widget()) &&
+            c->Widget()->isVisibleTo(page->Widget()) && c->Width() > 1 && c->Height() > 1)
+            out.push_back(c);
+    }
+    return out;
+}
+
+// Scrolls the area so that as much of w as its part on show can hold is in sight.
+inline void BringIntoSight(QScrollArea* area, QWidget* w) {
+    const QRect r(w->mapTo(area->widget(), QPoint(0, 0)), w->size());
+    auto bring = [](QScrollBar* bar, int from, int to, int shown) {
+        int v = bar->value();
+        if (to > v + shown)
+            v = to - shown;
+        if (from < v)
+            v = from;
+        bar->setValue(v);
+    };
+    bring(area->horizontalScrollBar(), r.left(), r.right() + 1, area->viewport()->width());
+    bring(area->verticalScrollBar(), r.top(), r.bottom() + 1, area->viewport()->height());
+}
+
+// Empty when every part of the control can be brought into sight on its page: scrolled to
+// where a page scrolls, no widget between it and the page cuts it. Otherwise what cuts it.
+inline std::string Unreachable(const ui::TControl* c, const QWidget* page) {
+    QWidget* w = c->Widget();
+    for (QWidget* p = w->parentWidget(); p && p != page; p = p->parentWidget())
+        if (auto* area = qobject_cast<QScrollArea*>(p))
+            BringIntoSight(area, w);
+    ui::Application->ProcessMessages();
+    for (QWidget* p = w->parentWidget(); p; p = p->parentWidget()) {
+        // A scrolling area is seen part by part: its whole scrolled extent counts.
+        auto* area = qobject_cast<QScrollArea*>(p->parentWidget());
+        const QWidget* within = area && area->viewport() == p ? area->widget() : p;
+        const QRect r(w->mapTo(within, QPoint(0, 0)), w->size());
+        if (!within->rect().contains(r))
+            return "cut at " + std::to_string(r.x()) + "," + std::to_string(r.y()) + " " +
+                   std::to_string(r.width()) + " x " + std::to_string(r.height()) + " by " +
+                   std::string(within->metaObject()->className()) + " " +
+                   std::to_string(within->width()) + " x " + std::to_string(within->height());
+        if (within != p) {
+            w = area; // the area as a whole inside its parents
+            p = area;
+        }
+        if (p == page)
+            break;
+    }
+    return {};
+}
 
 // The platform's own delivery of a key press: shortcuts first (QtGui's, as the key
 // simulation of Qt's test library uses it).

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <QChart>
+#include <QChartView>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFontMetrics>
@@ -282,6 +284,64 @@ TEST_F(Screen, TheMessageLineKeepsItsLettersInALargeWindow) {
     // Bold 19-pixel letters: capitals and descenders span about 17 pixels.
     EXPECT_GE(wide.height(), 16);
     EXPECT_GT(wide.height(), small.height());
+}
+
+// On a 1024 x 768 screen every control of every tab can be brought into sight (a page that
+// does not fit scrolls) and none covers another.
+TEST_F(Screen, EveryControlOfEveryTabIsReachableAt1024x768) {
+    TForm1* f = CreateWindow();
+    for (ui::TTabSheet* s : {f->TabSheet4, f->TabSheet5, f->TabSheet6})
+        s->SetTabVisible(true);
+    ShowAt(f, k1024x768);
+    for (ui::TTabSheet* page :
+         {f->TabSheet1, f->TabSheet2, f->TabSheet3, f->TabSheet4, f->TabSheet5, f->TabSheet6}) {
+        SCOPED_TRACE(page->Caption());
+        f->PageControl1->SetActivePage(page);
+        ui::Application->ProcessMessages();
+        const std::vector<ui::TControl*> controls = ControlsOn(f, page);
+        EXPECT_FALSE(controls.empty());
+        for (ui::TControl* c : controls)
+            EXPECT_EQ(Unreachable(c, page->Widget()), "") << c->Name();
+        for (ui::TControl* a : controls)
+            for (ui::TControl* b : controls) {
+                if (a >= b || a->Parent() != b->Parent())
+                    continue;
+                const QRect ra = a->Widget()->geometry(), rb = b->Widget()->geometry();
+                EXPECT_FALSE(ra.intersects(rb)) << a->Name() << " and " << b->Name();
+            }
+    }
+}
+
+// On an 800 x 560 screen the run charts keep axes whose numbers can be read (the axes do
+// not collapse to ellipses).
+TEST_F(Screen, TheRunChartsAxesAreReadableAt800x560) {
+    TForm1* f = CreateWindow();
+    ShowAt(f, k800x560);
+    const std::pair<ui::TTabSheet*, ui::TChart*> pages[] = {
+        {f->TabSheet1, f->Chart1}, {f->TabSheet2, f->Chart2}, {f->TabSheet3, f->Chart3}};
+    for (const auto& [page, chart] : pages) {
+        SCOPED_TRACE(page->Caption());
+        f->PageControl1->SetActivePage(page);
+        ui::Application->ProcessMessages();
+        QChartView* view = chart->View();
+        const QImage img = PaintedOf(view);
+        const QRect plot =
+            view->mapFromScene(chart->Chart()->mapToScene(chart->Chart()->plotArea()))
+                .boundingRect();
+        EXPECT_GE(plot.height(), 90);
+        // The numbers left of the plot, and under it: figures, not dots.
+        const QRect left =
+            InkBox(img, QRect(plot.left() - 34, plot.top() - 6, 31, plot.height() + 12));
+        const QRect under = InkBox(img, QRect(plot.left(), plot.bottom() + 3, plot.width(), 14));
+        EXPECT_GE(left.width(), 18) << "the left axis' numbers";
+        EXPECT_GE(under.height(), 6) << "the bottom axis' numbers";
+    }
+    // The journal gave them the room; on a larger screen it has its designed height again,
+    // right above its tool bar.
+    EXPECT_LT(f->StringGrid1->Height(), 219);
+    ShowAt(f, k1024x768);
+    EXPECT_EQ(f->StringGrid1->Height(), 219);
+    EXPECT_EQ(f->ToolBar1->Top(), f->StringGrid1->Top() + f->StringGrid1->Height());
 }
 
 } // namespace
