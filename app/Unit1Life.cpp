@@ -15,6 +15,8 @@ constexpr int kJournalWidths[5] = {50, 110, 50, 50, 50};
 // included), and keeps its head and two rows.
 constexpr int kChartsMinHeight = 250;
 constexpr int kJournalMinHeight = 74;
+// The first service chart's designed height; on a lower page the two service charts share it.
+constexpr int kServiceChartHeight = 195;
 
 // Journal column 5 takes what columns 0 to 4 leave of width, less 50.
 int CommentColumnWidth(ui::TStringGrid* grid, int width) {
@@ -118,6 +120,9 @@ void TForm1::FormResize(ui::TObject*) {
     if (height != old)
         StringGrid1->SetBounds(StringGrid1->Left(), StringGrid1->Top() + old - height,
                                StringGrid1->Width(), height);
+    const int shared = std::min(kServiceChartHeight, TabSheet5->Height() / 2);
+    if (shared > 0 && Chart4->Height() != shared)
+        Chart4->SetHeight(shared);
 }
 
 void TForm1::FormClose(ui::TObject*, ui::TCloseAction&) {

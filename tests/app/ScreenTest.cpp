@@ -312,6 +312,22 @@ TEST_F(Screen, EveryControlOfEveryTabIsReachableAt1024x768) {
     }
 }
 
+// Whether the chart's axes can be read as painted: room for a plot, and numbers (figures, not
+// dots) left of it and under it.
+testing::AssertionResult AxesReadable(ui::TChart* chart, int plotHeight) {
+    QChartView* view = chart->View();
+    const QImage img = PaintedOf(view);
+    const QRect plot =
+        view->mapFromScene(chart->Chart()->mapToScene(chart->Chart()->plotArea())).boundingRect();
+    const QRect left = InkBox(img, QRect(plot.left() - 34, plot.top() - 6, 31, plot.height() + 12));
+    const QRect under = InkBox(img, QRect(plot.left(), plot.bottom() + 3, plot.width(), 14));
+    if (plot.height() < plotHeight || left.width() < 18 || under.height() < 6)
+        return testing::AssertionFailure()
+               << chart->Name() << ": plot " << plot.height() << " high, left numbers "
+               << left.width() << " wide, bottom numbers " << under.height() << " high";
+    return testing::AssertionSuccess();
+}
+
 // On an 800 x 560 screen the run charts keep axes whose numbers can be read (the axes do
 // not collapse to ellipses).
 TEST_F(Screen, TheRunChartsAxesAreReadableAt800x560) {
@@ -320,21 +336,9 @@ TEST_F(Screen, TheRunChartsAxesAreReadableAt800x560) {
     const std::pair<ui::TTabSheet*, ui::TChart*> pages[] = {
         {f->TabSheet1, f->Chart1}, {f->TabSheet2, f->Chart2}, {f->TabSheet3, f->Chart3}};
     for (const auto& [page, chart] : pages) {
-        SCOPED_TRACE(page->Caption());
         f->PageControl1->SetActivePage(page);
         ui::Application->ProcessMessages();
-        QChartView* view = chart->View();
-        const QImage img = PaintedOf(view);
-        const QRect plot =
-            view->mapFromScene(chart->Chart()->mapToScene(chart->Chart()->plotArea()))
-                .boundingRect();
-        EXPECT_GE(plot.height(), 90);
-        // The numbers left of the plot, and under it: figures, not dots.
-        const QRect left =
-            InkBox(img, QRect(plot.left() - 34, plot.top() - 6, 31, plot.height() + 12));
-        const QRect under = InkBox(img, QRect(plot.left(), plot.bottom() + 3, plot.width(), 14));
-        EXPECT_GE(left.width(), 18) << "the left axis' numbers";
-        EXPECT_GE(under.height(), 6) << "the bottom axis' numbers";
+        EXPECT_TRUE(AxesReadable(chart, 90));
     }
     // The journal gave them the room; on a larger screen it has its designed height again,
     // right above its tool bar.
@@ -342,6 +346,20 @@ TEST_F(Screen, TheRunChartsAxesAreReadableAt800x560) {
     ShowAt(f, k1024x768);
     EXPECT_EQ(f->StringGrid1->Height(), 219);
     EXPECT_EQ(f->ToolBar1->Top(), f->StringGrid1->Top() + f->StringGrid1->Height());
+}
+
+// The two service charts share their page on a 1024 x 768 screen, each with readable axes;
+// the first keeps its designed height where the page is large enough.
+TEST_F(Screen, TheServiceChartsAxesAreReadableAt1024x768) {
+    TForm1* f = CreateWindow();
+    f->TabSheet5->SetTabVisible(true);
+    ShowAt(f, k1024x768);
+    f->PageControl1->SetActivePage(f->TabSheet5);
+    ui::Application->ProcessMessages();
+    EXPECT_TRUE(AxesReadable(f->Chart4, 60));
+    EXPECT_TRUE(AxesReadable(f->Chart5, 60));
+    ShowAt(f, {"1536 x 1000", 1536, 1000});
+    EXPECT_EQ(f->Chart4->Height(), 195);
 }
 
 } // namespace
