@@ -19,6 +19,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTableView>
 
 #include "app/Texts.h"
@@ -360,6 +362,27 @@ TEST_F(Screen, TheServiceChartsAxesAreReadableAt1024x768) {
     EXPECT_TRUE(AxesReadable(f->Chart5, 60));
     ShowAt(f, {"1536 x 1000", 1536, 1000});
     EXPECT_EQ(f->Chart4->Height(), 195);
+}
+
+// On "Коррекции" the hex log shows its newest line, an EEPROM reply longer than the memo is
+// wide, from its first character: what is painted is the memo scrolled to its left edge.
+TEST_F(Screen, TheHexLogShowsAnEepromReplyFromItsFirstCharacter) {
+    TForm1* f = CreateWindow();
+    f->TabSheet4->SetTabVisible(true);
+    ShowAt(f, k1024x768);
+    f->PageControl1->SetActivePage(f->TabSheet4);
+    std::vector<std::uint8_t> reply(64, 0xAB);
+    reply[0] = 0x82;
+    reply[1] = 0;
+    reply[2] = 14;
+    reply[4] = 10;
+    for (int i = 0; i < 3; ++i)
+        Parse(reply);
+    ui::Application->ProcessMessages();
+    QPlainTextEdit* edit = f->Memo1->TextEdit();
+    const QImage shown = PaintedOf(edit->viewport());
+    edit->horizontalScrollBar()->setValue(0);
+    EXPECT_EQ(PaintedOf(edit->viewport()), shown) << "the lines are shown from their middle";
 }
 
 } // namespace
