@@ -264,6 +264,8 @@ void TForm1::CreateBottom() {
         StatusBar1->AddPanel(w);
     BitBtn1->SetDefault(true);
     CentreLabel(Label4);
+    // A long message on a small screen: smaller letters or two lines, never cut.
+    Label4->SetFitText(true);
 }
 
 void TForm1::CreateDisplays() {
@@ -342,8 +344,11 @@ void TForm1::CreateCharts() {
     TabSheet4 = sheet("TabSheet4", "Коррекции");
     TabSheet5 = sheet("TabSheet5", "Системная");
     TabSheet6 = sheet("TabSheet6", "eeprom");
-    for (ui::TTabSheet* s : {TabSheet4, TabSheet5, TabSheet6})
+    for (ui::TTabSheet* s : {TabSheet4, TabSheet5, TabSheet6}) {
         s->SetTabVisible(false);
+        // On a small screen a service page scrolls rather than cutting its controls.
+        s->SetAutoScroll(true);
+    }
 
     auto chart = [this](const char* name, ui::TTabSheet* sheet) {
         auto* c = Make<ui::TChart>(this, sheet, name);
@@ -396,7 +401,7 @@ void TForm1::CreateJournal() {
     StringGrid1->SetOptions(ui::TGridOptions()
                             << ui::goFixedVertLine << ui::goFixedHorzLine << ui::goVertLine
                             << ui::goHorzLine << ui::goRangeSelect << ui::goDrawFocusSelected
-                            << ui::goEditing);
+                            << ui::goColSizing << ui::goEditing);
     StringGrid1->SetScrollBars(ui::ssVertical);
 }
 
@@ -448,7 +453,7 @@ std::vector<TDesign> ParameterGroupRows(TForm1& f) {
         rows.push_back({.Field = FieldOf(group.Write.Name, f.*group.Write.Field),
                         .Parent = box,
                         .Caption = group.WriteText,
-                        .At = column3 ? TAt{122, 34, 66, 25} : writeAt});
+                        .At = column3 ? TAt{122, 35, 66, 25} : writeAt});
     }
     return rows;
 }
@@ -527,21 +532,20 @@ void TForm1::CreateSystemTab() {
 }
 
 void TForm1::CreateEepromTab() {
-    // The tools on the left, the dump grid on the right.
+    // The tools on the left (they fit the page of a maximized window on a 1024 x 768
+    // screen), the dump grid in the rest of the page.
     const TDesign design[] = {
+        {.Field = FIELD(Panel5), .Parent = "TabSheet6", .At = TAt{0, 0, 312, 400}, .Align = alLeft},
         {.Field = FIELD(Label30),
-         .Parent = "TabSheet6",
+         .Parent = "Panel5",
          .Caption = "Микросхема(Control, 160,162)",
-         .At = TAt{8, 9}},
-        {.Field = FIELD(control),
-         .Parent = "TabSheet6",
-         .Caption = "160",
-         .At = TAt{200, 6, 80, 21}},
+         .At = TAt{8, 7}},
+        {.Field = FIELD(control), .Parent = "Panel5", .Caption = "160", .At = TAt{200, 4, 80, 21}},
 
         {.Field = FIELD(GroupBox23),
-         .Parent = "TabSheet6",
+         .Parent = "Panel5",
          .Caption = "Работа с одним байтом",
-         .At = TAt{4, 32, 300, 96}},
+         .At = TAt{4, 28, 300, 94}},
         {.Field = FIELD(Label31),
          .Parent = "GroupBox23",
          .Caption = "Адрес(0-65536)",
@@ -568,9 +572,9 @@ void TForm1::CreateEepromTab() {
          .At = TAt{110, 66, 90, 25}},
 
         {.Field = FIELD(GroupBox24),
-         .Parent = "TabSheet6",
+         .Parent = "Panel5",
          .Caption = "Чтение массива",
-         .At = TAt{4, 132, 300, 96}},
+         .At = TAt{4, 124, 300, 94}},
         {.Field = FIELD(start_adress_32),
          .Parent = "GroupBox24",
          .Caption = "0",
@@ -586,9 +590,9 @@ void TForm1::CreateEepromTab() {
         {.Field = FIELD(Progress), .Parent = "GroupBox24", .At = TAt{8, 72, 284, 18}},
 
         {.Field = FIELD(GroupBox25),
-         .Parent = "TabSheet6",
+         .Parent = "Panel5",
          .Caption = "Запись массива",
-         .At = TAt{4, 232, 300, 120}},
+         .At = TAt{4, 220, 300, 116}},
         {.Field = FIELD(Label33), .Parent = "GroupBox25", .Caption = "Адрес", .At = TAt{8, 19}},
         {.Field = FIELD(Edit14),
          .Parent = "GroupBox25",
@@ -610,18 +614,19 @@ void TForm1::CreateEepromTab() {
         {.Field = FIELD(Button24),
          .Parent = "GroupBox25",
          .Caption = "Записать",
-         .At = TAt{8, 90, 90, 25}},
+         .At = TAt{8, 88, 90, 25}},
         {.Field = FIELD(Button25),
          .Parent = "GroupBox25",
          .Caption = "Удалить все",
-         .At = TAt{110, 90, 110, 25}},
+         .At = TAt{110, 88, 110, 25}},
 
         {.Field = FIELD(StringGrid2),
          .Parent = "TabSheet6",
          .At = TAt{312, 0, 640, 400},
-         .Align = alRight},
+         .Align = alClient},
     };
     CreateDesign(this, design);
+    Panel5->SetBevelOuter(ui::bvNone);
     Progress->SetMin(0);
     Progress->SetMax(65536);
     StringGrid2->SetColCount(core::kDumpGridColumns);

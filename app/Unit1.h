@@ -205,6 +205,7 @@ public:
     ui::TButton* Button13 = nullptr;    // "Очистить", on Chart5
 
     // ---- service tab "eeprom" (TabSheet6) --------------------------------------------------
+    ui::TPanel* Panel5 = nullptr;           // the tools, left of the dump grid
     ui::TLabel* Label30 = nullptr;          // "Микросхема(Control, 160,162)"
     ui::TEdit* control = nullptr;           // "160"
     ui::TGroupBox* GroupBox23 = nullptr;    // "Работа с одним байтом"
@@ -329,6 +330,11 @@ public:
     void FormCreate(ui::TObject* Sender);
     void FormResize(ui::TObject* Sender);
     void FormClose(ui::TObject* Sender, ui::TCloseAction& Action);
+    // Widens journal columns 0 to 4 whose texts do not fit (the comment column takes the
+    // rest again).
+    void FitJournalColumns();
+    // The journal's designed height (FormCreate takes it from the layout).
+    int FJournalHeight = 0;
     void N2Click(ui::TObject* Sender);
     void N7Click(ui::TObject* Sender);
 

@@ -87,9 +87,10 @@ constexpr int kChart2RefCol = 3;
 
 constexpr ui::TColor kMarkedRowColor = 0xCCCCFF;
 
-const ui::TGridOptions kJournalOptions =
-    ui::TGridOptions() << ui::goFixedVertLine << ui::goFixedHorzLine << ui::goVertLine
-                       << ui::goHorzLine << ui::goRangeSelect << ui::goDrawFocusSelected;
+const ui::TGridOptions kJournalOptions = ui::TGridOptions()
+                                         << ui::goFixedVertLine << ui::goFixedHorzLine
+                                         << ui::goVertLine << ui::goHorzLine << ui::goRangeSelect
+                                         << ui::goDrawFocusSelected << ui::goColSizing;
 
 std::string JournalPath() { return app::ProgramDir() + core::kJournalFileName; }
 
@@ -280,6 +281,7 @@ void TForm1::AppendRecord() {
     const core::TJournalRow texts = core::FillRow(record);
     ClearJournalRow(last);
     StringGrid1->SetRowTexts(last, RowVector(texts));
+    FitJournalColumns();
     StringGrid1->SetTopRow(last);
     if (editing)
         StringGrid1->SetEditorMode(true);

@@ -1,4 +1,6 @@
 // The main window's creation, resize and close, and the main menu's "Выход".
+#include <algorithm>
+
 #include "app/ProgramDir.h"
 #include "app/Texts.h"
 #include "app/Unit1.h"
@@ -9,12 +11,32 @@
 namespace {
 
 constexpr int kJournalWidths[5] = {50, 110, 50, 50, 50};
+// On a small screen the journal gives the run charts this much of the height (the tabs
+// included), and keeps its head and two rows.
+constexpr int kChartsMinHeight = 250;
+constexpr int kJournalMinHeight = 74;
+// The first service chart's designed height; on a lower page the two service charts share it.
+constexpr int kServiceChartHeight = 195;
 
 // Journal column 5 takes what columns 0 to 4 leave of width, less 50.
 int CommentColumnWidth(ui::TStringGrid* grid, int width) {
     for (int c = 0; c < 5; ++c)
         width -= grid->ColWidths(c);
     return width - 50;
+}
+
+// Columns 0 to 4 keep their widths where their texts fit, and widen to show them whole
+// where they do not. Returns whether one widened.
+bool WidenJournalColumns(ui::TStringGrid* grid) {
+    bool widened = false;
+    for (int c = 0; c < 5; ++c) {
+        const int need = grid->ColTextWidth(c);
+        if (need > grid->ColWidths(c)) {
+            grid->SetColWidths(c, need);
+            widened = true;
+        }
+    }
+    return widened;
 }
 
 void SetChartTexts(ui::TChart* chart, const char* title, const char* foot, const char* axis) {
@@ -59,6 +81,7 @@ void TForm1::FormCreate(ui::TObject*) {
     platform::RemoveStaleTemporaries(app::ProgramDir() + "gr/");
     FDeviceList.clear();
 
+    FJournalHeight = StringGrid1->Height();
     const app::TTexts& t = app::Texts();
     for (int c = 0; c < 5; ++c) {
         StringGrid1->SetCells(c, 0, t.JournalHeader[c]);
@@ -66,6 +89,7 @@ void TForm1::FormCreate(ui::TObject*) {
     }
     StringGrid1->SetCells(5, 0, t.JournalHeader[5]);
     SetCaptions(*this, t);
+    WidenJournalColumns(StringGrid1);
     StringGrid1->SetColWidths(5, CommentColumnWidth(StringGrid1, Panel1->Width()));
 
     // A missing data2.tab leaves here: its error box shows, and the window goes on with
@@ -74,11 +98,31 @@ void TForm1::FormCreate(ui::TObject*) {
     FRecordPending = false;
     CreateGraphBoxes();
     AttachCurveFiles();
+    FitJournalColumns();
     StringGrid1->SetTopRow(StringGrid1->RowCount() - 1);
+}
+
+void TForm1::FitJournalColumns() {
+    if (WidenJournalColumns(StringGrid1))
+        FormResize(this);
 }
 
 void TForm1::FormResize(ui::TObject*) {
     StringGrid1->SetColWidths(5, CommentColumnWidth(StringGrid1, StringGrid1->Width()));
+    // The designed height where the window is large enough; lower where the run charts
+    // would have too little room to show their axes.
+    if (FJournalHeight <= 0)
+        return;
+    const int room =
+        Panel1->ClientHeight() - Panel2->Height() - ToolBar1->Height() - kChartsMinHeight;
+    const int height = std::clamp(room, kJournalMinHeight, FJournalHeight);
+    const int old = StringGrid1->Height();
+    if (height != old)
+        StringGrid1->SetBounds(StringGrid1->Left(), StringGrid1->Top() + old - height,
+                               StringGrid1->Width(), height);
+    const int shared = std::min(kServiceChartHeight, TabSheet5->Height() / 2);
+    if (shared > 0 && Chart4->Height() != shared)
+        Chart4->SetHeight(shared);
 }
 
 void TForm1::FormClose(ui::TObject*, ui::TCloseAction&) {

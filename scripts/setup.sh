@@ -9,6 +9,7 @@ packages=(
   libudev-dev libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation2
   poppler-utils xvfb xauth locales
+  openbox xdotool imagemagick
   clang-14 libclang-rt-14-dev clang-format-14 git
   qemu-system-x86 linux-image-amd64 busybox-static udev cpio
 )

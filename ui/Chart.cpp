@@ -50,6 +50,12 @@ ChartRange AutoRange(double lo, double hi, bool any) {
     return {lo, hi};
 }
 
+int LeftTicksFor(double plotHeight) {
+    // A number's line and the room between two of them.
+    constexpr double kTickSpacing = 24;
+    return std::clamp(static_cast<int>(plotHeight / kTickSpacing) + 1, 2, 5);
+}
+
 QString ChartLinesToHtml(const std::vector<std::string>& lines) {
     QStringList escaped;
     for (const std::string& line : lines)
@@ -222,6 +228,14 @@ TChart::TChart(TComponent* AOwner)
     left_ = static_cast<QValueAxis*>(chart_->axes(Qt::Vertical).value(0));
     // The view may go first, with its parent widget.
     QObject::connect(view_, &QObject::destroyed, context_.get(), [this] { ViewGone(); });
+    // A lower plot gets fewer numbers on its left axis, so that they stay readable.
+    QObject::connect(chart_, &QChart::plotAreaChanged, context_.get(), [this](const QRectF& plot) {
+        const int ticks = LeftTicksFor(plot.height());
+        if (ticks == leftTicks_)
+            return;
+        leftTicks_ = ticks;
+        ScheduleFlush();
+    });
     Rescale();
 }
 
@@ -334,6 +348,7 @@ void TChart::Rescale() {
     const ChartRange rx = AutoRange(x0, x1, any);
     const ChartRange ry = AutoRange(y0, y1, any);
     bottom_->setRange(rx.min, rx.max);
+    left_->setTickCount(leftTicks_);
     left_->setRange(ry.min, ry.max);
     // Round bounds need a span that fits a double.
     if (std::isfinite(rx.max - rx.min))

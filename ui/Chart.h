@@ -165,6 +165,7 @@ private:
     std::string leftTitle_;
     bool flushQueued_ = false;
     char axisSeparator_ = 0; // the decimal separator the axis labels are written with
+    int leftTicks_ = 5;      // the left axis' lines, before its bounds are rounded
 };
 
 // $00BBGGRR to Qt and back.
@@ -177,6 +178,9 @@ struct ChartRange {
     double max = 1;
 };
 ChartRange AutoRange(double lo, double hi, bool any);
+
+// The lines of a left axis along a plot this high: 5 where they have room, down to 2.
+int LeftTicksFor(double plotHeight);
 
 // Lines as chart text: HTML-escaped, joined by line breaks.
 QString ChartLinesToHtml(const std::vector<std::string>& lines);

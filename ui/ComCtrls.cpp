@@ -7,6 +7,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
+#include <QScrollArea>
+#include <QVBoxLayout>
 #include <QTabWidget>
 #include <QToolButton>
 
@@ -59,6 +61,109 @@ TStatusPanel& TStatusBar::AddPanel(int width, const std::string& text) {
 TTabSheet::TTabSheet(TComponent* AOwner) : TWinControl(AOwner, NewWidget<QWidget>()) {}
 
 TTabSheet::~TTabSheet() { SetPageControl(nullptr); }
+
+TSize ControlsExtent(const TWinControl* c) {
+    constexpr int kMargin = 4;
+    int placedW = 0, placedH = 0;   // far edges of the placed controls
+    int alignedW = 0, alignedH = 0; // the top and left aligned controls' far edges
+    int rightW = 0, bottomH = 0;    // controls aligned to the right and to the bottom
+    int acrossW = 0, acrossH = 0;   // what aligned windowed children need across
+    for (int i = 0; i < c->ControlCount(); ++i) {
+        const TControl* child = c->Controls(i);
+        if (!child->Visible())
+            continue;
+        const auto* wc = dynamic_cast<const TWinControl*>(child);
+        const TSize inner = wc && child->Align() != alNone ? ControlsExtent(wc) : TSize{};
+        switch (child->Align()) {
+        case alNone:
+            placedW = std::max(placedW, child->Left() + child->Width());
+            placedH = std::max(placedH, child->Top() + child->Height());
+            break;
+        case alTop:
+            alignedH = std::max(alignedH, child->Top() + child->Height());
+            acrossW = std::max(acrossW, inner.cx);
+            break;
+        case alBottom:
+            bottomH += child->Height();
+            acrossW = std::max(acrossW, inner.cx);
+            break;
+        case alLeft:
+            alignedW = std::max(alignedW, child->Left() + child->Width());
+            acrossH = std::max(acrossH, inner.cy);
+            break;
+        case alRight:
+            rightW += child->Width();
+            acrossH = std::max(acrossH, inner.cy);
+            break;
+        case alClient:
+            acrossW = std::max(acrossW, inner.cx);
+            acrossH = std::max(acrossH, inner.cy);
+            break;
+        }
+    }
+    if (placedW > 0)
+        placedW += kMargin;
+    if (placedH > 0)
+        placedH += kMargin;
+    const int w = std::max(placedW, alignedW) + rightW;
+    const int h = std::max(placedH, alignedH) + bottomH;
+    return {std::max(w, acrossW), std::max(h, acrossH)};
+}
+
+// Fits a scrolling page's area whenever the part of it that shows changes size.
+class ScrollWatch : public QObject {
+public:
+    ScrollWatch(TTabSheet* page, QObject* parent) : QObject(parent), page_(page) {}
+    bool eventFilter(QObject*, QEvent* e) override;
+
+private:
+    TTabSheet* page_;
+};
+
+bool ScrollWatch::eventFilter(QObject*, QEvent* e) {
+    if (e->type() == QEvent::Resize || e->type() == QEvent::Show)
+        page_->FitScrolled();
+    return false;
+}
+
+void TTabSheet::SetAutoScroll(bool on) {
+    if (on == (scroll_ != nullptr))
+        return;
+    if (!on) {
+        delete scroll_;
+        scroll_ = nullptr;
+        scrolled_ = nullptr;
+        WatchClient();
+        return;
+    }
+    auto* layout = new QVBoxLayout(Widget());
+    layout->setContentsMargins(0, 0, 0, 0);
+    scroll_ = new QScrollArea(Widget());
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(false);
+    scrolled_ = new QWidget();
+    scroll_->setWidget(scrolled_);
+    layout->addWidget(scroll_);
+    auto* watch = new ScrollWatch(this, scroll_);
+    scroll_->viewport()->installEventFilter(watch);
+    WatchClient();
+    FitScrolled();
+}
+
+QWidget* TTabSheet::ClientWidget() const { return scrolled_ ? scrolled_ : Widget(); }
+
+void TTabSheet::FitScrolled() {
+    if (!scroll_ || !scrolled_)
+        return;
+    const TSize need = ControlsExtent(this);
+    const QSize shown = scroll_->viewport()->size();
+    const QSize size(std::max(need.cx, shown.width()), std::max(need.cy, shown.height()));
+    if (scrolled_->size() != size)
+        scrolled_->resize(size);
+    // A hidden area gets its resize event only when shown.
+    if (!scrolled_->isVisible())
+        Realign();
+}
 
 void TTabSheet::SetPageControl(TPageControl* pc) { SetParent(pc); }
 

@@ -10,6 +10,7 @@ class QLabel;
 class QTabWidget;
 class QProgressBar;
 class QToolButton;
+class QScrollArea;
 
 namespace ui {
 
@@ -57,15 +58,34 @@ public:
     void SetTabVisible(bool on);
     int PageIndex() const;
 
+    // A page smaller than its controls need scrolls, with scroll bars, instead of cutting
+    // them; where it is large enough the controls stand as placed. Set before controls are
+    // placed on the page.
+    void SetAutoScroll(bool on);
+    QWidget* ClientWidget() const override;
+
 protected:
     void CaptionChanged() override;
     void ApplyVisible() override {}
+    void ControlAdded(TControl*) override { FitScrolled(); }
+    void ControlRemoved(TControl*) override { FitScrolled(); }
 
 private:
     friend class TPageControl;
+    friend class ScrollWatch;
+    // The scrolled area: the size the controls need, or the visible part's when larger.
+    void FitScrolled();
     TPageControl* pageControl_ = nullptr;
     bool tabVisible_ = true;
+    QScrollArea* scroll_ = nullptr;
+    QWidget* scrolled_ = nullptr;
 };
+
+// The size a windowed control's children need, as the class library's scrolling controls
+// count it: the far edges of the controls not aligned (and of those aligned to the top or
+// left) with a margin, plus the controls aligned to the bottom or right; an aligned windowed
+// child adds what its own children need across its alignment.
+TSize ControlsExtent(const TWinControl* c);
 
 class TPageControl : public TWinControl {
 public:

@@ -18,6 +18,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QTextEdit>
 #include <QToolButton>
 #include <QTranslator>
@@ -227,6 +228,15 @@ void TForm::SetMenu(TMainMenu* menu) {
         bar->setParent(Widget());
         bar->setGeometry(0, 0, Widget()->width(), bar->sizeHint().height());
         bar->show();
+    }
+    // F10 opens the menu bar's first menu wherever the focus is in the window.
+    if (!menuKey_) {
+        menuKey_ = new QShortcut(QKeySequence(Qt::Key_F10), Widget());
+        QObject::connect(static_cast<QShortcut*>(menuKey_), &QShortcut::activated, Widget(),
+                         [this] {
+                             if (menu_)
+                                 menu_->OpenFirst();
+                         });
     }
     Realign();
 }

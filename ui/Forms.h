@@ -99,6 +99,7 @@ private:
     TFormBorderStyle borderStyle_ = bsSizeable;
     bool keyPreview_ = false;
     TMainMenu* menu_ = nullptr;
+    QObject* menuKey_ = nullptr; // F10
     int modalResult_ = mrNone;
     bool inModal_ = false;
     QEventLoop* modalLoop_ = nullptr;

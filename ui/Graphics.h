@@ -55,6 +55,12 @@ struct TRect {
     bool operator==(const TRect&) const = default;
 };
 
+struct TSize {
+    int cx = 0;
+    int cy = 0;
+    bool operator==(const TSize&) const = default;
+};
+
 struct TBrush {
     TColor Color = clWhite;
 };

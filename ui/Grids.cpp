@@ -5,6 +5,7 @@
 
 #include <QAbstractTableModel>
 #include <QApplication>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLineEdit>
@@ -68,6 +69,9 @@ public:
         return f;
     }
     QVariant headerData(int section, Qt::Orientation o, int role) const override {
+        // Fixed cells are written from their left, as the others are.
+        if (role == Qt::TextAlignmentRole)
+            return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
         if (role != Qt::DisplayRole)
             return {};
         if (o == Qt::Horizontal) {
@@ -161,7 +165,51 @@ public:
 protected:
     // Esc gives the cell back the text it had when the editor opened.
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+    // The bar's range for the rows shown, then as far as the top row needs.
+    void updateGeometries() override {
+        QTableView::updateGeometries();
+        g_->ApplyTopRow();
+        ShowTopRow();
+    }
+    // Shown, the view would bring its current cell into sight: the grid keeps its top row.
+    bool event(QEvent* e) override {
+        if (e->type() != QEvent::Show)
+            return QTableView::event(e);
+        const bool syncing = g_->syncing_;
+        g_->syncing_ = true;
+        const bool used = QTableView::event(e);
+        g_->syncing_ = syncing;
+        g_->ApplyTopRow();
+        ShowTopRow();
+        return used;
+    }
+    void scrollContentsBy(int dx, int dy) override {
+        QTableView::scrollContentsBy(dx, dy);
+        ShowTopRow();
+    }
 
+public:
+    // The width a cell of the column needs to show its text whole.
+    int CellWidthFor(const QModelIndex& index) {
+        QStyleOptionViewItem option;
+        initViewItemOption(&option);
+        return itemDelegate()->sizeHint(option, index).width() + (showGrid() ? 1 : 0);
+    }
+
+private:
+    // Past the last full page the bar's value is the top row (the view would show the last
+    // page at the bar's end).
+    void ShowTopRow() {
+        const int value = verticalScrollBar()->value();
+        if (value <= g_->pageEnd_ || value >= g_->model_->rowCount(QModelIndex()))
+            return;
+        if (verticalHeader()->offset() == verticalHeader()->sectionPosition(value))
+            return;
+        verticalHeader()->setOffsetToSectionPosition(value);
+        viewport()->update();
+    }
+
+protected:
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* e) const override {
         if (g_->selection_ && index.isValid() &&
@@ -263,7 +311,12 @@ TStringGrid::TStringGrid(TComponent* AOwner) : TWinControl(AOwner, NewWidget<Vie
     view_->resize(320, 120);
 
     QScrollBar* vs = view_->verticalScrollBar();
-    QObject::connect(vs, &QScrollBar::rangeChanged, view_, [this] { ApplyTopRow(); });
+    QObject::connect(vs, &QScrollBar::rangeChanged, view_, [this](int, int max) {
+        if (syncing_)
+            return;
+        pageEnd_ = max;
+        ApplyTopRow();
+    });
     QObject::connect(vs, &QScrollBar::valueChanged, view_, [this](int v) {
         if (syncing_)
             return;
@@ -272,6 +325,12 @@ TStringGrid::TStringGrid(TComponent* AOwner) : TWinControl(AOwner, NewWidget<Vie
         if (v == view_->verticalScrollBar()->maximum() && topRow_ > top)
             return;
         topRow_ = top;
+        // Scrolled back within the pages: the bar ends at the last full page again.
+        if (v <= pageEnd_ && view_->verticalScrollBar()->maximum() > pageEnd_) {
+            syncing_ = true;
+            view_->verticalScrollBar()->setMaximum(pageEnd_);
+            syncing_ = false;
+        }
     });
     QObject::connect(view_->horizontalHeader(), &QHeaderView::sectionResized, view_,
                      [this](int section, int, int size) {
@@ -420,6 +479,23 @@ void TStringGrid::SetColWidths(int col, int width) {
     ApplyWidths();
 }
 
+int TStringGrid::ColTextWidth(int col) const {
+    if (col < 0 || col >= colCount_)
+        OutOfRange();
+    const int hr = model_->HdrRows(), hc = model_->HdrCols();
+    if (col < hc) {
+        int w = 0;
+        const QFontMetrics metrics(view_->verticalHeader()->font());
+        for (int r = 0; r < RowCount(); ++r)
+            w = std::max(w, metrics.horizontalAdvance(ToQ(cells_[r][col].text)) + 8);
+        return w;
+    }
+    int w = hr ? view_->horizontalHeader()->sectionSizeHint(col - hc) : 0;
+    for (int r = hr; r < RowCount(); ++r)
+        w = std::max(w, view_->CellWidthFor(model_->index(r - hr, col - hc)));
+    return w;
+}
+
 void TStringGrid::SetDefaultColWidth(int w) {
     defaultColWidth_ = w;
     std::fill(colWidths_.begin(), colWidths_.end(), w);
@@ -503,9 +579,15 @@ void TStringGrid::SetTopRow(int row) {
 }
 
 void TStringGrid::ApplyTopRow() {
+    // As the class library's grid does, a top row past the last full page is shown at the
+    // top, the rows after it below and the rest of the grid empty: the bar reaches it.
+    QScrollBar* bar = view_->verticalScrollBar();
+    const int value = topRow_ - model_->HdrRows();
+    const bool syncing = syncing_;
     syncing_ = true;
-    view_->verticalScrollBar()->setValue(topRow_ - model_->HdrRows());
-    syncing_ = false;
+    bar->setMaximum(std::max(pageEnd_, value));
+    bar->setValue(value);
+    syncing_ = syncing;
 }
 
 bool TStringGrid::SelectCell(int col, int row) {

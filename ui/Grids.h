@@ -86,6 +86,9 @@ public:
     int ColWidths(int col) const;
     void SetColWidths(int col, int width);
     void SetDefaultColWidth(int w);
+    // The narrowest width of the column that shows each of its texts whole (the fixed row's
+    // included).
+    int ColTextWidth(int col) const;
 
     // First row below the fixed ones that is shown at the top.
     int TopRow() const { return topRow_; }
@@ -149,6 +152,9 @@ private:
     int defaultColWidth_ = 64;
     int defaultRowHeight_ = 24;
     int topRow_ = 1;
+    // The bar's value that shows the last full page (the bar reaches past it for a top row
+    // below that page).
+    int pageEnd_ = 0;
     int row_ = 1;
     int col_ = 1;
     TGridOptions options_ = TGridOptions() << goFixedVertLine << goFixedHorzLine << goVertLine

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProxyStyle>
 
 #include "ui/Forms.h"
 #include "ui/QtBridge.h"
@@ -34,7 +35,17 @@ TMenuItem::~TMenuItem() {
 void TMenuItem::SetCaption(const std::string& caption) {
     caption_ = caption;
     action_->setSeparator(caption == "-");
-    action_->setText(ToQ(caption));
+    ApplyText();
+}
+
+void TMenuItem::ApplyText() {
+    QString text = ToQ(caption_);
+    // A menu of the menu bar without an accelerator of its own opens with Alt and its first
+    // letter, as the platform's menus do (the letter is not marked: the caption reads as
+    // designed).
+    if (parent_ && qobject_cast<QMenuBar*>(parent_->rootContainer_) && !text.contains('&'))
+        text.prepend('&');
+    action_->setText(text);
 }
 
 void TMenuItem::SetEnabled(bool on) {
@@ -70,6 +81,7 @@ void TMenuItem::Add(TMenuItem* item) {
         item->parent_->Remove(item);
     items_.push_back(item);
     item->parent_ = this;
+    item->ApplyText();
     Container()->addAction(item->action_);
 }
 
@@ -79,6 +91,7 @@ void TMenuItem::Remove(TMenuItem* item) {
         return;
     items_.erase(it);
     item->parent_ = nullptr;
+    item->ApplyText();
     Container()->removeAction(item->action_);
 }
 
@@ -94,9 +107,40 @@ TMenu::TMenu(TComponent* AOwner) : TComponent(AOwner) {
 
 TMenu::~TMenu() { delete root_; }
 
+namespace {
+
+// The menu bar's keyboard access: Alt alone puts the bar in keyboard mode, and accelerator
+// letters are not underlined.
+class MenuBarStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_MenuBar_AltKeyNavigation)
+            return 1;
+        if (hint == SH_UnderlineShortcut)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+} // namespace
+
 TMainMenu::TMainMenu(TComponent* AOwner) : TMenu(AOwner) {
     bar_ = new QMenuBar();
+    auto* style = new MenuBarStyle();
+    style->setParent(bar_);
+    bar_->setStyle(style);
     root_->rootContainer_ = bar_;
+}
+
+void TMainMenu::OpenFirst() {
+    if (!bar_)
+        return;
+    for (QAction* a : bar_->actions())
+        if (a->isVisible() && a->isEnabled() && !a->isSeparator()) {
+            bar_->setActiveAction(a);
+            return;
+        }
 }
 
 TMainMenu::~TMainMenu() {

@@ -47,6 +47,8 @@ private:
     friend class TPopupMenu;
     // Where the items' actions go: the menu bar or pop-up of a root item, else the submenu.
     QWidget* Container();
+    // The action's text from the caption.
+    void ApplyText();
 
     std::string caption_;
     bool enabled_ = true;
@@ -76,6 +78,8 @@ public:
     ~TMainMenu() override;
     // The bar that shows the menu (the form shows it).
     QMenuBar* MenuBar() const;
+    // Opens the bar's first menu, as F10 does.
+    void OpenFirst();
 
 private:
     QPointer<QMenuBar> bar_;

@@ -10,8 +10,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStringList>
 #include <QStyleOptionGroupBox>
@@ -37,7 +39,48 @@ TForm* FormOfControl(TControl* c) {
 
 // ---- TLabel ---------------------------------------------------------------------------------
 
-TLabel::TLabel(TComponent* AOwner) : TControl(AOwner, NewWidget<QLabel>()) {
+namespace {
+
+// The smallest letters a fitted label writes.
+constexpr int kFitMinPixels = 9;
+
+// A label that can fit its text into its bounds: from its font's size down, the first size at
+// which the text fits on one line, or wrapped into the label's height.
+class FitLabel : public QLabel {
+public:
+    bool fit = false;
+
+protected:
+    void paintEvent(QPaintEvent* e) override {
+        if (!fit || text().isEmpty()) {
+            QLabel::paintEvent(e);
+            return;
+        }
+        const QRect area = contentsRect();
+        QFont f = font();
+        int flags = 0;
+        for (int size = std::max(kFitMinPixels, f.pixelSize()); size >= kFitMinPixels; --size) {
+            f.setPixelSize(size);
+            const QFontMetrics m(f);
+            if (m.horizontalAdvance(text()) <= area.width()) {
+                flags = 0;
+                break;
+            }
+            flags = Qt::TextWordWrap;
+            if (m.boundingRect(area, Qt::TextWordWrap | int(alignment()), text()).height() <=
+                area.height())
+                break;
+        }
+        QPainter p(this);
+        p.setFont(f);
+        p.setPen(palette().color(foregroundRole()));
+        p.drawText(area, int(alignment()) | flags, text());
+    }
+};
+
+} // namespace
+
+TLabel::TLabel(TComponent* AOwner) : TControl(AOwner, NewWidget<FitLabel>()) {
     Label()->setTextFormat(Qt::PlainText);
     SetClickOnMouse(true);
     ApplyAlignment();
@@ -71,6 +114,11 @@ void TLabel::SetAutoSize(bool on) {
 }
 
 void TLabel::SetWordWrap(bool on) { Label()->setWordWrap(on); }
+
+void TLabel::SetFitText(bool on) {
+    static_cast<FitLabel*>(Label())->fit = on;
+    Label()->update();
+}
 
 void TLabel::CaptionChanged() {
     Label()->setText(ToQ(Caption()));
@@ -326,6 +374,8 @@ public:
         end.movePosition(QTextCursor::End);
         edit_->setTextCursor(end);
         edit_->ensureCursorVisible();
+        // The newest line from its first character: the memo scrolls down, never sideways.
+        edit_->horizontalScrollBar()->setValue(0);
     }
     bool EndPending() const { return endPending_; }
 

@@ -29,6 +29,9 @@ public:
     // AutoSize (default true) fits the label to its text unless aligned or word-wrapped.
     void SetAutoSize(bool on);
     void SetWordWrap(bool on);
+    // The text fits the label's bounds (a label that is not auto-sized): where it does not fit
+    // in the label's font, smaller letters write it on one line or wrapped.
+    void SetFitText(bool on);
 
 protected:
     void CaptionChanged() override;

@@ -437,3 +437,14 @@ TEST_F(ChartPicture, UnwritableFileRaisesTheCreateError) {
 }
 
 } // namespace
+
+namespace {
+
+// A lower plot gets fewer lines on its left axis: every number keeps room to be written.
+TEST(ChartTicksTest, LeftAxisLinesFollowThePlotsHeight) {
+    const std::pair<double, int> cases[] = {{400, 5}, {96, 5}, {95, 4}, {67, 3}, {43, 2}, {0, 2}};
+    for (const auto& [height, ticks] : cases)
+        EXPECT_EQ(ui::LeftTicksFor(height), ticks) << height;
+}
+
+} // namespace

@@ -369,6 +369,28 @@ TEST_F(FormTest, AMemoShowsTheNewestLineAsLinesAreAdded) {
     }
 }
 
+// A memo that shows its newest line shows it from its first character, however long the line
+// (the memo scrolls down, never sideways).
+TEST_F(FormTest, AMemoShowsItsNewestLineFromItsFirstCharacter) {
+    form->SetBounds(0, 0, 300, 120);
+    auto* memo = new TMemo(form);
+    memo->SetParent(form);
+    memo->SetAlign(alClient);
+    memo->SetScrollBars(ssVertical);
+    memo->SetWordWrap(false);
+    form->Show();
+    for (int i = 0; i < 3; ++i) {
+        memo->Lines().Add("WWWW" + std::string(400, ' ') + "x");
+        QCoreApplication::processEvents();
+        const QImage img = memo->TextEdit()->viewport()->grab().toImage();
+        bool ink = false;
+        for (int y = 0; y < img.height() && !ink; ++y)
+            for (int x = 0; x < 30 && !ink; ++x)
+                ink = qGray(img.pixel(x, y)) < 110;
+        EXPECT_TRUE(ink) << "the lines are shown from their middle after " << i + 1;
+    }
+}
+
 TEST(RadioGroupTest, NoItemSelectedUntilOneIsPickedAndClickSeesTheIndex) {
     TRadioGroup g(nullptr);
     g.Items().Add("Помутнение");

@@ -1,5 +1,6 @@
 // The string grid: cells and objects, fixed row and column, options with editing, the
 // current cell with OnSelectCell, the top row, and OnDrawCell painting on the canvas.
+#include <algorithm>
 #include <stdexcept>
 
 #include <QAbstractItemModel>
@@ -7,6 +8,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTableView>
 
 #include <gtest/gtest.h>
@@ -283,6 +285,58 @@ TEST_F(GridTest, EscapeRevertsTheEditAndClosingKeepsIt) {
     grid->SetEditorMode(false);
     EXPECT_FALSE(grid->EditorMode());
     EXPECT_EQ(grid->Cells(2, 1), "oldx");
+}
+
+} // namespace
+
+namespace {
+
+// A top row past the last full page is the first row painted; scrolled back, the bar ends at
+// the last full page again.
+TEST_F(GridTest, ATopRowPastTheLastPageIsShownAtTheTop) {
+    form->SetBounds(0, 0, 500, 200);
+    grid->SetAlign(alClient);
+    grid->SetRowCount(30);
+    form->Show();
+    QTableView* view = grid->View();
+    QScrollBar* bar = view->verticalScrollBar();
+    const int pageEnd = bar->maximum();
+    ASSERT_GT(pageEnd, 0);
+    ASSERT_LT(pageEnd, 28);
+    grid->SetTopRow(29);
+    ui::Application->ProcessMessages();
+    EXPECT_EQ(view->rowAt(0), 28);
+    EXPECT_EQ(grid->TopRow(), 29);
+    bar->setValue(20); // the operator scrolls back
+    EXPECT_EQ(grid->TopRow(), 21);
+    EXPECT_EQ(view->rowAt(0), 20);
+    EXPECT_EQ(bar->maximum(), pageEnd);
+}
+
+} // namespace
+
+namespace {
+
+// A head is written from its left, as every cell is: one narrower than its text shows the
+// text's first letters, not its middle (here the tall letters, not the dots).
+TEST_F(GridTest, AHeadNarrowerThanItsTextShowsItsFirstLetters) {
+    form->SetBounds(0, 0, 500, 200);
+    grid->SetAlign(alClient);
+    grid->SetCells(2, 0, "ШШ....................");
+    grid->SetColWidths(2, 30);
+    form->Show();
+    ui::Application->ProcessMessages();
+    QHeaderView* head = grid->View()->horizontalHeader();
+    const QImage img = head->grab().toImage();
+    const int x = head->sectionViewportPosition(2);
+    int top = img.height(), bottom = -1;
+    for (int px = x + 1; px < x + 29; ++px)
+        for (int y = 1; y < img.height() - 1; ++y)
+            if (qGray(img.pixel(px, y)) < 110) {
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    EXPECT_GE(bottom - top, 5) << "the head shows the dots of its middle";
 }
 
 } // namespace
