@@ -84,6 +84,13 @@ struct TTexts {
     const char* CharsNotKept;
     // Another copy of the program works in the folder; "%s" stands for the folder.
     const char* SecondCopy;
+    // Asks (Yes/No) whether to go on when no lock keeps other copies off the journal; "%s"
+    // stands for what could not be locked and why.
+    const char* CopyLockFailed;
+    // Follows the error of a journal that could not be written: the curve files of these
+    // records are written while the records are only in the window; "%s" stands for their
+    // numbers.
+    const char* CurvesWithoutLine;
     // A failed write: the language the platform's error texts are asked in, and our own text
     // for an output report length the buffer cannot take ("%u" stands for the length).
     WORD ErrorLanguage;
