@@ -1081,6 +1081,37 @@ TEST_F(Journal, AJournalThatDidNotLoadWholeInAReadOnlyFolder) {
     EXPECT_EQ(ReadBytes(Gr("gr3.txt")), "old 3");
 }
 
+// While the operator is asked whether to write the journal without its old bytes, a record
+// that ends asks nothing more: its row waits for the answer, which writes it with the others.
+TEST_F(Journal, ARecordWhileTheQuestionIsOpenWaitsForTheAnswer) {
+    namespace fs = std::filesystem;
+    const std::string damaged = JournalOf(2) + "3\r\n";
+    Start(damaged);
+    const auto write = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    for (const fs::path& p : {Dir(), Dir() / "gr"})
+        fs::permissions(p, write, fs::perm_options::remove);
+    int questions = 0;
+    {
+        PermissionsBind bind;
+        Boxes().SetWhileOpen([&](const ui::ModalRequest& r) {
+            if (r.buttons != std::vector<int>{ui::IDYES, ui::IDNO})
+                return;
+            if (++questions == 1) {
+                Append(-11); // ends while the question is open
+                EXPECT_EQ(ReadBytes(JournalFile()), damaged);
+            }
+        });
+        form_->SaveJournal();
+        Boxes().SetWhileOpen(nullptr);
+    }
+    for (const fs::path& p : {Dir(), Dir() / "gr"})
+        fs::permissions(p, write, fs::perm_options::add);
+    EXPECT_EQ(questions, 1);
+    const auto rows = core::ParseJournal(ReadBytes(JournalFile()));
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[2][2], "-11");
+}
+
 // A writable data2.tab in a program folder without write access is still saved (in place).
 TEST_F(Journal, AReadOnlyProgramFolderStillSavesTheJournal) {
     Start(JournalOf(2));
