@@ -457,6 +457,29 @@ TEST_F(Life, EndSignalsCloseTheWindowAndSaveTheJournal) {
     }
 }
 
+// A close that could not write the journal leaves the window open; a later signal closes it as
+// "Выход" does again (here once room is made), rather than ending the process unsaved. Only a
+// signal that comes while a close is in progress ends it at once.
+TEST_F(Life, AnEndSignalAfterAnAbandonedCloseClosesAgain) {
+    ExpectInChild(Dir(), [this] {
+        WriteBytes(Journal(), JournalOf(2));
+        CreateWindow();
+        form_->Show();
+        const app::TSessionEnd end(*form_);
+        form_->StringGrid1->SetCells(5, 2, "набрано до сигнала");
+        MakeJournalUnwritable();
+        std::raise(SIGTERM);
+        const bool abandoned = WaitUntil([&] { return Boxes().Count() == 1; }) &&
+                               form_->Visible() &&
+                               Boxes().Last().text.find("Cannot create file") != std::string::npos;
+        std::filesystem::remove_all(Journal());
+        std::raise(SIGTERM); // hours later: the disk has room again
+        const bool closed = WaitUntil([&] { return !form_->Visible(); });
+        const auto rows = core::ParseJournal(ReadBytes(Journal()));
+        return abandoned && closed && rows.size() == 2 && rows[1][5] == "набрано до сигнала";
+    });
+}
+
 // The session manager's save request (before a logout) saves the journal; the window stays.
 TEST_F(Life, TheSessionManagersSaveRequestSavesTheJournal) {
     WriteBytes(Journal(), JournalOf(1));
