@@ -5,6 +5,7 @@
 #include "JournalSupport.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -17,13 +18,16 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QLibraryInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
 
 #include "app/Program.h"
 #include "app/Unit2.h"
 #include "app/about.h"
 #include "app/core/Journal.h"
 #include "app/SessionEnd.h"
-#include "platform/FolderLock.h"
+#include "platform/CopyLock.h"
+#include "platform/testing/FileCalls.h"
 #include "tests/platform/HangGuard.h"
 
 #include <QGuiApplication>
@@ -409,12 +413,20 @@ TEST_F(Life, ProgramEntryCreatesTheWindowsInOrderAndEndsWhenTheMainWindowCloses)
     });
 }
 
-// A second copy started in a folder that a running copy uses says so and ends before it makes
-// a window or writes a file.
+std::vector<std::string> NamesIn(const std::filesystem::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A second copy started in a folder that a running copy uses says so, in a box captioned as
+// every other box of the program, and ends before it makes a window or writes a file.
 TEST_F(Life, ASecondCopyInTheSameFolderEndsWithoutWritingAnything) {
     const std::string journal = JournalOf(2);
     WriteBytes(Journal(), journal);
-    const platform::FolderLock running(Dir().string());
+    const platform::CopyLock running = app::LockCopy(app::ProgramDir());
     ASSERT_TRUE(running.Held());
     bool setUpRan = false;
     const int rc = app::ProgramEntry([&] { setUpRan = true; });
@@ -426,13 +438,138 @@ TEST_F(Life, ASecondCopyInTheSameFolderEndsWithoutWritingAnything) {
                                        "/ уже работает другая копия программы. Эта копия "
                                        "закрывается, ничего не записав.");
     EXPECT_EQ(Boxes().Last().icon, ui::ModalIcon::Error);
+    EXPECT_EQ(Boxes().Last().caption, app::kApplicationTitle);
     EXPECT_EQ(ReadBytes(Journal()), journal);
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(Dir()))
-        names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"data2.tab", "gr"}));
+    EXPECT_EQ(NamesIn(Dir()), (std::vector<std::string>{"data2.tab", "gr"}));
     EXPECT_TRUE(std::filesystem::is_empty(Dir() / "gr"));
+}
+
+// The demo program next to the build's test programs, as DemoTest runs it.
+std::filesystem::path DemoProgram() {
+    std::error_code ec;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return self.parent_path().parent_path() / "app" / "coldpoint-demo-probe";
+}
+
+// A copy running in another folder (the demo program, a process of its own) whose journal or
+// curve folder this copy reaches by another name: this copy says so and ends before it makes
+// a window or writes a file, and the other copy's journal stays as it was.
+TEST_F(Life, ASecondCopyThatReachesARunningCopysFilesByAnotherNameEndsWithoutWritingAnything) {
+    namespace fs = std::filesystem;
+    ASSERT_TRUE(fs::exists(DemoProgram())) << "built with the coldpoint-demo-probe target";
+    ui::Application->SetTitle(app::kApplicationTitle);
+    struct Case {
+        const char* name;
+        std::function<void(const fs::path& other)> link;
+    } const cases[] = {
+        {"data2.tab a symbolic link to the other's",
+         [this](const fs::path& other) { fs::create_symlink(other / "data2.tab", Journal()); }},
+        {"data2.tab a hard link of the other's",
+         [this](const fs::path& other) { fs::create_hard_link(other / "data2.tab", Journal()); }},
+        {"gr a symbolic link to the other's",
+         [this](const fs::path& other) {
+             WriteBytes(Journal(), JournalOf(1));
+             fs::remove(Dir() / "gr");
+             fs::create_directory_symlink(other / "gr", Dir() / "gr");
+         }},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path other = Dir().string() + "-other-" + std::to_string(n++);
+        fs::remove_all(other);
+        fs::create_directories(other / "gr");
+        WriteBytes(other / "data2.tab", JournalOf(3));
+        WriteBytes(other / "gr" / "gr3.txt", "curves of record 3");
+        fs::copy_file(DemoProgram(), other / "coldpoint-demo");
+        fs::remove(Journal());
+        c.link(other);
+        const std::vector<std::string> mine = NamesIn(Dir());
+
+        QProcess running;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        running.setProcessEnvironment(env);
+        running.setWorkingDirectory(QString::fromStdString(other.string()));
+        running.start(QString::fromStdString((other / "coldpoint-demo").string()), {});
+        ASSERT_TRUE(running.waitForStarted(30000));
+        EXPECT_TRUE(
+            WaitUntil([&] { return platform::CopyLock({other.string()}, {}).TakenByAnother(); },
+                      std::chrono::seconds(60)))
+            << "the other copy runs";
+
+        Boxes().Clear();
+        const int rc = app::ProgramEntry([] {
+            // Were it to run, it would end at once: the test shows what it wrote.
+            rt::MainThread::Post([] {
+                if (Form1)
+                    Form1->N2->Click();
+            });
+        });
+        EXPECT_EQ(rc, 1);
+        EXPECT_EQ(Form1, nullptr);
+        ASSERT_EQ(Boxes().Count(), 1);
+        EXPECT_EQ(Boxes().Last().caption, app::kApplicationTitle);
+        EXPECT_EQ(Boxes().Last().icon, ui::ModalIcon::Error);
+        EXPECT_EQ(Boxes().Last().text.rfind("С журналом в папке " + app::ProgramDir(), 0), 0u);
+        EXPECT_EQ(NamesIn(Dir()), mine);
+        EXPECT_EQ(ReadBytes(other / "data2.tab"), JournalOf(3));
+        EXPECT_EQ(NamesIn(other / "gr"), std::vector<std::string>{"gr3.txt"});
+
+        running.terminate();
+        EXPECT_TRUE(running.waitForFinished(30000));
+        fs::remove_all(other);
+        fs::remove_all(Dir() / "gr");
+        fs::create_directories(Dir() / "gr");
+    }
+}
+
+// A lock that cannot be taken (no locks on a network file system) is said in a box: the copy
+// writes nothing unless the operator chooses to go on, knowing that another copy may write
+// the same journal.
+TEST_F(Life, ALockThatCannotBeTakenIsAskedAbout) {
+    const std::string journal = JournalOf(2);
+    WriteBytes(Journal(), journal);
+    {
+        platform::test::FileCallFault noLocks("flock", ENOLCK);
+        const int rc = app::ProgramEntry([] {
+            rt::MainThread::Post([] {
+                if (Form1)
+                    Form1->N2->Click();
+            });
+        });
+        EXPECT_EQ(rc, 1);
+    }
+    EXPECT_EQ(Form1, nullptr);
+    ASSERT_EQ(Boxes().Count(), 1);
+    const ui::ModalRequest& box = Boxes().Last();
+    EXPECT_EQ(box.caption, app::kApplicationTitle);
+    EXPECT_EQ(box.icon, ui::ModalIcon::Warning);
+    EXPECT_EQ(box.buttons, (std::vector<int>{ui::IDYES, ui::IDNO}));
+    EXPECT_EQ(box.defaultButton, ui::IDNO);
+    EXPECT_EQ(box.text, "Не удаётся проверить, не работает ли с журналом другая копия программы: " +
+                            app::ProgramDir() +
+                            " (No locks available). Если другая копия работает с тем же "
+                            "журналом, записи одной из копий будут потеряны. Продолжить работу?");
+    EXPECT_EQ(ReadBytes(Journal()), journal);
+    EXPECT_EQ(NamesIn(Dir()), (std::vector<std::string>{"data2.tab", "gr"}));
+
+    // "Yes": the copy runs as any other.
+    ExpectInChild(Dir(), [this] {
+        platform::test::FileCallFault noLocks("flock", ENOLCK);
+        Boxes().QueueButton(ui::IDYES);
+        bool ran = false;
+        const int rc = app::ProgramEntry([&] {
+            rt::MainThread::Post([&] {
+                ran = Form1 != nullptr;
+                if (Form1) {
+                    Form1->StringGrid1->SetCells(5, 1, "дальше");
+                    Form1->N2->Click();
+                }
+            });
+        });
+        return rc == 0 && ran && core::ParseJournal(ReadBytes(Journal())).at(0)[5] == "дальше";
+    });
 }
 
 // ---- the end of a session -----------------------------------------------------------------------

@@ -8,7 +8,8 @@
 #include "app/Unit2.h"
 #include "app/about.h"
 #include "app/english/EnglishProgram.h"
-#include "platform/FolderLock.h"
+#include "app/ProgramDir.h"
+#include "platform/CopyLock.h"
 #include "platform/testing/PlatformTest.h"
 
 namespace {
@@ -67,7 +68,7 @@ TEST_F(EnglishProgram, StartsTheEnglishWindowAndEndsWhenItCloses) {
 }
 
 TEST_F(EnglishProgram, ASecondCopyInTheSameFolderSaysSoInEnglish) {
-    const platform::FolderLock running(Dir().string());
+    const platform::CopyLock running = app::LockCopy(app::ProgramDir());
     ASSERT_TRUE(running.Held());
     EXPECT_NE(english::ProgramEntry([] { sim::VirtualBus::Choose(); }), 0);
     EXPECT_EQ(Form1, nullptr);
