@@ -90,7 +90,7 @@ void HandOverFileLock(const struct stat* old, const std::string& target, int fd)
 } // namespace detail
 
 CopyLock::CopyLock(const std::vector<std::string>& folders, const std::vector<std::string>& files) {
-    // What is not held is let go at once.
+    // Taken by another: all is let go at once.
     if (!Take(folders, files))
         Release();
 }
@@ -98,21 +98,27 @@ CopyLock::CopyLock(const std::vector<std::string>& folders, const std::vector<st
 bool CopyLock::Take(const std::vector<std::string>& folders,
                     const std::vector<std::string>& files) {
     std::vector<std::pair<dev_t, ino_t>> locked;
-    // Locks what fd leads to unless this object has it already; false (state set) when it is
-    // not held. fd is this object's afterwards, or closed.
+    // The first lock that cannot be taken is said; the others are still taken, so that an
+    // operator who goes on holds what can be held.
+    auto failed = [&](const std::string& where, int error) {
+        if (state_ != State::Held)
+            return;
+        state_ = State::Failed;
+        where_ = where;
+        reason_ = std::strerror(error);
+    };
+    // Locks what fd leads to unless this object has it already; false when another holder
+    // has it. fd is this object's afterwards, or closed.
     auto lock = [&](int fd, const std::string& where, bool folder) {
         struct stat st {};
+        int error = 0;
         if (::fstat(fd, &st) != 0) {
-            state_ = State::Failed;
-            reason_ = std::strerror(errno);
+            error = errno;
         } else if (std::find(locked.begin(), locked.end(), std::pair(st.st_dev, st.st_ino)) !=
                    locked.end()) {
             ::close(fd);
             return true;
-        } else if (const int error = LockNow(fd); error != 0) {
-            state_ = error == EWOULDBLOCK ? State::Taken : State::Failed;
-            reason_ = std::strerror(error);
-        } else {
+        } else if (error = LockNow(fd); error == 0) {
             locked.emplace_back(st.st_dev, st.st_ino);
             if (folder) {
                 folders_.push_back(fd);
@@ -123,8 +129,14 @@ bool CopyLock::Take(const std::vector<std::string>& folders,
             }
             return true;
         }
-        where_ = where;
         ::close(fd);
+        if (error != EWOULDBLOCK) {
+            failed(where, error);
+            return true;
+        }
+        state_ = State::Taken;
+        where_ = where;
+        reason_ = std::strerror(error);
         return false;
     };
     // A folder that is not there needs no lock; one that is there but cannot be opened fails.
@@ -132,12 +144,9 @@ bool CopyLock::Take(const std::vector<std::string>& folders,
         const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd >= 0)
             return lock(fd, dir, true);
-        if (errno == ENOENT || errno == ENOTDIR)
-            return true;
-        state_ = State::Failed;
-        where_ = dir;
-        reason_ = std::strerror(errno);
-        return false;
+        if (errno != ENOENT && errno != ENOTDIR)
+            failed(dir, errno);
+        return true;
     };
     for (const std::string& dir : folders)
         if (!lockFolder(dir))

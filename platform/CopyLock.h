@@ -15,10 +15,12 @@ public:
     enum class State {
         Held,  // everything named is locked by this object (what does not exist needs none)
         Taken, // another holder has a lock on one of them: Where() names it
-        Failed // one of them cannot be locked: Where() names it, Reason() says why
+        Failed // one of them cannot be locked (the first: Where() names it, Reason() says
+               // why), the others are held
     };
 
-    // Tries once, without waiting, and stops at the first that is not held. Folders are
+    // Tries once, without waiting, and stops at the first that another holder has (letting
+    // go of all); one that cannot be locked is said, and the others are held. Folders are
     // locked where they exist. A file is locked itself where it is a regular file this
     // process can open, else the folder it is in (or would be made in) is locked and the
     // file's lock taken when ReplaceFile first makes it. What two names lead to is locked

@@ -245,6 +245,9 @@ TEST(CopyLock, ALockThatCannotBeTakenIsSaid) {
         EXPECT_EQ(lock.Status(), CopyLock::State::Failed);
         EXPECT_EQ(lock.Where(), dir / "gr/");
         EXPECT_EQ(lock.Reason(), std::strerror(EACCES));
+        // What can be locked is held.
+        EXPECT_TRUE(CopyLock({dir.path()}, {}).TakenByAnother());
+        EXPECT_TRUE(CopyLock({}, {dir / "data2.tab"}).TakenByAnother());
     }
     ::chmod((dir / "gr").c_str(), 0755);
 }
