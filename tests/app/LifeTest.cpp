@@ -34,7 +34,9 @@
 #include <QSessionManager>
 
 #include <csignal>
+#include <grp.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -637,6 +639,73 @@ TEST_F(Life, TheSessionManagersSaveRequestSavesTheJournal) {
         ASSERT_EQ(rows.size(), 1u);
         EXPECT_EQ(rows[0][5], comment);
         EXPECT_TRUE(form_->Visible());
+    }
+}
+
+// ---- several users of one folder ------------------------------------------------------------
+
+constexpr uid_t kFirstUser = 4511, kSecondUser = 4512;
+constexpr gid_t kLabGroup = 4610;
+
+// Two users of a lab: the second user's record is saved and keeps the journal the group's,
+// and the first user's next record is saved as every other. In a shared group folder (not
+// set-gid, the journal 0664) and in a sticky folder (as /tmp), where the journal is the first
+// user's and may not be renamed over. Each user's record is made under that user's ids.
+TEST_F(Life, TwoUsersOfOneFolderBothSaveTheirRecords) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "a second user needs root";
+    struct Case {
+        const char* name;
+        mode_t folder;
+    } const cases[] = {{"a shared group folder", 0775}, {"a sticky folder", 01777}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // The child before took the folder with it.
+        std::filesystem::create_directories(Dir() / "gr");
+        ExpectInChild(Dir(), [&] {
+            WriteBytes(Journal(), JournalOf(3));
+            for (const std::filesystem::path& p : {Dir(), Dir() / "gr", Journal()}) {
+                if (::chown(p.c_str(), kFirstUser, kLabGroup) != 0)
+                    return false;
+                ::chmod(p.c_str(), p == Journal() ? 0664 : c.folder);
+            }
+            CreateWindow();
+            // The user's ids (the saved one stays root's, so that the next user can be taken
+            // on); false when they cannot be taken.
+            auto as = [](uid_t uid) {
+                const gid_t groups[] = {static_cast<gid_t>(uid), kLabGroup};
+                return ::setresuid(0, 0, 0) == 0 && ::setgroups(2, groups) == 0 &&
+                       ::setresgid(uid, uid, 0) == 0 && ::setresuid(uid, uid, 0) == 0;
+            };
+            auto append = [&](float cloud) {
+                form_->FCloudPoint = cloud;
+                form_->FPourPoint = -20;
+                form_->FFilterPoint = -15;
+                form_->FAdditive = 0;
+                ++form_->FDeterminationMark;
+                try {
+                    form_->AppendRecord();
+                } catch (const rt::Exception& e) {
+                    std::fprintf(stderr, "%s\n", e.Message().c_str());
+                    return false;
+                }
+                return true;
+            };
+            auto group = [](const std::filesystem::path& p) {
+                struct stat st {};
+                return ::stat(p.c_str(), &st) == 0 ? st.st_gid : static_cast<gid_t>(-1);
+            };
+            const bool second = as(kSecondUser) && append(-8);
+            const bool kept = group(Journal()) == kLabGroup;
+            const bool first = as(kFirstUser) && append(-9);
+            const auto rows = core::ParseJournal(ReadBytes(Journal()));
+            ::setresuid(0, 0, 0);
+            std::fprintf(stderr, "second %d kept %d first %d rows %zu\n", second, kept, first,
+                         rows.size());
+            return second && kept && first && rows.size() == 5 && rows[3][2] == "-8" &&
+                   rows[4][2] == "-9" && group(Journal()) == kLabGroup &&
+                   std::filesystem::exists(Dir() / "gr" / "gr5.txt");
+        });
     }
 }
 
