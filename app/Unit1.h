@@ -398,6 +398,8 @@ public:
     bool FEditSavePaused = false;
     // The first record row whose graph box is marked, or 0 when none is.
     int MarkedJournalRow() const;
+    // The texts of the record rows (grid row r is element r - 1).
+    std::vector<core::TJournalRow> JournalRows() const;
 
     // Service sequence.
     std::int32_t FServiceKeyCount = 0;
@@ -432,10 +434,9 @@ private:
                           const hid::THidDevice* Device);
     void ShowEepromReply(const core::TEepromReply& Reply);
 
-    // Unit1Journal.cpp: empties a row's texts and gives its attachments back; the record rows'
-    // texts; closes the grid's editor without the save of an edit.
+    // Unit1Journal.cpp: empties a row's texts and gives its attachments back; closes the grid's
+    // editor without the save of an edit.
     void ClearJournalRow(int Row);
-    std::vector<core::TJournalRow> JournalRows() const;
     void CloseJournalEditor();
     // Writes the rows of the grid to data2.tab (the error raised names the records that are
     // only in the window while their curve files are written).

@@ -235,21 +235,24 @@ void TForm1::CloseJournalEditor() {
     FEditSavePaused = paused;
 }
 
+// The error of a journal not written, with the records of the grid whose curve files are
+// written while their lines are not.
+static rt::EFCreateError WithCurvesWithoutLine(const rt::EFCreateError& e, const TForm1& f) {
+    const std::vector<core::TJournalRow> rows = f.JournalRows();
+    std::string numbers;
+    for (const std::string& number : f.FCurvesWithoutLine)
+        if (std::any_of(rows.begin(), rows.end(),
+                        [&](const core::TJournalRow& row) { return row[kNumberCol] == number; }))
+            numbers += (numbers.empty() ? "" : ", ") + number;
+    return numbers.empty() ? e : e.WithLine(app::TextWith(app::Texts().CurvesWithoutLine, numbers));
+}
+
 void TForm1::WriteJournal() {
     const std::vector<core::TJournalRow> rows = JournalRows();
     try {
         core::SaveJournalFile(JournalPath(), rows);
     } catch (const rt::EFCreateError& e) {
-        // Curve files on the disk whose records are not: the box says so with the error.
-        std::string numbers;
-        for (const std::string& number : FCurvesWithoutLine)
-            if (std::any_of(rows.begin(), rows.end(), [&](const core::TJournalRow& row) {
-                    return row[kNumberCol] == number;
-                }))
-                numbers += (numbers.empty() ? "" : ", ") + number;
-        if (numbers.empty())
-            throw;
-        throw e.WithLine(app::TextWith(app::Texts().CurvesWithoutLine, numbers));
+        throw WithCurvesWithoutLine(e, *this);
     }
     FCurvesWithoutLine.clear();
     TellCharsNotKept(*this, rows);
@@ -274,7 +277,7 @@ void TForm1::SaveJournal() {
                                               ui::mtWarning, ui::mbYes | ui::mbNo);
             FJournalAsking = false;
             if (answer != ui::mrYes)
-                throw;
+                throw WithCurvesWithoutLine(e, *this);
         }
         FJournalKeepOld = false;
         kept = KeptText(copy, FCurveFilesKept);

@@ -815,6 +815,22 @@ TEST_F(Journal, AJournalThatCannotBeWrittenNamesTheCurvesWithoutALine) {
         FileSizeLimit limit(60);
         EXPECT_EQ(error([&] { form_->SaveJournal(); }), cannot);
     }
+    DestroyWindow();
+
+    // A journal that did not load whole and whose old bytes can be kept nowhere: a "No" to
+    // writing it without them says the same.
+    const std::string damaged = JournalOf(3) + "4\r\n";
+    Start(damaged);
+    Boxes().QueueButton(ui::IDNO);
+    std::string message;
+    {
+        FileSizeLimit limit(60); // the curve files fit, the copy does not
+        message = error([&] { Append(-8); });
+    }
+    EXPECT_EQ(Boxes().Requests().at(0).buttons, (std::vector<int>{ui::IDYES, ui::IDNO}));
+    EXPECT_EQ(ReadBytes(JournalFile()), damaged);
+    EXPECT_TRUE(std::filesystem::exists(Gr("gr4.txt")));
+    EXPECT_NE(message.find(without("4")), std::string::npos) << message;
 }
 
 // The three curve files are the charts as they stood when the record was made, even when an
