@@ -80,7 +80,6 @@ std::string JournalDateTimeText(const ui::TDateTimeTexts& when) {
 namespace {
 
 constexpr int kNumberCol = 0;
-constexpr int kDateCol = 1;
 constexpr int kCommentCol = 5;
 // Columns of the curve-file references.
 constexpr int kChart3RefCol = 1;
