@@ -13,10 +13,6 @@ constexpr ui::TColor kLoadedPenColor = ui::clRed;
 constexpr ui::TColor kLoadedSeriesColor = 0;
 constexpr int kLoadedPenWidth = 2;
 
-void ShowCurveFileError(const std::string& message) {
-    ui::MessageDlg(message, ui::mtError, ui::mbOK);
-}
-
 core::TCurveSeries PointsOf(const ui::TLineSeries& series) {
     const ui::TChartValueList xs = series.XValues();
     const ui::TChartValueList ys = series.YValues();
@@ -38,6 +34,10 @@ std::unique_ptr<ui::TLineSeries> NewLoadedSeries(const core::TCurveSeries& point
 
 } // namespace
 
+void ShowCurveFileError(const std::string& Message) {
+    ui::MessageDlg(Message, ui::mtError, ui::mbOK);
+}
+
 std::vector<core::TCurveSeries> ChartSeriesPoints(const arChart& Charts) {
     std::vector<core::TCurveSeries> all;
     for (ui::TChart* chart : Charts)
@@ -46,13 +46,14 @@ std::vector<core::TCurveSeries> ChartSeriesPoints(const arChart& Charts) {
     return all;
 }
 
-void SaveSeriesPoints(const std::vector<core::TCurveSeries>& Series, const std::string& FileName,
-                      const std::string& Comment) {
+std::string WriteSeriesPoints(const std::vector<core::TCurveSeries>& Series,
+                              const std::string& FileName, const std::string& Comment) {
     try {
         core::SaveCurveFile(FileName, rt::Utf8ToCp1251(Comment), Series);
     } catch (const std::exception& e) {
-        ShowCurveFileError(e.what());
+        return e.what();
     }
+    return {};
 }
 
 void SaveChartSeries(const arChart& Charts, const std::string& FileName,
@@ -64,7 +65,8 @@ void SaveChartSeries(const arChart& Charts, const std::string& FileName,
         ShowCurveFileError(e.what());
         return;
     }
-    SaveSeriesPoints(all, FileName, Comment);
+    if (const std::string error = WriteSeriesPoints(all, FileName, Comment); !error.empty())
+        ShowCurveFileError(error);
 }
 
 void LoadChartSeries(const arChart& Charts, const std::string& FileName) {

@@ -16,11 +16,14 @@ using arChart = std::vector<ui::TChart*>;
 void SaveChartSeries(const arChart& Charts, const std::string& FileName,
                      const std::string& Comment);
 
-// The points of every series of the charts as SaveChartSeries takes them, and the save of
-// points taken before (so that the charts may change while an earlier save's box is open).
+// The points of every series of the charts as SaveChartSeries takes them, and the write of
+// points taken before (so that the charts may change while an earlier save's box is open),
+// which gives the text of its error box, or "" when the file was written.
 std::vector<core::TCurveSeries> ChartSeriesPoints(const arChart& Charts);
-void SaveSeriesPoints(const std::vector<core::TCurveSeries>& Series, const std::string& FileName,
-                      const std::string& Comment);
+std::string WriteSeriesPoints(const std::vector<core::TCurveSeries>& Series,
+                              const std::string& FileName, const std::string& Comment);
+// The error box of the curve files.
+void ShowCurveFileError(const std::string& Message);
 
 // Adds the file's curves as new red line series of width 2 to the first chart. A file whose
 // first byte is not "M" loads nothing, silently; other failures show an error box and keep

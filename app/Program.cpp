@@ -8,11 +8,17 @@
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 #include "app/about.h"
-#include "platform/FolderLock.h"
+#include "app/core/Journal.h"
+#include "platform/CopyLock.h"
 #include "ui/Dialogs.h"
 #include "ui/Forms.h"
 
 namespace app {
+
+platform::CopyLock LockCopy(const std::string& programDir) {
+    return platform::CopyLock({programDir, programDir + "gr/"},
+                              {programDir + core::kJournalFileName});
+}
 
 int ProgramEntry(const std::function<void()>& setUp, const std::function<void()>& createMainWindow,
                  const std::string& language) {
@@ -22,11 +28,23 @@ int ProgramEntry(const std::function<void()>& setUp, const std::function<void()>
     ui::Application->UsePlatformLanguage(language);
     if (setUp)
         setUp();
-    // One copy a folder: a second one would rewrite the journal from its own grid.
-    const platform::FolderLock folder(ProgramDir());
-    if (folder.TakenByAnother()) {
-        ui::MessageDlg(TextWith(Texts().SecondCopy, ProgramDir()), ui::mtError, ui::mbOK);
+    // One copy a journal: a second one would rewrite the journal and the curve files from
+    // its own grid, whatever names lead it to them.
+    const platform::CopyLock copy = LockCopy(ProgramDir());
+    switch (copy.Status()) {
+    case platform::CopyLock::State::Held: break;
+    case platform::CopyLock::State::Taken:
+        ui::Application->MessageBox(TextWith(Texts().SecondCopy, ProgramDir()),
+                                    ui::Application->Title(), ui::MB_OK | ui::MB_ICONERROR);
         return 1;
+    case platform::CopyLock::State::Failed:
+        // Nothing keeps another copy off the journal: only the operator may go on.
+        if (ui::Application->MessageBox(
+                TextWith(Texts().CopyLockFailed, copy.Where() + " (" + copy.Reason() + ")"),
+                ui::Application->Title(),
+                ui::MB_YESNO | ui::MB_ICONWARNING | ui::MB_DEFBUTTON2) != ui::IDYES)
+            return 1;
+        break;
     }
     // Form1's controller posts the first device change: the first enumeration runs from the
     // loop, after FormCreate.

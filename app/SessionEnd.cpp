@@ -8,8 +8,13 @@ TSessionEnd::TSessionEnd(TForm1& form)
     : form_(form),
       watch_(signals_.ReadFd(),
              [this] {
-                 if (signals_.Take() != 0)
-                     form_.Close();
+                 if (signals_.Take() == 0)
+                     return;
+                 form_.Close();
+                 // A close abandoned (the journal could not be written) leaves the session
+                 // open: the next signal closes the window again.
+                 if (form_.Visible())
+                     signals_.Rearm();
              }),
       save_([this] { form_.SaveJournal(); }) {}
 

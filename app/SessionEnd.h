@@ -1,7 +1,8 @@
 #pragma once
 // The end of a session for the main window: SIGTERM, SIGHUP and SIGINT close it as "Выход"
-// does, from the main thread (another such signal ends the process at once), and the session
-// manager's save request saves the journal.
+// does, from the main thread (another such signal while that close runs ends the process at
+// once; one after a close that was abandoned closes again), and the session manager's save
+// request saves the journal.
 #include "platform/EndSignals.h"
 #include "ui/Session.h"
 

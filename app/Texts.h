@@ -113,6 +113,13 @@ struct TTexts {
     TText CharsNotKept;
     // Another copy of the program works in the folder; "%s" stands for the folder.
     TText SecondCopy;
+    // Asks (Yes/No) whether to go on when no lock keeps other copies off the journal; "%s"
+    // stands for what could not be locked and why.
+    TText CopyLockFailed;
+    // Follows the error of a journal that could not be written: the curve files of these
+    // records are written while the records are only in the window; "%s" stands for their
+    // numbers.
+    TText CurvesWithoutLine;
     // A failed write: our own text for an output report length the buffer cannot take ("%u"
     // stands for the length). The platform's error texts follow the user's locale.
     TText UnsupportedReportLength;

@@ -182,6 +182,8 @@ TForm1::TForm1(ui::TComponent* AOwner) : ui::TForm(AOwner) {
 }
 
 TForm1::~TForm1() {
+    // An editor that closes as the window goes saves nothing: the close has saved.
+    StringGrid1->OnEditingDone = nullptr;
     // The devices go back to the controller (their read threads end) before it goes.
     FreeDeviceList();
     HidController.reset();
@@ -681,6 +683,7 @@ void TForm1::BindHandlers() {
     StringGrid1->OnSelectCell = [this](TObject* Sender, int ACol, int ARow, bool& CanSelect) {
         StringGrid1SelectCell(Sender, ACol, ARow, CanSelect);
     };
+    StringGrid1->OnEditingDone = notify(&TForm1::StringGrid1EditingDone);
 
     auto navigated = [this](TObject* Sender, const std::string& URL) {
         WebNavigateComplete2(Sender, URL);

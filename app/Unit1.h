@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/core/InputReport.h"
+#include "app/core/Journal.h"
 #include "app/core/OutputReport.h"
 #include "app/RunDisplay.h"
 #include "app/Unit1Journal.h"
@@ -272,6 +273,9 @@ public:
                              ui::TGridDrawState State);
     void StringGrid1Click(ui::TObject* Sender);
     void CheckBox1Click(ui::TObject* Sender);
+    // An edit ended in the grid: what was typed is saved at once (a display that goes, a
+    // power cut, would take it otherwise).
+    void StringGrid1EditingDone(ui::TObject* Sender);
     // Unit1Charts.cpp
     void N8Click(ui::TObject* Sender);
     void N9Click(ui::TObject* Sender);
@@ -388,8 +392,18 @@ public:
     // The box that names the characters a saved journal could not hold has been shown (once
     // a session).
     bool FCharsNotKeptTold = false;
+    // The numbers of the records appended since the last save that reached data2.tab whose
+    // curve files were written: a failed save says so with its error.
+    std::vector<std::string> FCurvesWithoutLine;
+    // The operator is being asked whether to write the journal without its old bytes: a save
+    // entered meanwhile (a tick's record, an edit) leaves the rows to the save that asks.
+    bool FJournalAsking = false;
+    // AppendRecord and the deletion close the grid's editor and save themselves.
+    bool FEditSavePaused = false;
     // The first record row whose graph box is marked, or 0 when none is.
     int MarkedJournalRow() const;
+    // The texts of the record rows (grid row r is element r - 1).
+    std::vector<core::TJournalRow> JournalRows() const;
 
     // Service sequence.
     std::int32_t FServiceKeyCount = 0;
@@ -424,8 +438,13 @@ private:
                           const hid::THidDevice* Device);
     void ShowEepromReply(const core::TEepromReply& Reply);
 
-    // Unit1Journal.cpp: empties a row's texts and gives its attachments back.
+    // Unit1Journal.cpp: empties a row's texts and gives its attachments back; closes the grid's
+    // editor without the save of an edit.
     void ClearJournalRow(int Row);
+    void CloseJournalEditor();
+    // Writes the rows of the grid to data2.tab (the error raised names the records that are
+    // only in the window while their curve files are written).
+    void WriteJournal();
 };
 
 // The main window (set by Application->CreateForm; tests set it themselves).

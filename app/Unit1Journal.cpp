@@ -15,6 +15,8 @@
 #include "ui/Dialogs.h"
 #include "ui/Forms.h"
 
+#include <algorithm>
+#include <exception>
 #include <optional>
 
 namespace app {
@@ -78,7 +80,6 @@ std::string JournalDateTimeText(const ui::TDateTimeTexts& when) {
 namespace {
 
 constexpr int kNumberCol = 0;
-constexpr int kDateCol = 1;
 constexpr int kCommentCol = 5;
 // Columns of the curve-file references.
 constexpr int kChart3RefCol = 1;
@@ -202,10 +203,10 @@ void TForm1::LoadJournal() {
     // A journal that exists but does not load whole is kept before it is first replaced.
     FJournalKeepOld = platform::PathTaken(JournalPath());
     FCurveFilesKeepOld = FJournalKeepOld;
-    const std::string bytes = platform::ReadFileBytes(JournalPath());
-    FJournalKeepOld = !core::JournalLoadsWhole(bytes);
+    const core::TJournalFile journal = core::LoadJournalFile(JournalPath());
+    FJournalKeepOld = !journal.Whole;
     FCurveFilesKeepOld = FJournalKeepOld;
-    const std::vector<core::TJournalRow> records = core::ParseJournal(bytes);
+    const std::vector<core::TJournalRow>& records = journal.Rows;
     if (records.empty())
         return;
     // The first record goes into the grid's last row, every later one into a new row below.
@@ -215,26 +216,7 @@ void TForm1::LoadJournal() {
         StringGrid1->SetRowTexts(first + static_cast<int>(i), RowVector(records[i]));
 }
 
-void TForm1::SaveJournal() {
-    // The box lets ticks run: the rows are taken after it.
-    KeepCurveFilesOfNoRecord(*this);
-    if (FJournalKeepOld) {
-        std::string copy;
-        try {
-            copy = KeepOldJournal(JournalPath());
-        } catch (const rt::EFCreateError& e) {
-            // Nowhere to keep the old bytes: the operator chooses between them and the rows of
-            // this session; a "No" leaves the journal as it is and the window open.
-            if (ui::MessageDlg(app::Texts().JournalNotKept + e.Message(), ui::mtWarning,
-                               ui::mbYes | ui::mbNo) != ui::mrYes)
-                throw;
-        }
-        FJournalKeepOld = false;
-        const std::string text = KeptText(copy, FCurveFilesKept);
-        FCurveFilesKept.clear();
-        if (!text.empty())
-            ui::MessageDlg(text, ui::mtInformation, ui::mbOK);
-    }
+std::vector<core::TJournalRow> TForm1::JournalRows() const {
     std::vector<core::TJournalRow> rows;
     rows.reserve(static_cast<std::size_t>(std::max(0, StringGrid1->RowCount() - 1)));
     for (int r = 1; r < StringGrid1->RowCount(); ++r) {
@@ -243,8 +225,80 @@ void TForm1::SaveJournal() {
             row[static_cast<std::size_t>(c)] = StringGrid1->Cells(c, r);
         rows.push_back(std::move(row));
     }
-    core::SaveJournalFile(JournalPath(), rows);
+    return rows;
+}
+
+void TForm1::CloseJournalEditor() {
+    const bool paused = FEditSavePaused;
+    FEditSavePaused = true;
+    StringGrid1->SetEditorMode(false);
+    FEditSavePaused = paused;
+}
+
+// The error of a journal not written, with the records of the grid whose curve files are
+// written while their lines are not.
+static rt::EFCreateError WithCurvesWithoutLine(const rt::EFCreateError& e, const TForm1& f) {
+    const std::vector<core::TJournalRow> rows = f.JournalRows();
+    std::string numbers;
+    for (const std::string& number : f.FCurvesWithoutLine)
+        if (std::any_of(rows.begin(), rows.end(),
+                        [&](const core::TJournalRow& row) { return row[kNumberCol] == number; }))
+            numbers += (numbers.empty() ? "" : ", ") + number;
+    return numbers.empty() ? e : e.WithLine(app::TextWith(app::Texts().CurvesWithoutLine, numbers));
+}
+
+void TForm1::WriteJournal() {
+    const std::vector<core::TJournalRow> rows = JournalRows();
+    try {
+        core::SaveJournalFile(JournalPath(), rows);
+    } catch (const rt::EFCreateError& e) {
+        throw WithCurvesWithoutLine(e, *this);
+    }
+    FCurvesWithoutLine.clear();
     TellCharsNotKept(*this, rows);
+}
+
+void TForm1::SaveJournal() {
+    // The operator is asked below whether to write at all: the answer's save takes the rows.
+    if (FJournalAsking)
+        return;
+    KeepCurveFilesOfNoRecord(*this);
+    std::string kept;
+    if (FJournalKeepOld) {
+        std::string copy;
+        try {
+            copy = KeepOldJournal(JournalPath());
+        } catch (const rt::EFCreateError& e) {
+            // Nowhere to keep the old bytes: the operator chooses between them and the rows of
+            // this session; a "No" leaves the journal as it is and the window open. The box
+            // lets ticks and edits run: the rows are taken after it.
+            FJournalAsking = true;
+            const int answer = ui::MessageDlg(app::Texts().JournalNotKept + e.Message(),
+                                              ui::mtWarning, ui::mbYes | ui::mbNo);
+            FJournalAsking = false;
+            if (answer != ui::mrYes)
+                throw WithCurvesWithoutLine(e, *this);
+        }
+        FJournalKeepOld = false;
+        kept = KeptText(copy, FCurveFilesKept);
+        FCurveFilesKept.clear();
+    }
+    if (kept.empty())
+        return WriteJournal();
+    // Said once the rows are on the disk (or their write failed); what changes while the box
+    // is open is written too.
+    const std::vector<core::TJournalRow> written = JournalRows();
+    std::exception_ptr failed;
+    try {
+        WriteJournal();
+    } catch (...) {
+        failed = std::current_exception();
+    }
+    ui::MessageDlg(kept, ui::mtInformation, ui::mbOK);
+    if (failed)
+        std::rethrow_exception(failed);
+    if (JournalRows() != written)
+        WriteJournal();
 }
 
 void TForm1::AppendRecord() {
@@ -255,32 +309,24 @@ void TForm1::AppendRecord() {
     FRecordedMark = FDeterminationMark;
 
     const std::string dateTime = app::JournalDateTimeText(ui::NowTexts());
-    if (FCloudPoint == core::kNotDetermined)
+    // The rows hold what is being typed: the editor puts every change into its cell at once.
+    std::vector<core::TJournalRow> rows = JournalRows();
+    const std::optional<std::size_t> at =
+        core::AppendRecordRow(rows, dateTime, FCloudPoint, FPourPoint, FFilterPoint, FAdditive);
+    if (!at)
         return;
     KeepCurveFilesOfNoRecord(*this);
 
     // What is typed stays in its own row: the editor does not follow rows that change. It
     // opens again on the same cell once the row is in place, so typing goes on there.
     const bool editing = StringGrid1->EditorMode();
-    StringGrid1->SetEditorMode(false);
-    if (StringGrid1->RowCount() < 2)
-        StringGrid1->SetRowCount(2);
-    int last = StringGrid1->RowCount() - 1;
-    std::string typed; // a comment typed into the row that the record takes
-    if (core::LastRowReusable(StringGrid1->Cells(kDateCol, last))) {
-        typed = StringGrid1->Cells(kCommentCol, last);
-    } else {
-        StringGrid1->SetRowCount(StringGrid1->RowCount() + 1);
-        last = StringGrid1->RowCount() - 1;
-    }
-    const std::string number =
-        core::NextRecordNumber(StringGrid1->Cells(kNumberCol, last - 1), StringGrid1->RowCount());
-    core::TJournalRow record =
-        core::NewRecordTexts(number, dateTime, FCloudPoint, FPourPoint, FFilterPoint, FAdditive);
-    record[kCommentCol] = core::CommentWithTyped(record[kCommentCol], typed);
-    const core::TJournalRow texts = core::FillRow(record);
+    CloseJournalEditor();
+    const int last = static_cast<int>(*at) + 1;
+    if (StringGrid1->RowCount() <= last)
+        StringGrid1->SetRowCount(last + 1);
+    const std::string number = rows[*at][kNumberCol];
     ClearJournalRow(last);
-    StringGrid1->SetRowTexts(last, RowVector(texts));
+    StringGrid1->SetRowTexts(last, RowVector(rows[*at]));
     FitJournalColumns();
     StringGrid1->SetTopRow(last);
     if (editing)
@@ -292,21 +338,41 @@ void TForm1::AppendRecord() {
     const auto chart2 = ChartSeriesPoints({Chart2});
     const auto chart3 = ChartSeriesPoints({Chart3});
     const auto chart1 = ChartSeriesPoints({Chart1});
-    auto save = [this](const std::vector<core::TCurveSeries>& points, const std::string& path) {
+    std::vector<std::string> errors;
+    bool written = false;
+    auto save = [&](const std::vector<core::TCurveSeries>& points, const std::string& path) {
         // The curves of a record that is not in the grid stay as they are.
         if (const auto left = FCurveFilesLeft.find(path); left != FCurveFilesLeft.end()) {
-            ui::MessageDlg(left->second, ui::mtError, ui::mbOK);
+            errors.push_back(left->second);
             return;
         }
-        SaveSeriesPoints(points, path, " ");
+        std::string error = WriteSeriesPoints(points, path, " ");
+        if (error.empty())
+            written = true;
+        else
+            errors.push_back(std::move(error));
     };
     save(chart2, core::RecordCurveFileChart2(dir, number));
     save(chart3, core::RecordCurveFileChart3(dir, number));
     save(chart1, core::RecordCurveFileChart1(dir, number));
+    if (written && std::find(FCurvesWithoutLine.begin(), FCurvesWithoutLine.end(), number) ==
+                       FCurvesWithoutLine.end())
+        FCurvesWithoutLine.push_back(number);
 
     CreateGraphBoxes();
     AttachCurveFiles();
-    SaveJournal();
+    // The record reaches data2.tab before the boxes of its curve files are shown: a box left
+    // open would hold it, and every record after it, back.
+    std::exception_ptr failed;
+    try {
+        SaveJournal();
+    } catch (...) {
+        failed = std::current_exception();
+    }
+    for (const std::string& error : errors)
+        ShowCurveFileError(error);
+    if (failed)
+        std::rethrow_exception(failed);
 }
 
 void TForm1::CreateGraphBoxes() {
@@ -348,27 +414,31 @@ void TForm1::AttachCurveFiles() {
 }
 
 void TForm1::ToolButton1Click(ui::TObject*) {
-    StringGrid1->SetEditorMode(false);
+    CloseJournalEditor();
     const int r = StringGrid1->Row();
     const int rows = StringGrid1->RowCount();
-    if (r == 1 && rows <= 2) {
+    std::vector<core::TJournalRow> texts = JournalRows();
+    switch (core::DeleteRecordRow(texts, r)) {
+    case core::TRowDeletion::None: return;
+    case core::TRowDeletion::Blanked:
         // The only record row stays, blanked, with its attachments.
-        for (int c = 0; c < StringGrid1->ColCount(); ++c)
-            StringGrid1->SetCells(c, 1, std::string());
-        return;
-    }
-    if (r < 1 || r >= rows)
-        return;
-    ClearJournalRow(r);
-    for (int j = r; j <= rows - 2; ++j)
-        for (int c = 0; c < StringGrid1->ColCount(); ++c) {
-            StringGrid1->SetCells(c, j, StringGrid1->Cells(c, j + 1));
-            StringGrid1->SetObjects(c, j, StringGrid1->Objects(c, j + 1));
+        StringGrid1->SetRowTexts(1, RowVector(texts[0]));
+        break;
+    case core::TRowDeletion::Removed:
+        ClearJournalRow(r);
+        for (int j = r; j <= rows - 2; ++j) {
+            for (int c = 0; c < StringGrid1->ColCount(); ++c)
+                StringGrid1->SetObjects(c, j, StringGrid1->Objects(c, j + 1));
+            StringGrid1->SetRowTexts(j, RowVector(texts[static_cast<std::size_t>(j - 1)]));
         }
-    // The last row's objects moved up: take them off before the row goes.
-    for (int c = 0; c < StringGrid1->ColCount(); ++c)
-        StringGrid1->SetObjects(c, rows - 1, nullptr);
-    StringGrid1->SetRowCount(rows - 1);
+        // The last row's objects moved up: take them off before the row goes.
+        for (int c = 0; c < StringGrid1->ColCount(); ++c)
+            StringGrid1->SetObjects(c, rows - 1, nullptr);
+        StringGrid1->SetRowCount(rows - 1);
+        break;
+    }
+    // The deletion reaches data2.tab at once, as an edit does.
+    SaveJournal();
 }
 
 void TForm1::ToolButton4Click(ui::TObject*) {
@@ -436,6 +506,11 @@ void TForm1::StringGrid1DrawCell(ui::TObject*, int ACol, int ARow, const ui::TRe
 void TForm1::StringGrid1Click(ui::TObject*) {}
 
 void TForm1::CheckBox1Click(ui::TObject*) {}
+
+void TForm1::StringGrid1EditingDone(ui::TObject*) {
+    if (!FEditSavePaused)
+        SaveJournal();
+}
 
 int TForm1::MarkedJournalRow() const {
     for (int r = 1; r < StringGrid1->RowCount(); ++r)

@@ -64,6 +64,9 @@ void Journals() {
           }));
     Write("journal", "lf-and-zero",
           "1\n2\n3\n4\n5\n6\n\n7\r8\r9\r1\r2\r3\r\r" + std::string(1, '\0') + "4\r\n");
+    // Out of step: line ends doubled (CR CR LF), a seventh line holding text.
+    Write("journal", "cr-cr-lf", "1\r\r\nd\r\r\n-1\r\r\n-2\r\r\n-3\r\r\n \r\r\n\r\r\n");
+    Write("journal", "seventh-line-text", "1\r\nd\r\n-1\r\n-2\r\n-3\r\n \r\nx\r\n");
 }
 
 // ---- input reports --------------------------------------------------------------------------

@@ -75,4 +75,9 @@ int EndSignals::Take() {
     return any ? noted.load() : 0;
 }
 
+void EndSignals::Rearm() {
+    if (readFd_ >= 0)
+        noted = 0;
+}
+
 } // namespace platform

@@ -1,6 +1,7 @@
 #include "platform/Files.h"
 
 #include "platform/FolderList.h"
+#include "platform/Internal.h"
 #include "runtime/SysUtils.h"
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <random>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -351,14 +353,26 @@ void ReplaceFile(const std::string& path, std::string_view bytes) {
         ::unlink(temp.c_str());
         throw rt::EFCreateError(path, Reason(error));
     };
-    if (!old.Close())
-        fail(errno);
     if (exists) {
-        // The old file's owner and mode, where this process may give them.
+        // The old file's owner and group, where this process may give them; the group alone
+        // where only it may be given (a user of a shared group saving another's file).
         if ((st.st_uid != ::geteuid() || st.st_gid != ::getegid()) &&
-            ::fchown(fd.get(), st.st_uid, st.st_gid) != 0 && errno != EPERM)
-            fail(errno);
+            ::fchown(fd.get(), st.st_uid, st.st_gid) != 0) {
+            if (errno != EPERM)
+                fail(errno);
+            if (st.st_gid != ::getegid() &&
+                ::fchown(fd.get(), static_cast<uid_t>(-1), st.st_gid) != 0 && errno != EPERM)
+                fail(errno);
+        }
         if (::fchmod(fd.get(), st.st_mode & 07777) != 0 && errno != EPERM)
+            fail(errno);
+    }
+    // A lock this process holds on the file goes over to the new one: taken on it before it
+    // takes the name, so that the name is never without it.
+    Fd lock;
+    if (detail::FileLockOn(exists ? &st : nullptr, target)) {
+        lock.reset(::fcntl(fd.get(), F_DUPFD_CLOEXEC, 0));
+        if (lock.get() < 0 || ::flock(lock.get(), LOCK_EX | LOCK_NB) != 0)
             fail(errno);
     }
     if (!WriteAll(fd.get(), bytes))
@@ -367,8 +381,20 @@ void ReplaceFile(const std::string& path, std::string_view bytes) {
         fail(errno);
     if (!fd.Close())
         fail(errno);
-    if (::rename(temp.c_str(), target.c_str()) != 0)
-        fail(errno);
+    if (::rename(temp.c_str(), target.c_str()) != 0) {
+        const int error = errno;
+        // A folder that refuses the rename for permission (a sticky folder, the file another
+        // user's) gets the file written in place, as one that refuses new files does.
+        if (!exists || !NoNewFileAllowed(error))
+            fail(error);
+        lock.Close();
+        ::unlink(temp.c_str());
+        return inPlace();
+    }
+    if (lock.get() >= 0)
+        detail::HandOverFileLock(exists ? &st : nullptr, target, lock.release());
+    if (!old.Close())
+        throw rt::EFCreateError(path, Reason(errno));
     // Make the rename itself durable. A folder this process may not read cannot be flushed;
     // one whose file system flushes no folders reports EINVAL.
     const std::string dir = DirectoryOf(target);

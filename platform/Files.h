@@ -31,14 +31,16 @@ private:
 std::string ReadFileBytes(const std::string& path);
 
 // Replaces the file with the bytes as a whole. A temporary file beside it is written, flushed
-// to the disk, given the old file's owner and mode where this process may, and renamed over
-// it; the folder is flushed. Where the folder lets no temporary file be made (no write
-// access, a read-only file system) and where the file has more than one name (a hard link),
-// an existing writable file is written in place: the room for the new bytes is reserved
-// first, and a write that fails puts the old bytes back. A symbolic link is followed: its
-// target is replaced. What exists but is not a writable regular file is refused unopened.
-// On failure rt::EFCreateError is raised and the file holds its old bytes (or, when only the
-// flush of the folder failed, the new ones), whole.
+// to the disk, given the old file's owner, group and mode where this process may (the group
+// alone where only it may be given), and renamed over it; the folder is flushed. Where the
+// folder lets no temporary file be made or refuses the rename for permission (no write
+// access, a read-only file system, a sticky folder and another user's file) and where the
+// file has more than one name (a hard link), an existing writable file is written in place:
+// the room for the new bytes is reserved first, and a write that fails puts the old bytes
+// back. A symbolic link is followed: its target is replaced. What exists but is not a writable
+// regular file is refused unopened. A CopyLock's lock on the file goes over to the new file.
+// On failure rt::EFCreateError is raised and the file holds its old bytes (or, when only a
+// step after the rename failed, the new ones), whole.
 void ReplaceFile(const std::string& path, std::string_view bytes);
 
 // The file a path leads to: the end of its chain of symbolic links (which need not exist),

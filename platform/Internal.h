@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include <sys/stat.h>
+
 namespace platform::detail {
 
 // Sets the last error and returns FALSE (or the given failure value).
@@ -54,5 +56,13 @@ const std::vector<FARPROC>& HidStubs();
 // The implemented routines of the device-setup and HID modules, by export name.
 std::vector<std::pair<std::string, FARPROC>> SetupApiRoutines();
 std::vector<std::pair<std::string, FARPROC>> HidRoutines();
+
+// ---- the file locks of CopyLock (CopyLock.cpp), which ReplaceFile hands over ----------------
+
+// Whether a lock of this process is on the file about to be replaced: on the file itself (old,
+// when one exists) or on the name it was taken for (where there was no file).
+bool FileLockOn(const struct stat* old, const std::string& target);
+// After the rename: that lock goes over to fd, locked already, now the file at target.
+void HandOverFileLock(const struct stat* old, const std::string& target, int fd);
 
 } // namespace platform::detail

@@ -52,6 +52,10 @@ EFOpenError::EFOpenError(std::string_view fileName, std::string_view reason)
 EFCreateError::EFCreateError(std::string_view fileName, std::string_view reason)
     : EFileStreamError(FCreateErrorText(fileName, reason)) {}
 
+EFCreateError EFCreateError::WithLine(std::string_view line) const {
+    return EFCreateError(Message() + "\n" + std::string(line));
+}
+
 // ---- decimal separator ----------------------------------------------------------------------
 
 char LocaleDecimalSeparator(const char* localeName) {

@@ -102,6 +102,11 @@ public:
 class EFCreateError : public EFileStreamError {
 public:
     EFCreateError(std::string_view fileName, std::string_view reason);
+    // The same error with a line of what it leaves added to its message.
+    EFCreateError WithLine(std::string_view line) const;
+
+private:
+    explicit EFCreateError(std::string message) : EFileStreamError(std::move(message)) {}
 };
 
 // Thread class misuse (waiting for itself, waiting for a thread never started).

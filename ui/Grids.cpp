@@ -276,15 +276,20 @@ QWidget* TStringGrid::View_::Editor() const {
 
 void TStringGrid::View_::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
     Delegate* d = g_->delegate_;
-    const bool revert =
-        d && editor == d->editor_ && hint == QAbstractItemDelegate::RevertModelCache;
+    const bool ours = d && editor == d->editor_;
+    const bool revert = ours && hint == QAbstractItemDelegate::RevertModelCache;
     const QPersistentModelIndex index = d ? d->index_ : QPersistentModelIndex();
     const QString original = d ? d->original_ : QString();
     QTableView::closeEditor(editor, hint);
-    if (!revert || !index.isValid())
+    if (!ours || !index.isValid())
         return;
     const int col = index.column() + g_->model_->HdrCols();
     const int row = index.row() + g_->model_->HdrRows();
+    if (!revert) {
+        if (g_->OnEditingDone && FromQ(original) != g_->At(col, row).text)
+            Dispatch([&] { g_->OnEditingDone(g_); });
+        return;
+    }
     g_->At(col, row).text = FromQ(original);
     g_->CellChanged(col, row);
 }

@@ -110,6 +110,9 @@ public:
     TDrawCellEvent OnDrawCell;
     TSelectCellEvent OnSelectCell;
     TNotifyEvent OnDblClick;
+    // The cell editor closed and its cell keeps a text other than the one it had when the
+    // editor opened (Enter, another cell chosen, the focus gone, SetEditorMode(false); not Esc).
+    TNotifyEvent OnEditingDone;
 
     // Runs the drawing of one cell into painter, OnDrawCell included (the view uses it).
     void DrawCell(QPainter* painter, int col, int row, const TRect& rect, TGridDrawState state);

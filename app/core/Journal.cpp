@@ -53,7 +53,15 @@ std::vector<TJournalRow> ParseJournal(std::string_view fileBytes) {
 }
 
 bool JournalLoadsWhole(std::string_view fileBytes) {
-    return fileBytes.find('\0') == std::string_view::npos && SplitLines(fileBytes).size() % 7 == 0;
+    if (fileBytes.find('\0') != std::string_view::npos)
+        return false;
+    const std::vector<std::string> lines = SplitLines(fileBytes);
+    if (lines.size() % 7 != 0)
+        return false;
+    for (std::size_t at = 6; at < lines.size(); at += 7)
+        if (!lines[at].empty())
+            return false;
+    return true;
 }
 
 std::string SerializeJournal(const std::vector<TJournalRow>& rows) {
@@ -72,8 +80,9 @@ std::string SerializeJournal(const std::vector<TJournalRow>& rows) {
     return rt::Utf8ToCp1251(text);
 }
 
-std::vector<TJournalRow> LoadJournalFile(const std::string& path) {
-    return ParseJournal(platform::ReadFileBytes(path));
+TJournalFile LoadJournalFile(const std::string& path) {
+    const std::string bytes = platform::ReadFileBytes(path);
+    return {ParseJournal(bytes), JournalLoadsWhole(bytes)};
 }
 
 std::string JournalCopyName(const std::string& path, bool (*taken)(const std::string&)) {
@@ -134,20 +143,26 @@ std::optional<std::size_t> AppendRecordRow(std::vector<TJournalRow>& rows,
     // Grid row above the last one; the header (which never converts) above the first.
     const std::string above = rows.size() >= 2 ? rows[rows.size() - 2][0] : std::string("№");
     const std::string number = NextRecordNumber(above, rowCount);
-    rows.back() =
-        FillRow(NewRecordTexts(number, dateTime, cloudPoint, pourPoint, filterPoint, additive));
+    TJournalRow record =
+        NewRecordTexts(number, dateTime, cloudPoint, pourPoint, filterPoint, additive);
+    // A new row holds nothing typed; a reused one may.
+    record[5] = CommentWithTyped(record[5], rows.back()[5]);
+    rows.back() = FillRow(record);
     return rows.size() - 1;
 }
 
-void DeleteRecordRow(std::vector<TJournalRow>& rows, int r) {
+TRowDeletion DeleteRecordRow(std::vector<TJournalRow>& rows, int r) {
     const int rowCount = static_cast<int>(rows.size()) + 1;
     if (r == 1 && rowCount <= 2) {
-        if (!rows.empty())
-            rows[0] = TJournalRow{};
-        return;
+        if (rows.empty())
+            return TRowDeletion::None;
+        rows[0] = TJournalRow{};
+        return TRowDeletion::Blanked;
     }
-    if (r >= 1 && r < rowCount)
-        rows.erase(rows.begin() + (r - 1));
+    if (r < 1 || r >= rowCount)
+        return TRowDeletion::None;
+    rows.erase(rows.begin() + (r - 1));
+    return TRowDeletion::Removed;
 }
 
 std::string RecordCurveStem(std::string_view programDir, std::string_view number) {

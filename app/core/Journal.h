@@ -29,8 +29,10 @@ TJournalRow FillRow(const TJournalRow& texts);
 // (filled as FillRow does), the seventh skipped; a last group of fewer than seven lines is
 // dropped. No other check is made.
 std::vector<TJournalRow> ParseJournal(std::string_view fileBytes);
-// Whether ParseJournal takes every byte: no zero byte ends the text early and no short last
-// group is dropped.
+// Whether the rows ParseJournal gives are the file's records as they were written: no zero
+// byte ends the text early, no short last group is dropped and every record lines up, its
+// seventh line empty (a record out of step, as in a journal whose line ends were doubled,
+// has text there).
 bool JournalLoadsWhole(std::string_view fileBytes);
 
 // The file's bytes: for every row its six cells and an empty line, each line ending in CR LF.
@@ -38,9 +40,15 @@ bool JournalLoadsWhole(std::string_view fileBytes);
 // seven lines.
 std::string SerializeJournal(const std::vector<TJournalRow>& rows);
 
+// data2.tab as read: its record rows, and whether they are the file's records whole.
+struct TJournalFile {
+    std::vector<TJournalRow> Rows;
+    bool Whole = true;
+};
+
 // Reads data2.tab (rt::EFOpenError when it cannot be read) / replaces it as a whole
 // (rt::EFCreateError when it cannot be written; the old file then stays whole).
-std::vector<TJournalRow> LoadJournalFile(const std::string& path);
+TJournalFile LoadJournalFile(const std::string& path);
 // The name of the copy that keeps a journal's old bytes: path + ".bak", or the first of
 // ".bak1", ".bak2", ... for which taken is false.
 std::string JournalCopyName(const std::string& path, bool (*taken)(const std::string&));
@@ -69,12 +77,15 @@ std::string CommentWithTyped(const std::string& recordComment, const std::string
 
 // The record rows as the grid holds them (grid row r is rows[r - 1]); at least one row.
 // AppendRecord's row work: none when the cloud point is 77, else the index of the row filled.
+// A reused last row keeps the comment typed into it (CommentWithTyped).
 std::optional<std::size_t> AppendRecordRow(std::vector<TJournalRow>& rows,
                                            const std::string& dateTime, float cloudPoint,
                                            float pourPoint, float filterPoint, float additive);
+
+enum class TRowDeletion { None, Blanked, Removed };
 // ToolButton1Click's row work for grid row r: the only row is blanked (cells empty), any
 // other row is removed; a row outside the records changes nothing.
-void DeleteRecordRow(std::vector<TJournalRow>& rows, int r);
+TRowDeletion DeleteRecordRow(std::vector<TJournalRow>& rows, int r);
 
 // ---- curve files of a record --------------------------------------------------------------
 

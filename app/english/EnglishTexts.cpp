@@ -87,6 +87,13 @@ const app::TTexts EnglishTexts = {
     .SecondCopy =
         "Another copy of the program works with the journal in the folder %s. This "
         "copy closes without writing anything.",
+    .CopyLockFailed =
+        "Cannot make sure that no other copy of the program works with the journal: %s. If "
+        "another copy works with the same journal, the records of one of the copies will be "
+        "lost. Go on?",
+    .CurvesWithoutLine =
+        "The curve files of records %s are written to the gr folder, but the records are only "
+        "in the program's window: they are not written to data2.tab.",
 
     .UnsupportedReportLength = "Output report length %u is not supported",
 };

@@ -140,7 +140,7 @@ void JournalPart(benchmark::State& state, Part part) {
         case Part::AttachCurveFiles: form->AttachCurveFiles(); break;
         case Part::SaveJournal: form->SaveJournal(); break;
         case Part::DeleteFirstRecord:
-            // Deleting the first record moves every row below it up.
+            // Deleting the first record moves every row below it up and saves the journal.
             form->StringGrid1->SelectCell(0, 1);
             form->ToolButton1Click(nullptr);
             state.PauseTiming();

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdarg>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@ namespace {
 struct Watch {
     unsigned failAt;
     int error;
+    std::string failName;
     bool failed = false;
     std::vector<std::string> calls;
 };
@@ -25,7 +27,7 @@ bool Fails(const char* name) {
     Watch* w = watch;
     if (w == nullptr)
         return false;
-    const bool fail = w->calls.size() == w->failAt;
+    const bool fail = w->calls.size() == w->failAt || w->failName == name;
     w->calls.emplace_back(name);
     if (!fail)
         return false;
@@ -38,13 +40,17 @@ bool Fails(const char* name) {
 
 const std::vector<std::string>& WrappedFileCalls() {
     static const std::vector<std::string> calls = {
-        "open",  "close",  "read",      "write",  "lseek",  "fstat",           "fcntl",
-        "fsync", "rename", "ftruncate", "fchown", "fchmod", "posix_fallocate", "unlink"};
+        "open",   "close",     "read",   "write",  "lseek",           "fstat",  "fcntl", "fsync",
+        "rename", "ftruncate", "fchown", "fchmod", "posix_fallocate", "unlink", "flock"};
     return calls;
 }
 
 FileCallFault::FileCallFault(unsigned failAt, int error) {
-    watch = new Watch{failAt, error, false, {}};
+    watch = new Watch{failAt, error, {}, false, {}};
+}
+
+FileCallFault::FileCallFault(const std::string& call, int error) {
+    watch = new Watch{kNever, error, call, false, {}};
 }
 
 FileCallFault::~FileCallFault() {
@@ -75,6 +81,7 @@ int __real_fchown(int fd, uid_t owner, gid_t group);
 int __real_fchmod(int fd, mode_t mode);
 int __real_posix_fallocate(int fd, off_t offset, off_t length);
 int __real_unlink(const char* path);
+int __real_flock(int fd, int operation);
 
 int __wrap_open(const char* path, int flags, ...) {
     mode_t mode = 0;
@@ -126,4 +133,7 @@ int __wrap_posix_fallocate(int fd, off_t offset, off_t length) {
     return Fails("posix_fallocate") ? errno : __real_posix_fallocate(fd, offset, length);
 }
 int __wrap_unlink(const char* path) { return Fails("unlink") ? -1 : __real_unlink(path); }
+int __wrap_flock(int fd, int operation) {
+    return Fails("flock") ? -1 : __real_flock(fd, operation);
+}
 }

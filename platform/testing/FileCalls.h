@@ -11,11 +11,13 @@ namespace platform::test {
 const std::vector<std::string>& WrappedFileCalls();
 
 // While it lives, this thread's wrapped calls are logged by name, and the one at position
-// failAt (counted from 0 over all of them) fails with the error without being made.
+// failAt (counted from 0 over all of them), or every call of the name given, fails with the
+// error without being made.
 class FileCallFault {
 public:
     static constexpr unsigned kNever = ~0u;
     explicit FileCallFault(unsigned failAt = kNever, int error = 0);
+    FileCallFault(const std::string& call, int error);
     ~FileCallFault();
     FileCallFault(const FileCallFault&) = delete;
     FileCallFault& operator=(const FileCallFault&) = delete;

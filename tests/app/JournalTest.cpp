@@ -19,6 +19,7 @@
 #include <QWidget>
 
 #include <csignal>
+#include <functional>
 #include <sys/resource.h>
 
 #include "app/LSgraf.h"
@@ -97,8 +98,9 @@ TEST_F(Journal, NumbersAfterDeletingTheLastOrAMiddleRecord) {
         }
         PressDelete(c.deleted);
         EXPECT_EQ(Rows(), 3);
-        // Deleting touches no file.
-        EXPECT_EQ(core::ParseJournal(ReadBytes(JournalFile())).size(), 3u);
+        // The deletion reaches data2.tab at once; the curve files stay.
+        EXPECT_EQ(core::ParseJournal(ReadBytes(JournalFile())).size(), 2u);
+        EXPECT_TRUE(std::filesystem::exists(Gr("gr" + std::to_string(c.deleted) + ".txt")));
 
         FillCharts(9);
         const auto chart2 = SeriesOf(form_->Chart2);
@@ -511,14 +513,16 @@ void TypeKeys(const QString& keys) {
     }
 }
 
-void PressEscape() {
+void PressKey(int key, const QString& text) {
     QWidget* w = QApplication::focusWidget();
     ASSERT_NE(w, nullptr);
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, QString(QChar(0x1B)));
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
     QCoreApplication::sendEvent(w, &press);
-    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier, QString(QChar(0x1B)));
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
     QCoreApplication::sendEvent(w, &release);
 }
+
+void PressEscape() { PressKey(Qt::Key_Escape, QString(QChar(0x1B))); }
 
 bool EditorOpen() { return qobject_cast<QLineEdit*>(QApplication::focusWidget()) != nullptr; }
 
@@ -583,6 +587,61 @@ TEST_F(Journal, AnOpenEditorIsClosedBeforeARecordIsAppendedOrDeleted) {
     EXPECT_EQ(Numbers(), (std::vector<std::string>{"1", "3", "4"}));
     EXPECT_EQ(Cell(5, 2), "ZW") << "record 3 keeps its comment";
     EXPECT_EQ(Cell(5, 3), " ");
+}
+
+// What the operator typed is on the disk once the edit ends, not only at the next record or
+// at the close: a display that goes, a power cut, would take it.
+TEST_F(Journal, AnEditReachesTheJournalWhenItEnds) {
+    struct Case {
+        const char* name;
+        std::function<void()> end;
+        bool saved;
+    } const cases[] = {
+        {"Enter", [] { PressKey(Qt::Key_Return, "\r"); }, true},
+        {"another cell", [this] { Select(5, 1); }, true},
+        {"the focus gone", [this] { form_->Memo1->SetFocus(); }, true},
+        {"Esc", [] { PressEscape(); }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Start(JournalOf(2));
+        const std::string before = ReadBytes(JournalFile());
+        FocusComment(form_, 2);
+        TypeKeys("proba 7");
+        ASSERT_TRUE(EditorOpen());
+        EXPECT_EQ(ReadBytes(JournalFile()), before) << "typing alone writes nothing";
+        c.end();
+        Drain();
+        EXPECT_FALSE(EditorOpen());
+        EXPECT_EQ(Boxes().Count(), 0);
+        const auto rows = core::ParseJournal(ReadBytes(JournalFile()));
+        ASSERT_EQ(rows.size(), 2u);
+        EXPECT_EQ(rows[1][5], c.saved ? "proba 7" : " ");
+        EXPECT_EQ(rows[0], core::ParseJournal(before)[0]);
+        DestroyWindow();
+    }
+}
+
+// A deletion is on the disk at once too; its curve files stay.
+TEST_F(Journal, ADeletionReachesTheJournalAtOnce) {
+    struct Case {
+        int records;
+        int deleted;
+        std::vector<std::string> numbers;
+    } const cases[] = {{3, 2, {"1", "3"}}, {3, 3, {"1", "2"}}, {1, 1, {" "}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.deleted);
+        Start(JournalOf(c.records));
+        WriteBytes(Gr("gr" + std::to_string(c.deleted) + ".txt"), "curves");
+        PressDelete(c.deleted);
+        EXPECT_EQ(Boxes().Count(), 0);
+        std::vector<std::string> numbers;
+        for (const auto& row : core::ParseJournal(ReadBytes(JournalFile())))
+            numbers.push_back(row[0]);
+        EXPECT_EQ(numbers, c.numbers);
+        EXPECT_EQ(ReadBytes(Gr("gr" + std::to_string(c.deleted) + ".txt")), "curves");
+        DestroyWindow();
+    }
 }
 
 TEST_F(Journal, MissingGrFolderShowsTheErrorBoxesAndTheRecordStillLands) {
@@ -673,6 +732,107 @@ TEST_F(Journal, FailedWriteKeepsTheOldJournalWholeAndAppendsNoSecondRow) {
     EXPECT_EQ(core::ParseJournal(ReadBytes(JournalFile())).size(), 4u);
 }
 
+// The save of an edit or a deletion is the journal's save: the old file stays whole when it
+// fails, and its error shows in the application's box; the change waits in the grid.
+TEST_F(Journal, AnEditOrADeletionThatCannotBeSavedSaysSo) {
+    ui::Application->SetTitle(kTitle);
+    Start(JournalOf(3));
+    const std::string old = ReadBytes(JournalFile());
+    FocusComment(form_, 2);
+    TypeKeys("x");
+    {
+        FileSizeLimit limit(60);
+        PressKey(Qt::Key_Return, "\r");
+        Drain();
+        PressDelete(3);
+        EXPECT_EQ(ReadBytes(JournalFile()), old);
+    }
+    ASSERT_EQ(Boxes().Count(), 2);
+    for (const ui::ModalRequest& box : Boxes().Requests()) {
+        EXPECT_EQ(box.caption, kTitle);
+        EXPECT_EQ(box.icon, ui::ModalIcon::Error);
+        EXPECT_EQ(box.text.rfind("Cannot create file \"" + Prog() + "data2.tab\".", 0), 0u)
+            << box.text;
+    }
+    EXPECT_EQ(Numbers(), (std::vector<std::string>{"1", "2"}));
+    form_->SaveJournal();
+    const auto rows = core::ParseJournal(ReadBytes(JournalFile()));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1][5], "x");
+}
+
+// A record reaches data2.tab whether or not an earlier box has been answered: the boxes of
+// its curve files come once its line is written. Here each box is left open while the next
+// determination ends.
+TEST_F(Journal, ARecordReachesTheJournalWhileAnEarlierBoxIsOpen) {
+    Start();
+    std::filesystem::remove_all(Dir() / "gr");
+    std::vector<std::size_t> onDisk; // records in data2.tab as each box opens
+    int determinations = 1;
+    Boxes().SetWhileOpen([&](const ui::ModalRequest&) {
+        onDisk.push_back(core::ParseJournal(ReadBytes(JournalFile())).size());
+        if (determinations < 3)
+            Append(-float(++determinations));
+    });
+    Append(-1);
+    EXPECT_EQ(onDisk, (std::vector<std::size_t>{1, 2, 3, 3, 3, 3, 3, 3, 3}));
+    EXPECT_EQ(Numbers(), (std::vector<std::string>{"1", "2", "3"}));
+}
+
+// A record's curve files and its line are kept together or said together: the error of a
+// journal that cannot be written names the records whose curve files are on the disk while
+// their lines are not, until a save writes them.
+TEST_F(Journal, AJournalThatCannotBeWrittenNamesTheCurvesWithoutALine) {
+    Start(JournalOf(3));
+    auto error = [&](const std::function<void()>& save) {
+        try {
+            save();
+        } catch (const rt::EFCreateError& e) {
+            return e.Message();
+        }
+        return std::string("no error");
+    };
+    const std::string cannot = "Cannot create file \"" + Prog() + "data2.tab\". File too large";
+    auto without = [](const std::string& numbers) {
+        return "\nФайлы графиков записей " + numbers +
+               " записаны в папку gr, а сами записи есть только в окне программы: в журнал "
+               "data2.tab они не записаны.";
+    };
+    {
+        FileSizeLimit limit(60);
+        EXPECT_EQ(error([&] { Append(-8); }), cannot + without("4"));
+        EXPECT_EQ(error([&] { Append(-9); }), cannot + without("4, 5"));
+        EXPECT_EQ(error([&] { form_->SaveJournal(); }), cannot + without("4, 5"));
+        // A record deleted since is no longer one of them.
+        PressDelete(4);
+        ASSERT_EQ(Boxes().Count(), 1);
+        EXPECT_EQ(Boxes().Last().text, cannot + without("5"));
+    }
+    EXPECT_TRUE(std::filesystem::exists(Gr("gr4.txt")));
+    form_->SaveJournal();
+    EXPECT_EQ(core::ParseJournal(ReadBytes(JournalFile())).size(), 4u);
+    {
+        FileSizeLimit limit(60);
+        EXPECT_EQ(error([&] { form_->SaveJournal(); }), cannot);
+    }
+    DestroyWindow();
+
+    // A journal that did not load whole and whose old bytes can be kept nowhere: a "No" to
+    // writing it without them says the same.
+    const std::string damaged = JournalOf(3) + "4\r\n";
+    Start(damaged);
+    Boxes().QueueButton(ui::IDNO);
+    std::string message;
+    {
+        FileSizeLimit limit(60); // the curve files fit, the copy does not
+        message = error([&] { Append(-8); });
+    }
+    EXPECT_EQ(Boxes().Requests().at(0).buttons, (std::vector<int>{ui::IDYES, ui::IDNO}));
+    EXPECT_EQ(ReadBytes(JournalFile()), damaged);
+    EXPECT_TRUE(std::filesystem::exists(Gr("gr4.txt")));
+    EXPECT_NE(message.find(without("4")), std::string::npos) << message;
+}
+
 // The three curve files are the charts as they stood when the record was made, even when an
 // error box of the first file lets a tick in a ready state clear the charts meanwhile.
 TEST_F(Journal, CurveFilesHoldTheChartsAsTheRecordWasMade) {
@@ -694,6 +854,13 @@ TEST_F(Journal, CurveFilesHoldTheChartsAsTheRecordWasMade) {
     EXPECT_EQ(ReadBytes(Gr("gr1__.txt")), core::EncodeCurveFile(" ", chart1));
 }
 
+// A CR LF journal converted once more, as a text tool that adds a CR before every LF does.
+std::string CrCrLf(std::string text) {
+    for (std::size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at += 2)
+        text.insert(at, 1, '\r');
+    return text;
+}
+
 // A data2.tab that exists but did not load whole keeps its old bytes beside it before it is
 // first replaced, and the box says where; later saves replace it as usual.
 TEST_F(Journal, AJournalThatDidNotLoadWholeIsKeptBesideIt) {
@@ -709,6 +876,11 @@ TEST_F(Journal, AJournalThatDidNotLoadWholeIsKeptBesideIt) {
         {"the last record without its empty line", JournalOf(2).substr(0, JournalOf(2).size() - 2),
          false, false},
         {"unreadable", JournalOf(2), true, true},
+        // Out of step: a CR LF journal converted once more, and a seventh line holding text.
+        {"CR CR LF line ends", CrCrLf(JournalOf(2)), false, true},
+        {"a seventh line holding text",
+         record.substr(0, record.size() - 2) + "x\r\n" + JournalOf(2).substr(record.size()), false,
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -899,11 +1071,14 @@ TEST_F(Journal, AJournalThatDidNotLoadWholeInAReadOnlyFolder) {
                   0u);
         EXPECT_EQ(Boxes().Requests()[1].icon, ui::ModalIcon::Error); // the close's error
 
-        // The curve file that could not be renamed aside is not written over.
+        // The curve file that could not be renamed aside is not written over. The question
+        // comes before the boxes of the curve files: "No" leaves the journal as it is.
         Boxes().Clear();
         FillCharts(3);
         Boxes().QueueButton(ui::IDNO);
-        Append(-9);
+        EXPECT_THROW(Append(-9), rt::EFCreateError);
+        EXPECT_EQ(Boxes().Requests().at(0).buttons, (std::vector<int>{ui::IDYES, ui::IDNO}));
+        EXPECT_EQ(ReadBytes(JournalFile()), damaged);
         EXPECT_EQ(Cell(0, 3), "3");
         EXPECT_EQ(ReadBytes(Gr("gr3.txt")), "old 3");
         EXPECT_EQ(Ref(3, 3), "");
@@ -920,6 +1095,37 @@ TEST_F(Journal, AJournalThatDidNotLoadWholeInAReadOnlyFolder) {
     EXPECT_EQ(rows[1][5], "правка");
     EXPECT_EQ(rows[2][0], "3");
     EXPECT_EQ(ReadBytes(Gr("gr3.txt")), "old 3");
+}
+
+// While the operator is asked whether to write the journal without its old bytes, a record
+// that ends asks nothing more: its row waits for the answer, which writes it with the others.
+TEST_F(Journal, ARecordWhileTheQuestionIsOpenWaitsForTheAnswer) {
+    namespace fs = std::filesystem;
+    const std::string damaged = JournalOf(2) + "3\r\n";
+    Start(damaged);
+    const auto write = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    for (const fs::path& p : {Dir(), Dir() / "gr"})
+        fs::permissions(p, write, fs::perm_options::remove);
+    int questions = 0;
+    {
+        PermissionsBind bind;
+        Boxes().SetWhileOpen([&](const ui::ModalRequest& r) {
+            if (r.buttons != std::vector<int>{ui::IDYES, ui::IDNO})
+                return;
+            if (++questions == 1) {
+                Append(-11); // ends while the question is open
+                EXPECT_EQ(ReadBytes(JournalFile()), damaged);
+            }
+        });
+        form_->SaveJournal();
+        Boxes().SetWhileOpen(nullptr);
+    }
+    for (const fs::path& p : {Dir(), Dir() / "gr"})
+        fs::permissions(p, write, fs::perm_options::add);
+    EXPECT_EQ(questions, 1);
+    const auto rows = core::ParseJournal(ReadBytes(JournalFile()));
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[2][2], "-11");
 }
 
 // A writable data2.tab in a program folder without write access is still saved (in place).

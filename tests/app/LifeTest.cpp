@@ -5,6 +5,7 @@
 #include "JournalSupport.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -17,20 +18,25 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QLibraryInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
 
 #include "app/Program.h"
 #include "app/Unit2.h"
 #include "app/about.h"
 #include "app/core/Journal.h"
 #include "app/SessionEnd.h"
-#include "platform/FolderLock.h"
+#include "platform/CopyLock.h"
+#include "platform/testing/FileCalls.h"
 #include "tests/platform/HangGuard.h"
 
 #include <QGuiApplication>
 #include <QSessionManager>
 
 #include <csignal>
+#include <grp.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -420,12 +426,20 @@ TEST_F(Life, ProgramEntryCreatesTheWindowsInOrderAndEndsWhenTheMainWindowCloses)
     });
 }
 
-// A second copy started in a folder that a running copy uses says so and ends before it makes
-// a window or writes a file.
+std::vector<std::string> NamesIn(const std::filesystem::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A second copy started in a folder that a running copy uses says so, in a box captioned as
+// every other box of the program, and ends before it makes a window or writes a file.
 TEST_F(Life, ASecondCopyInTheSameFolderEndsWithoutWritingAnything) {
     const std::string journal = JournalOf(2);
     WriteBytes(Journal(), journal);
-    const platform::FolderLock running(Dir().string());
+    const platform::CopyLock running = app::LockCopy(app::ProgramDir());
     ASSERT_TRUE(running.Held());
     bool setUpRan = false;
     const int rc = app::ProgramEntry([&] { setUpRan = true; });
@@ -437,13 +451,138 @@ TEST_F(Life, ASecondCopyInTheSameFolderEndsWithoutWritingAnything) {
                                        "/ уже работает другая копия программы. Эта копия "
                                        "закрывается, ничего не записав.");
     EXPECT_EQ(Boxes().Last().icon, ui::ModalIcon::Error);
+    EXPECT_EQ(Boxes().Last().caption, app::kApplicationTitle);
     EXPECT_EQ(ReadBytes(Journal()), journal);
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(Dir()))
-        names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"data2.tab", "gr"}));
+    EXPECT_EQ(NamesIn(Dir()), (std::vector<std::string>{"data2.tab", "gr"}));
     EXPECT_TRUE(std::filesystem::is_empty(Dir() / "gr"));
+}
+
+// The demo program next to the build's test programs, as DemoTest runs it.
+std::filesystem::path DemoProgram() {
+    std::error_code ec;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return self.parent_path().parent_path() / "app" / "coldpoint-demo-probe";
+}
+
+// A copy running in another folder (the demo program, a process of its own) whose journal or
+// curve folder this copy reaches by another name: this copy says so and ends before it makes
+// a window or writes a file, and the other copy's journal stays as it was.
+TEST_F(Life, ASecondCopyThatReachesARunningCopysFilesByAnotherNameEndsWithoutWritingAnything) {
+    namespace fs = std::filesystem;
+    ASSERT_TRUE(fs::exists(DemoProgram())) << "built with the coldpoint-demo-probe target";
+    ui::Application->SetTitle(app::kApplicationTitle);
+    struct Case {
+        const char* name;
+        std::function<void(const fs::path& other)> link;
+    } const cases[] = {
+        {"data2.tab a symbolic link to the other's",
+         [this](const fs::path& other) { fs::create_symlink(other / "data2.tab", Journal()); }},
+        {"data2.tab a hard link of the other's",
+         [this](const fs::path& other) { fs::create_hard_link(other / "data2.tab", Journal()); }},
+        {"gr a symbolic link to the other's",
+         [this](const fs::path& other) {
+             WriteBytes(Journal(), JournalOf(1));
+             fs::remove(Dir() / "gr");
+             fs::create_directory_symlink(other / "gr", Dir() / "gr");
+         }},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path other = Dir().string() + "-other-" + std::to_string(n++);
+        fs::remove_all(other);
+        fs::create_directories(other / "gr");
+        WriteBytes(other / "data2.tab", JournalOf(3));
+        WriteBytes(other / "gr" / "gr3.txt", "curves of record 3");
+        fs::copy_file(DemoProgram(), other / "coldpoint-demo");
+        fs::remove(Journal());
+        c.link(other);
+        const std::vector<std::string> mine = NamesIn(Dir());
+
+        QProcess running;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        running.setProcessEnvironment(env);
+        running.setWorkingDirectory(QString::fromStdString(other.string()));
+        running.start(QString::fromStdString((other / "coldpoint-demo").string()), {});
+        ASSERT_TRUE(running.waitForStarted(30000));
+        EXPECT_TRUE(
+            WaitUntil([&] { return platform::CopyLock({other.string()}, {}).TakenByAnother(); },
+                      std::chrono::seconds(60)))
+            << "the other copy runs";
+
+        Boxes().Clear();
+        const int rc = app::ProgramEntry([] {
+            // Were it to run, it would end at once: the test shows what it wrote.
+            rt::MainThread::Post([] {
+                if (Form1)
+                    Form1->N2->Click();
+            });
+        });
+        EXPECT_EQ(rc, 1);
+        EXPECT_EQ(Form1, nullptr);
+        ASSERT_EQ(Boxes().Count(), 1);
+        EXPECT_EQ(Boxes().Last().caption, app::kApplicationTitle);
+        EXPECT_EQ(Boxes().Last().icon, ui::ModalIcon::Error);
+        EXPECT_EQ(Boxes().Last().text.rfind("С журналом в папке " + app::ProgramDir(), 0), 0u);
+        EXPECT_EQ(NamesIn(Dir()), mine);
+        EXPECT_EQ(ReadBytes(other / "data2.tab"), JournalOf(3));
+        EXPECT_EQ(NamesIn(other / "gr"), std::vector<std::string>{"gr3.txt"});
+
+        running.terminate();
+        EXPECT_TRUE(running.waitForFinished(30000));
+        fs::remove_all(other);
+        fs::remove_all(Dir() / "gr");
+        fs::create_directories(Dir() / "gr");
+    }
+}
+
+// A lock that cannot be taken (no locks on a network file system) is said in a box: the copy
+// writes nothing unless the operator chooses to go on, knowing that another copy may write
+// the same journal.
+TEST_F(Life, ALockThatCannotBeTakenIsAskedAbout) {
+    const std::string journal = JournalOf(2);
+    WriteBytes(Journal(), journal);
+    {
+        platform::test::FileCallFault noLocks("flock", ENOLCK);
+        const int rc = app::ProgramEntry([] {
+            rt::MainThread::Post([] {
+                if (Form1)
+                    Form1->N2->Click();
+            });
+        });
+        EXPECT_EQ(rc, 1);
+    }
+    EXPECT_EQ(Form1, nullptr);
+    ASSERT_EQ(Boxes().Count(), 1);
+    const ui::ModalRequest& box = Boxes().Last();
+    EXPECT_EQ(box.caption, app::kApplicationTitle);
+    EXPECT_EQ(box.icon, ui::ModalIcon::Warning);
+    EXPECT_EQ(box.buttons, (std::vector<int>{ui::IDYES, ui::IDNO}));
+    EXPECT_EQ(box.defaultButton, ui::IDNO);
+    EXPECT_EQ(box.text, "Не удаётся проверить, не работает ли с журналом другая копия программы: " +
+                            app::ProgramDir() +
+                            " (No locks available). Если другая копия работает с тем же "
+                            "журналом, записи одной из копий будут потеряны. Продолжить работу?");
+    EXPECT_EQ(ReadBytes(Journal()), journal);
+    EXPECT_EQ(NamesIn(Dir()), (std::vector<std::string>{"data2.tab", "gr"}));
+
+    // "Yes": the copy runs as any other.
+    ExpectInChild(Dir(), [this] {
+        platform::test::FileCallFault noLocks("flock", ENOLCK);
+        Boxes().QueueButton(ui::IDYES);
+        bool ran = false;
+        const int rc = app::ProgramEntry([&] {
+            rt::MainThread::Post([&] {
+                ran = Form1 != nullptr;
+                if (Form1) {
+                    Form1->StringGrid1->SetCells(5, 1, "дальше");
+                    Form1->N2->Click();
+                }
+            });
+        });
+        return rc == 0 && ran && core::ParseJournal(ReadBytes(Journal())).at(0)[5] == "дальше";
+    });
 }
 
 // ---- the end of a session -----------------------------------------------------------------------
@@ -468,6 +607,29 @@ TEST_F(Life, EndSignalsCloseTheWindowAndSaveTheJournal) {
     }
 }
 
+// A close that could not write the journal leaves the window open; a later signal closes it as
+// "Выход" does again (here once room is made), rather than ending the process unsaved. Only a
+// signal that comes while a close is in progress ends it at once.
+TEST_F(Life, AnEndSignalAfterAnAbandonedCloseClosesAgain) {
+    ExpectInChild(Dir(), [this] {
+        WriteBytes(Journal(), JournalOf(2));
+        CreateWindow();
+        form_->Show();
+        const app::TSessionEnd end(*form_);
+        form_->StringGrid1->SetCells(5, 2, "набрано до сигнала");
+        MakeJournalUnwritable();
+        std::raise(SIGTERM);
+        const bool abandoned = WaitUntil([&] { return Boxes().Count() == 1; }) &&
+                               form_->Visible() &&
+                               Boxes().Last().text.find("Cannot create file") != std::string::npos;
+        std::filesystem::remove_all(Journal());
+        std::raise(SIGTERM); // hours later: the disk has room again
+        const bool closed = WaitUntil([&] { return !form_->Visible(); });
+        const auto rows = core::ParseJournal(ReadBytes(Journal()));
+        return abandoned && closed && rows.size() == 2 && rows[1][5] == "набрано до сигнала";
+    });
+}
+
 // The session manager's save request (before a logout) saves the journal; the window stays.
 TEST_F(Life, TheSessionManagersSaveRequestSavesTheJournal) {
     WriteBytes(Journal(), JournalOf(1));
@@ -488,6 +650,73 @@ TEST_F(Life, TheSessionManagersSaveRequestSavesTheJournal) {
         ASSERT_EQ(rows.size(), 1u);
         EXPECT_EQ(rows[0][5], comment);
         EXPECT_TRUE(form_->Visible());
+    }
+}
+
+// ---- several users of one folder ------------------------------------------------------------
+
+constexpr uid_t kFirstUser = 4511, kSecondUser = 4512;
+constexpr gid_t kLabGroup = 4610;
+
+// Two users of a lab: the second user's record is saved and keeps the journal the group's,
+// and the first user's next record is saved as every other. In a shared group folder (not
+// set-gid, the journal 0664) and in a sticky folder (as /tmp), where the journal is the first
+// user's and may not be renamed over. Each user's record is made under that user's ids.
+TEST_F(Life, TwoUsersOfOneFolderBothSaveTheirRecords) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "a second user needs root";
+    struct Case {
+        const char* name;
+        mode_t folder;
+    } const cases[] = {{"a shared group folder", 0775}, {"a sticky folder", 01777}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // The child before took the folder with it.
+        std::filesystem::create_directories(Dir() / "gr");
+        ExpectInChild(Dir(), [&] {
+            WriteBytes(Journal(), JournalOf(3));
+            for (const std::filesystem::path& p : {Dir(), Dir() / "gr", Journal()}) {
+                if (::chown(p.c_str(), kFirstUser, kLabGroup) != 0)
+                    return false;
+                ::chmod(p.c_str(), p == Journal() ? 0664 : c.folder);
+            }
+            CreateWindow();
+            // The user's ids (the saved one stays root's, so that the next user can be taken
+            // on); false when they cannot be taken.
+            auto as = [](uid_t uid) {
+                const gid_t groups[] = {static_cast<gid_t>(uid), kLabGroup};
+                return ::setresuid(0, 0, 0) == 0 && ::setgroups(2, groups) == 0 &&
+                       ::setresgid(uid, uid, 0) == 0 && ::setresuid(uid, uid, 0) == 0;
+            };
+            auto append = [&](float cloud) {
+                form_->FCloudPoint = cloud;
+                form_->FPourPoint = -20;
+                form_->FFilterPoint = -15;
+                form_->FAdditive = 0;
+                ++form_->FDeterminationMark;
+                try {
+                    form_->AppendRecord();
+                } catch (const rt::Exception& e) {
+                    std::fprintf(stderr, "%s\n", e.Message().c_str());
+                    return false;
+                }
+                return true;
+            };
+            auto group = [](const std::filesystem::path& p) {
+                struct stat st {};
+                return ::stat(p.c_str(), &st) == 0 ? st.st_gid : static_cast<gid_t>(-1);
+            };
+            const bool second = as(kSecondUser) && append(-8);
+            const bool kept = group(Journal()) == kLabGroup;
+            const bool first = as(kFirstUser) && append(-9);
+            const auto rows = core::ParseJournal(ReadBytes(Journal()));
+            ::setresuid(0, 0, 0);
+            std::fprintf(stderr, "second %d kept %d first %d rows %zu\n", second, kept, first,
+                         rows.size());
+            return second && kept && first && rows.size() == 5 && rows[3][2] == "-8" &&
+                   rows[4][2] == "-9" && group(Journal()) == kLabGroup &&
+                   std::filesystem::exists(Dir() / "gr" / "gr5.txt");
+        });
     }
 }
 

@@ -55,6 +55,25 @@ TEST(EndSignals, ASecondSignalEndsAtOnce) {
     }
 }
 
+// A session that did not end notes the next signal again, as the first.
+TEST(EndSignals, ASignalAfterRearmIsNotedAgain) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            EndSignals signals;
+            for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+                std::raise(sig);
+                if (signals.Take() != sig)
+                    std::exit(2);
+                signals.Rearm();
+            }
+            std::raise(SIGTERM);
+            std::raise(SIGTERM); // while that one is being handled
+            std::exit(0);
+        },
+        testing::KilledBySignal(SIGTERM), "");
+}
+
 TEST(EndSignals, TheOldActionsComeBack) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(

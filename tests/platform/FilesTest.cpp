@@ -20,6 +20,9 @@
 #include <sys/resource.h>
 #include <sys/sysmacros.h>
 #include <sys/stat.h>
+#include <functional>
+#include <grp.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace platform;
@@ -377,6 +380,109 @@ TEST(Files, ReplaceKeepsTheOwnerOfTheOldFile) {
     EXPECT_EQ(st.st_gid, 4322u);
     EXPECT_EQ(st.st_mode & 07777, 0664u);
     EXPECT_EQ(TempDir::Read(file), "new");
+}
+
+namespace {
+
+// Runs save in a child process as another user (uid, primary group gid and the groups); its
+// result, or nullopt where this process cannot take those ids (not root).
+std::optional<bool> AsUser(uid_t uid, gid_t gid, std::vector<gid_t> groups,
+                           const std::function<bool()>& save) {
+    if (::geteuid() != 0)
+        return std::nullopt;
+    std::fflush(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::setgroups(groups.size(), groups.data()) != 0 || ::setresgid(gid, gid, gid) != 0 ||
+            ::setresuid(uid, uid, uid) != 0)
+            ::_exit(3);
+        ::_exit(save() ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) == 3)
+        return std::nullopt;
+    return WEXITSTATUS(status) == 0;
+}
+
+// A save's outcome as a child reports it: true when it raised nothing.
+bool Saves(const std::string& file, const std::string& bytes) {
+    const std::string message = CreateErrorOf(file, bytes);
+    if (message != "no error")
+        std::fprintf(stderr, "%s\n", message.c_str());
+    return message == "no error";
+}
+
+// Two users of a lab and their shared group.
+constexpr uid_t kFirst = 4501, kSecond = 4502;
+constexpr gid_t kLab = 4600;
+
+} // namespace
+
+// A folder shared by a group (not set-gid), the journal the group's: a save by the second user
+// keeps the journal the group's, so the first user goes on saving it.
+TEST(Files, ASaveByAnotherUserOfTheGroupKeepsTheGroup) {
+    TempDir root;
+    ASSERT_EQ(::chmod(root.path().c_str(), 0755), 0);
+    const std::string lab = root / "lab/";
+    ASSERT_EQ(::mkdir(lab.c_str(), 0700), 0);
+    ASSERT_EQ(::chown(lab.c_str(), kFirst, kLab), 0);
+    ASSERT_EQ(::chmod(lab.c_str(), 0775), 0);
+    const std::string file = lab + "data2.tab";
+    TempDir::Write(file, "the first user's");
+    ASSERT_EQ(::chown(file.c_str(), kFirst, kLab), 0);
+    ASSERT_EQ(::chmod(file.c_str(), 0664), 0);
+    const ino_t inode = InodeOf(file);
+
+    const auto second = AsUser(kSecond, kSecond, {kSecond, kLab}, [&] { return Saves(file, "2"); });
+    if (!second)
+        GTEST_SKIP() << "another user's ids cannot be taken";
+    EXPECT_TRUE(*second);
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_gid, kLab);
+    EXPECT_EQ(st.st_mode & 07777, 0664u);
+    EXPECT_EQ(TempDir::Read(file), "2");
+    EXPECT_NE(InodeOf(file), inode) << "replaced by a new file";
+
+    EXPECT_EQ(AsUser(kFirst, kFirst, {kFirst, kLab}, [&] { return Saves(file, "1"); }), true);
+    EXPECT_EQ(TempDir::Read(file), "1");
+    EXPECT_EQ(NamesIn(lab), std::vector<std::string>{"data2.tab"});
+}
+
+// A sticky folder (as /tmp) and a journal another user owns that this user may write: the
+// rename is refused, so the journal is written in place and stays its owner's.
+TEST(Files, ASaveInAStickyFolderOfAnotherUsersFileIsWrittenInPlace) {
+    TempDir root;
+    ASSERT_EQ(::chmod(root.path().c_str(), 0755), 0);
+    const std::string sticky = root / "shared/";
+    ASSERT_EQ(::mkdir(sticky.c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(sticky.c_str(), 01777), 0);
+    const std::string file = sticky + "data2.tab";
+    const std::string old = "1\r\nd\r\n-1\r\n-2\r\n-3\r\n \r\n\r\n";
+    TempDir::Write(file, old);
+    ASSERT_EQ(::chown(file.c_str(), kFirst, kLab), 0);
+    ASSERT_EQ(::chmod(file.c_str(), 0664), 0);
+    const ino_t inode = InodeOf(file);
+
+    for (const std::string& bytes : {old + old, std::string("x")}) {
+        const auto second =
+            AsUser(kSecond, kSecond, {kSecond, kLab}, [&] { return Saves(file, bytes); });
+        if (!second)
+            GTEST_SKIP() << "another user's ids cannot be taken";
+        EXPECT_TRUE(*second);
+        EXPECT_EQ(TempDir::Read(file), bytes);
+        struct stat st {};
+        ASSERT_EQ(::stat(file.c_str(), &st), 0);
+        EXPECT_EQ(st.st_uid, kFirst);
+        EXPECT_EQ(st.st_gid, kLab);
+        EXPECT_EQ(st.st_ino, inode);
+        EXPECT_EQ(NamesIn(sticky), std::vector<std::string>{"data2.tab"}) << "no temporary left";
+    }
+    // A file this user may not write stays refused.
+    ASSERT_EQ(::chmod(file.c_str(), 0644), 0);
+    EXPECT_EQ(AsUser(kSecond, kSecond, {kSecond, kLab}, [&] { return Saves(file, "no"); }), false);
+    EXPECT_EQ(TempDir::Read(file), "x");
 }
 
 // A FIFO, a device or a link to one is refused at once and stays as it was.

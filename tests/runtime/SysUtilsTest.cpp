@@ -189,6 +189,8 @@ TEST(Exceptions, MessagesAndKinds) {
               "Cannot open file \"data2.tab\". No such file or directory");
     EXPECT_EQ(EFCreateError("gr/gr1.txt", "Permission denied").Message(),
               "Cannot create file \"gr/gr1.txt\". Permission denied");
+    EXPECT_EQ(EFCreateError("data2.tab", "No space left on device").WithLine("left").Message(),
+              "Cannot create file \"data2.tab\". No space left on device\nleft");
     EXPECT_EQ(EInOutError(2).Message(), "I/O error 2");
     EXPECT_EQ(EInOutError(2).ErrorCode(), 2);
 

@@ -1,6 +1,7 @@
 // The string grid: cells and objects, fixed row and column, options with editing, the
 // current cell with OnSelectCell, the top row, and OnDrawCell painting on the canvas.
 #include <algorithm>
+#include <functional>
 #include <stdexcept>
 
 #include <QAbstractItemModel>
@@ -285,6 +286,67 @@ TEST_F(GridTest, EscapeRevertsTheEditAndClosingKeepsIt) {
     grid->SetEditorMode(false);
     EXPECT_FALSE(grid->EditorMode());
     EXPECT_EQ(grid->Cells(2, 1), "oldx");
+}
+
+// OnEditingDone: once for every edit that ends with the cell's text changed, however it
+// ends but by Esc; an error in it shows in the application's box.
+TEST_F(GridTest, AnEditThatEndsChangedIsDoneOnce) {
+    form->SetBounds(0, 0, 500, 200);
+    grid->SetAlign(alClient);
+    grid->SetRowCount(3);
+    form->Show();
+    auto type = [&](int key, const QString& text) {
+        QWidget* w = grid->View()->findChild<QLineEdit*>();
+        if (!w || !w->isVisible())
+            w = grid->View();
+        QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QCoreApplication::sendEvent(w, &e);
+        QKeyEvent r(QEvent::KeyRelease, key, Qt::NoModifier, text);
+        QCoreApplication::sendEvent(w, &r);
+    };
+    int done = 0;
+    grid->OnEditingDone = [&](TObject* sender) {
+        EXPECT_EQ(sender, grid);
+        EXPECT_FALSE(grid->EditorMode());
+        ++done;
+    };
+    struct Case {
+        const char* name;
+        std::function<void()> type;
+        std::function<void()> end;
+        int done;
+    } const cases[] = {
+        {"Enter", [&] { type(Qt::Key_Q, "q"); }, [&] { type(Qt::Key_Return, "\r"); }, 1},
+        {"another cell", [&] { type(Qt::Key_Q, "q"); }, [&] { grid->SelectCell(1, 2); }, 1},
+        {"in code", [&] { type(Qt::Key_Q, "q"); }, [&] { grid->SetEditorMode(false); }, 1},
+        {"Esc", [&] { type(Qt::Key_Q, "q"); }, [&] { type(Qt::Key_Escape, QString(QChar(0x1B))); },
+         0},
+        {"typed back as it was",
+         [&] {
+             type(Qt::Key_Q, "q");
+             type(Qt::Key_Backspace, "");
+         },
+         [&] { type(Qt::Key_Return, "\r"); }, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        done = 0;
+        ASSERT_TRUE(grid->SelectCell(2, 1));
+        c.type();
+        ASSERT_TRUE(grid->EditorMode());
+        c.end();
+        EXPECT_TRUE(uitest::RunUntil([&] { return !grid->EditorMode(); }));
+        EXPECT_EQ(done, c.done);
+        grid->SetCells(2, 1, "");
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    grid->OnEditingDone = [](TObject*) { throw std::runtime_error("journal not written"); };
+    ASSERT_TRUE(grid->SelectCell(2, 1));
+    type(Qt::Key_Q, "q");
+    grid->SetEditorMode(false);
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.Last().text, "journal not written");
 }
 
 } // namespace

@@ -18,7 +18,8 @@ TEST(JournalFile, RoundTrip) {
     const std::vector<TJournalRow> rows{{"1", "d", "-1", "?", "-3", "Присадка."},
                                         {"2", "d", "0", "0", "0", " "}};
     SaveJournalFile(file, rows);
-    EXPECT_EQ(LoadJournalFile(file), rows);
+    EXPECT_EQ(LoadJournalFile(file).Rows, rows);
+    EXPECT_TRUE(LoadJournalFile(file).Whole);
     EXPECT_EQ(platform::ReadFileBytes(file), SerializeJournal(rows));
 }
 
@@ -32,6 +33,19 @@ TEST(JournalFile, AMissingFileRaisesTheOpenError) {
         EXPECT_EQ(e.Message(), "Cannot open file \"" + file + "\". No such file or directory");
     }
 }
+
+namespace {
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+// A CR LF journal converted once more, as a text tool that adds a CR before every LF does.
+std::string CrCrLf(const std::string& crlf) { return Replaced(crlf, "\n", "\r\n"); }
+
+} // namespace
 
 TEST(JournalFile, WhatLoadsWhole) {
     const std::string record = SerializeJournal({{"1", "d", "-1", "-2", "-3", " "}});
@@ -48,6 +62,13 @@ TEST(JournalFile, WhatLoadsWhole) {
         {"a short last group", record + "2\r\nd\r\n", false},
         {"the last record without its empty line", record + record.substr(0, record.size() - 2),
          false},
+        // Every record must line up: its seventh line empty.
+        {"a seventh line holding text",
+         SerializeJournal({{"1", "d", "-1", "-2", "-3", " "}}).substr(0, record.size() - 2) +
+             "x\r\n" + record,
+         false},
+        {"CR CR LF line ends", CrCrLf(record + record), false},
+        {"CR LF then LF CR line ends", Replaced(record, "\r\n", "\n\r"), false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(JournalLoadsWhole(c.bytes), c.whole) << c.name;

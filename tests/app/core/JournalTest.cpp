@@ -155,6 +155,47 @@ TEST_F(Journal, AppendingNumbersAndRows) {
     EXPECT_EQ(same, rows);
 }
 
+// A comment typed into the row that a new record takes stays the record's, after its own.
+TEST_F(Journal, AppendingKeepsWhatWasTypedIntoTheReusedRow) {
+    struct Case {
+        const char* typed;
+        float additive;
+        const char* comment;
+    } const cases[] = {
+        {"проба 7", 0, "проба 7"},
+        {"проба 7", 1, "Присадка. проба 7"},
+        {"", 0, " "},
+        {"   ", 0, " "},
+        {"", 1, "Присадка."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        TJournalRow typed{};
+        typed[5] = c.typed;
+        std::vector<TJournalRow> rows{kRecord1, typed};
+        ASSERT_EQ(AppendRecordRow(rows, "d", -1, -2, -3, c.additive),
+                  std::optional<std::size_t>(1));
+        ASSERT_EQ(rows.size(), 2u);
+        EXPECT_EQ(rows[1], (TJournalRow{"2", "d", "-1", "-2", "-3", c.comment}));
+    }
+    // A row added below keeps nothing of the row above.
+    std::vector<TJournalRow> rows{kRecord1};
+    AppendRecordRow(rows, "d", -1, -2, -3, 0);
+    EXPECT_EQ(rows[1][5], " ");
+}
+
+TEST_F(Journal, WhatADeletionDid) {
+    std::vector<TJournalRow> rows{kRecord1, kRecord2};
+    EXPECT_EQ(DeleteRecordRow(rows, 0), TRowDeletion::None);
+    EXPECT_EQ(DeleteRecordRow(rows, 3), TRowDeletion::None);
+    EXPECT_EQ(DeleteRecordRow(rows, 1), TRowDeletion::Removed);
+    EXPECT_EQ(rows, std::vector<TJournalRow>{kRecord2});
+    EXPECT_EQ(DeleteRecordRow(rows, 1), TRowDeletion::Blanked);
+    EXPECT_EQ(rows, std::vector<TJournalRow>{TJournalRow{}});
+    std::vector<TJournalRow> none;
+    EXPECT_EQ(DeleteRecordRow(none, 1), TRowDeletion::None);
+}
+
 TEST_F(Journal, SevenEmptyLinesThenAnAppendGoesBelowWithNumber2) {
     auto rows = ParseJournal("\r\n\r\n\r\n\r\n\r\n\r\n\r\n");
     AppendRecordRow(rows, "d", -1, -2, -3, 0);

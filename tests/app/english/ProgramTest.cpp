@@ -4,11 +4,15 @@
 
 #include <QCoreApplication>
 
+#include <cerrno>
+
 #include "app/Program.h"
 #include "app/Unit2.h"
 #include "app/about.h"
 #include "app/english/EnglishProgram.h"
-#include "platform/FolderLock.h"
+#include "app/ProgramDir.h"
+#include "platform/CopyLock.h"
+#include "platform/testing/FileCalls.h"
 #include "platform/testing/PlatformTest.h"
 
 namespace {
@@ -67,7 +71,7 @@ TEST_F(EnglishProgram, StartsTheEnglishWindowAndEndsWhenItCloses) {
 }
 
 TEST_F(EnglishProgram, ASecondCopyInTheSameFolderSaysSoInEnglish) {
-    const platform::FolderLock running(Dir().string());
+    const platform::CopyLock running = app::LockCopy(app::ProgramDir());
     ASSERT_TRUE(running.Held());
     EXPECT_NE(english::ProgramEntry([] { sim::VirtualBus::Choose(); }), 0);
     EXPECT_EQ(Form1, nullptr);
@@ -76,6 +80,27 @@ TEST_F(EnglishProgram, ASecondCopyInTheSameFolderSaysSoInEnglish) {
               "Another copy of the program works with the journal in the "
               "folder " +
                   Dir().string() + "/. This copy closes without writing anything.");
+}
+
+TEST_F(EnglishProgram, ALockThatCannotBeTakenIsAskedAboutInEnglish) {
+    {
+        platform::test::FileCallFault noLocks("flock", ENOLCK);
+        EXPECT_EQ(english::ProgramEntry([] {
+                      sim::VirtualBus::Choose();
+                      rt::MainThread::Post([] {
+                          if (Form1)
+                              Form1->N2->Click();
+                      });
+                  }),
+                  1);
+    }
+    EXPECT_EQ(Form1, nullptr);
+    ASSERT_EQ(Boxes().Count(), 1);
+    EXPECT_EQ(Boxes().Last().text,
+              "Cannot make sure that no other copy of the program works with the journal: " +
+                  app::ProgramDir() +
+                  " (No locks available). If another copy works with the same journal, the "
+                  "records of one of the copies will be lost. Go on?");
 }
 
 } // namespace

@@ -320,7 +320,7 @@ TEST_F(EnglishWindow, RussianJournalOpensWithTheEnglishHeader) {
         EXPECT_EQ(f.StringGrid1->Cells(c, 1), record[c]) << c;
     // Closing writes rows 1 on, never the header: the Russian build reads the same file.
     f.SaveJournal();
-    const auto rows = core::LoadJournalFile((Dir() / "data2.tab").string());
+    const auto rows = core::LoadJournalFile((Dir() / "data2.tab").string()).Rows;
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0], record);
 }
