@@ -298,8 +298,8 @@ TEST(DeterminationTest, StartIsTakenOnlyWhenTheSampleIsWarmAndAtRest) {
     EXPECT_EQ(model.State(), Byte(AnalyzerState::Rest));
 }
 
-TEST(DeterminationTest, EndStateLastsUntilTheHostHasSeenIt) {
-    AnalyzerModel model;
+// A cloud-point determination of the diesel sample, started and run until it has ended.
+void RunACloudPointToItsEnd(AnalyzerModel& model) {
     model.SetSample(kDiesel);
     model.SetMethod(Method::CloudPoint);
     model.Advance(10);
@@ -307,6 +307,11 @@ TEST(DeterminationTest, EndStateLastsUntilTheHostHasSeenIt) {
     for (int i = 0; i < 4 * 3600 && model.State() != Byte(AnalyzerState::Ended); ++i)
         model.Advance(1);
     ASSERT_EQ(model.State(), Byte(AnalyzerState::Ended));
+}
+
+TEST(DeterminationTest, EndStateLastsUntilTheHostHasSeenIt) {
+    AnalyzerModel model;
+    ASSERT_NO_FATAL_FAILURE(RunACloudPointToItsEnd(model));
 
     model.Advance(600); // nobody polls
     EXPECT_EQ(model.State(), Byte(AnalyzerState::Ended));
@@ -322,13 +327,7 @@ TEST(DeterminationTest, EndStateLastsUntilTheHostHasSeenIt) {
 TEST(DeterminationTest, OnItsOwnClockTheEndPassesWhileNobodyPolls) {
     AnalyzerModel model;
     model.SetOwnClock(true);
-    model.SetSample(kDiesel);
-    model.SetMethod(Method::CloudPoint);
-    model.Advance(10);
-    PressStart(model);
-    for (int i = 0; i < 4 * 3600 && model.State() != Byte(AnalyzerState::Ended); ++i)
-        model.Advance(1);
-    ASSERT_EQ(model.State(), Byte(AnalyzerState::Ended));
+    ASSERT_NO_FATAL_FAILURE(RunACloudPointToItsEnd(model));
 
     std::vector<std::uint8_t> states{model.State()};
     for (int i = 0; i < 3600; ++i) { // nobody polls

@@ -1,7 +1,8 @@
 #pragma once
 // The main window under test: a temporary program directory, an empty virtual bus, modal
 // boxes answered by a recorder, a window made and destroyed per test, and helpers that drain
-// the main-thread queue, plug devices and hand reports to the parser.
+// the main-thread queue, plug devices and hand reports to the parser; the window bound to the
+// stand-in analyzer and driven second by second.
 // Timers never tick by themselves here: their intervals are pushed far out after creation,
 // and tests drive them with Tick().
 #include <gtest/gtest.h>
@@ -154,6 +155,14 @@ protected:
     }
 
     int MemoLines() const { return form_->Memo1->Lines().Count(); }
+    // The records the journal grid shows (a row with a date).
+    int JournalRecords() const {
+        int n = 0;
+        for (int r = 1; r < form_->StringGrid1->RowCount(); ++r)
+            if (form_->StringGrid1->Cells(1, r) != "" && form_->StringGrid1->Cells(1, r) != " ")
+                ++n;
+        return n;
+    }
     std::string MemoLine(int i) const { return form_->Memo1->Lines().Get(i); }
     std::string Panel(int i) const { return form_->StatusBar1->Panels(i).Text(); }
 
@@ -167,6 +176,40 @@ private:
     std::unique_ptr<ui::ModalRecorder> boxes_;
     char separator_ = '.';
     static inline int counter_ = 0;
+};
+
+// The window bound to the stand-in analyzer (method "all three"), driven second by second.
+class AnalyzerFixture : public AppFixture {
+protected:
+    // A window on the journal, bound to an analyzer at rest; with ownClock the analyzer goes
+    // on by itself while the cable is out.
+    void StartWithANewAnalyzer(bool ownClock = false) {
+        analyzer_ = std::make_shared<analyzer::AnalyzerDevice>(1);
+        analyzer_->Model().SetMethod(analyzer::Method::AllThree);
+        if (ownClock)
+            analyzer_->Model().SetOwnClock(true);
+        CreateWindow();
+        Plug(analyzer_);
+        ASSERT_NE(form_->FCurrentDevice, nullptr);
+    }
+
+    // One second of the program: the analyzer's clock steps, the poll goes out and its answer
+    // comes back through the read thread, then the run display and the seconds tick.
+    void Second(double modelSeconds) {
+        analyzer_->Advance(modelSeconds);
+        const int before = MemoLines();
+        ASSERT_TRUE(form_->Timer1->Tick());
+        ASSERT_TRUE(WaitUntil([&] { return MemoLines() > before; })) << "no status report";
+        Ticks();
+    }
+    // The run display's tick and the seconds' tick.
+    void Ticks() {
+        ASSERT_TRUE(form_->Timer2->Enabled());
+        ASSERT_TRUE(form_->Timer2->Tick());
+        form_->Timer3->Tick();
+    }
+
+    std::shared_ptr<analyzer::AnalyzerDevice> analyzer_;
 };
 
 using Bytes = std::vector<std::uint8_t>;

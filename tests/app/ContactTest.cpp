@@ -15,35 +15,17 @@
 
 namespace {
 
-using apptest::AppFixture;
+using apptest::AnalyzerFixture;
 
-class Contact : public AppFixture {
+class Contact : public AnalyzerFixture {
 protected:
+    // A window on an empty journal, bound to an analyzer at rest that goes on by itself while
+    // the cable is out.
     void SetUp() override {
-        AppFixture::SetUp();
-        StartWithANewAnalyzer();
+        AnalyzerFixture::SetUp();
+        StartWithANewAnalyzer(true);
     }
 
-    // A window on an empty journal, bound to an analyzer at rest.
-    void StartWithANewAnalyzer() {
-        analyzer_ = std::make_shared<analyzer::AnalyzerDevice>(1);
-        analyzer_->Model().SetMethod(analyzer::Method::AllThree);
-        // the analyzer goes on by itself while the cable is out
-        analyzer_->Model().SetOwnClock(true);
-        CreateWindow();
-        Plug(analyzer_);
-        ASSERT_NE(form_->FCurrentDevice, nullptr);
-    }
-
-    // One second with the cable in: the analyzer's clock steps, the poll goes out and its
-    // answer comes back through the read thread, then the run display and the seconds tick.
-    void Second(double modelSeconds) {
-        analyzer_->Advance(modelSeconds);
-        const int before = MemoLines();
-        ASSERT_TRUE(form_->Timer1->Tick());
-        ASSERT_TRUE(WaitUntil([&] { return MemoLines() > before; })) << "no status report";
-        Ticks();
-    }
     // One second in which no report comes: the poll fails, the rest ticks on.
     void SecondWithoutReport(double modelSeconds) {
         analyzer_->Advance(modelSeconds);
@@ -53,10 +35,6 @@ protected:
         ASSERT_EQ(MemoLines(), before);
         ASSERT_EQ(Panel(0).rfind("WRITE ERROR: ", 0), 0u) << Panel(0);
         Ticks();
-    }
-    void Ticks() {
-        ASSERT_TRUE(form_->Timer2->Tick());
-        form_->Timer3->Tick();
     }
 
     // Ready, "ПУСК", and on until the cloud point is found and a few points more.
@@ -84,13 +62,6 @@ protected:
             WaitUntil([&] { return form_->FCurrentDevice && form_->FCurrentDevice->PluggedIn(); }));
     }
 
-    int JournalRecords() const {
-        int n = 0;
-        for (int r = 1; r < form_->StringGrid1->RowCount(); ++r)
-            if (form_->StringGrid1->Cells(1, r) != "" && form_->StringGrid1->Cells(1, r) != " ")
-                ++n;
-        return n;
-    }
     std::vector<double> Temperatures() const { return form_->Series1->YValues().Values(); }
     // Chart1's temperature series as record 1's curve file holds it.
     std::vector<double> RecordedTemperatures() const {
@@ -103,8 +74,6 @@ protected:
             y.push_back(p.Y);
         return y;
     }
-
-    std::shared_ptr<analyzer::AnalyzerDevice> analyzer_;
 };
 
 // What the analyzer reaches while the cable is out decides what the first report after it
@@ -176,7 +145,7 @@ TEST_F(Contact, DeterminationAcrossAPulledCableIsRecordedOnceWithWhatWasMeasured
         std::filesystem::remove_all(Dir() / "gr");
         std::filesystem::create_directories(Dir() / "gr");
         apptest::WriteBytes(Dir() / "data2.tab", "");
-        ASSERT_NO_FATAL_FAILURE(StartWithANewAnalyzer());
+        ASSERT_NO_FATAL_FAILURE(StartWithANewAnalyzer(true));
     }
 }
 

@@ -13,29 +13,13 @@
 
 namespace {
 
-using apptest::AppFixture;
+using apptest::AnalyzerFixture;
 
-class EndToEnd : public AppFixture {
+class EndToEnd : public AnalyzerFixture {
 protected:
     void SetUp() override {
-        AppFixture::SetUp();
-        analyzer_ = std::make_shared<analyzer::AnalyzerDevice>(1);
-        analyzer_->Model().SetMethod(analyzer::Method::AllThree);
-        CreateWindow();
-        Plug(analyzer_);
-        ASSERT_NE(form_->FCurrentDevice, nullptr);
-    }
-
-    // One second of the program: the analyzer's clock steps, the poll goes out, its answer
-    // comes back through the read thread, then the run display and the seconds tick.
-    void Second(double modelSeconds) {
-        analyzer_->Advance(modelSeconds);
-        const int before = MemoLines();
-        ASSERT_TRUE(form_->Timer1->Tick());
-        ASSERT_TRUE(WaitUntil([&] { return MemoLines() > before; })) << "no status report";
-        ASSERT_TRUE(form_->Timer2->Enabled());
-        ASSERT_TRUE(form_->Timer2->Tick());
-        form_->Timer3->Tick();
+        AnalyzerFixture::SetUp();
+        StartWithANewAnalyzer();
     }
 
     // Seconds until the window has seen the state on a Timer2 tick (bounded).
@@ -52,17 +36,8 @@ protected:
         return false;
     }
 
-    int JournalRecords() const {
-        int n = 0;
-        for (int r = 1; r < form_->StringGrid1->RowCount(); ++r)
-            if (form_->StringGrid1->Cells(1, r) != "" && form_->StringGrid1->Cells(1, r) != " ")
-                ++n;
-        return n;
-    }
-
     std::filesystem::path Gr(const char* name) const { return Dir() / "gr" / name; }
 
-    std::shared_ptr<analyzer::AnalyzerDevice> analyzer_;
     bool seenOther_ = false;
 };
 

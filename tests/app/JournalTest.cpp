@@ -24,12 +24,14 @@
 
 #include "app/LSgraf.h"
 #include "runtime/CodePage.h"
+#include "tests/platform/FolderNames.h"
 #include "tests/platform/HangGuard.h"
 #include "tests/platform/PermissionsBind.h"
 
 #include <sys/stat.h>
 
 using namespace apptest;
+using platform_test::NamesIn;
 
 namespace {
 
@@ -702,18 +704,10 @@ private:
     void (*old_handler_)(int) = nullptr;
 };
 
-std::vector<std::string> FilesIn(const std::filesystem::path& dir) {
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(dir))
-        names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 TEST_F(Journal, FailedWriteKeepsTheOldJournalWholeAndAppendsNoSecondRow) {
     const std::string old = JournalOf(3);
     Start(old);
-    const auto files = FilesIn(Dir());
+    const auto files = NamesIn(Dir());
     {
         // The curve files (a few dozen bytes) fit, the journal does not.
         FileSizeLimit limit(60);
@@ -721,7 +715,7 @@ TEST_F(Journal, FailedWriteKeepsTheOldJournalWholeAndAppendsNoSecondRow) {
         EXPECT_EQ(Boxes().Count(), 0); // the curve files were written
         EXPECT_EQ(Rows(), 5);
         EXPECT_EQ(ReadBytes(JournalFile()), old);
-        EXPECT_EQ(FilesIn(Dir()), files); // no temporary file left
+        EXPECT_EQ(NamesIn(Dir()), files); // no temporary file left
 
         form_->AppendRecord(); // the next tick of the same determination
         EXPECT_EQ(Rows(), 5);

@@ -28,6 +28,7 @@
 #include "app/SessionEnd.h"
 #include "platform/CopyLock.h"
 #include "platform/testing/FileCalls.h"
+#include "tests/platform/FolderNames.h"
 #include "tests/platform/HangGuard.h"
 
 #include <QGuiApplication>
@@ -43,6 +44,7 @@ namespace {
 using apptest::AppFixture;
 using apptest::ReadBytes;
 using apptest::WriteBytes;
+using platform_test::NamesIn;
 
 // The widths of journal columns 0 to 4 together.
 int FirstFive(const ui::TStringGrid* g) {
@@ -426,12 +428,14 @@ TEST_F(Life, ProgramEntryCreatesTheWindowsInOrderAndEndsWhenTheMainWindowCloses)
     });
 }
 
-std::vector<std::string> NamesIn(const std::filesystem::path& dir) {
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(dir))
-        names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
+// The program's entry, whose loop, should it run, ends at once with "Выход".
+int EntryThatEndsAtOnce() {
+    return app::ProgramEntry([] {
+        rt::MainThread::Post([] {
+            if (Form1)
+                Form1->N2->Click();
+        });
+    });
 }
 
 // A second copy started in a folder that a running copy uses says so, in a box captioned as
@@ -512,14 +516,8 @@ TEST_F(Life, ASecondCopyThatReachesARunningCopysFilesByAnotherNameEndsWithoutWri
             << "the other copy runs";
 
         Boxes().Clear();
-        const int rc = app::ProgramEntry([] {
-            // Were it to run, it would end at once: the test shows what it wrote.
-            rt::MainThread::Post([] {
-                if (Form1)
-                    Form1->N2->Click();
-            });
-        });
-        EXPECT_EQ(rc, 1);
+        // Were it to run, it would end at once: the test shows what it wrote.
+        EXPECT_EQ(EntryThatEndsAtOnce(), 1);
         EXPECT_EQ(Form1, nullptr);
         ASSERT_EQ(Boxes().Count(), 1);
         EXPECT_EQ(Boxes().Last().caption, app::kApplicationTitle);
@@ -545,13 +543,7 @@ TEST_F(Life, ALockThatCannotBeTakenIsAskedAbout) {
     WriteBytes(Journal(), journal);
     {
         platform::test::FileCallFault noLocks("flock", ENOLCK);
-        const int rc = app::ProgramEntry([] {
-            rt::MainThread::Post([] {
-                if (Form1)
-                    Form1->N2->Click();
-            });
-        });
-        EXPECT_EQ(rc, 1);
+        EXPECT_EQ(EntryThatEndsAtOnce(), 1);
     }
     EXPECT_EQ(Form1, nullptr);
     ASSERT_EQ(Boxes().Count(), 1);

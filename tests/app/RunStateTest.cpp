@@ -73,13 +73,6 @@ protected:
         form_->FCloudPoint = -6;
         Report(5);
     }
-    int JournalRecords() const {
-        int n = 0;
-        for (int r = 1; r < form_->StringGrid1->RowCount(); ++r)
-            if (form_->StringGrid1->Cells(1, r) != "" && form_->StringGrid1->Cells(1, r) != " ")
-                ++n;
-        return n;
-    }
 
 private:
     ui::TLineSeries* series_[6] = {};

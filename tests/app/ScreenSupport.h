@@ -1,11 +1,19 @@
 #pragma once
 // The window as the operator's screen shows it: shown at a screen's size, and what it last
-// painted there (the screen's copy, not a fresh paint), with the dark pixels of a part of it.
+// painted there (the screen's copy, not a fresh paint), with the dark pixels of a part of it;
+// the checks both builds' windows pass on small screens.
+#include <gtest/gtest.h>
+
 #include <QApplication>
+#include <QChart>
+#include <QChartView>
 #include <QImage>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 #include <QKeyEvent>
 #include <QRect>
@@ -142,6 +150,94 @@ inline void TypeKey(TForm1* f, int key, Qt::KeyboardModifiers mods = Qt::NoModif
                     const QString& text = QString()) {
     Key(f, true, key, mods, text);
     Key(f, false, key, mods, text);
+}
+
+// Whether the label shows its text whole: its dark pixels clear of every side, in letters of a
+// readable size.
+inline testing::AssertionResult ReadableIn(ui::TLabel* label) {
+    const QImage img = PaintedOf(label->Widget());
+    const QRect ink = InkBox(img);
+    if (ink.isNull())
+        return testing::AssertionFailure() << "nothing painted";
+    if (ink.left() <= 0 || ink.right() >= img.width() - 1 || ink.top() <= 0 ||
+        ink.bottom() >= img.height() - 1)
+        return testing::AssertionFailure()
+               << "cut: painted " << ink.left() << "," << ink.top() << " to " << ink.right() << ","
+               << ink.bottom() << " in " << img.width() << " x " << img.height();
+    if (ink.height() < 9)
+        return testing::AssertionFailure() << "letters " << ink.height() << " pixels high";
+    return testing::AssertionSuccess();
+}
+
+// The message line of a window bound to a device, shown at 1024 x 768 and at 800 x 560, told
+// each state by a run tick: its text is readable in every one.
+inline void ExpectTheMessageLineReadable(TForm1* f, std::initializer_list<std::uint8_t> states) {
+    f->Timer2->SetEnabled(true);
+    for (const TScreenSize& size : {k1024x768, k800x560}) {
+        ShowAt(f, size);
+        for (std::uint8_t state : states) {
+            SCOPED_TRACE(std::string(size.name) + ", state " + std::to_string(state));
+            f->FState = state;
+            f->FTemperature = 5;
+            f->FRecordPending = false;
+            ASSERT_TRUE(f->Timer2->Tick());
+            EXPECT_TRUE(ReadableIn(f->Label4)) << f->Label4->Caption();
+        }
+    }
+}
+
+// With the service tabs revealed and the window shown at the size, every control of every tab
+// can be brought into sight (a page that does not fit scrolls) and none covers another.
+inline void ExpectEveryControlOfEveryTabReachable(TForm1* f, const TScreenSize& size) {
+    for (ui::TTabSheet* s : {f->TabSheet4, f->TabSheet5, f->TabSheet6})
+        s->SetTabVisible(true);
+    ShowAt(f, size);
+    for (ui::TTabSheet* page :
+         {f->TabSheet1, f->TabSheet2, f->TabSheet3, f->TabSheet4, f->TabSheet5, f->TabSheet6}) {
+        SCOPED_TRACE(page->Caption());
+        f->PageControl1->SetActivePage(page);
+        ui::Application->ProcessMessages();
+        const std::vector<ui::TControl*> controls = ControlsOn(f, page);
+        EXPECT_FALSE(controls.empty());
+        for (ui::TControl* c : controls)
+            EXPECT_EQ(Unreachable(c, page->Widget()), "") << c->Name();
+        for (ui::TControl* a : controls)
+            for (ui::TControl* b : controls) {
+                if (a >= b || a->Parent() != b->Parent())
+                    continue;
+                const QRect ra = a->Widget()->geometry(), rb = b->Widget()->geometry();
+                EXPECT_FALSE(ra.intersects(rb)) << a->Name() << " and " << b->Name();
+            }
+    }
+}
+
+// Whether the chart's axes can be read as painted: room for a plot, and numbers (figures, not
+// dots) left of it and under it.
+inline testing::AssertionResult AxesReadable(ui::TChart* chart, int plotHeight) {
+    QChartView* view = chart->View();
+    const QImage img = PaintedOf(view);
+    const QRect plot =
+        view->mapFromScene(chart->Chart()->mapToScene(chart->Chart()->plotArea())).boundingRect();
+    const QRect left = InkBox(img, QRect(plot.left() - 34, plot.top() - 6, 31, plot.height() + 12));
+    const QRect under = InkBox(img, QRect(plot.left(), plot.bottom() + 3, plot.width(), 14));
+    if (plot.height() < plotHeight || left.width() < 18 || under.height() < 6)
+        return testing::AssertionFailure()
+               << chart->Name() << ": plot " << plot.height() << " high, left numbers "
+               << left.width() << " wide, bottom numbers " << under.height() << " high";
+    return testing::AssertionSuccess();
+}
+
+// Shown at 800 x 560, the run charts keep axes whose numbers can be read (the axes do not
+// collapse to ellipses).
+inline void ExpectTheRunChartsReadableAt800x560(TForm1* f) {
+    ShowAt(f, k800x560);
+    const std::pair<ui::TTabSheet*, ui::TChart*> pages[] = {
+        {f->TabSheet1, f->Chart1}, {f->TabSheet2, f->Chart2}, {f->TabSheet3, f->Chart3}};
+    for (const auto& [page, chart] : pages) {
+        f->PageControl1->SetActivePage(page);
+        ui::Application->ProcessMessages();
+        EXPECT_TRUE(AxesReadable(chart, 90));
+    }
 }
 
 } // namespace apptest

@@ -3,6 +3,7 @@
 #include "platform/Files.h"
 
 #include "tests/app/core/TempDir.h"
+#include "tests/platform/FolderNames.h"
 #include "HangGuard.h"
 #include "PermissionsBind.h"
 #include "platform/testing/FileCalls.h"
@@ -26,6 +27,7 @@
 #include <unistd.h>
 
 using namespace platform;
+using platform_test::NamesIn;
 
 namespace {
 
@@ -72,14 +74,6 @@ private:
 ino_t InodeOf(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
-}
-
-std::vector<std::string> NamesIn(const std::string& dir) {
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(dir))
-        names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 // The position of the n-th (from 0) call of that name in the log, or the log's size.

@@ -9,8 +9,6 @@
 #include <string>
 #include <vector>
 
-#include <QChart>
-#include <QChartView>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QMenu>
@@ -70,69 +68,18 @@ TEST_F(EnglishScreen, TheMessageLineIsReadableOnSmallScreens) {
     TForm1* f = CreateEnglishWindow();
     Plug(RecordingAnalyzer());
     ASSERT_NE(f->FCurrentDevice, nullptr);
-    f->Timer2->SetEnabled(true);
-    for (const TScreenSize& size : {k1024x768, k800x560}) {
-        ShowAt(f, size);
-        for (std::uint8_t state : {1, 2, 3, 4, 0, 40}) {
-            SCOPED_TRACE(std::string(size.name) + ", state " + std::to_string(state));
-            f->FState = state;
-            f->FTemperature = 5;
-            f->FRecordPending = false;
-            ASSERT_TRUE(f->Timer2->Tick());
-            const QImage img = PaintedOf(f->Label4->Widget());
-            const QRect ink = InkBox(img);
-            ASSERT_FALSE(ink.isNull());
-            EXPECT_GT(ink.left(), 0);
-            EXPECT_LT(ink.right(), img.width() - 1);
-            EXPECT_GT(ink.top(), 0);
-            EXPECT_LT(ink.bottom(), img.height() - 1);
-            EXPECT_GE(ink.height(), 9);
-        }
-    }
+    ExpectTheMessageLineReadable(f, {1, 2, 3, 4, 0, 40});
 }
 
 // Every control of every tab can be brought into sight at 1024 x 768, and none covers another.
 TEST_F(EnglishScreen, EveryControlOfEveryTabIsReachableAt1024x768) {
-    TForm1* f = CreateEnglishWindow();
-    for (ui::TTabSheet* s : {f->TabSheet4, f->TabSheet5, f->TabSheet6})
-        s->SetTabVisible(true);
-    ShowAt(f, k1024x768);
-    for (ui::TTabSheet* page :
-         {f->TabSheet1, f->TabSheet2, f->TabSheet3, f->TabSheet4, f->TabSheet5, f->TabSheet6}) {
-        SCOPED_TRACE(page->Caption());
-        f->PageControl1->SetActivePage(page);
-        ui::Application->ProcessMessages();
-        const std::vector<ui::TControl*> controls = ControlsOn(f, page);
-        for (ui::TControl* c : controls)
-            EXPECT_EQ(Unreachable(c, page->Widget()), "") << c->Name();
-        for (ui::TControl* a : controls)
-            for (ui::TControl* b : controls) {
-                if (a >= b || a->Parent() != b->Parent())
-                    continue;
-                EXPECT_FALSE(a->Widget()->geometry().intersects(b->Widget()->geometry()))
-                    << a->Name() << " and " << b->Name();
-            }
-    }
+    ExpectEveryControlOfEveryTabReachable(CreateEnglishWindow(), k1024x768);
 }
 
 // The run charts keep readable axes at 800 x 560.
 TEST_F(EnglishScreen, TheRunChartsAxesAreReadableAt800x560) {
     TForm1* f = CreateEnglishWindow();
-    ShowAt(f, k800x560);
-    for (ui::TChart* chart : {f->Chart1, f->Chart2, f->Chart3}) {
-        f->PageControl1->SetActivePage(dynamic_cast<ui::TTabSheet*>(chart->Parent()));
-        ui::Application->ProcessMessages();
-        QChartView* view = chart->View();
-        const QRect plot =
-            view->mapFromScene(chart->Chart()->mapToScene(chart->Chart()->plotArea()))
-                .boundingRect();
-        const QImage img = PaintedOf(view);
-        EXPECT_GE(plot.height(), 90) << chart->Name();
-        EXPECT_GE(
-            InkBox(img, QRect(plot.left() - 34, plot.top() - 6, 31, plot.height() + 12)).width(),
-            18)
-            << chart->Name();
-    }
+    ExpectTheRunChartsReadableAt800x560(f);
     ShowAt(f, k1024x768);
     EXPECT_EQ(f->StringGrid1->Height(), 133) << "the English design's height";
 }
