@@ -33,8 +33,8 @@ function(coldpoint_program name)
   target_link_libraries(${name} PRIVATE ${arg_LINK})
 endfunction()
 
-# A test program, run by CTest: coldpoint_tests(name SOURCES ... LINK ...). Linked with
-# gtest_main unless a source defines main.
+# A test program, run by CTest: coldpoint_tests(name SOURCES ... LINK ...). Its main is
+# tests/TestMain.cpp (cp_test_main) unless a source defines one.
 function(coldpoint_tests name)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "SOURCES;LINK")
   add_executable(${name} ${arg_SOURCES})
@@ -43,9 +43,7 @@ function(coldpoint_tests name)
   target_link_libraries(${name} PRIVATE ${arg_LINK} GTest::gtest GTest::gmock)
   # Tests that read files of the tree find them here (__FILE__ may be relative).
   target_compile_definitions(${name} PRIVATE COLDPOINT_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
-  if(NOT arg_LINK MATCHES "GTest::gtest_main")
-    target_link_libraries(${name} PRIVATE GTest::gtest_main)
-  endif()
+  target_link_libraries(${name} PRIVATE cp_test_main)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
