@@ -334,9 +334,9 @@ public:
     void FormCreate(ui::TObject* Sender);
     void FormResize(ui::TObject* Sender);
     void FormClose(ui::TObject* Sender, ui::TCloseAction& Action);
-    // Widens journal columns 0 to 4 whose texts do not fit (the comment column takes the
-    // rest again).
-    void FitJournalColumns();
+    // Widens journal columns 0 to 4 whose texts, of rows firstRow onward, do not fit (the
+    // comment column takes the rest again).
+    void FitJournalColumns(int firstRow = 0);
     // The journal's designed height (FormCreate takes it from the layout).
     int FJournalHeight = 0;
     void N2Click(ui::TObject* Sender);

@@ -327,7 +327,7 @@ void TForm1::AppendRecord() {
     const std::string number = rows[*at][kNumberCol];
     ClearJournalRow(last);
     StringGrid1->SetRowTexts(last, RowVector(rows[*at]));
-    FitJournalColumns();
+    FitJournalColumns(last); // the other rows fit already
     StringGrid1->SetTopRow(last);
     if (editing)
         StringGrid1->SetEditorMode(true);

@@ -27,10 +27,10 @@ int CommentColumnWidth(ui::TStringGrid* grid, int width) {
 
 // Columns 0 to 4 keep their widths where their texts fit, and widen to show them whole
 // where they do not. Returns whether one widened.
-bool WidenJournalColumns(ui::TStringGrid* grid) {
+bool WidenJournalColumns(ui::TStringGrid* grid, int firstRow = 0) {
     bool widened = false;
     for (int c = 0; c < 5; ++c) {
-        const int need = grid->ColTextWidth(c);
+        const int need = grid->ColTextWidth(c, firstRow);
         if (need > grid->ColWidths(c)) {
             grid->SetColWidths(c, need);
             widened = true;
@@ -102,8 +102,8 @@ void TForm1::FormCreate(ui::TObject*) {
     StringGrid1->SetTopRow(StringGrid1->RowCount() - 1);
 }
 
-void TForm1::FitJournalColumns() {
-    if (WidenJournalColumns(StringGrid1))
+void TForm1::FitJournalColumns(int firstRow) {
+    if (WidenJournalColumns(StringGrid1, firstRow))
         FormResize(this);
 }
 

@@ -484,19 +484,20 @@ void TStringGrid::SetColWidths(int col, int width) {
     ApplyWidths();
 }
 
-int TStringGrid::ColTextWidth(int col) const {
+int TStringGrid::ColTextWidth(int col, int firstRow) const {
     if (col < 0 || col >= colCount_)
         OutOfRange();
+    firstRow = std::max(firstRow, 0);
     const int hr = model_->HdrRows(), hc = model_->HdrCols();
     if (col < hc) {
         int w = 0;
         const QFontMetrics metrics(view_->verticalHeader()->font());
-        for (int r = 0; r < RowCount(); ++r)
+        for (int r = firstRow; r < RowCount(); ++r)
             w = std::max(w, metrics.horizontalAdvance(ToQ(cells_[r][col].text)) + 8);
         return w;
     }
-    int w = hr ? view_->horizontalHeader()->sectionSizeHint(col - hc) : 0;
-    for (int r = hr; r < RowCount(); ++r)
+    int w = hr && firstRow < hr ? view_->horizontalHeader()->sectionSizeHint(col - hc) : 0;
+    for (int r = std::max(hr, firstRow); r < RowCount(); ++r)
         w = std::max(w, view_->CellWidthFor(model_->index(r - hr, col - hc)));
     return w;
 }

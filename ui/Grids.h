@@ -87,8 +87,8 @@ public:
     void SetColWidths(int col, int width);
     void SetDefaultColWidth(int w);
     // The narrowest width of the column that shows each of its texts whole (the fixed row's
-    // included).
-    int ColTextWidth(int col) const;
+    // included); of rows firstRow onward only, where one is given.
+    int ColTextWidth(int col, int firstRow = 0) const;
 
     // First row below the fixed ones that is shown at the top.
     int TopRow() const { return topRow_; }
