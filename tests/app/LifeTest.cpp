@@ -575,6 +575,31 @@ TEST_F(Life, ALockThatCannotBeTakenIsAskedAbout) {
         });
         return rc == 0 && ran && core::ParseJournal(ReadBytes(Journal())).at(0)[5] == "дальше";
     });
+
+    // "Yes" in a folder with no journal yet: the close makes it, as where locks work.
+    std::filesystem::remove(Journal());
+    ExpectInChild(Dir(), [this] {
+        platform::test::FileCallFault noLocks("flock", ENOLCK);
+        Boxes().Clear();
+        Boxes().QueueButton(ui::IDYES);
+        bool closed = false;
+        const int rc = app::ProgramEntry([&] {
+            rt::MainThread::Post([&] {
+                if (Form1) {
+                    Form1->StringGrid1->SetCells(5, 1, "первая");
+                    Form1->N2->Click();
+                    closed = !Form1->Visible();
+                    if (!closed)
+                        ui::Application->Terminate(); // the close was abandoned
+                }
+            });
+        });
+        const std::vector<ui::ModalRequest>& boxes = Boxes().Requests();
+        return rc == 0 && closed && boxes.size() == 2 &&
+               boxes[1].text.rfind("Cannot open file", 0) == 0 &&
+               std::filesystem::exists(Journal()) &&
+               core::ParseJournal(ReadBytes(Journal())).at(0)[5] == "первая";
+    });
 }
 
 // ---- the end of a session -----------------------------------------------------------------------
