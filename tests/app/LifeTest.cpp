@@ -653,7 +653,8 @@ TEST_F(Life, TheSessionManagersSaveRequestSavesTheJournal) {
     CreateWindow();
     form_->Show();
     const app::TSessionEnd end(*form_);
-    // The manager has no public constructor, and the handlers do not look at it.
+    const ui::TSessionAnswers answers;
+    // The manager has no public constructor; while answers are recorded, nothing looks at it.
     alignas(QSessionManager) unsigned char storage[sizeof(QSessionManager)] = {};
     auto& manager = *reinterpret_cast<QSessionManager*>(storage);
     for (bool commit : {true, false}) {
@@ -668,6 +669,7 @@ TEST_F(Life, TheSessionManagersSaveRequestSavesTheJournal) {
         EXPECT_EQ(rows[0][5], comment);
         EXPECT_TRUE(form_->Visible());
     }
+    EXPECT_EQ(answers.Saved(), (std::vector<bool>{true, true}));
 }
 
 // ---- several users of one folder ------------------------------------------------------------
