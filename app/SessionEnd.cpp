@@ -16,6 +16,12 @@ TSessionEnd::TSessionEnd(TForm1& form)
                  if (form_.Visible())
                      signals_.Rearm();
              }),
-      save_([this] { form_.SaveJournal(); }) {}
+      save_([this] {
+          // While the operator is asked whether to write the journal, it is not written yet.
+          if (form_.FJournalAsking)
+              return false;
+          form_.SaveJournal();
+          return true;
+      }) {}
 
 } // namespace app

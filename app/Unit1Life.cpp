@@ -125,7 +125,13 @@ void TForm1::FormResize(ui::TObject*) {
         Chart4->SetHeight(shared);
 }
 
-void TForm1::FormClose(ui::TObject*, ui::TCloseAction&) {
+void TForm1::FormClose(ui::TObject*, ui::TCloseAction& Action) {
+    // A close that comes while the operator is asked whether to write the journal (an end
+    // signal, a logout) is abandoned: the answer writes it, and the operator closes again.
+    if (FJournalAsking) {
+        Action = ui::caNone;
+        return;
+    }
     // A journal that cannot be written raises here, and the close is abandoned.
     SaveJournal();
 }

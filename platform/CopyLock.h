@@ -3,8 +3,9 @@
 // exclusive flock on each folder and file it names, taken on what the name leads to (links
 // followed), so that another name of it (a symbolic link, a hard link, a linked folder) meets
 // the same lock. A file's lock follows the file when ReplaceFile replaces it: the new file is
-// locked before it takes the name. The locks work on read-only folders and go with the
-// process that holds them (a crash leaves none behind).
+// locked before it takes the name (where the file system takes no lock, the save goes on
+// without it). The locks work on read-only folders and go with the process that holds them (a
+// crash leaves none behind).
 #include <string>
 #include <vector>
 

@@ -368,12 +368,19 @@ void ReplaceFile(const std::string& path, std::string_view bytes) {
             fail(errno);
     }
     // A lock this process holds on the file goes over to the new one: taken on it before it
-    // takes the name, so that the name is never without it.
+    // takes the name, so that the name is never without it. Where the file system takes no
+    // lock now (any error but another holder's), the file is saved without it, and the next
+    // save tries again.
     Fd lock;
     if (detail::FileLockOn(exists ? &st : nullptr, target)) {
         lock.reset(::fcntl(fd.get(), F_DUPFD_CLOEXEC, 0));
-        if (lock.get() < 0 || ::flock(lock.get(), LOCK_EX | LOCK_NB) != 0)
+        if (lock.get() < 0)
             fail(errno);
+        if (::flock(lock.get(), LOCK_EX | LOCK_NB) != 0) {
+            if (errno == EWOULDBLOCK)
+                fail(errno);
+            lock.Close();
+        }
     }
     if (!WriteAll(fd.get(), bytes))
         fail(errno);

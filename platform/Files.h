@@ -38,7 +38,8 @@ std::string ReadFileBytes(const std::string& path);
 // file has more than one name (a hard link), an existing writable file is written in place:
 // the room for the new bytes is reserved first, and a write that fails puts the old bytes
 // back. A symbolic link is followed: its target is replaced. What exists but is not a writable
-// regular file is refused unopened. A CopyLock's lock on the file goes over to the new file.
+// regular file is refused unopened. A CopyLock's lock on the file goes over to the new file
+// (where the file system takes no lock, the file is saved without it).
 // On failure rt::EFCreateError is raised and the file holds its old bytes (or, when only a
 // step after the rename failed, the new ones), whole.
 void ReplaceFile(const std::string& path, std::string_view bytes);

@@ -4,6 +4,8 @@
 #include <QSessionManager>
 #include <QSocketNotifier>
 
+#include <utility>
+
 #include "ui/Forms.h"
 
 namespace ui {
@@ -24,17 +26,42 @@ TReadableWatch::TReadableWatch(int fd, std::function<void()> onReadable)
 
 TReadableWatch::~TReadableWatch() = default;
 
+namespace {
+
+TSessionAnswerWatch& TheWatch() {
+    static TSessionAnswerWatch watch;
+    return watch;
+}
+
+void Answer(QSessionManager& manager, bool saved) {
+    if (TSessionAnswerWatch watch = TheWatch())
+        return watch(saved);
+    // What was not saved is a save that failed: the manager does not go on as if it were.
+    if (!saved)
+        manager.cancel();
+}
+
+} // namespace
+
+TSessionAnswerWatch SetSessionAnswerWatch(TSessionAnswerWatch watch) {
+    return std::exchange(TheWatch(), std::move(watch));
+}
+
 struct TSessionSave::Impl {
     QMetaObject::Connection commit;
     QMetaObject::Connection state;
 };
 
-TSessionSave::TSessionSave(std::function<void()> save) : impl_(std::make_unique<Impl>()) {
+TSessionSave::TSessionSave(std::function<bool()> save) : impl_(std::make_unique<Impl>()) {
     Application->Initialize();
     auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
     if (app == nullptr)
         return;
-    auto run = [save](QSessionManager&) { Dispatch(save); };
+    auto run = [save](QSessionManager& manager) {
+        bool saved = false;
+        Dispatch([&] { saved = save(); });
+        Answer(manager, saved);
+    };
     impl_->commit = QObject::connect(app, &QGuiApplication::commitDataRequest, run);
     impl_->state = QObject::connect(app, &QGuiApplication::saveStateRequest, run);
 }

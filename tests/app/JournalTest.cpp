@@ -13,6 +13,8 @@
 #include <QPainter>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QGuiApplication>
+#include <QSessionManager>
 #include <QLineEdit>
 #include <QScreen>
 #include <QTableView>
@@ -23,6 +25,7 @@
 #include <sys/resource.h>
 
 #include "app/LSgraf.h"
+#include "app/SessionEnd.h"
 #include "runtime/CodePage.h"
 #include "tests/platform/FolderNames.h"
 #include "tests/platform/HangGuard.h"
@@ -1120,6 +1123,57 @@ TEST_F(Journal, ARecordWhileTheQuestionIsOpenWaitsForTheAnswer) {
     const auto rows = core::ParseJournal(ReadBytes(JournalFile()));
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[2][2], "-11");
+}
+
+// A close that comes while that question is open (an end signal, a logout) is abandoned: the
+// window stays for the answer, and a close after it saves the journal and goes through. The
+// session manager's save request meanwhile is answered as not saved, as a save that fails is.
+TEST_F(Journal, ACloseOrASessionSaveWhileTheQuestionIsOpenSavesNothingAndSaysSo) {
+    const std::string damaged = JournalOf(2) + "3\r\n";
+    Start(damaged);
+    form_->Show();
+    const app::TSessionEnd end(*form_);
+    const ui::TSessionAnswers answers;
+    // The manager has no public constructor; while answers are recorded, nothing looks at it.
+    alignas(QSessionManager) unsigned char storage[sizeof(QSessionManager)] = {};
+    auto& manager = *reinterpret_cast<QSessionManager*>(storage);
+    form_->StringGrid1->SetCells(5, 2, "правка");
+    int questions = 0;
+    bool stayed = false;
+    Boxes().SetWhileOpen([&](const ui::ModalRequest& r) {
+        if (r.buttons != std::vector<int>{ui::IDYES, ui::IDNO})
+            return;
+        if (++questions > 1)
+            return;
+        form_->Close();
+        stayed = form_->Visible();
+        emit qGuiApp->commitDataRequest(manager);
+    });
+    {
+        FileSizeLimit limit(60); // the copy does not fit
+        Boxes().QueueButton(ui::IDNO);
+        EXPECT_THROW(form_->SaveJournal(), rt::EFCreateError);
+        EXPECT_EQ(questions, 1);
+        EXPECT_TRUE(stayed);
+        EXPECT_TRUE(form_->Visible());
+        EXPECT_EQ(answers.Saved(), std::vector<bool>{false});
+        EXPECT_EQ(ReadBytes(JournalFile()), damaged);
+
+        // The request that meets the question itself, and a "No".
+        Boxes().QueueButton(ui::IDNO);
+        emit qGuiApp->commitDataRequest(manager);
+        EXPECT_EQ(questions, 2);
+        EXPECT_EQ(answers.Saved(), (std::vector<bool>{false, false}));
+        EXPECT_EQ(ReadBytes(JournalFile()), damaged);
+    }
+    Boxes().SetWhileOpen(nullptr);
+
+    emit qGuiApp->commitDataRequest(manager);
+    EXPECT_EQ(answers.Saved(), (std::vector<bool>{false, false, true}));
+    EXPECT_EQ(ReadBytes(Prog() + "data2.tab.bak"), damaged);
+    EXPECT_EQ(core::ParseJournal(ReadBytes(JournalFile())).at(1)[5], "правка");
+    form_->Close();
+    EXPECT_FALSE(form_->Visible());
 }
 
 // A writable data2.tab in a program folder without write access is still saved (in place).

@@ -575,6 +575,31 @@ TEST_F(Life, ALockThatCannotBeTakenIsAskedAbout) {
         });
         return rc == 0 && ran && core::ParseJournal(ReadBytes(Journal())).at(0)[5] == "дальше";
     });
+
+    // "Yes" in a folder with no journal yet: the close makes it, as where locks work.
+    std::filesystem::remove(Journal());
+    ExpectInChild(Dir(), [this] {
+        platform::test::FileCallFault noLocks("flock", ENOLCK);
+        Boxes().Clear();
+        Boxes().QueueButton(ui::IDYES);
+        bool closed = false;
+        const int rc = app::ProgramEntry([&] {
+            rt::MainThread::Post([&] {
+                if (Form1) {
+                    Form1->StringGrid1->SetCells(5, 1, "первая");
+                    Form1->N2->Click();
+                    closed = !Form1->Visible();
+                    if (!closed)
+                        ui::Application->Terminate(); // the close was abandoned
+                }
+            });
+        });
+        const std::vector<ui::ModalRequest>& boxes = Boxes().Requests();
+        return rc == 0 && closed && boxes.size() == 2 &&
+               boxes[1].text.rfind("Cannot open file", 0) == 0 &&
+               std::filesystem::exists(Journal()) &&
+               core::ParseJournal(ReadBytes(Journal())).at(0)[5] == "первая";
+    });
 }
 
 // ---- the end of a session -----------------------------------------------------------------------
@@ -628,7 +653,8 @@ TEST_F(Life, TheSessionManagersSaveRequestSavesTheJournal) {
     CreateWindow();
     form_->Show();
     const app::TSessionEnd end(*form_);
-    // The manager has no public constructor, and the handlers do not look at it.
+    const ui::TSessionAnswers answers;
+    // The manager has no public constructor; while answers are recorded, nothing looks at it.
     alignas(QSessionManager) unsigned char storage[sizeof(QSessionManager)] = {};
     auto& manager = *reinterpret_cast<QSessionManager*>(storage);
     for (bool commit : {true, false}) {
@@ -643,6 +669,7 @@ TEST_F(Life, TheSessionManagersSaveRequestSavesTheJournal) {
         EXPECT_EQ(rows[0][5], comment);
         EXPECT_TRUE(form_->Visible());
     }
+    EXPECT_EQ(answers.Saved(), (std::vector<bool>{true, true}));
 }
 
 // ---- several users of one folder ------------------------------------------------------------

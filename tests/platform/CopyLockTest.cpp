@@ -252,6 +252,41 @@ TEST(CopyLock, ALockThatCannotBeTakenIsSaid) {
     ::chmod((dir / "gr").c_str(), 0755);
 }
 
+// A copy that goes on without its locks (the operator chose to) saves its journal as any
+// other: the first save makes it where there was none, a later one replaces it. Where locks
+// stop working after the start, a save goes through without the lock, and the next save that
+// can take it puts it on the file again.
+TEST(CopyLock, ALockThatCannotBeTakenStopsNoSave) {
+    for (bool made : {true, false}) {
+        SCOPED_TRACE(made ? "a journal" : "no journal yet");
+        TempDir dir;
+        if (made)
+            TempDir::Write(dir / "data2.tab", "journal");
+        platform::test::FileCallFault fault("flock", ENOLCK);
+        const CopyLock lock = LockOf(dir.path());
+        ASSERT_EQ(lock.Status(), CopyLock::State::Failed);
+        for (const char* bytes : {"records", "more records"}) {
+            EXPECT_NO_THROW(platform::ReplaceFile(dir / "data2.tab", bytes));
+            EXPECT_EQ(TempDir::Read(dir / "data2.tab"), bytes);
+        }
+    }
+
+    TempDir dir;
+    const std::string journal = dir / "data2.tab";
+    TempDir::Write(journal, "journal");
+    const CopyLock lock = LockOf(dir.path());
+    ASSERT_TRUE(lock.Held());
+    {
+        platform::test::FileCallFault fault("flock", ENOLCK);
+        EXPECT_NO_THROW(platform::ReplaceFile(journal, "records"));
+        EXPECT_TRUE(fault.Failed());
+    }
+    EXPECT_EQ(TempDir::Read(journal), "records");
+    platform::ReplaceFile(journal, "more records");
+    EXPECT_EQ(TempDir::Read(journal), "more records");
+    EXPECT_TRUE(CopyLock({}, {journal}).TakenByAnother());
+}
+
 // Within one process: the journal's lock is on the file that a save puts in its place, and on
 // the file that the first save makes where there was none.
 TEST(CopyLock, TheLockFollowsTheJournalThroughItsSaves) {

@@ -16,7 +16,8 @@ using namespace ui;
 
 namespace {
 
-// The save request as the session manager sends it (the handlers do not look at the manager).
+// The save request as the session manager sends it (while answers are recorded, the handlers
+// do not look at the manager).
 void AskToSave(bool commit) {
     alignas(QSessionManager) unsigned char manager[sizeof(QSessionManager)] = {};
     auto& m = *reinterpret_cast<QSessionManager*>(manager);
@@ -50,25 +51,33 @@ TEST(ReadableWatch, RunsFromTheLoopWhenTheDescriptorCanBeRead) {
     ::close(fds[1]);
 }
 
-TEST(SessionSave, RunsOnEitherSaveRequestWhileItLives) {
+// A save that raises or says it saved nothing is answered as not saved; the error is shown in
+// the standard box and goes no further.
+TEST(SessionSave, RunsOnEitherSaveRequestWhileItLivesAndSaysWhatWasNotSaved) {
     ModalRecorder boxes;
+    const TSessionAnswers answers;
     int saves = 0;
     {
         TSessionSave save([&] {
             ++saves;
             if (saves == 2)
                 throw rt::Exception("cannot save");
+            return saves != 3;
         });
         AskToSave(true);
         EXPECT_EQ(saves, 1);
-        // An error is shown in the standard box and goes no further.
         AskToSave(false);
         EXPECT_EQ(saves, 2);
         ASSERT_EQ(boxes.Count(), 1);
         EXPECT_EQ(boxes.Last().text, "cannot save");
+        AskToSave(true);
+        EXPECT_EQ(saves, 3);
+        EXPECT_EQ(boxes.Count(), 1);
+        EXPECT_EQ(answers.Saved(), (std::vector<bool>{true, false, false}));
     }
     AskToSave(true);
-    EXPECT_EQ(saves, 2);
+    EXPECT_EQ(saves, 3);
+    EXPECT_EQ(answers.Saved().size(), 3u);
 }
 
 } // namespace
