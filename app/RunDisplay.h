@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/Texts.h"
+#include "app/core/NumberText.h"
 
 namespace app {
 
@@ -74,11 +75,11 @@ struct PlotOutput {
 
 PlotOutput PlotStep(const PlotInput& in);
 
-// The results a journal record takes (77: not determined).
+// The results a journal record takes.
 struct RecordResults {
-    float cloudPoint = 77;
-    float pourPoint = 77;
-    float filterPoint = 77;
+    float cloudPoint = core::kNotDetermined;
+    float pourPoint = core::kNotDetermined;
+    float filterPoint = core::kNotDetermined;
     float additive = 0;
     bool operator==(const RecordResults&) const = default;
 };

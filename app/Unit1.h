@@ -405,6 +405,12 @@ public:
     // The texts of the record rows (grid row r is element r - 1).
     std::vector<core::TJournalRow> JournalRows() const;
 
+    // The drain button: held (its drain written, no release yet), and an end of drain owed
+    // to the analyzer (a drain was sent and no end has been written since), which the poll
+    // sends while the button is not held.
+    bool FDrainHeld = false;
+    bool FDrainEndOwed = false;
+
     // Service sequence.
     std::int32_t FServiceKeyCount = 0;
 

@@ -1,5 +1,6 @@
 // The sending side of the analyzer protocol: every command goes through WriteReport; the
-// poll runs once a second from Timer1; the three run buttons.
+// poll runs once a second from Timer1 (with an end of drain still owed); the three run
+// buttons.
 #include "app/Unit1.h"
 
 #include "app/Texts.h"
@@ -51,20 +52,24 @@ TWriteResult Send(hid::THidDevice* device, core::TOutputReport report) {
     return result;
 }
 
-} // namespace
-
-void TForm1::WriteReport(const core::TOutputReport& Report) {
-    if (!FCurrentDevice) {
-        StatusBar1->Panels(0).SetText(app::Texts().NotConnectedCommand);
-        return;
+// WriteReport's steps; true when the command was written.
+bool WriteCommand(TForm1& f, const core::TOutputReport& report) {
+    if (!f.FCurrentDevice) {
+        f.StatusBar1->Panels(0).SetText(app::Texts().NotConnectedCommand);
+        return false;
     }
-    const TWriteResult result = Send(FCurrentDevice, Report);
+    const TWriteResult result = Send(f.FCurrentDevice, report);
     if (result.Ok)
-        return;
+        return true;
     // The box runs its own message loop: polls and reports go on behind it.
     ui::Application->MessageBox(core::WriteErrorBoxText(result.Written, result.Error), "",
                                 ui::MB_OK);
+    return false;
 }
+
+} // namespace
+
+void TForm1::WriteReport(const core::TOutputReport& Report) { WriteCommand(*this, Report); }
 
 void TForm1::ShowStatus(const std::string& Text) { StatusBar1->Panels(0).SetText(Text); }
 
@@ -73,6 +78,10 @@ void TForm1::Timer1Timer(ui::TObject*) {
         Label4->SetCaption(app::Texts().NotConnectedPoll);
         return;
     }
+    // An end of drain that could not be written goes first, without a box, until one is.
+    if (FDrainEndOwed && !FDrainHeld &&
+        Send(FCurrentDevice, core::RunControlReport(core::TRunControl::EndDrain)).Ok)
+        FDrainEndOwed = false;
     const TWriteResult result = Send(FCurrentDevice, core::PollReport());
     if (result.Ok)
         Timer2->SetEnabled(true);
@@ -89,12 +98,20 @@ void TForm1::BitBtn2Click(ui::TObject*) {
     WriteReport(core::RunControlReport(core::TRunControl::Stop));
 }
 
+// A drain that may have reached the analyzer (one that timed out still goes in later) is owed
+// its end until an end is written. The button counts as held only once its drain is written:
+// the box of one that is not takes the button's release, which the window then never gets.
 void TForm1::BitBtn3MouseDown(ui::TObject*, ui::TMouseButton, ui::TShiftState, int, int) {
-    WriteReport(core::RunControlReport(core::TRunControl::Drain));
+    if (FCurrentDevice)
+        FDrainEndOwed = true;
+    FDrainHeld = false;
+    FDrainHeld = WriteCommand(*this, core::RunControlReport(core::TRunControl::Drain));
 }
 
 void TForm1::BitBtn3MouseUp(ui::TObject*, ui::TMouseButton, ui::TShiftState, int, int) {
-    WriteReport(core::RunControlReport(core::TRunControl::EndDrain));
+    FDrainHeld = false;
+    if (WriteCommand(*this, core::RunControlReport(core::TRunControl::EndDrain)))
+        FDrainEndOwed = false;
 }
 
 // The drain runs only while a mouse button holds it: a click (Space, Enter) sends nothing.

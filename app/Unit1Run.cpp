@@ -26,9 +26,11 @@ app::RecordResults ReportedResults(const TForm1& f) {
 // The record of a determination that the next one's ready state follows without its end: as
 // an end takes it, from the charts as they stand (its curves up to the last report it sent)
 // and the measurement fields, which hold its results until the next report replaces them.
+// Its end and the idle state after it went unseen: the seconds are reset as idle resets them.
 void RecordCutOffDetermination(TForm1& f) {
     f.FRunSeen = false;
     f.Timer3->SetEnabled(false);
+    f.FRunSeconds = 0;
     const app::RecordResults r = app::CutOffResults(ReportedResults(f), f.FRunResults);
     f.FCloudPoint = r.cloudPoint;
     f.FPourPoint = r.pourPoint;

@@ -4,6 +4,7 @@
 #include "platform/WinApi.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -29,6 +30,10 @@ std::shared_ptr<BusConnection> FileConnection(HANDLE handle);
 // Input-buffer count of an open file handle; false and the last error set otherwise.
 bool GetInputBuffers(HANDLE handle, ULONG& count);
 bool SetInputBuffers(HANDLE handle, ULONG count);
+
+// Test support: what each handle's writer thread runs as it starts, before it takes its first
+// report (empty: nothing). Returns the one before.
+std::function<void()> SetWriterStart(std::function<void()> start);
 
 std::size_t DeviceInfoSetCount();
 std::size_t FileHandleCount();

@@ -13,10 +13,12 @@
 #include <condition_variable>
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <system_error>
 #include <thread>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace platform::detail {
@@ -26,20 +28,41 @@ constexpr ULONG kDefaultInputBuffers = 32;
 constexpr ULONG kMinInputBuffers = 2;
 constexpr ULONG kMaxInputBuffers = 512;
 constexpr ULONG_PTR kStatusPending = 0x103;
-// How long WriteFile waits for the device to take a report.
+// How long WriteFile waits for the device to take a report, from the moment the handle's
+// writer thread has taken it; and how long for that thread to take it, which only a machine
+// too loaded to run the thread makes it wait for.
 constexpr auto kWriteWait = std::chrono::milliseconds(200);
+constexpr auto kTakeWait = std::chrono::seconds(1);
 
 struct ThreadIo;
 
+// What each writer thread runs as it starts (test support: SetWriterStart).
+struct WriterStartHook {
+    std::mutex mutex;
+    std::function<void()> start;
+};
+
+WriterStartHook& TheWriterStart() {
+    static WriterStartHook hook;
+    return hook;
+}
+
+std::function<void()> WriterStart() {
+    std::lock_guard<std::mutex> lock(TheWriterStart().mutex);
+    return TheWriterStart().start;
+}
+
 // The writes of one handle, on a thread of their own, so that a device that takes no report
 // (a hung one, or one whose endpoint nobody reads) holds the writing thread no longer than
-// kWriteWait. One write is in flight at a time; its report is copied, and it keeps its
+// kWriteWait once the writer thread has the report: the thread's start and its scheduling are
+// not the device's. One write is in flight at a time; its report is copied, and it keeps its
 // connection (and the file that is the connection's sink) until the device has taken it,
 // also after the handle has been closed.
 class Writer : public std::enable_shared_from_this<Writer> {
 public:
-    // ERROR_TIMEOUT when the device has not taken the report within the wait, or has not
-    // yet taken the one before: a write is never queued behind another.
+    // ERROR_TIMEOUT when the device has not taken the report within the wait (or the writer
+    // thread has not within kTakeWait), or has not yet taken the one before: a write is never
+    // queued behind another.
     DWORD Write(std::shared_ptr<BusConnection> connection, const std::uint8_t* data,
                 std::size_t length);
     // No write follows: the thread ends once the write in flight has.
@@ -50,11 +73,13 @@ private:
 
     std::mutex mutex_;
     std::condition_variable wake_;              // a write to do, or Close
-    std::condition_variable done_;              // a write has ended
+    std::condition_variable done_;              // a write has been taken, or has ended
     std::shared_ptr<BusConnection> connection_; // of the write not yet started
     std::vector<std::uint8_t> report_;
     std::uint64_t started_ = 0;
+    std::uint64_t taken_ = 0; // by the writer thread
     std::uint64_t finished_ = 0;
+    std::chrono::steady_clock::time_point takenAt_;
     DWORD error_ = ERROR_SUCCESS; // of the last write that ended
     bool running_ = false;
     bool closed_ = false;
@@ -67,7 +92,11 @@ DWORD Writer::Write(std::shared_ptr<BusConnection> connection, const std::uint8_
         return ERROR_TIMEOUT;
     if (!running_) {
         try {
-            std::thread([self = shared_from_this()] { self->Run(); }).detach();
+            std::thread([self = shared_from_this(), start = WriterStart()] {
+                if (start)
+                    start();
+                self->Run();
+            }).detach();
         } catch (const std::system_error&) {
             return ERROR_NOT_ENOUGH_MEMORY;
         }
@@ -77,7 +106,10 @@ DWORD Writer::Write(std::shared_ptr<BusConnection> connection, const std::uint8_
     connection_ = std::move(connection);
     const std::uint64_t mine = ++started_;
     wake_.notify_all();
-    if (!done_.wait_for(lock, kWriteWait, [&] { return finished_ == mine; }))
+    const auto handedOver = std::chrono::steady_clock::now();
+    if (!done_.wait_until(lock, handedOver + kTakeWait, [&] { return taken_ == mine; }))
+        return ERROR_TIMEOUT; // still in flight: the thread writes it once it runs
+    if (!done_.wait_until(lock, takenAt_ + kWriteWait, [&] { return finished_ == mine; }))
         return ERROR_TIMEOUT;
     return error_;
 }
@@ -97,6 +129,9 @@ void Writer::Run() {
         std::shared_ptr<BusConnection> connection = std::move(connection_);
         const std::vector<std::uint8_t> report = std::move(report_);
         report_.clear();
+        taken_ = started_;
+        takenAt_ = std::chrono::steady_clock::now();
+        done_.notify_all();
         lock.unlock();
         const DWORD error = connection->Write(report.data(), report.size());
         connection.reset(); // may close the file, which closes this writer
@@ -257,6 +292,11 @@ std::shared_ptr<BusConnection> HeldConnection(const std::shared_ptr<FileObject>&
 }
 
 } // namespace
+
+std::function<void()> SetWriterStart(std::function<void()> start) {
+    std::lock_guard<std::mutex> lock(TheWriterStart().mutex);
+    return std::exchange(TheWriterStart().start, std::move(start));
+}
 
 HANDLE NewHandleValue() {
     static std::atomic<std::uint32_t> next{0x100};

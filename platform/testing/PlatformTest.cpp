@@ -339,6 +339,11 @@ OSVERSIONINFOA MakeVersion(DWORD platformId, DWORD major, DWORD minor, DWORD bui
     return info;
 }
 
+WriterStart::WriterStart(std::function<void()> start)
+    : previous_(detail::SetWriterStart(std::move(start))) {}
+
+WriterStart::~WriterStart() { detail::SetWriterStart(std::move(previous_)); }
+
 std::size_t OpenHandleCount() { return detail::FileHandleCount() + detail::DeviceInfoSetCount(); }
 
 std::size_t UtilityWindowCount() { return detail::UtilityWindowCount(); }

@@ -6,6 +6,7 @@
 #include "platform/WinApi.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -52,6 +53,19 @@ int ModuleRefCount(const std::string& module);
 // What GetVersionExA reports; nullopt makes it fail. Reset() restores the default.
 void SetReportedVersion(std::optional<OSVERSIONINFOA> version);
 OSVERSIONINFOA MakeVersion(DWORD platformId, DWORD major, DWORD minor, DWORD build = 0);
+
+// While it lives, the writer thread that a handle's first write starts runs start() before it
+// takes its first report: a thread that a loaded machine runs late, or not at all.
+class WriterStart {
+public:
+    explicit WriterStart(std::function<void()> start);
+    ~WriterStart();
+    WriterStart(const WriterStart&) = delete;
+    WriterStart& operator=(const WriterStart&) = delete;
+
+private:
+    std::function<void()> previous_;
+};
 
 // Count of open file handles, device-information sets and utility windows (leak checks).
 std::size_t OpenHandleCount();

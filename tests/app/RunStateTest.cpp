@@ -346,6 +346,26 @@ TEST_F(RunState, SecondsAreKeptAcrossState5AndResetByState0) {
     EXPECT_EQ(Panel(1), "Время измерения(сек.)=1");
 }
 
+// A run whose end and idle state went unseen (the cable was out) and that the next ready
+// state records: the next run counts its seconds from 1, as after the idle state.
+TEST_F(RunState, SecondsStartAgainAfterARunThatTheNextReadyStateRecords) {
+    form_->FCloudPoint = -5;
+    Report(3);
+    Tick2();
+    Report(40);
+    Tick2();
+    for (int i = 0; i < 5; ++i)
+        Tick3();
+    Report(3);
+    Tick2();
+    ASSERT_EQ(JournalRecords(), 1);
+    Report(40);
+    Tick2();
+    Tick3();
+    EXPECT_EQ(form_->FRunSeconds, 1);
+    EXPECT_EQ(Panel(1), "Время измерения(сек.)=1");
+}
+
 // ---- the record at the end of a determination ----------------------------------------------
 
 TEST_F(RunState, EndOfARunAppendsOneRecordAndLaterEndTicksAddNone) {

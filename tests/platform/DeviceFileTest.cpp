@@ -4,6 +4,8 @@
 #include "tests/platform/SilentDevice.h"
 
 #include <cstring>
+#include <future>
+#include <thread>
 
 namespace platform_test {
 namespace {
@@ -154,6 +156,41 @@ TEST_F(DeviceFileTest, WriteToADeviceThatTakesNoReportsEndsWithinTheBound) {
         silent::Eventually([&] { return WriteFile(h, next.data(), 65, &written, nullptr); }));
     EXPECT_EQ(written, 65u);
     EXPECT_EQ(device->Written(), (std::vector<std::vector<std::uint8_t>>{held, next}));
+    EXPECT_TRUE(CloseHandle(h));
+}
+
+// The bound is the device's: it starts when the handle's writer thread takes the report. A
+// thread that a loaded machine runs late fails no write that the device takes at once; one
+// that does not run at all holds the writer for a longer bound, and its report goes in once
+// it runs.
+TEST_F(DeviceFileTest, WriterThreadRunLateIsNotCountedAgainstTheDevice) {
+    using namespace std::chrono_literals;
+    auto device = PlugDevice();
+    const auto first = Report(0x08);
+    const auto second = Report(0x09);
+    DWORD written = 0;
+    {
+        const platform::test::WriterStart late([] { std::this_thread::sleep_for(400ms); });
+        const HANDLE h = OpenSync(device);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        EXPECT_TRUE(WriteFile(h, first.data(), 65, &written, nullptr)) << GetLastError();
+        EXPECT_EQ(written, 65u);
+        EXPECT_EQ(device->Written(), std::vector<std::vector<std::uint8_t>>{first});
+        EXPECT_TRUE(CloseHandle(h));
+    }
+    std::promise<void> run;
+    const platform::test::WriterStart never([went = run.get_future().share()] { went.wait(); });
+    const HANDLE h = OpenSync(device);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(WriteFile(h, second.data(), 65, &written, nullptr));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_TIMEOUT));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+    EXPECT_FALSE(WriteFile(h, first.data(), 65, &written, nullptr)) << "one in flight";
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_TIMEOUT));
+    run.set_value();
+    ASSERT_TRUE(silent::Eventually([&] { return device->Written().size() == 2; }));
+    EXPECT_EQ(device->Written()[1], second);
     EXPECT_TRUE(CloseHandle(h));
 }
 
