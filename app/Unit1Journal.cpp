@@ -235,6 +235,21 @@ void TForm1::CloseJournalEditor() {
     FEditSavePaused = paused;
 }
 
+// Writes, then says what is to be said whatever became of the write, then raises what the
+// write raised: a box left open holds back nothing that is to be written.
+template <class Write, class Say>
+static void WriteThenSay(Write write, Say say) {
+    std::exception_ptr failed;
+    try {
+        write();
+    } catch (...) {
+        failed = std::current_exception();
+    }
+    say();
+    if (failed)
+        std::rethrow_exception(failed);
+}
+
 // The error of a journal not written, with the records of the grid whose curve files are
 // written while their lines are not.
 static rt::EFCreateError WithCurvesWithoutLine(const rt::EFCreateError& e, const TForm1& f) {
@@ -288,15 +303,8 @@ void TForm1::SaveJournal() {
     // Said once the rows are on the disk (or their write failed); what changes while the box
     // is open is written too.
     const std::vector<core::TJournalRow> written = JournalRows();
-    std::exception_ptr failed;
-    try {
-        WriteJournal();
-    } catch (...) {
-        failed = std::current_exception();
-    }
-    ui::MessageDlg(kept, ui::mtInformation, ui::mbOK);
-    if (failed)
-        std::rethrow_exception(failed);
+    WriteThenSay([this] { WriteJournal(); },
+                 [&] { ui::MessageDlg(kept, ui::mtInformation, ui::mbOK); });
     if (JournalRows() != written)
         WriteJournal();
 }
@@ -363,16 +371,11 @@ void TForm1::AppendRecord() {
     AttachCurveFiles();
     // The record reaches data2.tab before the boxes of its curve files are shown: a box left
     // open would hold it, and every record after it, back.
-    std::exception_ptr failed;
-    try {
-        SaveJournal();
-    } catch (...) {
-        failed = std::current_exception();
-    }
-    for (const std::string& error : errors)
-        ShowCurveFileError(error);
-    if (failed)
-        std::rethrow_exception(failed);
+    WriteThenSay([this] { SaveJournal(); },
+                 [&] {
+                     for (const std::string& error : errors)
+                         ShowCurveFileError(error);
+                 });
 }
 
 void TForm1::CreateGraphBoxes() {

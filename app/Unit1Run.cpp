@@ -19,6 +19,16 @@ void AddPoint(ui::TLineSeries* series, const std::optional<app::PlotPoint>& p) {
         series->AddXY(p->x, p->y);
 }
 
+// The end of a determination: its record, then the flag. A determination that began while
+// the record was taken (a tick run from an error box) keeps its flag.
+void TakeRecord(TForm1& f) {
+    f.FRunSeen = false;
+    const std::uint64_t mark = f.FDeterminationMark;
+    f.AppendRecord();
+    if (f.FDeterminationMark == mark)
+        f.FRecordPending = false;
+}
+
 app::RecordResults ReportedResults(const TForm1& f) {
     return {f.FCloudPoint, f.FPourPoint, f.FFilterPoint, f.FAdditive};
 }
@@ -28,7 +38,6 @@ app::RecordResults ReportedResults(const TForm1& f) {
 // and the measurement fields, which hold its results until the next report replaces them.
 // Its end and the idle state after it went unseen: the seconds are reset as idle resets them.
 void RecordCutOffDetermination(TForm1& f) {
-    f.FRunSeen = false;
     f.Timer3->SetEnabled(false);
     f.FRunSeconds = 0;
     const app::RecordResults r = app::CutOffResults(ReportedResults(f), f.FRunResults);
@@ -36,10 +45,7 @@ void RecordCutOffDetermination(TForm1& f) {
     f.FPourPoint = r.pourPoint;
     f.FFilterPoint = r.filterPoint;
     f.FAdditive = r.additive;
-    const std::uint64_t mark = f.FDeterminationMark;
-    f.AppendRecord();
-    if (f.FDeterminationMark == mark)
-        f.FRecordPending = false;
+    TakeRecord(f);
 }
 
 } // namespace
@@ -73,16 +79,9 @@ void TForm1::Timer2Timer(ui::TObject*) {
     }
 
     const std::string text = app::StateText(texts, FState, FTemperature);
-    // The end of a determination: its record, then the flag. A determination that began
-    // while the record was taken (a tick run from an error box) keeps its flag.
     auto takeRecord = [this, fresh] {
-        if (!fresh || !FRecordPending)
-            return;
-        FRunSeen = false;
-        const std::uint64_t mark = FDeterminationMark;
-        AppendRecord();
-        if (FDeterminationMark == mark)
-            FRecordPending = false;
+        if (fresh && FRecordPending)
+            TakeRecord(*this);
     };
 
     if (FState == app::Byte(app::TAnalyzerState::Idle)) {
